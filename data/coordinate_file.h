@@ -1,0 +1,38 @@
+// Reading image coordinate files into point sets: one point per line, "x ; y".
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/data_structures.h"
+
+namespace zirt {
+
+// A coordinate file that could not be read or holds a bad line. Line is 1-based, 0 when the
+// file itself could not be read.
+class ECoordinateFileError : public Exception {
+ public:
+  ECoordinateFileError(std::string file, int line, std::string cause);
+  const std::string& File() const { return file_; }
+  int Line() const { return line_; }
+  const std::string& Cause() const { return cause_; }
+
+ private:
+  std::string file_;
+  int line_;
+  std::string cause_;
+};
+
+// Splits a line at its first ';' into x and y; raises EConvertError for a bad field.
+VT_Point ParseCoordinateLine(std::string_view line);
+
+// One point set from the text of a coordinate file. `name` is used in errors.
+std::unique_ptr<VT_Points> ParseCoordinateText(std::string_view text, const std::string& name);
+
+// One point set per file, in the order given, or ECoordinateFileError for the first failing
+// file. Nothing is kept from a failed call.
+std::vector<std::unique_ptr<VT_Points>> LoadCoordinateFiles(const std::vector<std::string>& paths);
+
+}  // namespace zirt
