@@ -16,8 +16,8 @@ inline constexpr std::array<Color, 17> kPalette = {
     0x0000FF, 0x008000, 0xFF0000, 0xFFFF00, 0x000000, 0xFF0000, 0xF0FBFF, 0xFF00FF, 0x808080,
     0x000080, 0x800000, 0x808080, 0x008080, 0x800080, 0xC0C0C0, 0xF0CAA6, 0x00FFFF};
 
-inline constexpr Color kBackground = 0xC0C0C0;  // Silver, the picture's background.
-inline constexpr Color kLineColour = 0x000000;  // Fitted lines in step-by-step mode.
+inline constexpr Color kBackground = 0xC0C0C0;    // Silver, the picture's background.
+inline constexpr Color kLineColour = 0x000000;    // Fitted lines in step-by-step mode.
 inline constexpr Color kResultColour = 0x0000FF;  // The cross at the principal point.
 
 // Receives the report lines (the window's list box).
@@ -33,8 +33,6 @@ class CalibrationView : public ReportSink {
  public:
   // Step-by-step mode: a line was appended to the fitted lines; draw it and repaint.
   virtual void LineFitted(const VT_Point& line) = 0;
-  // The principal point was stored (image pixels).
-  virtual void PrincipalPointFound(double x, double y) = 0;
 };
 
 // What a computation command ended with, when it raised nothing.

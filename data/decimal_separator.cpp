@@ -5,8 +5,12 @@ namespace {
 char g_separator = '.';
 }
 
-char DecimalSeparator() { return g_separator; }
+char DecimalSeparator() {
+  return g_separator;
+}
 
-void SetDecimalSeparator(char separator) { g_separator = separator; }
+void SetDecimalSeparator(char separator) {
+  g_separator = separator;
+}
 
 }  // namespace zirt

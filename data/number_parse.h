@@ -22,6 +22,8 @@ int ParseInteger(std::string_view text);
 int TruncToInt(Ext value);
 
 // Image pixel to view pixel: TruncToInt(value × 2/3), the product in extended precision.
-inline int ToView(double value) { return TruncToInt(static_cast<Ext>(value) * kTwoThirds); }
+inline int ToView(double value) {
+  return TruncToInt(static_cast<Ext>(value) * kTwoThirds);
+}
 
 }  // namespace zirt

@@ -14,6 +14,8 @@ char DecimalSeparatorOf(const QLocale& locale) {
   return '.';
 }
 
-void ApplyRegionalSettings() { SetDecimalSeparator(DecimalSeparatorOf(QLocale::system())); }
+void ApplyRegionalSettings() {
+  SetDecimalSeparator(DecimalSeparatorOf(QLocale::system()));
+}
 
 }  // namespace zirt

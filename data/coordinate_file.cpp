@@ -1,0 +1,60 @@
+#include "data/coordinate_file.h"
+
+#include "data/number_parse.h"
+#include "data/text_file.h"
+
+namespace zirt {
+
+ECoordinateFileError::ECoordinateFileError(std::string file, int line, std::string cause)
+    : Exception(line > 0 ? file + ", строка " + std::to_string(line) + ": " + cause
+                         : file + ": " + cause),
+      file_(std::move(file)),
+      line_(line),
+      cause_(std::move(cause)) {}
+
+VT_Point ParseCoordinateLine(std::string_view line) {
+  const auto semicolon = line.find(';');
+  // Without a ';' the x text is empty and refused; a second ';' stays in the y text.
+  const std::string_view x = semicolon == std::string_view::npos ? "" : line.substr(0, semicolon);
+  const std::string_view y =
+      semicolon == std::string_view::npos ? line : line.substr(semicolon + 1);
+  const double px = ParseReal(x);
+  const double py = ParseReal(y);
+  return VT_Point(px, py);
+}
+
+std::unique_ptr<VT_Points> ParseCoordinateText(std::string_view text, const std::string& name) {
+  int count = 0;
+  ForEachLine(text, [&](std::string_view) { ++count; });
+  auto set = std::make_unique<VT_Points>(1);
+  set->Reserve(count);
+  int number = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    ++number;
+    try {
+      const VT_Point point = ParseCoordinateLine(line);
+      set->Add(new VT_Point(point.X, point.Y));
+    } catch (const Exception& e) {
+      throw ECoordinateFileError(name, number, e.Message());
+    }
+  });
+  return set;
+}
+
+std::vector<std::unique_ptr<VT_Points>> LoadCoordinateFiles(const std::vector<std::string>& paths) {
+  std::vector<std::unique_ptr<VT_Points>> sets;
+  sets.reserve(paths.size());
+  for (const std::string& path : paths) {
+    const std::string name = ShortName(path);
+    std::string text;
+    try {
+      text = ReadTextFile(path);
+    } catch (const Exception& e) {
+      throw ECoordinateFileError(name, 0, e.Message());
+    }
+    sets.push_back(ParseCoordinateText(text, name));
+  }
+  return sets;
+}
+
+}  // namespace zirt

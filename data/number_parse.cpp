@@ -1,0 +1,137 @@
+#include "data/number_parse.h"
+
+#include <charconv>
+#include <cstdint>
+#include <string>
+
+#include "data/decimal_separator.h"
+
+namespace zirt {
+namespace {
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+[[noreturn]] void RefuseReal(std::string_view text) {
+  throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+}
+
+[[noreturn]] void RefuseInteger(std::string_view text) {
+  throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+double ParseReal(std::string_view text) {
+  const std::size_t n = text.size();
+  const char separator = DecimalSeparator();
+  std::size_t i = 0;
+  while (i < n && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+
+  // The mantissa's digits without the separator and leading zeros, with a power of ten,
+  // go to from_chars, which rounds correctly.
+  const std::size_t int_start = i;
+  while (i < n && IsDigit(text[i])) ++i;
+  const std::size_t int_end = i;
+  std::size_t frac_start = i, frac_end = i;
+  if (i < n && text[i] == separator) {
+    frac_start = ++i;
+    while (i < n && IsDigit(text[i])) ++i;
+    frac_end = i;
+  }
+  if (int_end == int_start && i == int_end) RefuseReal(text);
+
+  long exponent = 0;
+  if (i < n && (text[i] == 'E' || text[i] == 'e')) {
+    ++i;
+    bool exponent_negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) exponent_negative = text[i++] == '-';
+    // The exponent stops growing at 500: a digit after that is left for the end test.
+    while (i < n && IsDigit(text[i]) && exponent < 500)
+      exponent = exponent * 10 + (text[i++] - '0');
+    if (exponent_negative) exponent = -exponent;
+  }
+  while (i < n && text[i] == ' ') ++i;
+  if (i != n) RefuseReal(text);
+
+  std::string digits;
+  digits.reserve(32);
+  for (std::size_t k = int_start; k < int_end; ++k)
+    if (!digits.empty() || text[k] != '0') digits += text[k];
+  for (std::size_t k = frac_start; k < frac_end; ++k)
+    if (!digits.empty() || text[k] != '0') digits += text[k];
+  if (digits.empty()) return negative ? -0.0 : 0.0;
+  const long scale = exponent - static_cast<long>(frac_end - frac_start);
+  const long magnitude = static_cast<long>(digits.size()) + scale;
+  digits += 'e';
+  digits += std::to_string(scale);
+
+  double value = 0;
+  const char* end = digits.data() + digits.size();
+  const auto result = std::from_chars(digits.data(), end, value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too large for a double is refused; too small underflows silently to zero.
+    if (magnitude > 0) RefuseReal(text);
+    value = 0;
+  } else if (result.ec != std::errc() || result.ptr != end) {
+    RefuseReal(text);
+  }
+  return negative ? -value : value;
+}
+
+int ParseInteger(std::string_view text) {
+  const std::size_t n = text.size();
+  if (n == 0) RefuseInteger(text);
+  std::size_t i = 0;
+  while (i < n && text[i] == ' ') ++i;
+
+  std::size_t hex_start = 0;
+  if (i < n && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+    hex_start = i + 1;
+  } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    hex_start = i + 2;
+  }
+  if (hex_start != 0) {
+    if (hex_start >= n) RefuseInteger(text);
+    std::uint32_t value = 0;
+    for (std::size_t k = hex_start; k < n; ++k) {
+      const int digit = HexValue(text[k]);
+      if (digit < 0 || value > 0x0FFFFFFFu) RefuseInteger(text);
+      value = value << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return static_cast<int>(value);
+  }
+
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == n) RefuseInteger(text);
+  std::int64_t value = 0;
+  for (; i < n; ++i) {
+    if (!IsDigit(text[i])) RefuseInteger(text);
+    value = value * 10 + (text[i] - '0');
+    if (value > 2147483648LL) RefuseInteger(text);
+  }
+  if (negative) value = -value;
+  if (value > 2147483647LL) RefuseInteger(text);
+  return static_cast<int>(value);
+}
+
+int TruncToInt(Ext value) {
+  // The FPU's conversion gives the "integer indefinite" 0x8000000000000000 outside the
+  // 64-bit range; its low 32 bits are 0.
+  if (!(value > -0x1p63L - 1 && value < 0x1p63L)) return 0;
+  const auto whole = static_cast<std::int64_t>(value);
+  return static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(whole)));
+}
+
+}  // namespace zirt

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <string>
+#include <vector>
+
+#include "data/text_file.h"
+
+namespace zirt {
+namespace {
+
+std::vector<std::string> Lines(std::string_view text) {
+  std::vector<std::string> lines;
+  ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
+  return lines;
+}
+
+using V = std::vector<std::string>;
+
+TEST(ForEachLine, SplitsAtEveryKindOfLineEnd) {
+  EXPECT_EQ(Lines("a\r\nb\rc\nd"), (V{"a", "b", "c", "d"}));
+  EXPECT_EQ(Lines("a\r\n"), (V{"a"}));
+  EXPECT_EQ(Lines("a\n\n"), (V{"a", ""}));
+  EXPECT_EQ(Lines("a\n\r"), (V{"a", ""}));  // LF then a lone CR: two ends.
+  EXPECT_EQ(Lines("\r\n"), (V{""}));
+  EXPECT_EQ(Lines(""), V{});
+  EXPECT_EQ(Lines(std::string_view("a\nb\0c\nd", 7)), (V{"a", "b"}));
+}
+
+TEST(ShortName, TakesTheLastPathComponent) {
+  EXPECT_EQ(ShortName("C:\\data\\cam 1\\img01.crd"), "img01.crd");
+  EXPECT_EQ(ShortName("/tmp/a/b.crd"), "b.crd");
+  EXPECT_EQ(ShortName("b.crd"), "b.crd");
+}
+
+class TextFileTest : public ::testing::Test {
+ protected:
+  std::string Path(const char* name) { return dir_.filePath(name).toStdString(); }
+  QByteArray Bytes(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return f.readAll();
+  }
+  QTemporaryDir dir_;
+};
+
+TEST_F(TextFileTest, WritesWindows1251WithCrLfAndReadsItBack) {
+  const std::string path = Path("a.cam");
+  WriteLines(path, {"512,3456 ; Координата X главной точки", "", "x"});
+  const QByteArray bytes = Bytes(path);
+  EXPECT_TRUE(bytes.endsWith("x\r\n"));
+  EXPECT_TRUE(bytes.contains("\r\n\r\n"));
+  // "К" is 0xCA in the code page.
+  EXPECT_EQ(static_cast<unsigned char>(bytes.at(11)), 0xCA);
+  EXPECT_EQ(ReadLines(path), (V{"512,3456 ; Координата X главной точки", "", "x"}));
+}
+
+TEST_F(TextFileTest, EveryByteSurvivesAReadAndAWrite) {
+  const std::string path = Path("bytes.txt");
+  QByteArray all;
+  for (int b = 1; b < 256; ++b)
+    if (b != '\r' && b != '\n') all.append(char(b));
+  all.append("\r\n");
+  {
+    QFile f(QString::fromStdString(path));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(all);
+  }
+  WriteLines(Path("copy.txt"), ReadLines(path));
+  EXPECT_EQ(Bytes(Path("copy.txt")), all);
+}
+
+TEST_F(TextFileTest, AFailedWriteLeavesTheOldFileWhole) {
+  const std::string path = Path("keep.cam");
+  WriteLines(path, {"old"});
+  EXPECT_THROW(WriteLines(Path("missing/x.cam"), {"new"}), EFileError);
+  QDir(dir_.path()).mkdir("folder");
+  EXPECT_THROW(WriteLines(Path("folder"), {"new"}), EFileError);
+  EXPECT_EQ(Bytes(path), QByteArray("old\r\n"));
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"keep.cam"});
+}
+
+TEST_F(TextFileTest, MissingFileRaisesAFileError) {
+  EXPECT_THROW(ReadLines(Path("nothing.crd")), EFileError);
+}
+
+}  // namespace
+}  // namespace zirt
