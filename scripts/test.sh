@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets up and builds, runs the core tests once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then runs the whole suite; ctest's summary comes last.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+echo "== core tests with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Release -DZIRT_CORE_ONLY=ON \
+      -DZIRT_SANITIZE=ON >/dev/null
+cmake --build build-asan -j2
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j2 | tail -n 3
+
+echo "== all tests"
+ctest --test-dir build --output-on-failure -j2
