@@ -46,7 +46,7 @@ Decimal Digits(double v, int precision, int decimals) {
         --i;
       }
       if (i < 0) {
-        digits = "1";
+        digits.assign(1, '1');
         ++exponent;
       } else {
         ++digits[static_cast<std::size_t>(i)];
@@ -68,7 +68,9 @@ const char* NonFinite(double v) {
 }
 
 std::string Scientific(const Decimal& d) {
-  std::string text = d.negative ? "-" : "";
+  std::string text;
+  text.reserve(40);
+  if (d.negative) text += '-';
   text += d.digits[0];
   if (d.digits.size() > 1) {
     text += DecimalSeparator();
@@ -88,7 +90,9 @@ std::string FormatFixed(double value, int precision, int decimals) {
   const Decimal d = Digits(value, precision, decimals);
   if (d.exponent > precision) return Scientific(d);
 
-  std::string text = d.negative ? "-" : "";
+  std::string text;
+  text.reserve(40);
+  if (d.negative) text += '-';
   if (d.exponent <= 0) {
     text += '0';
   } else {
@@ -121,7 +125,9 @@ std::string FormatGeneral(double value) {
   if (d.digits.empty()) return "0";
   if (d.exponent > 15 || d.exponent < -3) return Scientific(d);
 
-  std::string text = d.negative ? "-" : "";
+  std::string text;
+  text.reserve(40);
+  if (d.negative) text += '-';
   if (d.exponent <= 0) {
     text += '0';
     text += DecimalSeparator();

@@ -9,7 +9,7 @@ echo "== core tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Release -DZIRT_CORE_ONLY=ON \
       -DZIRT_SANITIZE=ON >/dev/null
 cmake --build build-asan -j2
-ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j2 | tail -n 3
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j2
 
 echo "== all tests"
 ctest --test-dir build --output-on-failure -j2

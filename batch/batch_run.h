@@ -1,0 +1,20 @@
+// zirt-batch: the calibration of the main window without a window, for scripts.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace zirt {
+
+// Exit codes of zirt-batch.
+inline constexpr int kBatchOk = 0;
+inline constexpr int kBatchFailed = 1;
+inline constexpr int kBatchUsage = 2;
+
+// Runs zirt-batch on its arguments (without the program name): loads the files as the load
+// command does, computes as the computation command does, prints the report lines on `out`
+// and on failure the window's message as the first line of `err`. Returns the exit code.
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace zirt

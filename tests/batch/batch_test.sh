@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# zirt-batch end to end: reports, regional settings, failures and exit codes.
+set -u
+batch=$1
+examples=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect NAME EXIT_CODE FIRST_STDERR_LINE -- ARGS...   (stdout goes to $work/out)
+expect() {
+  local name=$1 code=$2 first=$3
+  shift 4
+  "$batch" "$@" >"$work/out" 2>"$work/err"
+  local got=$?
+  [ "$got" -eq "$code" ] || fail "$name: exit $got, expected $code"
+  if [ -n "$first" ]; then
+    local line
+    line=$(head -n 1 "$work/err")
+    [ "$line" = "$first" ] || fail "$name: stderr '$line', expected '$first'"
+  fi
+}
+
+cd "$examples" || exit 1
+
+LC_ALL=C expect zoom 0 "" -- zoom1.crd zoom2.crd zoom3.crd zoom4.crd
+diff -u zoom-report.txt "$work/out" || fail "zoom report differs"
+
+worked_comma=$'\n1,0000-ая прямая:\nСреднее = 0,000\nСКО = 0,516\n\n2,0000-ая прямая:\nСреднее = 0,000\nСКО = 0,516\n\nx0(пикс.) = 320,1440\ny0(пикс.) = 240,4053\n\nСредняя ошибка = 0,0000\nСКО = 0,0000'
+LC_ALL=ru_RU.UTF-8 expect worked-ru 0 "" -- --step worked-1.crd worked-2.crd worked-3.crd
+[ "$(cat "$work/out")" = "$worked_comma" ] || fail "worked example under ru_RU"
+[ "$(wc -l <"$work/out")" -eq 14 ] || fail "worked example is not 14 lines"
+LC_ALL=C expect worked-c 0 "" -- --step worked-1.crd worked-2.crd worked-3.crd
+[ "$(cat "$work/out")" = "${worked_comma//,/.}" ] || fail "worked example under C"
+LC_ALL= LC_NUMERIC=de_DE.UTF-8 LANG=C expect worked-numeric 0 "" -- worked-1.crd worked-2.crd worked-3.crd
+grep -q '^x0(пикс.) = 320,1440$' "$work/out" || fail "LC_NUMERIC is not followed"
+
+# Zoom files use a point: under a comma setting they do not load.
+LC_ALL=ru_RU.UTF-8 expect zoom-ru 1 "Ошибка загрузки файла координат!" -- zoom1.crd zoom2.crd
+grep -q 'zoom1.crd, строка 1' "$work/err" || fail "load failure names no file and line"
+
+LC_ALL=C expect none 1 "Координаты не загружены!" --
+LC_ALL=C expect one 1 "Невозможно работать по одному снимку!" -- zoom1.crd
+printf '1 ; 2\r\n' >"$work/short.crd"
+LC_ALL=C expect short 1 "Index out of bounds ListOfT::Get." -- worked-1.crd "$work/short.crd"
+printf '1 ; 2\r\n\r\n' >"$work/blank.crd"
+LC_ALL=C expect bad-line 1 "Ошибка загрузки файла координат!" -- worked-1.crd "$work/blank.crd"
+LC_ALL=C expect missing 1 "Ошибка загрузки файла координат!" -- worked-1.crd "$work/nothing.crd"
+printf '5 ; 1\r\n' >"$work/v1.crd"
+printf '5 ; 2\r\n' >"$work/v2.crd"
+LC_ALL=C expect vertical 1 "Invalid floating point operation." -- --step "$work/v1.crd" "$work/v2.crd"
+[ "$(cat "$work/out")" = $'\n1.0000-ая прямая:' ] || fail "report so far is not printed"
+expect help 0 "" -- --help
+grep -q 'Usage: zirt-batch' "$work/out" || fail "no usage"
+expect unknown 2 "zirt-batch: unknown option --bogus" -- --bogus zoom1.crd
+
+[ "$failures" -eq 0 ] && echo "all batch checks passed"
+exit $((failures > 0))
