@@ -4,6 +4,72 @@
 #include "data/number_parse.h"
 
 namespace zirt {
+namespace {
+
+// A free list of point-sized slots carved from large blocks. The program runs on one
+// thread; when the last point is released the blocks go back to the system.
+class PointPool {
+ public:
+  void* Allocate() {
+    if (free_ == nullptr) Grow();
+    Slot* slot = free_;
+    free_ = slot->next;
+    ++live_;
+    return slot;
+  }
+
+  void Release(void* p) {
+    Slot* slot = static_cast<Slot*>(p);
+    slot->next = free_;
+    free_ = slot;
+    if (--live_ == 0) ReleaseBlocks();
+  }
+
+  ~PointPool() { ReleaseBlocks(); }
+
+ private:
+  union Slot {
+    Slot* next;
+    alignas(VT_Point) unsigned char bytes[sizeof(VT_Point)];
+  };
+  static constexpr std::size_t kBlockSlots = 16384;
+
+  void Grow() {
+    auto block = std::make_unique<Slot[]>(kBlockSlots);
+    for (std::size_t i = 0; i < kBlockSlots; ++i)
+      block[i].next = i + 1 < kBlockSlots ? &block[i + 1] : free_;
+    free_ = &block[0];
+    blocks_.push_back(std::move(block));
+  }
+
+  void ReleaseBlocks() {
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    free_ = nullptr;
+  }
+
+  std::vector<std::unique_ptr<Slot[]>> blocks_;
+  Slot* free_ = nullptr;
+  std::size_t live_ = 0;
+};
+
+PointPool& Pool() {
+  static PointPool* pool = new PointPool;  // Never destroyed: points may outlive statics.
+  return *pool;
+}
+
+}  // namespace
+
+void* VT_Point::operator new(std::size_t size) {
+  if (size != sizeof(VT_Point)) return ::operator new(size);
+  return Pool().Allocate();
+}
+
+void VT_Point::operator delete(void* p, std::size_t size) {
+  if (p == nullptr) return;
+  if (size != sizeof(VT_Point)) return ::operator delete(p);
+  Pool().Release(p);
+}
 
 void VT_Point::Draw(VT_Canvas& canvas, int first_origin, int second_origin, double first_scale,
                     double second_scale) const {

@@ -42,6 +42,10 @@ class VT_Point : public VT_Drawable {
  public:
   VT_Point(double x, double y) : X(x), Y(y) {}
 
+  // Points come and go by the million in a load and a computation: they live in a pool.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size);
+
   void Draw(VT_Canvas& canvas, int first_origin, int second_origin, double first_scale,
             double second_scale) const override;
   double GetY() const override { return Y; }

@@ -52,7 +52,8 @@ double ParseReal(std::string_view text) {
   if (int_end == int_start && i == int_end) RefuseReal(text);
 
   long exponent = 0;
-  if (i < n && (text[i] == 'E' || text[i] == 'e')) {
+  const bool has_exponent = i < n && (text[i] == 'E' || text[i] == 'e');
+  if (has_exponent) {
     ++i;
     bool exponent_negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-')) exponent_negative = text[i++] == '-';
@@ -64,21 +65,46 @@ double ParseReal(std::string_view text) {
   while (i < n && text[i] == ' ') ++i;
   if (i != n) RefuseReal(text);
 
-  std::string digits;
-  digits.reserve(32);
-  for (std::size_t k = int_start; k < int_end; ++k)
-    if (!digits.empty() || text[k] != '0') digits += text[k];
-  for (std::size_t k = frac_start; k < frac_end; ++k)
-    if (!digits.empty() || text[k] != '0') digits += text[k];
-  if (digits.empty()) return negative ? -0.0 : 0.0;
+  // The common text, digits with a point and no exponent, goes to from_chars as it stands.
+  if (!has_exponent && int_end > int_start && (frac_end == frac_start || separator == '.')) {
+    double value = 0;
+    const char* begin = text.data() + int_start;
+    const char* end = text.data() + frac_end;
+    const auto result = std::from_chars(begin, end, value);
+    if (result.ec == std::errc() && result.ptr == end) return negative ? -value : value;
+  }
+
+  // Leading zeros dropped; a short mantissa stays on the stack.
+  std::size_t first = int_start;
+  while (first < int_end && text[first] == '0') ++first;
+  if (first == int_end) {
+    first = frac_start;
+    while (first < frac_end && text[first] == '0') ++first;
+  }
+  if (first == int_end || first == frac_end) return negative ? -0.0 : 0.0;
+  const std::size_t count =
+      first < int_end ? (int_end - first) + (frac_end - frac_start) : frac_end - first;
+  char small[64];
+  std::string large;
+  char* digits = small;
+  if (count > 40) {
+    large.resize(count + 24);
+    digits = large.data();
+  }
+  char* out = digits;
+  if (first < int_end) {
+    for (std::size_t k = first; k < int_end; ++k) *out++ = text[k];
+    first = frac_start;
+  }
+  for (std::size_t k = first; k < frac_end; ++k) *out++ = text[k];
   const long scale = exponent - static_cast<long>(frac_end - frac_start);
-  const long magnitude = static_cast<long>(digits.size()) + scale;
-  digits += 'e';
-  digits += std::to_string(scale);
+  const long magnitude = static_cast<long>(count) + scale;
+  *out++ = 'e';
+  out = std::to_chars(out, digits + (count > 40 ? large.size() : sizeof small), scale).ptr;
 
   double value = 0;
-  const char* end = digits.data() + digits.size();
-  const auto result = std::from_chars(digits.data(), end, value);
+  const char* end = out;
+  const auto result = std::from_chars(digits, end, value);
   if (result.ec == std::errc::result_out_of_range) {
     // Too large for a double is refused; too small underflows silently to zero.
     if (magnitude > 0) RefuseReal(text);

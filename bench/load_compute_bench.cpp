@@ -1,0 +1,122 @@
+// Load plus computation on 20 images × 200,000 points, beside a baseline that only reads
+// the same files and converts the same numbers with std::from_chars.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "calib/calibration.h"
+#include "data/coordinate_file.h"
+#include "data/decimal_separator.h"
+
+namespace {
+
+constexpr int kImages = 20;
+constexpr int kPoints = 200000;
+
+// Writes the files once; zoom tracks through one principal point with a little noise.
+struct Dataset {
+  Dataset() {
+    folder = std::filesystem::temp_directory_path() / "zirt-bench";
+    std::filesystem::create_directories(folder);
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> where(0, 4000), noise(-0.2, 0.2);
+    std::vector<std::pair<double, double>> base(kPoints);
+    for (auto& p : base) p = {where(rng), where(rng)};
+    for (int k = 0; k < kImages; ++k) {
+      const std::string path = (folder / ("img" + std::to_string(k) + ".crd")).string();
+      const double s = 1 + 0.03 * k;
+      std::string text;
+      char line[64];
+      for (const auto& [x, y] : base) {
+        const int n =
+            std::snprintf(line, sizeof line, "%.4f ; %.4f\r\n", 2000 + (x - 2000) * s + noise(rng),
+                          1500 + (y - 1500) * s + noise(rng));
+        text.append(line, static_cast<std::size_t>(n));
+      }
+      std::ofstream(path, std::ios::binary) << text;
+      paths.push_back(path);
+      bytes += static_cast<std::int64_t>(text.size());
+    }
+  }
+  std::filesystem::path folder;
+  std::vector<std::string> paths;
+  std::int64_t bytes = 0;
+};
+
+const Dataset& Data() {
+  static const Dataset data;
+  return data;
+}
+
+// Bytes the heap hands out, small chunks and mapped blocks alike.
+std::size_t HeapInUse() {
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+struct NullView : zirt::CalibrationView {
+  void ClearReport() override {}
+  void AppendReport(const std::string&) override {}
+  void LineFitted(const zirt::VT_Point&) override {}
+};
+
+void BM_LoadAndCompute(benchmark::State& state) {
+  const Dataset& data = Data();
+  zirt::SetDecimalSeparator('.');
+  double bytes_per_point = 0, load_seconds = 0, compute_seconds = 0;
+  for (auto _ : state) {
+    zirt::Calibration calibration;
+    const std::size_t before = HeapInUse();
+    const auto start = std::chrono::steady_clock::now();
+    calibration.TakeImages(zirt::LoadCoordinateFiles(data.paths));
+    const auto loaded = std::chrono::steady_clock::now();
+    bytes_per_point = double(HeapInUse() - before) / (double(kImages) * kPoints);
+    NullView view;
+    calibration.Compute(view);
+    benchmark::DoNotOptimize(calibration.PrincipalX);
+    load_seconds += std::chrono::duration<double>(loaded - start).count();
+    compute_seconds +=
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - loaded).count();
+  }
+  state.counters["load_ms"] = 1000 * load_seconds / double(state.iterations());
+  state.counters["compute_ms"] = 1000 * compute_seconds / double(state.iterations());
+  state.SetBytesProcessed(state.iterations() * data.bytes);
+  state.counters["bytes_per_point"] = bytes_per_point;
+}
+BENCHMARK(BM_LoadAndCompute)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_BaselineFromChars(benchmark::State& state) {
+  const Dataset& data = Data();
+  for (auto _ : state) {
+    double sum = 0;
+    for (const std::string& path : data.paths) {
+      std::ifstream in(path, std::ios::binary);
+      const std::string text((std::istreambuf_iterator<char>(in)), {});
+      const char* p = text.data();
+      const char* end = p + text.size();
+      while (p < end) {
+        double x = 0, y = 0;
+        p = std::from_chars(p, end, x).ptr;
+        while (p < end && (*p == ' ' || *p == ';')) ++p;
+        p = std::from_chars(p, end, y).ptr;
+        while (p < end && (*p == '\r' || *p == '\n')) ++p;
+        sum += x + y;
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetBytesProcessed(state.iterations() * data.bytes);
+}
+BENCHMARK(BM_BaselineFromChars)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
