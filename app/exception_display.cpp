@@ -1,0 +1,28 @@
+#include "app/exception_display.h"
+
+#include <exception>
+
+#include "data/exceptions.h"
+
+namespace zirt {
+
+void ShowException(Platform& platform, QWidget* owner, const std::string& message) {
+  MessageRequest request;
+  request.text = QString::fromStdString(DisplayText(message));
+  request.caption = QString::fromLatin1(kApplicationTitle);
+  request.buttons = Buttons::kOk;
+  request.icon = Icon::kError;
+  platform.ShowMessage(owner, request);
+}
+
+void RunGuarded(Platform& platform, QWidget* owner, const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {  // zirt::Exception and the library's own.
+    ShowException(platform, owner, error.what());
+  } catch (...) {
+    ShowException(platform, owner, "Unknown error");
+  }
+}
+
+}  // namespace zirt

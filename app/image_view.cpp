@@ -1,0 +1,135 @@
+#include "app/image_view.h"
+
+#include <QPainter>
+#include <algorithm>
+
+#include "data/number_parse.h"
+
+namespace zirt {
+
+QRgb ToQRgb(Color colour) {
+  return qRgb(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+              static_cast<int>((colour >> 16) & 0xFF));
+}
+
+Color FromQRgb(QRgb rgb) {
+  return static_cast<Color>(qRed(rgb)) | (static_cast<Color>(qGreen(rgb)) << 8) |
+         (static_cast<Color>(qBlue(rgb)) << 16);
+}
+
+ViewBitmap::ViewBitmap(QSize size) : image_(size, QImage::Format_RGB32) {
+  Fill(0);
+}
+
+Color ViewBitmap::Pixel(int x, int y) const {
+  return FromQRgb(image_.pixel(x, y));
+}
+
+void ViewBitmap::Fill(Color colour) {
+  if (!image_.isNull()) image_.fill(ToQRgb(colour));
+}
+
+void ViewBitmap::Plot(QRgb rgb, long long x, long long y) {
+  if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+  reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)))[x] = rgb;
+}
+
+void ViewBitmap::HorizontalRun(QRgb rgb, long long x0, long long x1, long long y) {
+  if (y < 0 || y >= image_.height() || x0 == x1) return;
+  // The painted pixels are x0 … x1−1 going right, or x1+1 … x0 going left.
+  long long first = x0 < x1 ? x0 : x1 + 1;
+  long long last = x0 < x1 ? x1 - 1 : x0;
+  first = std::max(first, 0LL);
+  last = std::min(last, static_cast<long long>(image_.width()) - 1);
+  if (first > last) return;
+  QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
+  std::fill(row + first, row + last + 1, rgb);
+}
+
+void ViewBitmap::VerticalRun(QRgb rgb, long long x, long long y0, long long y1) {
+  if (x < 0 || x >= image_.width() || y0 == y1) return;
+  long long first = y0 < y1 ? y0 : y1 + 1;
+  long long last = y0 < y1 ? y1 - 1 : y0;
+  first = std::max(first, 0LL);
+  last = std::min(last, static_cast<long long>(image_.height()) - 1);
+  if (first > last) return;
+  uchar* bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  for (long long y = first; y <= last; ++y) reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
+}
+
+void ViewBitmap::DrawCross(Color colour, int h, int x, int y) {
+  if (image_.isNull()) return;
+  const QRgb rgb = ToQRgb(colour);
+  // 64-bit ends: a centre near the int range must not wrap around onto the picture.
+  const long long cx = x, cy = y, ch = h;
+  HorizontalRun(rgb, cx - ch, cx + ch, cy);
+  VerticalRun(rgb, cx, cy - ch, cy + ch);
+}
+
+void ViewBitmap::DrawLine(Color colour, const VT_Point& line) {
+  const double y0 = 0.0 * line.X + line.Y;
+  const double y1 = 1000.0 * line.X + line.Y;
+  DrawSegment(colour, ToView(0.0), ToView(y0), ToView(1000.0), ToView(y1));
+}
+
+void ViewBitmap::DrawSegment(Color colour, int x0, int y0, int x1, int y1) {
+  if (image_.isNull()) return;
+  const QRgb rgb = ToQRgb(colour);
+  const long long dx = static_cast<long long>(x1) - x0;
+  const long long dy = static_cast<long long>(y1) - y0;
+  const long long adx = dx < 0 ? -dx : dx;
+  const long long ady = dy < 0 ? -dy : dy;
+  const long long steps = std::max(adx, ady);  // Pixels painted: the end point is left out.
+  if (steps == 0) return;
+
+  // Bresenham evaluated per step: along the major axis the position moves one pixel per
+  // step, and the minor offset at step i is i·dminor/steps rounded half up, exactly the
+  // pixel the incremental error term picks. Evaluating it directly lets the loop start
+  // and stop at the picture's edges, so a line whose ends lie millions of pixels away
+  // (a nearly vertical fit) costs no more than one crossing the picture.
+  const bool x_major = adx >= ady;
+  const long long major0 = x_major ? x0 : y0;
+  const long long minor0 = x_major ? y0 : x0;
+  const long long major_sign = (x_major ? dx : dy) < 0 ? -1 : 1;
+  const long long minor_sign = (x_major ? dy : dx) < 0 ? -1 : 1;
+  const long long minor_delta = x_major ? ady : adx;
+  const long long major_size = x_major ? image_.width() : image_.height();
+
+  // Steps whose major coordinate lies on the picture: 0 <= major0 + sign·i < major_size.
+  long long first, last;
+  if (major_sign > 0) {
+    first = -major0;
+    last = major_size - 1 - major0;
+  } else {
+    first = major0 - (major_size - 1);
+    last = major0;
+  }
+  first = std::max(first, 0LL);
+  last = std::min(last, steps - 1);
+
+  for (long long i = first; i <= last; ++i) {
+    const __int128 scaled = static_cast<__int128>(2) * i * minor_delta + steps;
+    const long long offset = static_cast<long long>(scaled / (2 * static_cast<__int128>(steps)));
+    const long long major = major0 + major_sign * i;
+    const long long minor = minor0 + minor_sign * offset;
+    if (x_major)
+      Plot(rgb, major, minor);
+    else
+      Plot(rgb, minor, major);
+  }
+}
+
+void StretchedImage::SetSource(const QImage* source) {
+  source_ = source;
+  update();
+}
+
+void StretchedImage::paintEvent(QPaintEvent*) {
+  if (source_ == nullptr || source_->isNull()) return;
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.drawImage(rect(), *source_);
+}
+
+}  // namespace zirt

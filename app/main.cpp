@@ -1,0 +1,45 @@
+// Program entry: the application, the regional settings and the main window.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+#include "app/exception_display.h"
+#include "app/mpkalibr.h"
+#include "platform/locale_change_filter.h"
+#include "platform/qt_platform.h"
+#include "platform/regional_settings.h"
+
+namespace {
+
+bool Set(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  // Without a display Qt aborts with a long trace; one line says what to do instead.
+  if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
+    std::fputs("zirt: no display found; run it under a virtual one: xvfb-run -a build/zirt\n",
+               stderr);
+    return 1;
+  }
+
+  QApplication application(argc, argv);
+  // Only the name: a display name would be appended to every window's caption.
+  QApplication::setApplicationName(QString::fromLatin1(zirt::kApplicationTitle));
+  zirt::QtPlatform platform;
+  try {
+    zirt::ApplyRegionalSettings();
+    zirt::LocaleChangeFilter locale_filter;
+    application.installEventFilter(&locale_filter);
+    TMPForm form(platform);
+    form.show();
+    QApplication::exec();
+  } catch (const std::exception& error) {
+    zirt::ShowException(platform, nullptr, error.what());
+  }
+  return 0;
+}

@@ -1,0 +1,411 @@
+#include "app/mpkalibr.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+#include <cmath>
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include "app/artwork.h"
+#include "app/design_panel.h"
+#include "app/exception_display.h"
+#include "data/coordinate_file.h"
+#include "data/number_parse.h"
+#include "data/text_file.h"
+
+using zirt::DesignPanel;
+
+namespace {
+
+// Design sizes, in pixels at 120 pixels per inch.
+constexpr int kWindowWidth = 890;
+constexpr int kWindowHeight = 616;
+constexpr int kMinimumWidth = 300;
+constexpr int kMinimumHeight = 200;
+constexpr int kFontPixels = 13;
+constexpr int kSplitterWidth = 3;
+constexpr int kPanel1Width = 185;
+constexpr int kPanel1InnerWidth = 181;  // Inside the panel's bevels.
+constexpr int kPanel3Height = 64;
+constexpr int kPanel4Height = 450;
+constexpr int kPanel5Height = 280;
+constexpr int kListItemHeight = 16;
+constexpr int kMarkHalfLength = 10;
+constexpr int kResultHalfLength = 30;
+// One display frame: in step-by-step mode the picture is repainted at most this often.
+constexpr qint64 kFrameMilliseconds = 16;
+
+const QString kErrorCaption = QStringLiteral("Ошибка!");
+
+// Every row of the report list has the design's fixed height; with uniform sizes the list
+// asks only once, which keeps reports of hundreds of thousands of lines fast.
+class FixedHeightDelegate : public QStyledItemDelegate {
+ public:
+  FixedHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return QSize(QStyledItemDelegate::sizeHint(option, index).width(), height_);
+  }
+
+ private:
+  int height_;
+};
+
+QFrame* MakePanel(QWidget* parent, const char* name) {
+  auto* panel = new QFrame(parent);
+  panel->setObjectName(QString::fromLatin1(name));
+  panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  return panel;
+}
+
+QPushButton* MakeButton(const QString& caption, const QString& hint, const char* name) {
+  auto* button = new QPushButton(caption);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setToolTip(hint);
+  return button;
+}
+
+}  // namespace
+
+TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
+    : QMainWindow(parent), platform_(platform) {
+  setObjectName(QStringLiteral("MPForm"));
+  scale_ = logicalDpiX() / kDesignDpi;
+  setWindowTitle(QStringLiteral("Калибровка главной точки"));
+  setWindowIcon(zirt::MakeWindowIcon());
+  QFont font = this->font();
+  font.setPixelSize(std::max(1, static_cast<int>(std::lround(kFontPixels * scale_))));
+  setFont(font);
+
+  BuildControls();
+  BuildMenu();
+  ConnectCommands();
+
+  SetDialogDirs(platform_.CurrentFolder());
+  CreateBitmap();
+  N15->setChecked(false);
+  calibration_.StepMode = false;
+  calibration_.ResultSaved = true;
+  bitmap_.Fill(zirt::kBackground);
+  Image1->SetSource(&bitmap_.Image());
+
+  if (const QScreen* screen = this->screen()) {
+    QRect frame = geometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+}
+
+TMPForm::~TMPForm() {
+  // The images first, in load order, then the fitted lines.
+  calibration_.ClearData();
+}
+
+void TMPForm::BuildControls() {
+  const auto scaled = [this](int design) { return static_cast<int>(std::lround(design * scale_)); };
+
+  Splitter1 = new QSplitter(Qt::Horizontal, this);
+  Splitter1->setObjectName(QStringLiteral("Splitter1"));
+  Splitter1->setHandleWidth(std::max(1, scaled(kSplitterWidth)));
+  Splitter1->setChildrenCollapsible(false);
+  setCentralWidget(Splitter1);
+
+  // The picture on the left: the bitmap, and the stored picture over it until a load.
+  Panel2 = MakePanel(Splitter1, "Panel2");
+  auto* panel2_layout = new QVBoxLayout(Panel2);
+  panel2_layout->setContentsMargins(0, 0, 0, 0);
+  ScrollBox1 = new QFrame(Panel2);
+  ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+  ScrollBox1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  panel2_layout->addWidget(ScrollBox1);
+  auto* stack = new QGridLayout(ScrollBox1);
+  stack->setContentsMargins(0, 0, 0, 0);
+  Image1 = new zirt::StretchedImage(ScrollBox1);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  PreviewImage = new zirt::StretchedImage(ScrollBox1);
+  PreviewImage->setObjectName(QStringLiteral("PreviewImage"));
+  stack->addWidget(Image1, 0, 0);
+  stack->addWidget(PreviewImage, 0, 0);
+  PreviewImage->raise();
+  preview_ = zirt::LoadPreviewPicture();
+  PreviewImage->SetSource(&preview_);
+
+  // The commands and the report on the right.
+  Panel1 = MakePanel(Splitter1, "Panel1");
+  auto* panel1_layout = new QVBoxLayout(Panel1);
+  panel1_layout->setContentsMargins(0, 0, 0, 0);
+  panel1_layout->setSpacing(0);
+
+  Panel3 = new DesignPanel(scale_, QSize(kPanel1InnerWidth, kPanel3Height), Panel1);
+  Panel3->setObjectName(QStringLiteral("Panel3"));
+  Panel3->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  Panel3->setFixedHeight(scaled(kPanel3Height));
+  Button2 = MakeButton(QStringLiteral("Загрузить"), QStringLiteral("Реперные точки изображений"),
+                       "Button2");
+  Panel3->Place(Button2, QRect(40, 18, 100, 25), 0);
+  panel1_layout->addWidget(Panel3);
+
+  Panel4 = new DesignPanel(scale_, QSize(kPanel1InnerWidth, kPanel4Height), Panel1);
+  Panel4->setObjectName(QStringLiteral("Panel4"));
+  Panel4->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  panel1_layout->addWidget(Panel4, 1);
+
+  Panel5 = MakePanel(nullptr, "Panel5");
+  Panel4->Place(Panel5, QRect(0, 0, kPanel1InnerWidth, kPanel5Height),
+                DesignPanel::kLeft | DesignPanel::kTop | DesignPanel::kRight);
+  auto* panel5_layout = new QVBoxLayout(Panel5);
+  panel5_layout->setContentsMargins(0, 0, 0, 0);
+  ListBox1 = new QListWidget(Panel5);
+  ListBox1->setObjectName(QStringLiteral("ListBox1"));
+  ListBox1->setUniformItemSizes(true);
+  ListBox1->setItemDelegate(new FixedHeightDelegate(scaled(kListItemHeight), ListBox1));
+  ListBox1->setFocusPolicy(Qt::ClickFocus);  // Not a tab stop.
+  QPalette list_palette = ListBox1->palette();
+  list_palette.setColor(QPalette::Base, list_palette.color(QPalette::Button));
+  ListBox1->setPalette(list_palette);
+  panel5_layout->addWidget(ListBox1);
+
+  Button1 = MakeButton(QStringLiteral("Счет"), QStringLiteral("Найти координаты главной точки"),
+                       "Button1");
+  Panel4->Place(Button1, QRect(40, 325, 100, 25), DesignPanel::kTop);
+  Button3 =
+      MakeButton(QStringLiteral("Сохранить"), QStringLiteral("Сохранить результаты"), "Button3");
+  Panel4->Place(Button3, QRect(40, 361, 100, 25), DesignPanel::kTop);
+  Button3->setEnabled(false);
+
+  Splitter1->setStretchFactor(0, 1);
+  Splitter1->setStretchFactor(1, 0);
+  Splitter1->setSizes({scaled(kWindowWidth - kPanel1Width - kSplitterWidth), scaled(kPanel1Width)});
+  setMinimumSize(scaled(kMinimumWidth), scaled(kMinimumHeight));
+}
+
+void TMPForm::BuildMenu() {
+  const auto add = [](QMenu* menu, const QString& caption, const char* name) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+  };
+  N1 = menuBar()->addMenu(QStringLiteral("&Файл"));
+  N1->setObjectName(QStringLiteral("N1"));
+  N4 = add(N1, QStringLiteral("Загрузить"), "N4");
+  N6 = add(N1, QStringLiteral("Сохранить"), "N6");
+  N6->setEnabled(false);
+  N7 = N1->addSeparator();
+  N7->setObjectName(QStringLiteral("N7"));
+  N5 = add(N1, QStringLiteral("&Выход"), "N5");
+
+  N3 = menuBar()->addMenu(QStringLiteral("Настройки"));
+  N3->setObjectName(QStringLiteral("N3"));
+  N15 = add(N3, QStringLiteral("Пошаговый режим работы"), "N15");
+  N15->setCheckable(true);
+
+  N2 = menuBar()->addMenu(QStringLiteral("Счёт"));
+  N2->setObjectName(QStringLiteral("N2"));
+  N10 = add(N2, QStringLiteral("Главная точка"), "N10");
+
+  N11 = menuBar()->addMenu(QStringLiteral("Помощь"));
+  N11->setObjectName(QStringLiteral("N11"));
+  N12 = add(N11, QStringLiteral("Справка"), "N12");
+  N13 = add(N11, QStringLiteral("О программе"), "N13");
+}
+
+void TMPForm::ConnectCommands() {
+  const auto guarded = [this](void (TMPForm::*handler)()) {
+    return [this, handler] { zirt::RunGuarded(platform_, this, [&] { (this->*handler)(); }); };
+  };
+  connect(Button1, &QPushButton::clicked, this, guarded(&TMPForm::Button1Click));
+  connect(Button2, &QPushButton::clicked, this, guarded(&TMPForm::Button2Click));
+  connect(Button3, &QPushButton::clicked, this, guarded(&TMPForm::Button3Click));
+  connect(N4, &QAction::triggered, this, guarded(&TMPForm::Button2Click));
+  connect(N6, &QAction::triggered, this, guarded(&TMPForm::Button3Click));
+  connect(N10, &QAction::triggered, this, guarded(&TMPForm::Button1Click));
+  connect(N12, &QAction::triggered, this, guarded(&TMPForm::N12Click));
+  connect(N13, &QAction::triggered, this, guarded(&TMPForm::N13Click));
+  connect(N5, &QAction::triggered, this, &QWidget::close);
+  // Qt flips a checkable item before it reports the trigger, but the switch belongs to
+  // N15Click; undo Qt's flip so the handler alone decides.
+  connect(N15, &QAction::triggered, this, [this, guarded] {
+    N15->setChecked(!N15->isChecked());
+    guarded (&TMPForm::N15Click)();
+  });
+}
+
+void TMPForm::CreateBitmap() {
+  // The bitmap takes Image1's size once and keeps it, so lay the window out at its design
+  // size before it is shown: hidden widgets get their geometry only from their layouts.
+  resize(static_cast<int>(std::lround(kWindowWidth * scale_)),
+         static_cast<int>(std::lround(kWindowHeight * scale_)));
+  layout()->activate();
+  Splitter1->refresh();
+  Panel2->layout()->activate();
+  ScrollBox1->layout()->activate();
+  bitmap_ = zirt::ViewBitmap(Image1->size());
+}
+
+void TMPForm::SetDialogDirs(const QString& folder) {
+  open_dialog_folder_ = folder;
+  save_dialog_folder_ = folder;
+}
+
+void TMPForm::EnableSaving(bool enabled) {
+  Button3->setEnabled(enabled);
+  N6->setEnabled(enabled);
+}
+
+void TMPForm::ClearAll() {
+  bitmap_.Fill(zirt::kBackground);
+  Image1->update();
+  calibration_.ClearData();
+  ListBox1->clear();
+  EnableSaving(false);
+}
+
+void TMPForm::DrawCross(zirt::Color colour, int h, int x, int y) {
+  bitmap_.DrawCross(colour, h, x, y);
+  Image1->update();
+}
+
+void TMPForm::DrawLine(zirt::Color colour, const zirt::VT_Point& line) {
+  bitmap_.DrawLine(colour, line);
+  Image1->update();
+}
+
+void TMPForm::ShowLoadError(const QString& detail) {
+  zirt::MessageRequest request;
+  request.text = QStringLiteral("Ошибка загрузки файла координат!");
+  request.caption = kErrorCaption;
+  request.buttons = zirt::Buttons::kOk;
+  request.icon = zirt::Icon::kNone;
+  request.detail = detail;
+  platform_.ShowMessage(this, request);
+}
+
+void TMPForm::ShowRefusal(const char* message) {
+  zirt::MessageRequest request;
+  request.text = QString::fromUtf8(message);
+  request.caption = kErrorCaption;
+  request.buttons = zirt::Buttons::kOk;
+  request.icon = zirt::Icon::kNone;
+  platform_.ShowMessage(this, request);
+}
+
+void TMPForm::Button2Click() {
+  zirt::FileDialogRequest dialog;
+  dialog.filter = QStringLiteral("Coordinate Files (*.crd)|*.crd");
+  dialog.default_extension = QStringLiteral("*.crd");
+  dialog.initial_folder = open_dialog_folder_;
+  dialog.multi_select = true;
+  const QStringList chosen = platform_.OpenFiles(this, dialog);
+  if (chosen.isEmpty()) return;
+  SetDialogDirs(platform_.CurrentFolder());
+
+  std::vector<std::string> paths;
+  paths.reserve(static_cast<std::size_t>(chosen.size()));
+  for (const QString& path : chosen) paths.push_back(path.toStdString());
+
+  // Every file is read and checked before anything is replaced: a bad file among several
+  // must not leave the user with half a load and no way back to what was there.
+  std::vector<std::unique_ptr<zirt::VT_Points>> sets;
+  try {
+    sets = zirt::LoadCoordinateFiles(paths);
+  } catch (const zirt::ECoordinateFileError& error) {
+    QString detail = QString::fromStdString(zirt::ShortName(error.File()));
+    if (error.Line() > 0) detail += QStringLiteral(", строка ") + QString::number(error.Line());
+    if (!error.Cause().empty()) detail += QLatin1Char('\n') + QString::fromStdString(error.Cause());
+    ShowLoadError(detail);
+    return;
+  } catch (const std::exception&) {
+    ShowLoadError(QString());
+    return;
+  }
+
+  ClearAll();
+  calibration_.TakeImages(std::move(sets));
+  for (std::size_t k = 0; k < paths.size(); ++k) {
+    const zirt::Color colour = Palette[k % Palette.size()];
+    const zirt::VT_Points& set = calibration_.Images[static_cast<std::ptrdiff_t>(k)];
+    for (int i = 0; i < set.Count(); ++i) {
+      const zirt::VT_Point* point = set.Get(i);
+      bitmap_.DrawCross(colour, kMarkHalfLength, zirt::ToView(point->X), zirt::ToView(point->Y));
+    }
+    ListBox1->addItem(QString::fromStdString(zirt::ShortName(paths[k])));
+  }
+  PreviewImage->hide();
+  Image1->update();
+}
+
+void TMPForm::Button1Click() {
+  progress_clock_.invalidate();
+  progress_pending_ = false;
+  // The last fitted line must reach the screen also when an error ends the run.
+  struct FlushOnExit {
+    TMPForm* form;
+    ~FlushOnExit() { form->FlushProgress(); }
+  } flush{this};
+
+  switch (calibration_.Compute(*this)) {
+    case zirt::ComputeOutcome::kNoImages:
+      ShowRefusal(zirt::kNoImagesMessage);
+      return;
+    case zirt::ComputeOutcome::kOneImage:
+      ShowRefusal(zirt::kOneImageMessage);
+      return;
+    case zirt::ComputeOutcome::kDone:
+      break;
+  }
+  DrawCross(zirt::kResultColour, kResultHalfLength, zirt::ToView(calibration_.PrincipalX),
+            zirt::ToView(calibration_.PrincipalY));
+  EnableSaving(true);
+}
+
+void TMPForm::Button3Click() {}
+
+void TMPForm::N12Click() {}
+
+void TMPForm::N13Click() {}
+
+void TMPForm::N15Click() {
+  N15->setChecked(!N15->isChecked());
+  calibration_.StepMode = N15->isChecked();
+}
+
+void TMPForm::ClearReport() {
+  ListBox1->clear();
+}
+
+void TMPForm::AppendReport(const std::string& line) {
+  ListBox1->addItem(QString::fromStdString(line));
+}
+
+void TMPForm::LineFitted(const zirt::VT_Point& line) {
+  bitmap_.DrawLine(zirt::kLineColour, line);
+  RepaintForProgress();
+}
+
+void TMPForm::RepaintForProgress() {
+  // Thousands of lines would otherwise cost one full repaint each.
+  if (progress_clock_.isValid() && progress_clock_.elapsed() < kFrameMilliseconds) {
+    progress_pending_ = true;
+    return;
+  }
+  repaint();
+  progress_clock_.start();
+  progress_pending_ = false;
+}
+
+void TMPForm::FlushProgress() {
+  if (!progress_pending_) return;
+  repaint();
+  progress_pending_ = false;
+}

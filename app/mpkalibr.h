@@ -1,0 +1,122 @@
+// The main window: the calibration's data, its picture of the image plane, its report list
+// and its commands.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <string>
+
+#include "app/image_view.h"
+#include "calib/calibration.h"
+#include "platform/platform.h"
+
+class QAction;
+class QFrame;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QSplitter;
+
+namespace zirt {
+class DesignPanel;
+}
+
+class TMPForm : public QMainWindow, public zirt::CalibrationView {
+  Q_OBJECT
+
+ public:
+  // The window is laid out at 120 pixels per inch and scaled to the screen.
+  static constexpr double kDesignDpi = 120.0;
+
+  explicit TMPForm(zirt::Platform& platform, QWidget* parent = nullptr);
+  ~TMPForm() override;
+
+  // Command handlers. They raise whatever their commands do not catch themselves; the
+  // buttons and menu items run them through RunGuarded, which shows it.
+  void Button1Click();  // Compute the principal point.
+  void Button2Click();  // Load coordinate files.
+  void Button3Click();  // Save the result.
+  void N12Click();      // Help.
+  void N13Click();      // About box.
+  void N15Click();      // Step-by-step switch.
+
+  // Both file dialogs start in this folder next time.
+  void SetDialogDirs(const QString& folder);
+  const QString& OpenDialogFolder() const { return open_dialog_folder_; }
+  const QString& SaveDialogFolder() const { return save_dialog_folder_; }
+
+  // Clears the picture, releases the images and fitted lines, empties the list and
+  // disables saving.
+  void ClearAll();
+  // Marks on the picture (bitmap pixels); see ViewBitmap.
+  void DrawCross(zirt::Color colour, int h, int x, int y);
+  void DrawLine(zirt::Color colour, const zirt::VT_Point& line);
+
+  const zirt::Calibration& State() const { return calibration_; }
+  const zirt::ViewBitmap& Bitmap() const { return bitmap_; }
+  // Screen pixels per design pixel.
+  double Scale() const { return scale_; }
+
+  // Image k is marked in Palette[k mod 17].
+  const std::array<zirt::Color, 17> Palette = zirt::kPalette;
+
+  // Controls, named as in the window's design.
+  QSplitter* Splitter1 = nullptr;
+  QFrame* Panel1 = nullptr;
+  QFrame* Panel2 = nullptr;
+  zirt::DesignPanel* Panel3 = nullptr;
+  zirt::DesignPanel* Panel4 = nullptr;
+  QFrame* Panel5 = nullptr;
+  QFrame* ScrollBox1 = nullptr;
+  zirt::StretchedImage* Image1 = nullptr;
+  zirt::StretchedImage* PreviewImage = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QListWidget* ListBox1 = nullptr;
+
+  // Main menu.
+  QMenu* N1 = nullptr;  // &Файл
+  QAction* N4 = nullptr;
+  QAction* N6 = nullptr;
+  QAction* N7 = nullptr;
+  QAction* N5 = nullptr;
+  QMenu* N3 = nullptr;  // Настройки
+  QAction* N15 = nullptr;
+  QMenu* N2 = nullptr;  // Счёт
+  QAction* N10 = nullptr;
+  QMenu* N11 = nullptr;  // Помощь
+  QAction* N12 = nullptr;
+  QAction* N13 = nullptr;
+
+ private:
+  // zirt::CalibrationView: the computation's report and drawing.
+  void ClearReport() override;
+  void AppendReport(const std::string& line) override;
+  void LineFitted(const zirt::VT_Point& line) override;
+
+  void BuildControls();
+  void BuildMenu();
+  void ConnectCommands();
+  // Gives the bitmap the size Image1 has in the design, scaled, once.
+  void CreateBitmap();
+  void EnableSaving(bool enabled);
+  void ShowLoadError(const QString& detail);
+  void ShowRefusal(const char* message);
+  // Repaints now in step-by-step mode, but at most once per display frame.
+  void RepaintForProgress();
+  void FlushProgress();
+
+  zirt::Platform& platform_;
+  double scale_ = 1.0;
+  zirt::Calibration calibration_;
+  zirt::ViewBitmap bitmap_;
+  QImage preview_;
+  QString open_dialog_folder_;
+  QString save_dialog_folder_;
+  QElapsedTimer progress_clock_;
+  bool progress_pending_ = false;
+};

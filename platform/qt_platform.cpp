@@ -1,0 +1,133 @@
+#include "platform/qt_platform.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace zirt {
+
+QString ToQtFilter(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString& description = parts[i];
+    QString pattern = parts[i + 1];
+    pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+    // Descriptions often carry their pattern already ("Coordinate Files (*.crd)"); Qt takes
+    // the last parenthesised group as the pattern, so it must not be doubled.
+    const QString suffix = QStringLiteral("(") + pattern + QStringLiteral(")");
+    if (description.trimmed().endsWith(suffix))
+      entries << description.trimmed();
+    else
+      entries << description + QStringLiteral(" ") + suffix;
+  }
+  return entries.join(QStringLiteral(";;"));
+}
+
+QString ToQtSuffix(const QString& default_extension) {
+  QString suffix = default_extension;
+  if (suffix.startsWith(QLatin1Char('*'))) suffix.remove(0, 1);
+  if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
+  if (suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?'))) return {};
+  return suffix;
+}
+
+namespace {
+
+// Qt's own dialog looks and behaves the same on every desktop, which the tests rely on.
+void Prepare(QFileDialog& dialog, const FileDialogRequest& request) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setNameFilter(ToQtFilter(request.filter));
+  dialog.setDefaultSuffix(ToQtSuffix(request.default_extension));
+  if (!request.initial_folder.isEmpty()) dialog.setDirectory(request.initial_folder);
+}
+
+// The program reads the current folder after a dialog to seed the next one, as desktop
+// dialogs that move it expect.
+void MoveCurrentFolderTo(const QString& chosen_file) {
+  QDir::setCurrent(QFileInfo(chosen_file).absolutePath());
+}
+
+}  // namespace
+
+QStringList QtPlatform::OpenFiles(QWidget* owner, const FileDialogRequest& request) {
+  QFileDialog dialog(owner);
+  Prepare(dialog, request);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.multi_select ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  if (!request.file_name.isEmpty()) dialog.selectFile(request.file_name);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList files = dialog.selectedFiles();
+  if (!files.isEmpty()) MoveCurrentFolderTo(files.front());
+  return files;
+}
+
+std::optional<QString> QtPlatform::SaveFile(QWidget* owner, const FileDialogRequest& request) {
+  QFileDialog dialog(owner);
+  Prepare(dialog, request);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // Callers either ask their own question or replace files by design.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (!request.file_name.isEmpty()) dialog.selectFile(request.file_name);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return std::nullopt;
+  MoveCurrentFolderTo(files.front());
+  return files.front();
+}
+
+Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
+  QMessageBox box(owner);
+  box.setWindowTitle(request.caption);
+  box.setText(request.text);
+  switch (request.icon) {
+    case Icon::kNone:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+    case Icon::kError:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case Icon::kWarning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case Icon::kInformation:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case Icon::kQuestion:
+      box.setIcon(QMessageBox::Question);
+      break;
+  }
+  if (request.buttons == Buttons::kYesNo) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+  } else {
+    box.setStandardButtons(QMessageBox::Ok);
+  }
+  if (!request.detail.isEmpty()) box.setDetailedText(request.detail);
+  const int pressed = box.exec();
+  if (request.buttons == Buttons::kOk) return Answer::kOk;
+  // Closing the question any other way than with Yes is not consent.
+  return pressed == QMessageBox::Yes ? Answer::kYes : Answer::kNo;
+}
+
+void QtPlatform::ShowHelp(QWidget* owner, const QString& help_file, int /*command*/, int /*data*/) {
+  QMessageBox box(owner);
+  box.setWindowTitle(QStringLiteral("ZIRT"));
+  box.setIcon(QMessageBox::Warning);
+  box.setText(QStringLiteral("Файл справки не найден: ") + help_file);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
+QString QtPlatform::CurrentFolder() {
+  return QDir::currentPath();
+}
+
+bool QtPlatform::FileExists(const QString& path) {
+  const QFileInfo info(path);
+  return info.exists() && info.isFile();
+}
+
+}  // namespace zirt

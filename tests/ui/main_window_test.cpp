@@ -1,0 +1,386 @@
+// The main window as the user drives it: start-up state, menus, loading coordinate files and
+// computing the principal point, with dialogs and message boxes answered by script.
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "app/mpkalibr.h"
+#include "data/number_parse.h"
+#include "tests/core/separator_guard.h"
+#include "tests/support/scripted_platform.h"
+
+using zirt::Color;
+using zirt::testing::ScriptedPlatform;
+
+namespace {
+
+constexpr Color kSilver = 0xC0C0C0;
+constexpr Color kRed = 0x0000FF;
+constexpr Color kGreen = 0x008000;
+constexpr Color kBlack = 0x000000;
+
+const QString kErrorCaption = QStringLiteral("Ошибка!");
+
+// A window with its scripted desktop and a folder for coordinate files.
+struct Session {
+  Session() {
+    platform.SetCurrentFolder(QStringLiteral("/start"));
+    form = std::make_unique<TMPForm>(platform);
+  }
+
+  QString Write(const QString& name, const QByteArray& text) {
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+    file.write(text);
+    return path;
+  }
+
+  void Load(const QStringList& paths) {
+    platform.ScriptOpenFiles(paths);
+    form->Button2->click();
+  }
+
+  QStringList WorkedExample() {
+    return {Write("img1.crd", "420;290\r\n270;340\r\n"),
+            Write("img2.crd", "520;341\r\n221;440\r\n"),
+            Write("img3.crd", "620;390\r\n170;540\r\n")};
+  }
+
+  QStringList Report() const {
+    QStringList lines;
+    for (int i = 0; i < form->ListBox1->count(); ++i) lines << form->ListBox1->item(i)->text();
+    return lines;
+  }
+
+  Color Pixel(int x, int y) const { return form->Bitmap().Pixel(x, y); }
+
+  ScriptedPlatform platform;
+  QTemporaryDir folder;
+  std::unique_ptr<TMPForm> form;
+};
+
+QStringList Texts(const QList<QAction*>& actions) {
+  QStringList texts;
+  for (const QAction* action : actions) texts << (action->isSeparator() ? "-" : action->text());
+  return texts;
+}
+
+bool Uniform(const QImage& image, QRgb colour) {
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixel(x, y) != colour) return false;
+  return true;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void startsEmptyWithSilverPictureUnderThePreview() {
+    Session s;
+    const TMPForm& form = *s.form;
+    QVERIFY(!form.Bitmap().Image().isNull());
+    QVERIFY(Uniform(form.Bitmap().Image(), qRgb(0xC0, 0xC0, 0xC0)));
+    QVERIFY(!form.PreviewImage->isHidden());
+    QCOMPARE(form.PreviewImage->Source()->size(), QSize(1018, 717));
+    QCOMPARE(form.ListBox1->count(), 0);
+    QVERIFY(form.Button1->isEnabled());
+    QVERIFY(form.Button2->isEnabled());
+    QVERIFY(!form.Button3->isEnabled());
+    QVERIFY(!form.N6->isEnabled());
+    QVERIFY(form.State().Images.Empty());
+    QCOMPARE(form.State().FittedLines.Count(), 0);
+    QVERIFY(!form.State().StepMode);
+    QVERIFY(form.State().ResultSaved);
+    QCOMPARE(form.State().PrincipalX, 0.0);
+    QCOMPARE(form.State().PrincipalY, 0.0);
+    QCOMPARE(form.Palette, zirt::kPalette);
+    QCOMPARE(form.OpenDialogFolder(), QStringLiteral("/start"));
+    QCOMPARE(form.SaveDialogFolder(), QStringLiteral("/start"));
+    QVERIFY(!form.windowIcon().isNull());
+  }
+
+  void captionsAndHints() {
+    Session s;
+    const TMPForm& form = *s.form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Калибровка главной точки"));
+    QCOMPARE(form.Button2->text(), QStringLiteral("Загрузить"));
+    QCOMPARE(form.Button2->toolTip(), QStringLiteral("Реперные точки изображений"));
+    QCOMPARE(form.Button1->text(), QStringLiteral("Счет"));
+    QCOMPARE(form.Button1->toolTip(), QStringLiteral("Найти координаты главной точки"));
+    QCOMPARE(form.Button3->text(), QStringLiteral("Сохранить"));
+    QCOMPARE(form.Button3->toolTip(), QStringLiteral("Сохранить результаты"));
+  }
+
+  void menuCaptionsInOrder() {
+    Session s;
+    const TMPForm& form = *s.form;
+    QCOMPARE(Texts(form.menuBar()->actions()),
+             (QStringList{"&Файл", "Настройки", "Счёт", "Помощь"}));
+    QCOMPARE(Texts(form.N1->actions()), (QStringList{"Загрузить", "Сохранить", "-", "&Выход"}));
+    QCOMPARE(Texts(form.N3->actions()), QStringList{"Пошаговый режим работы"});
+    QCOMPARE(Texts(form.N2->actions()), QStringList{"Главная точка"});
+    QCOMPARE(Texts(form.N11->actions()), (QStringList{"Справка", "О программе"}));
+    QVERIFY(form.N15->isCheckable());
+    QVERIFY(!form.N15->isChecked());
+  }
+
+  void stepModeFollowsItsMenuItem() {
+    Session s;
+    s.form->N15->trigger();
+    QVERIFY(s.form->N15->isChecked());
+    QVERIFY(s.form->State().StepMode);
+    s.form->N15->trigger();
+    QVERIFY(!s.form->N15->isChecked());
+    QVERIFY(!s.form->State().StepMode);
+    s.form->N15Click();
+    QVERIFY(s.form->N15->isChecked());
+    QVERIFY(s.form->State().StepMode);
+  }
+
+  void bitmapKeepsItsSizeWhenTheWindowGrows() {
+    Session s;
+    const QSize bitmap = s.form->Bitmap().Image().size();
+    s.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.form.get()));
+    QCOMPARE(s.form->Image1->size(), bitmap);
+    s.form->resize(s.form->size() + QSize(200, 100));
+    QTRY_VERIFY(s.form->Image1->width() > bitmap.width());
+    QCOMPARE(s.form->Bitmap().Image().size(), bitmap);
+    QVERIFY(!s.form->grab().isNull());
+  }
+
+  void loadListsFilesAndMarksTheirPoints() {
+    zirt::SeparatorGuard comma(',');
+    Session s;
+    const QStringList files = {s.Write("a.crd", "0;0\r\n100;200\r\n"),
+                               s.Write("b.crd", "100,2;299,9\n"), s.Write("c.crd", "")};
+    s.Load(files);
+    QVERIFY(s.platform.Messages().empty());
+    QCOMPARE(s.Report(), (QStringList{"a.crd", "b.crd", "c.crd"}));
+    QCOMPARE(s.form->State().Images.Length(), std::size_t{3});
+    QCOMPARE(s.form->State().Images[0].Count(), 2);
+    QCOMPARE(s.form->State().Images[1].Get(0)->X, 100.2);
+    QCOMPARE(s.form->State().Images[2].Count(), 0);
+
+    // Image (0, 0): only the arms inside the picture show.
+    for (int i = 0; i <= 9; ++i) {
+      QCOMPARE(s.Pixel(i, 0), kRed);
+      QCOMPARE(s.Pixel(0, i), kRed);
+    }
+    QCOMPARE(s.Pixel(10, 0), kSilver);
+    QCOMPARE(s.Pixel(0, 10), kSilver);
+    // Image (100, 200) is view (66, 133), in the first image's colour.
+    QCOMPARE(s.Pixel(66, 133), kRed);
+    QCOMPARE(s.Pixel(56, 133), kRed);
+    QCOMPARE(s.Pixel(76, 133), kSilver);
+    QCOMPARE(s.Pixel(66, 143), kSilver);
+    // Image (100.2, 299.9) is view (66, 199), in the second image's colour.
+    QCOMPARE(s.Pixel(66, 199), kGreen);
+    QCOMPARE(s.Pixel(75, 199), kGreen);
+    QCOMPARE(s.Pixel(66, 189), kGreen);
+    QCOMPARE(s.Pixel(66, 209), kSilver);
+
+    QVERIFY(s.form->PreviewImage->isHidden());
+    QVERIFY(!s.form->Button3->isEnabled());
+
+    const zirt::FileDialogRequest& dialog = s.platform.OpenDialogs().at(0).request;
+    QCOMPARE(dialog.filter, QStringLiteral("Coordinate Files (*.crd)|*.crd"));
+    QCOMPARE(dialog.default_extension, QStringLiteral("*.crd"));
+    QCOMPARE(dialog.initial_folder, QStringLiteral("/start"));
+    QVERIFY(dialog.multi_select);
+    QCOMPARE(s.form->OpenDialogFolder(), QFileInfo(files[0]).absolutePath());
+    QCOMPARE(s.form->SaveDialogFolder(), QFileInfo(files[0]).absolutePath());
+  }
+
+  void coloursRepeatAfterSeventeenImages() {
+    Session s;
+    QStringList files;
+    for (int k = 0; k < 18; ++k)
+      files << s.Write(QStringLiteral("f%1.crd").arg(k), QByteArray::number(30 * k + 30) + ";30");
+    s.Load(files);
+    for (int k = 0; k < 18; ++k)
+      QCOMPARE(s.Pixel(zirt::ToView(30 * k + 30), 20), s.form->Palette[k % 17]);
+    QCOMPARE(s.Pixel(zirt::ToView(30 * 17 + 30), 20), kRed);
+  }
+
+  void cancelledLoadChangesNothing() {
+    Session s;
+    s.Load({s.Write("a.crd", "300;300\r\n")});
+    const QImage before = s.form->Bitmap().Image();
+    s.platform.SetCurrentFolder(QStringLiteral("/elsewhere"));
+    s.Load({});
+    QCOMPARE(s.Report(), QStringList{"a.crd"});
+    QCOMPARE(s.form->State().Images.Length(), std::size_t{1});
+    QCOMPARE(s.form->Bitmap().Image(), before);
+    QCOMPARE(s.form->OpenDialogFolder(), s.folder.path());
+  }
+
+  void secondLoadReplacesTheFirst() {
+    Session s;
+    s.Load(s.WorkedExample());
+    s.Load({s.Write("x.crd", "30;30\r\n"), s.Write("y.crd", "60;60\r\n")});
+    QCOMPARE(s.Report(), (QStringList{"x.crd", "y.crd"}));
+    QCOMPARE(s.form->State().Images.Length(), std::size_t{2});
+    QCOMPARE(s.Pixel(zirt::ToView(420), zirt::ToView(290)), kSilver);
+    QCOMPARE(s.Pixel(20, 20), kRed);
+  }
+
+  void badFileFailsTheLoadAndKeepsWhatWasThere() {
+    Session s;
+    const QString good = s.Write("good.crd", "10;10\r\n");
+    const QString bad = s.Write("bad.crd", "1;2\r\n3;4\r\n5 6\r\n");
+
+    // Before any load: the preview stays up over a silver picture.
+    s.Load({good, bad});
+    QCOMPARE(s.platform.Messages().size(), std::size_t{1});
+    QVERIFY(!s.form->PreviewImage->isHidden());
+    QVERIFY(s.form->State().Images.Empty());
+    QCOMPARE(s.form->ListBox1->count(), 0);
+    QVERIFY(Uniform(s.form->Bitmap().Image(), qRgb(0xC0, 0xC0, 0xC0)));
+
+    // After a load and a computation: images, report, picture and saving all stay.
+    s.Load(s.WorkedExample());
+    s.form->Button1->click();
+    QVERIFY(s.form->Button3->isEnabled());
+    const QStringList report = s.Report();
+    const QImage picture = s.form->Bitmap().Image();
+    s.platform.ClearRecords();
+    s.Load({good, bad});
+
+    QCOMPARE(s.platform.Messages().size(), std::size_t{1});
+    const auto& box = s.platform.Messages()[0];
+    QCOMPARE(box.request.text, QStringLiteral("Ошибка загрузки файла координат!"));
+    QCOMPARE(box.request.caption, kErrorCaption);
+    QCOMPARE(box.request.buttons, zirt::Buttons::kOk);
+    QCOMPARE(box.request.icon, zirt::Icon::kNone);
+    QCOMPARE(box.owner, s.form.get());
+    QVERIFY2(box.request.detail.startsWith(QStringLiteral("bad.crd, строка 3")),
+             qPrintable(box.request.detail));
+
+    QCOMPARE(s.form->State().Images.Length(), std::size_t{3});
+    QCOMPARE(s.form->State().FittedLines.Count(), 2);
+    QCOMPARE(s.Report(), report);
+    QCOMPARE(s.form->Bitmap().Image(), picture);
+    QVERIFY(s.form->PreviewImage->isHidden());
+    QVERIFY(s.form->Button3->isEnabled());
+    QVERIFY(s.form->N6->isEnabled());
+  }
+
+  void computesTheWorkedExampleInStepMode_data() {
+    QTest::addColumn<char>("separator");
+    QTest::newRow("comma") << ',';
+    QTest::newRow("point") << '.';
+  }
+  void computesTheWorkedExampleInStepMode() {
+    QFETCH(char, separator);
+    zirt::SeparatorGuard guard(separator);
+    Session s;
+    s.Load(s.WorkedExample());
+    s.form->N15->trigger();
+    s.form->Button1->click();
+
+    QStringList expected = {"",
+                            "1,0000-ая прямая:",
+                            "Среднее = 0,000",
+                            "СКО = 0,516",
+                            "",
+                            "2,0000-ая прямая:",
+                            "Среднее = 0,000",
+                            "СКО = 0,516",
+                            "",
+                            "x0(пикс.) = 320,1440",
+                            "y0(пикс.) = 240,4053",
+                            "",
+                            "Средняя ошибка = 0,0000",
+                            "СКО = 0,0000"};
+    for (QString& line : expected) line.replace(QLatin1Char(','), QLatin1Char(separator));
+    QCOMPARE(s.Report(), expected);
+    QVERIFY(s.platform.Messages().empty());
+
+    const zirt::Calibration& state = s.form->State();
+    QVERIFY(std::abs(state.PrincipalX - 320.1439783828) < 1e-9);
+    QVERIFY(std::abs(state.PrincipalY - 240.4053225247) < 1e-9);
+    QCOMPARE(state.FittedLines.Count(), 2);
+    QVERIFY(!state.ResultSaved);
+    QVERIFY(s.form->Button3->isEnabled());
+    QVERIFY(s.form->N6->isEnabled());
+
+    // The red cross of half-length 30 centred on (213, 160).
+    for (int d = -30; d <= 29; ++d) {
+      QCOMPARE(s.Pixel(213 + d, 160), kRed);
+      QCOMPARE(s.Pixel(213, 160 + d), kRed);
+    }
+    QVERIFY(s.Pixel(243, 160) != kRed);
+    QVERIFY(s.Pixel(213, 190) != kRed);
+    // The first fitted line starts at (0, 53).
+    QCOMPARE(s.Pixel(0, 53), kBlack);
+
+    // A second run gives the same report, not twice the lines.
+    s.form->Button1->click();
+    QCOMPARE(s.Report(), expected);
+    QCOMPARE(s.form->State().FittedLines.Count(), 2);
+  }
+
+  void withoutStepModeOnlyTheResultIsReportedAndNoLineDrawn() {
+    zirt::SeparatorGuard comma(',');
+    Session s;
+    s.Load(s.WorkedExample());
+    s.form->N10->trigger();
+    QCOMPARE(s.Report(), (QStringList{"", "x0(пикс.) = 320,1440", "y0(пикс.) = 240,4053", "",
+                                      "Средняя ошибка = 0,0000", "СКО = 0,0000"}));
+    QCOMPARE(s.form->State().FittedLines.Count(), 2);
+    QCOMPARE(s.Pixel(0, 53), kSilver);
+    QCOMPARE(s.Pixel(213, 160), kRed);
+  }
+
+  void computeRefusesWithoutTwoImages() {
+    Session s;
+    s.form->Button1->click();
+    QCOMPARE(s.platform.Messages().size(), std::size_t{1});
+    QCOMPARE(s.platform.Messages()[0].request.text, QStringLiteral("Координаты не загружены!"));
+    QCOMPARE(s.platform.Messages()[0].request.caption, kErrorCaption);
+    QCOMPARE(s.platform.Messages()[0].request.icon, zirt::Icon::kNone);
+    QCOMPARE(s.platform.Messages()[0].owner, s.form.get());
+
+    s.Load({s.Write("one.crd", "1;1\r\n2;2\r\n")});
+    s.platform.ClearRecords();
+    s.form->Button1->click();
+    QCOMPARE(s.platform.Messages().size(), std::size_t{1});
+    QCOMPARE(s.platform.Messages()[0].request.text,
+             QStringLiteral("Невозможно работать по одному снимку!"));
+    QCOMPARE(s.platform.Messages()[0].request.caption, kErrorCaption);
+    QCOMPARE(s.Report(), QStringList{"one.crd"});
+    QVERIFY(!s.form->Button3->isEnabled());
+    QVERIFY(s.form->State().ResultSaved);
+  }
+
+  void shortImageEndsTheRunWithTheExceptionDisplay() {
+    Session s;
+    s.Load({s.Write("a.crd", "420;290\r\n270;340\r\n100;100\r\n"),
+            s.Write("b.crd", "520;341\r\n221;440\r\n"),
+            s.Write("c.crd", "620;390\r\n170;540\r\n300;300\r\n")});
+    s.form->N15->trigger();
+    s.form->Button1->click();
+    QCOMPARE(s.platform.Messages().size(), std::size_t{1});
+    const auto& box = s.platform.Messages()[0].request;
+    QCOMPARE(box.text, QStringLiteral("Index out of bounds ListOfT::Get."));
+    QCOMPARE(box.caption, QStringLiteral("ZIRT"));
+    QCOMPARE(box.icon, zirt::Icon::kError);
+    // What the run did before the error stays; the result and saving do not change.
+    QCOMPARE(s.form->State().FittedLines.Count(), 2);
+    QCOMPARE(s.Pixel(0, 53), kBlack);
+    QVERIFY(!s.form->Button3->isEnabled());
+    QVERIFY(s.form->State().ResultSaved);
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

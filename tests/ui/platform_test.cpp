@@ -1,0 +1,185 @@
+// The desktop platform layer and the application's exception display.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <functional>
+#include <stdexcept>
+
+#include "app/exception_display.h"
+#include "data/exceptions.h"
+#include "platform/qt_platform.h"
+#include "tests/support/scripted_platform.h"
+
+namespace {
+
+// Runs `act` on the modal dialog once it is open.
+template <typename Dialog>
+void WhenModal(std::function<void(Dialog*)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    QVERIFY(dialog != nullptr);
+    act(dialog);
+  });
+}
+
+void WriteFile(const QString& path) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write("1;2\r\n");
+}
+
+}  // namespace
+
+class PlatformTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { original_folder_ = QDir::currentPath(); }
+  void cleanup() { QDir::setCurrent(original_folder_); }
+
+  void filtersBecomeQtFilters() {
+    QCOMPARE(zirt::ToQtFilter("Coordinate Files (*.crd)|*.crd"),
+             QStringLiteral("Coordinate Files (*.crd)"));
+    QCOMPARE(zirt::ToQtFilter("Camera Files|*.cam|All Files|*.*"),
+             QStringLiteral("Camera Files (*.cam);;All Files (*.*)"));
+    QCOMPARE(zirt::ToQtFilter("Text|*.txt;*.lst"), QStringLiteral("Text (*.txt *.lst)"));
+    QCOMPARE(zirt::ToQtSuffix("*.crd"), QStringLiteral("crd"));
+    QCOMPARE(zirt::ToQtSuffix(".cam"), QStringLiteral("cam"));
+    QCOMPARE(zirt::ToQtSuffix("*.*"), QString());
+    QCOMPARE(zirt::ToQtSuffix(""), QString());
+  }
+
+  void fullStopFollowsLettersAndDigitsOnly_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("exclamation") << "Ошибка!"
+                                 << "Ошибка!";
+    QTest::newRow("full stop") << "Done."
+                               << "Done.";
+    QTest::newRow("blank") << "Trailing "
+                           << "Trailing ";
+    QTest::newRow("latin") << "Index out of bounds ListOfT::Get"
+                           << "Index out of bounds ListOfT::Get.";
+    QTest::newRow("cyrillic") << "Ошибка деления"
+                              << "Ошибка деления.";
+    QTest::newRow("digit") << "code 7"
+                           << "code 7.";
+    QTest::newRow("empty") << ""
+                           << "";
+  }
+  void fullStopFollowsLettersAndDigitsOnly() {
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    zirt::testing::ScriptedPlatform platform;
+    QWidget owner;
+    zirt::ShowException(platform, &owner, message.toStdString());
+    QCOMPARE(platform.Messages().size(), std::size_t{1});
+    const auto& box = platform.Messages()[0];
+    QCOMPARE(box.request.text, shown);
+    QCOMPARE(box.request.caption, QStringLiteral("ZIRT"));
+    QCOMPARE(box.request.icon, zirt::Icon::kError);
+    QCOMPARE(box.request.buttons, zirt::Buttons::kOk);
+    QCOMPARE(box.owner, &owner);
+  }
+
+  void guardShowsWhatEscapesAHandler() {
+    zirt::testing::ScriptedPlatform platform;
+    int state = 0;
+    zirt::RunGuarded(platform, nullptr, [&] {
+      state = 1;
+      throw zirt::EZeroDivide();
+    });
+    zirt::RunGuarded(platform, nullptr, [] { throw std::runtime_error("library failure"); });
+    zirt::RunGuarded(platform, nullptr, [&] { state = 2; });
+    QCOMPARE(state, 2);
+    QCOMPARE(platform.Messages().size(), std::size_t{2});
+    QCOMPARE(platform.Messages()[0].request.text,
+             QStringLiteral("Floating point division by zero."));
+    QCOMPARE(platform.Messages()[1].request.text, QStringLiteral("library failure."));
+  }
+
+  void openDialogReturnsTheFileAndMovesTheCurrentFolder() {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("points.crd"));
+    WriteFile(path);
+    zirt::FileDialogRequest request;
+    request.filter = QStringLiteral("Coordinate Files (*.crd)|*.crd");
+    request.default_extension = QStringLiteral("*.crd");
+    request.initial_folder = folder.path();
+    request.multi_select = true;
+    WhenModal<QFileDialog>([](QFileDialog* dialog) {
+      QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("Coordinate Files (*.crd)")});
+      QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+      QCOMPARE(dialog->defaultSuffix(), QStringLiteral("crd"));
+      dialog->selectFile(QStringLiteral("points.crd"));
+      static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides accept().
+    });
+    zirt::QtPlatform platform;
+    const QStringList chosen = platform.OpenFiles(nullptr, request);
+    QCOMPARE(chosen, QStringList{QFileInfo(path).absoluteFilePath()});
+    QCOMPARE(QFileInfo(platform.CurrentFolder()).canonicalFilePath(),
+             QFileInfo(folder.path()).canonicalFilePath());
+  }
+
+  void cancelledDialogKeepsTheCurrentFolder() {
+    QTemporaryDir folder;
+    zirt::FileDialogRequest request;
+    request.filter = QStringLiteral("Camera Files|*.cam|All Files|*.*");
+    request.initial_folder = folder.path();
+    WhenModal<QFileDialog>([](QFileDialog* dialog) {
+      // The caller asks its own question before replacing a file.
+      QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+      dialog->reject();
+    });
+    zirt::QtPlatform platform;
+    const QString before = platform.CurrentFolder();
+    QVERIFY(!platform.SaveFile(nullptr, request).has_value());
+    QCOMPARE(platform.CurrentFolder(), before);
+  }
+
+  void messageBoxShowsTheRequestAndReturnsTheButton() {
+    zirt::MessageRequest request;
+    request.text = QStringLiteral("Сохранить результат?");
+    request.caption = QStringLiteral("Сохранение");
+    request.buttons = zirt::Buttons::kYesNo;
+    request.detail = QStringLiteral("b.crd, строка 3");
+    WhenModal<QMessageBox>([](QMessageBox* box) {
+      QCOMPARE(box->text(), QStringLiteral("Сохранить результат?"));
+      QCOMPARE(box->windowTitle(), QStringLiteral("Сохранение"));
+      QCOMPARE(box->icon(), QMessageBox::NoIcon);
+      QCOMPARE(box->detailedText(), QStringLiteral("b.crd, строка 3"));
+      box->button(QMessageBox::No)->click();
+    });
+    zirt::QtPlatform platform;
+    QCOMPARE(platform.ShowMessage(nullptr, request), zirt::Answer::kNo);
+
+    request.buttons = zirt::Buttons::kOk;
+    request.icon = zirt::Icon::kError;
+    request.detail.clear();
+    WhenModal<QMessageBox>([](QMessageBox* box) {
+      QCOMPARE(box->icon(), QMessageBox::Critical);
+      QVERIFY(box->button(QMessageBox::Yes) == nullptr);
+      box->button(QMessageBox::Ok)->click();
+    });
+    QCOMPARE(platform.ShowMessage(nullptr, request), zirt::Answer::kOk);
+  }
+
+  void onlyFilesExist() {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("x.cam"));
+    zirt::QtPlatform platform;
+    QVERIFY(!platform.FileExists(path));
+    WriteFile(path);
+    QVERIFY(platform.FileExists(path));
+    QVERIFY(!platform.FileExists(folder.path()));
+  }
+
+ private:
+  QString original_folder_;
+};
+
+QTEST_MAIN(PlatformTest)
+#include "platform_test.moc"
