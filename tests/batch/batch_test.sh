@@ -56,5 +56,28 @@ expect help 0 "" -- --help
 grep -q 'Usage: zirt-batch' "$work/out" || fail "no usage"
 expect unknown 2 "zirt-batch: unknown option --bogus" -- --bogus zoom1.crd
 
+# --camera writes beside the picked file and keeps an existing result unless told.
+mkdir "$work/cam"
+LC_ALL=C expect camera-new 0 "$work/cam/newP.cam" -- --camera "$work/cam/new.cam" worked-1.crd worked-2.crd worked-3.crd
+[ -e "$work/cam/new.cam" ] && fail "the picked file was written"
+[ "$(sed -n 7p "$work/cam/newP.cam" | iconv -f CP1251 -t UTF-8)" = $'320.1440 ; Координата X главной точки\r' ] \
+  || fail "line 7 of a new camera file"
+[ "$(wc -l <"$work/cam/newP.cam")" -eq 8 ] || fail "a new camera file is not 8 lines"
+printf 'a\r\nb\r\nc\r\nd\r\ne\r\nf\r\ng\r\nh\r\ni\r\nj\r\n' >"$work/cam/ten.CAM"
+printf 'keep\r\n' >"$work/cam/tenP.cam"
+LC_ALL=C expect camera-kept 1 "zirt-batch: $work/cam/tenP.cam exists; give --overwrite to replace it" -- \
+  --camera "$work/cam/ten.CAM" worked-1.crd worked-2.crd worked-3.crd
+[ "$(cat "$work/cam/tenP.cam")" = $'keep\r' ] || fail "an existing result was replaced"
+LC_ALL=C expect camera-overwrite 0 "$work/cam/tenP.cam" -- \
+  --camera "$work/cam/ten.CAM" --overwrite worked-1.crd worked-2.crd worked-3.crd
+[ "$(sed -n '1p;6p;9p;10p' "$work/cam/tenP.cam" | tr -d '\r' | tr '\n' ' ')" = "a f i j " ] \
+  || fail "the picked file's other lines were not kept"
+[ "$(sed -n 8p "$work/cam/tenP.cam" | cut -c1-8)" = "240.4053" ] || fail "line 8 of the result"
+printf 'a\r\nb\r\n' >"$work/cam/short.cam"
+LC_ALL=C expect camera-short 1 "Ошибка записи cam-файла!" -- --camera "$work/cam/short.cam" worked-1.crd worked-2.crd worked-3.crd
+[ -e "$work/cam/shortP.cam" ] && fail "a result was written from a short camera file"
+LC_ALL=C expect camera-missing-folder 1 "Ошибка записи cam-файла!" -- --camera "$work/none/x.cam" worked-1.crd worked-2.crd worked-3.crd
+expect camera-no-name 2 "zirt-batch: --camera needs a file name" -- worked-1.crd --camera
+
 [ "$failures" -eq 0 ] && echo "all batch checks passed"
 exit $((failures > 0))
