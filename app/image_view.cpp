@@ -29,11 +29,6 @@ void ViewBitmap::Fill(Color colour) {
   if (!image_.isNull()) image_.fill(ToQRgb(colour));
 }
 
-void ViewBitmap::Plot(QRgb rgb, long long x, long long y) {
-  if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
-  reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)))[x] = rgb;
-}
-
 void ViewBitmap::HorizontalRun(QRgb rgb, long long x0, long long x1, long long y) {
   if (y < 0 || y >= image_.height() || x0 == x1) return;
   // The painted pixels are x0 … x1−1 going right, or x1+1 … x0 going left.
@@ -83,11 +78,11 @@ void ViewBitmap::DrawSegment(Color colour, int x0, int y0, int x1, int y1) {
   const long long steps = std::max(adx, ady);  // Pixels painted: the end point is left out.
   if (steps == 0) return;
 
-  // Bresenham evaluated per step: along the major axis the position moves one pixel per
-  // step, and the minor offset at step i is i·dminor/steps rounded half up, exactly the
-  // pixel the incremental error term picks. Evaluating it directly lets the loop start
-  // and stop at the picture's edges, so a line whose ends lie millions of pixels away
-  // (a nearly vertical fit) costs no more than one crossing the picture.
+  // Bresenham, entered part-way: along the major axis the position moves one pixel a step,
+  // and the minor offset at step i is i·dminor/steps rounded half up. Computing it exactly
+  // for the first step on the picture lets the loop start and stop at the picture's edges,
+  // so a line whose ends lie millions of pixels away (a nearly vertical fit) costs no more
+  // than one that just crosses the picture.
   const bool x_major = adx >= ady;
   const long long major0 = x_major ? x0 : y0;
   const long long minor0 = x_major ? y0 : x0;
@@ -108,15 +103,31 @@ void ViewBitmap::DrawSegment(Color colour, int x0, int y0, int x1, int y1) {
   first = std::max(first, 0LL);
   last = std::min(last, steps - 1);
 
+  if (first > last) return;
+
+  // The minor offset at the first step, exactly; then the error term carries it along.
+  const long long denominator = 2 * steps;
+  const __int128 start = static_cast<__int128>(2) * first * minor_delta + steps;
+  long long offset = static_cast<long long>(start / denominator);
+  long long remainder = static_cast<long long>(start % denominator);
+  const long long increment = 2 * minor_delta;  // At most `denominator`: one carry a step.
+
+  uchar* const bits = image_.bits();
+  const qsizetype stride = image_.bytesPerLine();
+  const long long width = image_.width();
+  const long long height = image_.height();
   for (long long i = first; i <= last; ++i) {
-    const __int128 scaled = static_cast<__int128>(2) * i * minor_delta + steps;
-    const long long offset = static_cast<long long>(scaled / (2 * static_cast<__int128>(steps)));
     const long long major = major0 + major_sign * i;
     const long long minor = minor0 + minor_sign * offset;
-    if (x_major)
-      Plot(rgb, major, minor);
-    else
-      Plot(rgb, minor, major);
+    const long long x = x_major ? major : minor;
+    const long long y = x_major ? minor : major;
+    if (x >= 0 && y >= 0 && x < width && y < height)
+      reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
+    remainder += increment;
+    if (remainder >= denominator) {
+      remainder -= denominator;
+      ++offset;
+    }
   }
 }
 

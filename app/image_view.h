@@ -42,7 +42,6 @@ class ViewBitmap {
   void DrawSegment(Color colour, int x0, int y0, int x1, int y1);
 
  private:
-  void Plot(QRgb rgb, long long x, long long y);
   // Row y from x0 towards x1, x1 left out.
   void HorizontalRun(QRgb rgb, long long x0, long long x1, long long y);
   // Column x from y0 towards y1, y1 left out.

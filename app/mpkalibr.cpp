@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <cmath>
@@ -49,17 +50,20 @@ constexpr qint64 kFrameMilliseconds = 16;
 
 const QString kErrorCaption = QStringLiteral("Ошибка!");
 
-// Every row of the report list has the design's fixed height; with uniform sizes the list
-// asks only once, which keeps reports of hundreds of thousands of lines fast.
-class FixedHeightDelegate : public QStyledItemDelegate {
+// Every row of the report list has the design's fixed height, and all rows are as wide as
+// the widest line. With uniform sizes the list asks only once, which keeps reports of
+// hundreds of thousands of lines fast; measuring each row would not.
+class ReportRowDelegate : public QStyledItemDelegate {
  public:
-  FixedHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
-  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    return QSize(QStyledItemDelegate::sizeHint(option, index).width(), height_);
+  ReportRowDelegate(int height, const int* width, QObject* parent)
+      : QStyledItemDelegate(parent), height_(height), width_(width) {}
+  QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+    return QSize(*width_, height_);
   }
 
  private:
   int height_;
+  const int* width_;
 };
 
 QFrame* MakePanel(QWidget* parent, const char* name) {
@@ -169,7 +173,7 @@ void TMPForm::BuildControls() {
   ListBox1 = new QListWidget(Panel5);
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
   ListBox1->setUniformItemSizes(true);
-  ListBox1->setItemDelegate(new FixedHeightDelegate(scaled(kListItemHeight), ListBox1));
+  ListBox1->setItemDelegate(new ReportRowDelegate(scaled(kListItemHeight), &list_width_, ListBox1));
   ListBox1->setFocusPolicy(Qt::ClickFocus);  // Not a tab stop.
   QPalette list_palette = ListBox1->palette();
   list_palette.setColor(QPalette::Base, list_palette.color(QPalette::Button));
@@ -267,7 +271,7 @@ void TMPForm::ClearAll() {
   bitmap_.Fill(zirt::kBackground);
   Image1->update();
   calibration_.ClearData();
-  ListBox1->clear();
+  ClearList();
   EnableSaving(false);
 }
 
@@ -339,7 +343,7 @@ void TMPForm::Button2Click() {
       const zirt::VT_Point* point = set.Get(i);
       bitmap_.DrawCross(colour, kMarkHalfLength, zirt::ToView(point->X), zirt::ToView(point->Y));
     }
-    ListBox1->addItem(QString::fromStdString(zirt::ShortName(paths[k])));
+    AddListLine(QString::fromStdString(zirt::ShortName(paths[k])));
   }
   PreviewImage->hide();
   Image1->update();
@@ -380,12 +384,28 @@ void TMPForm::N15Click() {
   calibration_.StepMode = N15->isChecked();
 }
 
-void TMPForm::ClearReport() {
+void TMPForm::ClearList() {
   ListBox1->clear();
+  list_width_ = 0;
+  list_longest_ = -1;
+}
+
+void TMPForm::AddListLine(const QString& text) {
+  // Only a line longer than any before can be much wider, so few lines are measured.
+  if (text.size() > list_longest_) {
+    list_longest_ = text.size();
+    const int margins = 2 * (ListBox1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    list_width_ = std::max(list_width_, ListBox1->fontMetrics().horizontalAdvance(text) + margins);
+  }
+  ListBox1->addItem(text);
+}
+
+void TMPForm::ClearReport() {
+  ClearList();
 }
 
 void TMPForm::AppendReport(const std::string& line) {
-  ListBox1->addItem(QString::fromStdString(line));
+  AddListLine(QString::fromStdString(line));
 }
 
 void TMPForm::LineFitted(const zirt::VT_Point& line) {

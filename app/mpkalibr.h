@@ -104,6 +104,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // Gives the bitmap the size Image1 has in the design, scaled, once.
   void CreateBitmap();
   void EnableSaving(bool enabled);
+  void ClearList();
+  void AddListLine(const QString& text);
   void ShowLoadError(const QString& detail);
   void ShowRefusal(const char* message);
   // Repaints now in step-by-step mode, but at most once per display frame.
@@ -119,4 +121,6 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QString save_dialog_folder_;
   QElapsedTimer progress_clock_;
   bool progress_pending_ = false;
+  int list_width_ = 0;           // Of the widest line in ListBox1, pixels.
+  qsizetype list_longest_ = -1;  // Characters of the longest line measured.
 };

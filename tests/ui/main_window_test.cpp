@@ -323,6 +323,11 @@ class MainWindowTest : public QObject {
     // The first fitted line starts at (0, 53).
     QCOMPARE(s.Pixel(0, 53), kBlack);
 
+    // The widest line is shown whole, not cut short.
+    const QListWidgetItem* widest = s.form->ListBox1->item(12);
+    QVERIFY(s.form->ListBox1->visualItemRect(widest).width() >=
+            s.form->ListBox1->fontMetrics().horizontalAdvance(widest->text()));
+
     // A second run gives the same report, not twice the lines.
     s.form->Button1->click();
     QCOMPARE(s.Report(), expected);
