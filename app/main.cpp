@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <exception>
 
-#include "app/exception_display.h"
 #include "app/mpkalibr.h"
+#include "platform/exception_display.h"
 #include "platform/locale_change_filter.h"
 #include "platform/qt_platform.h"
 #include "platform/regional_settings.h"
@@ -38,6 +38,8 @@ int main(int argc, char* argv[]) {
     TMPForm form(platform);
     form.show();
     QApplication::exec();
+  } catch (const zirt::Exception& error) {
+    zirt::ShowException(platform, nullptr, error.Message());
   } catch (const std::exception& error) {
     zirt::ShowException(platform, nullptr, error.what());
   }

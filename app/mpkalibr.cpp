@@ -21,7 +21,7 @@
 
 #include "app/artwork.h"
 #include "app/design_panel.h"
-#include "app/exception_display.h"
+#include "platform/exception_display.h"
 #include "data/coordinate_file.h"
 #include "data/number_parse.h"
 #include "data/text_file.h"

@@ -3,16 +3,22 @@
 #pragma once
 
 #include <cstddef>
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <utility>
 
 namespace zirt {
 
-// Base of every error the system raises on purpose.
-class Exception : public std::runtime_error {
+// Base of every error the system raises on purpose. The message is kept whole: a refused
+// text may hold any byte, a NUL included.
+class Exception : public std::exception {
  public:
-  explicit Exception(const std::string& message) : std::runtime_error(message) {}
-  std::string Message() const { return what(); }
+  explicit Exception(std::string message) : message_(std::move(message)) {}
+  const std::string& Message() const { return message_; }
+  const char* what() const noexcept override { return message_.c_str(); }
+
+ private:
+  std::string message_;
 };
 
 // A number text that ParseReal or ParseInteger refused.

@@ -1,6 +1,7 @@
 #include "data/number_parse.h"
 
 #include <charconv>
+#include <limits>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,16 @@ int HexValue(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
+}
+
+// Whether the digits (no leading zeros, value 0.digits × 10^309) are at most those of the
+// largest double rounded to 15 significant digits, 1.79769313486232E308.
+bool WithinLargestGeneral(std::string_view digits) {
+  constexpr std::string_view kLargest = "179769313486232";
+  const std::string_view head = digits.substr(0, kLargest.size());
+  if (head.size() < kLargest.size()) return head <= kLargest.substr(0, head.size());
+  if (head != kLargest) return head < kLargest;
+  return digits.find_first_not_of('0', kLargest.size()) == std::string_view::npos;
 }
 
 }  // namespace
@@ -106,9 +117,16 @@ double ParseReal(std::string_view text) {
   const char* end = out;
   const auto result = std::from_chars(digits, end, value);
   if (result.ec == std::errc::result_out_of_range) {
-    // Too large for a double is refused; too small underflows silently to zero.
-    if (magnitude > 0) RefuseReal(text);
-    value = 0;
+    // Too small underflows silently to zero. Too large for a double is refused, except the
+    // texts up to the largest double written with 15 digits, so that everything FormatGeneral
+    // writes reads back.
+    if (magnitude <= 0) {
+      value = 0;
+    } else if (magnitude == 309 && WithinLargestGeneral(std::string_view(digits, count))) {
+      value = std::numeric_limits<double>::max();
+    } else {
+      RefuseReal(text);
+    }
   } else if (result.ec != std::errc() || result.ptr != end) {
     RefuseReal(text);
   }

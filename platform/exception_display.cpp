@@ -1,4 +1,4 @@
-#include "app/exception_display.h"
+#include "platform/exception_display.h"
 
 #include <exception>
 
@@ -18,7 +18,9 @@ void ShowException(Platform& platform, QWidget* owner, const std::string& messag
 void RunGuarded(Platform& platform, QWidget* owner, const std::function<void()>& handler) {
   try {
     handler();
-  } catch (const std::exception& error) {  // zirt::Exception and the library's own.
+  } catch (const Exception& error) {
+    ShowException(platform, owner, error.Message());
+  } catch (const std::exception& error) {  // The library's own, such as bad_alloc.
     ShowException(platform, owner, error.what());
   } catch (...) {
     ShowException(platform, owner, "Unknown error");

@@ -132,6 +132,16 @@ TEST(ParseReal, RefusesEverythingElseWithTheWholeText) {
   }
 }
 
+TEST(ParseReal, TheMessageKeepsEveryByteOfTheText) {
+  const std::string text("1\0x", 3);
+  try {
+    ParseReal(text);
+    ADD_FAILURE();
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "'" + text + "' is not a valid floating point value");
+  }
+}
+
 TEST(ParseReal, PointSeparatorRefusesTheComma) {
   SeparatorGuard point('.');
   EXPECT_EQ(ParseReal("  7.5 "), 7.5);
@@ -152,6 +162,11 @@ TEST(ParseReal, ValuesBeyondTheDoubleRangeAreRefused) {
   EXPECT_THROW(ParseReal("-1e400"), EConvertError);
   EXPECT_THROW(ParseReal(std::string(400, '9')), EConvertError);
   EXPECT_EQ(ParseReal("1.7976931348623157e308"), DBL_MAX);
+  // The largest double as FormatGeneral writes it reads back as the largest double.
+  EXPECT_EQ(ParseReal(FormatGeneral(-DBL_MAX)), -DBL_MAX);
+  EXPECT_EQ(ParseReal("179769313486232e294"), DBL_MAX);
+  EXPECT_THROW(ParseReal("1.797693134862321e308"), EConvertError);
+  EXPECT_THROW(ParseReal("1.79769313486233e308"), EConvertError);
 }
 
 TEST(ParseReal, ManyDigitsRoundCorrectly) {
@@ -166,7 +181,7 @@ TEST(ParseReal, ReadsBackWhatTheFormattersWrite) {
     SeparatorGuard guard(separator);
     for (double v : {0.1, -2.5, 1.0 / 3, 1e-5, 123456789012345678.0, 320.1439783828, 1e300}) {
       EXPECT_NEAR(ParseReal(FormatGeneral(v)), v, std::fabs(v) * 1e-14) << FormatGeneral(v);
-      EXPECT_NEAR(ParseReal(FormatFixed4(v)), v, 0.00005 + std::fabs(v) * 1e-17);
+      EXPECT_NEAR(ParseReal(FormatFixed4(v)), v, 0.00005 + std::fabs(v) * 4e-16);
     }
   }
 }

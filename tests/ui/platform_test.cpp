@@ -8,7 +8,7 @@
 #include <functional>
 #include <stdexcept>
 
-#include "app/exception_display.h"
+#include "platform/exception_display.h"
 #include "data/exceptions.h"
 #include "platform/qt_platform.h"
 #include "tests/support/scripted_platform.h"

@@ -1,0 +1,32 @@
+// Building a camera file from any existing file: lines 7 and 8 take the principal point,
+// every other line stays byte for byte, and a file of fewer than 8 lines is refused.
+#include "calib/camera_file.h"
+#include "data/decimal_separator.h"
+#include "data/number_format.h"
+#include "fuzz/fuzz_input.h"
+#include "fuzz/fuzz_temp_folder.h"
+
+using namespace zirt;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const fuzz::Input input(data, size);
+  SetDecimalSeparator(input.separator);
+  const std::string picked = fuzz::WriteFile("a.cam", input.text);
+  const TextLines original = ReadLines(picked);
+  try {
+    const TextLines lines = CameraFileLines(picked, true, 512.34561, -0.00005);
+    if (original.size() < 8) fuzz::Fail("a short camera file was taken");
+    if (lines.size() != original.size()) fuzz::Fail("the line count changed");
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      if (i != 6 && i != 7 && lines[i] != original[i]) fuzz::Fail("a line changed");
+    if (lines[6].rfind(FormatFixed4(512.34561) + " ; ", 0) != 0) fuzz::Fail("line 7");
+    const std::string output = CameraOutputName(picked);
+    WriteLines(output, lines);
+    if (ReadLines(output) != lines) fuzz::Fail("the written file reads back differently");
+  } catch (const EFileError&) {
+    fuzz::Fail("an existing file could not be read or written");
+  } catch (const Exception&) {
+    if (original.size() >= 8) fuzz::Fail("a camera file of 8 lines was refused");
+  }
+  return 0;
+}

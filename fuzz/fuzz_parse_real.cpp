@@ -1,0 +1,46 @@
+// ParseReal on any text; what it accepts is finite, and what the formatters write it reads
+// back within their precision.
+#include <cmath>
+#include <cstring>
+
+#include "data/decimal_separator.h"
+#include "data/number_format.h"
+#include "data/number_parse.h"
+#include "fuzz/fuzz_input.h"
+
+using namespace zirt;
+
+namespace {
+
+void CheckReadBack(double v) {
+  if (!std::isfinite(v)) return;
+  const double general = ParseReal(FormatGeneral(v));
+  if (std::fabs(general - v) > std::fabs(v) * 1e-14)
+    fuzz::Fail("FormatGeneral does not read back: " + FormatGeneral(v));
+  const std::string fixed_text = FormatFixed4(v);
+  const double fixed = ParseReal(fixed_text);
+  if (std::fabs(v) < 1e18 && std::fabs(fixed - v) > 0.00005 + std::fabs(v) * 4e-16)
+    fuzz::Fail("FormatFixed4 does not read back: " + fixed_text);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const fuzz::Input input(data, size);
+  SetDecimalSeparator(input.separator);
+  try {
+    const double v = ParseReal(input.text);
+    if (!std::isfinite(v)) fuzz::Fail("accepted a non-finite value");
+    CheckReadBack(v);
+  } catch (const EConvertError& e) {
+    if (e.Message() != "'" + std::string(input.text) + "' is not a valid floating point value")
+      fuzz::Fail("wrong message: " + e.Message());
+  }
+  // The same bytes as a double: every finite value must survive the formatters.
+  if (size >= 9) {
+    double v;
+    std::memcpy(&v, data + 1, sizeof v);
+    CheckReadBack(v);
+  }
+  return 0;
+}
