@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "app/about_box.h"
 #include "app/mpkalibr.h"
 #include "platform/exception_display.h"
 #include "platform/locale_change_filter.h"
@@ -36,6 +37,8 @@ int main(int argc, char* argv[]) {
     zirt::LocaleChangeFilter locale_filter;
     application.installEventFilter(&locale_filter);
     TMPForm form(platform);
+    TZIRTAboutBox about_box(&form);  // Hidden until "О программе".
+    form.ZIRTAboutBox = &about_box;
     form.show();
     QApplication::exec();
   } catch (const zirt::Exception& error) {

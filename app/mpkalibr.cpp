@@ -1,6 +1,8 @@
 #include "app/mpkalibr.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -19,12 +21,16 @@
 #include <memory>
 #include <vector>
 
+#include "app/about_box.h"
 #include "app/artwork.h"
 #include "app/design_panel.h"
-#include "platform/exception_display.h"
+#include "calib/camera_file.h"
 #include "data/coordinate_file.h"
+#include "data/file_layouts.h"
 #include "data/number_parse.h"
 #include "data/text_file.h"
+#include "editor/red_form.h"
+#include "platform/exception_display.h"
 
 using zirt::DesignPanel;
 
@@ -49,6 +55,8 @@ constexpr int kResultHalfLength = 30;
 constexpr qint64 kFrameMilliseconds = 16;
 
 const QString kErrorCaption = QStringLiteral("Ошибка!");
+// The help viewer's command that opens the help on its contents.
+constexpr int kHelpFinder = 11;
 
 // Every row of the report list has the design's fixed height, and all rows are as wide as
 // the widest line. With uniform sizes the list asks only once, which keeps reports of
@@ -306,8 +314,8 @@ void TMPForm::ShowRefusal(const char* message) {
 
 void TMPForm::Button2Click() {
   zirt::FileDialogRequest dialog;
-  dialog.filter = QStringLiteral("Coordinate Files (*.crd)|*.crd");
-  dialog.default_extension = QStringLiteral("*.crd");
+  dialog.filter = QString::fromUtf8(zirt::kCoordinateOpenFilter);
+  dialog.default_extension = QString::fromUtf8(zirt::kCoordinateExtension);
   dialog.initial_folder = open_dialog_folder_;
   dialog.multi_select = true;
   const QStringList chosen = platform_.OpenFiles(this, dialog);
@@ -373,11 +381,66 @@ void TMPForm::Button1Click() {
   EnableSaving(true);
 }
 
-void TMPForm::Button3Click() {}
+void TMPForm::Button3Click() {
+  // Every error of the command ends in its one message; nothing names the file.
+  try {
+    zirt::FileDialogRequest dialog;
+    dialog.filter = QString::fromUtf8(zirt::kCameraSaveFilter);
+    dialog.default_extension = QString::fromUtf8(zirt::kCameraExtension);
+    dialog.initial_folder = save_dialog_folder_;
+    const std::optional<QString> picked = platform_.SaveFile(this, dialog);
+    if (!picked) return;
+    SetDialogDirs(platform_.CurrentFolder());
 
-void TMPForm::N12Click() {}
+    const zirt::TextLines lines =
+        zirt::CameraFileLines(picked->toStdString(), platform_.FileExists(*picked),
+                              calibration_.PrincipalX, calibration_.PrincipalY);
+    const QString output = QString::fromStdString(zirt::CameraOutputName(picked->toStdString()));
+    if (platform_.FileExists(output) || QFileInfo(output).isDir()) {
+      zirt::MessageRequest question;
+      question.text = QStringLiteral("Перезаписать существующий файл?");
+      question.caption = QStringLiteral("Предупреждение");
+      question.buttons = zirt::Buttons::kYesNo;
+      if (platform_.ShowMessage(nullptr, question) != zirt::Answer::kYes) return;
+    }
+    zirt::WriteLines(output.toStdString(), lines);
+    calibration_.ResultSaved = true;
 
-void TMPForm::N13Click() {}
+    TRedForm editor(platform_, this);
+    if (editor.LoadFile(output, zirt::kCameraKind)) editor.exec();
+  } catch (const std::exception&) {
+    zirt::MessageRequest request;
+    request.text = QStringLiteral("Ошибка записи cam-файла!");
+    request.caption = kErrorCaption;
+    platform_.ShowMessage(this, request);
+  }
+}
+
+void TMPForm::N12Click() {
+  platform_.ShowHelp(this, QStringLiteral("ZIRTHelp\\ZIRT_01.HLP"), kHelpFinder, 0);
+}
+
+void TMPForm::N13Click() {
+  if (ZIRTAboutBox == nullptr) ZIRTAboutBox = new TZIRTAboutBox(this);
+  ZIRTAboutBox->exec();
+}
+
+void TMPForm::FormClose(QCloseEvent* event) {
+  if (!calibration_.ResultSaved) {
+    zirt::MessageRequest question;
+    question.text = QStringLiteral("Сохранить результат?");
+    question.caption = QStringLiteral("Сохранение");
+    question.buttons = zirt::Buttons::kYesNo;
+    if (platform_.ShowMessage(this, question) == zirt::Answer::kYes)
+      zirt::RunGuarded(platform_, this, [this] { Button3Click(); });
+  }
+  // Closing cannot be cancelled, whatever the save command did.
+  event->accept();
+}
+
+void TMPForm::closeEvent(QCloseEvent* event) {
+  FormClose(event);
+}
 
 void TMPForm::N15Click() {
   N15->setChecked(!N15->isChecked());

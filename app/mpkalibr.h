@@ -14,6 +14,8 @@
 #include "platform/platform.h"
 
 class QAction;
+class QCloseEvent;
+class TZIRTAboutBox;
 class QFrame;
 class QListWidget;
 class QMenu;
@@ -42,6 +44,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   void N12Click();      // Help.
   void N13Click();      // About box.
   void N15Click();      // Step-by-step switch.
+  // Asks whether to save an unsaved result; the window closes whatever the answer.
+  void FormClose(QCloseEvent* event);
 
   // Both file dialogs start in this folder next time.
   void SetDialogDirs(const QString& folder);
@@ -91,6 +95,12 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QMenu* N11 = nullptr;  // Помощь
   QAction* N12 = nullptr;
   QAction* N13 = nullptr;
+
+  // The about box, made hidden at start-up by the program entry (or on first use).
+  TZIRTAboutBox* ZIRTAboutBox = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // zirt::CalibrationView: the computation's report and drawing.

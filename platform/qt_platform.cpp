@@ -1,5 +1,7 @@
 #include "platform/qt_platform.h"
 
+#include "platform/help_viewer.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -113,12 +115,22 @@ Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
 }
 
 void QtPlatform::ShowHelp(QWidget* owner, const QString& help_file, int /*command*/, int /*data*/) {
-  QMessageBox box(owner);
-  box.setWindowTitle(QStringLiteral("ZIRT"));
-  box.setIcon(QMessageBox::Warning);
-  box.setText(QStringLiteral("Файл справки не найден: ") + help_file);
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
+  // Every command opens the help on its contents, the only page there is.
+  const QString html = ResolveHelpFile(help_file, HelpFolders());
+  if (html.isEmpty()) {
+    QMessageBox box(owner);
+    box.setWindowTitle(QStringLiteral("Справка ZIRT"));
+    box.setIcon(QMessageBox::Warning);
+    box.setText(QStringLiteral("Справка не найдена: ") + help_file);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return;
+  }
+  if (help_viewer_ == nullptr) help_viewer_ = new HelpViewer(owner);
+  help_viewer_->Open(html);
+  help_viewer_->show();
+  help_viewer_->raise();
+  help_viewer_->activateWindow();
 }
 
 QString QtPlatform::CurrentFolder() {

@@ -1,11 +1,14 @@
 // The desktop implementation of Platform: Qt's own widgets for dialogs and message boxes.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 #include "platform/platform.h"
 
 namespace zirt {
+
+class HelpViewer;
 
 // "Desc|*.ext|Desc2|*.*" as Qt writes filters: "Desc (*.ext);;Desc2 (*.*)".
 QString ToQtFilter(const QString& filter);
@@ -21,6 +24,10 @@ class QtPlatform : public Platform {
   void ShowHelp(QWidget* owner, const QString& help_file, int command, int data) override;
   QString CurrentFolder() override;
   bool FileExists(const QString& path) override;
+
+ private:
+  // One help window for the program's life, shown again on every request.
+  QPointer<HelpViewer> help_viewer_;
 };
 
 }  // namespace zirt
