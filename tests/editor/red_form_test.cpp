@@ -379,6 +379,20 @@ class RedFormTest : public QObject {
     QCOMPARE(form.StringGrid1->columnWidth(1), 77);
   }
 
+  void columnsAreResizedByDraggingTheirLine() {
+    Session s;
+    s.LoadImageFile();
+    zirt::StringGridView* grid = s.form->StringGrid1;
+    const int width = grid->columnWidth(1);
+    const int y = grid->rowViewportPosition(0) + grid->rowHeight(0) / 2;
+    const QPoint line(grid->columnViewportPosition(1) + width, y);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::NoModifier, line);
+    QTest::mouseMove(grid->viewport(), line + QPoint(30, 0));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, Qt::NoModifier, line + QPoint(30, 0));
+    QCOMPARE(grid->columnWidth(1), width + 30);
+    QVERIFY(!s.form->Modified());
+  }
+
   void saveFromTheMenuAndTheToolbar() {
     Session s;
     const QString path = s.LoadImageFile();
