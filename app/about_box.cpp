@@ -57,7 +57,7 @@ TZIRTAboutBox::TZIRTAboutBox(QWidget* parent) : QDialog(parent) {
   Version = MakeLabel(QStringLiteral("Version 1.0.0"), "Version");
   Panel1->Place(Version, QRect(108, 58, 180, 20),
                 zirt::DesignPanel::kLeft | zirt::DesignPanel::kTop);
-  Label1 = MakeLabel(QStringLiteral("Калибровка главной точки камеры"), "Label1");
+  Label1 = MakeLabel(QStringLiteral("Калибровка главной точки"), "Label1");
   Panel1->Place(Label1, QRect(52, 81, 240, 20), zirt::DesignPanel::kLeft | zirt::DesignPanel::kTop);
   Label2 = MakeLabel(QStringLiteral("© Авторы ZIRT, 2026"), "Label2");
   Panel1->Place(Label2, QRect(130, 105, 160, 20),

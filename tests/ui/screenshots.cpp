@@ -1,18 +1,19 @@
-// Takes the documentation's pictures of the main window: right after start-up, and after
-// loading the three-image example and computing in step-by-step mode.
+// Takes the documentation's pictures: the main window right after start-up and after loading
+// examples/ and computing in step-by-step mode, the about box and the help window.
 //
-//   xvfb-run -a -s "-screen 0 1280x1024x24" zirt_screenshots docs/screenshots
+//   xvfb-run -a -s "-screen 0 1280x1024x24" zirt_screenshots docs/screenshots .
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 
+#include "app/about_box.h"
 #include "app/mpkalibr.h"
 #include "data/decimal_separator.h"
+#include "platform/help_viewer.h"
 #include "tests/support/scripted_platform.h"
 
 namespace {
@@ -31,24 +32,18 @@ bool Save(QWidget& window, const QString& path) {
   return false;
 }
 
-QString Write(const QTemporaryDir& folder, const QString& name, const QByteArray& text) {
-  const QString path = folder.filePath(name);
-  QFile file(path);
-  if (file.open(QIODevice::WriteOnly)) file.write(text);
-  return path;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER SOURCE_FOLDER\n", argv[0]);
     return 2;
   }
   const QDir out(QString::fromLocal8Bit(argv[1]));
+  const QDir source(QString::fromLocal8Bit(argv[2]));
   QApplication::setApplicationName(QStringLiteral("ZIRT"));
-  zirt::SetDecimalSeparator(',');  // As under Russian regional settings.
+  zirt::SetDecimalSeparator('.');  // The examples are written with a point.
 
   zirt::testing::ScriptedPlatform platform;
   QTemporaryDir folder;
@@ -57,12 +52,23 @@ int main(int argc, char* argv[]) {
   form.show();
   if (!Save(form, out.filePath(QStringLiteral("main-window.png")))) return 1;
 
-  platform.ScriptOpenFiles({Write(folder, "img1.crd", "420;290\r\n270;340\r\n"),
-                            Write(folder, "img2.crd", "520;341\r\n221;440\r\n"),
-                            Write(folder, "img3.crd", "620;390\r\n170;540\r\n")});
+  QStringList examples;
+  for (int k = 1; k <= 4; ++k)
+    examples << source.filePath(QStringLiteral("examples/zoom%1.crd").arg(k));
+  platform.ScriptOpenFiles(examples);
   form.Button2->click();
   form.N15->trigger();
   form.Button1->click();
   if (!Save(form, out.filePath(QStringLiteral("computed.png")))) return 1;
+
+  TZIRTAboutBox about(&form);
+  about.show();
+  if (!Save(about, out.filePath(QStringLiteral("about-box.png")))) return 1;
+  about.hide();
+
+  zirt::HelpViewer help(&form);
+  help.Open(zirt::ResolveHelpFile(QStringLiteral("ZIRTHelp\\ZIRT_01.HLP"), {source.path()}));
+  help.show();
+  if (!Save(help, out.filePath(QStringLiteral("help.png")))) return 1;
   return 0;
 }
