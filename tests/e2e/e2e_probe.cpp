@@ -1,0 +1,72 @@
+// The end-to-end test's eyes: grabs the X screen into a PNG, and finds the principal point's
+// red cross in such a picture.
+//
+//   e2e_probe shot OUT.png
+//   e2e_probe cross SHOT.png VIEW_X VIEW_Y   (the cross's expected bitmap pixel)
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+constexpr QRgb kSilver = 0xFFC0C0C0;
+constexpr QRgb kRed = 0xFFFF0000;
+
+int Shot(const char* out) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr || !screen->grabWindow(0).save(QString::fromLocal8Bit(out))) {
+    std::fprintf(stderr, "cannot grab the screen into %s\n", out);
+    return 1;
+  }
+  return 0;
+}
+
+// The picture's top left is the first silver pixel of the largest silver area, found as the
+// first row and column with a long silver run; the cross is the longest red run.
+int Cross(const char* shot, int view_x, int view_y) {
+  const QImage image = QImage(QString::fromLocal8Bit(shot)).convertToFormat(QImage::Format_RGB32);
+  if (image.isNull()) {
+    std::fprintf(stderr, "cannot read %s\n", shot);
+    return 1;
+  }
+  int top = -1, left = image.width();
+  int best_length = 0, best_x = -1, best_y = -1;
+  for (int y = 0; y < image.height(); ++y) {
+    int run = 0, red = 0;
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb pixel = image.pixel(x, y);
+      run = pixel == kSilver ? run + 1 : 0;
+      if (run == 200) {
+        if (top < 0) top = y;
+        left = std::min(left, x - 199);
+      }
+      red = pixel == kRed ? red + 1 : 0;
+      if (red > best_length) {
+        best_length = red;
+        best_x = x - red + 1 + red / 2;
+        best_y = y;
+      }
+    }
+  }
+  // A bar of 2h pixels from x−h to x+h−1 has its middle at x; the cross's h is 30.
+  const int found_x = best_x - left, found_y = best_y - top;
+  std::printf("picture at (%d, %d); longest red bar %d pixels at view (%d, %d); expected (%d, %d)\n",
+              left, top, best_length, found_x, found_y, view_x, view_y);
+  const bool ok = best_length >= 60 && std::abs(found_x - view_x) <= 1 && found_y == view_y;
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QGuiApplication application(argc, argv);
+  if (argc == 3 && std::string_view(argv[1]) == "shot") return Shot(argv[2]);
+  if (argc == 5 && std::string_view(argv[1]) == "cross")
+    return Cross(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+  std::fprintf(stderr, "usage: e2e_probe shot OUT.png | cross SHOT.png VIEW_X VIEW_Y\n");
+  return 2;
+}

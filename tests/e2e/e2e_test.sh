@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# The real program on a real X server, driven as a user would: load examples/ through the
+# program's own file dialog by keyboard, compute in step-by-step mode, save a camera file,
+# close the editor, save again onto the same file answering the overwrite question, quit.
+# Checks the mark of the result on the screen, the written file, and keeps screenshots.
+# Run under xvfb-run; needs xdotool.
+set -u
+build=$1
+examples=$2
+shots=${3:-$(mktemp -d)}
+probe=$build/tests/e2e/e2e_probe
+work=$(mktemp -d)
+pid=
+cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; "$probe" shot "$shots/e2e-failure.png" >/dev/null 2>&1; exit 1; }
+mkdir -p "$shots"
+
+cp "$examples"/zoom?.crd "$work/"
+cd "$work" || exit 1
+expected=$(LC_ALL=C "$build/zirt-batch" zoom1.crd zoom2.crd zoom3.crd zoom4.crd) || fail "zirt-batch"
+x0=$(sed -n 's/^x0(пикс.) = //p' <<<"$expected")
+y0=$(sed -n 's/^y0(пикс.) = //p' <<<"$expected")
+
+# Window titles are matched here, not by xdotool, whose patterns miss Cyrillic titles.
+find_window() {  # PATTERN [SECONDS]: the newest visible window whose title matches
+  local deadline=$((SECONDS + ${2:-15})) id name
+  while ((SECONDS < deadline)); do
+    for id in $(xdotool search --onlyvisible --name . 2>/dev/null | tac); do
+      name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
+      [[ $name =~ $1 ]] && { echo "$id"; return 0; }
+    done
+    sleep 0.2
+  done
+  return 1
+}
+
+LC_ALL=C "$build/zirt" &
+pid=$!
+main=$(find_window '^Калибровка главной точки$' 20) || fail "the main window did not appear"
+sleep 0.5
+
+# Design pixels (120 per inch) to the window's pixels: the window is 890 design pixels wide.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+main_x=$X main_y=$Y main_width=$WIDTH
+scale() { echo $(( ($1 * main_width + 445) / 890 )); }
+panel_left=$((main_width - $(scale 185)))
+menu_height=$(( $(scale 25) ))
+click_main() { xdotool mousemove --sync $((main_x + $1)) $((main_y + $2)) click 1; sleep 0.4; }
+button_x=$((panel_left + $(scale 90)))
+
+wait_window() {  # PATTERN: waits for a window and gives it the keyboard
+  local id
+  id=$(find_window "$1") || fail "no window '$1'"
+  xdotool windowfocus --sync "$id" 2>/dev/null
+  sleep 0.4
+  echo "$id"
+}
+
+# Загрузить: the dialog opens in the current folder; type the four names.
+click_main "$button_x" $((menu_height + $(scale 30)))
+wait_window 'Open|Открыть' >/dev/null
+xdotool type --delay 20 '"zoom1.crd" "zoom2.crd" "zoom3.crd" "zoom4.crd"'
+xdotool key Return
+sleep 0.8
+
+# Настройки → Пошаговый режим работы, then Счет.
+click_main $(scale 85) $((menu_height / 2))
+xdotool key Down Return
+sleep 0.3
+click_main "$button_x" $((menu_height + $(scale 64) + $(scale 337)))
+sleep 1
+"$probe" shot "$shots/e2e-computed.png" || fail "no screenshot"
+view_x=$(LC_ALL=C awk -v v="$x0" 'BEGIN { printf "%d", v * 2 / 3 }')
+view_y=$(LC_ALL=C awk -v v="$y0" 'BEGIN { printf "%d", v * 2 / 3 }')
+"$probe" cross "$shots/e2e-computed.png" "$view_x" "$view_y" || fail "the red cross is not at the principal point"
+
+save_onto() {  # NAME [overwrite]
+  click_main "$button_x" $((menu_height + $(scale 64) + $(scale 373)))
+  wait_window 'Save|Сохранить' >/dev/null
+  xdotool type --delay 20 "$1"
+  xdotool key Return
+  if [ "${2:-}" = overwrite ]; then
+    wait_window '^Предупреждение$' >/dev/null
+    xdotool key Return  # Yes is the default button.
+  fi
+  local editor
+  editor=$(wait_window '^cam1P.cam Внутренняя геометрия$')
+  "$probe" shot "$shots/e2e-editor.png" >/dev/null
+  # Файл → Выход in the editor's own menu.
+  eval "$(xdotool getwindowgeometry --shell "$editor")"
+  xdotool mousemove --sync $((X + 15)) $((Y + 8)) click 1
+  sleep 0.3
+  xdotool key Up Return
+  sleep 0.6
+  find_window '^cam1P.cam Внутренняя геометрия$' 1 >/dev/null && fail "the editor did not close"
+}
+save_onto cam1.cam
+[ -f cam1P.cam ] || fail "no camera file written"
+[ -f cam1.cam ] && fail "the picked file was written"
+printf 'changed\r\n' >>cam1P.cam
+save_onto cam1.cam overwrite
+[ "$(wc -l <cam1P.cam)" -eq 8 ] || fail "the overwritten camera file is not 8 lines"
+line7=$(sed -n 7p cam1P.cam | iconv -f CP1251 -t UTF-8 | tr -d '\r')
+line8=$(sed -n 8p cam1P.cam | iconv -f CP1251 -t UTF-8 | tr -d '\r')
+[ "$line7" = "$x0 ; Координата X главной точки" ] || fail "line 7 is '$line7'"
+[ "$line8" = "$y0 ; Координата Y главной точки" ] || fail "line 8 is '$line8'"
+
+# Файл → Выход: the result is saved, so the program ends without a question.
+click_main $(scale 20) $((menu_height / 2))
+xdotool key Up Return
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+wait "$pid"
+status=$?
+pid=
+[ "$status" -eq 0 ] || fail "the program ended with $status"
+echo "loaded, computed ($x0, $y0), saved twice and quit; screenshots in $shots"
