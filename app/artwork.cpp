@@ -54,11 +54,11 @@ QIcon MakeWindowIcon() {
   return icon;
 }
 
-QImage LoadPreviewPicture() {
+QImage LoadPreviewPicture(QSize at_least) {
   InitResources();
   QFile file(QStringLiteral(":/zirt/preview.jpg"));
   if (!file.open(QIODevice::ReadOnly)) return {};
-  return DecodeJpeg(file.readAll());
+  return DecodeJpeg(file.readAll(), at_least);
 }
 
 }  // namespace zirt

@@ -10,7 +10,8 @@ namespace zirt {
 QIcon MakeWindowIcon();
 
 // The stored picture of the image plane (1018 × 717), decoded from the resources; a null
-// image if the resources are damaged.
-QImage LoadPreviewPicture();
+// image if the resources are damaged. With `at_least`, decoded no larger than needed to
+// cover that size.
+QImage LoadPreviewPicture(QSize at_least = QSize());
 
 }  // namespace zirt

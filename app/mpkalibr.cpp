@@ -111,6 +111,9 @@ TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
   calibration_.ResultSaved = true;
   bitmap_.Fill(zirt::kBackground);
   Image1->SetSource(&bitmap_.Image());
+  // Start-up decodes the picture only as large as the window shows it.
+  preview_ = zirt::LoadPreviewPicture(Image1->size());
+  PreviewImage->SetSource(&preview_);
 
   if (const QScreen* screen = this->screen()) {
     QRect frame = geometry();
@@ -150,8 +153,6 @@ void TMPForm::BuildControls() {
   stack->addWidget(Image1, 0, 0);
   stack->addWidget(PreviewImage, 0, 0);
   PreviewImage->raise();
-  preview_ = zirt::LoadPreviewPicture();
-  PreviewImage->SetSource(&preview_);
 
   // The commands and the report on the right.
   Panel1 = MakePanel(Splitter1, "Panel1");
@@ -440,6 +441,17 @@ void TMPForm::FormClose(QCloseEvent* event) {
 
 void TMPForm::closeEvent(QCloseEvent* event) {
   FormClose(event);
+}
+
+void TMPForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // A window grown past the picture decoded at start-up gets the whole stored picture.
+  if (PreviewImage != nullptr && PreviewImage->isVisible() && !preview_full_ &&
+      (PreviewImage->width() > preview_.width() || PreviewImage->height() > preview_.height())) {
+    preview_ = zirt::LoadPreviewPicture();
+    preview_full_ = true;
+    PreviewImage->SetSource(&preview_);
+  }
 }
 
 void TMPForm::N15Click() {

@@ -101,6 +101,7 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   // zirt::CalibrationView: the computation's report and drawing.
@@ -127,6 +128,7 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   zirt::Calibration calibration_;
   zirt::ViewBitmap bitmap_;
   QImage preview_;
+  bool preview_full_ = false;  // Decoded at its stored size rather than the window's.
   QString open_dialog_folder_;
   QString save_dialog_folder_;
   QElapsedTimer progress_clock_;

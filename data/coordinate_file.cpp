@@ -15,11 +15,13 @@ ECoordinateFileError::ECoordinateFileError(std::string file, int line, std::stri
       cause_(std::move(cause)) {}
 
 VT_Point ParseCoordinateLine(std::string_view line) {
-  const auto semicolon = line.find(';');
+  // A short line is searched in place: a library call per line costs more than the search.
+  std::size_t semicolon = 0;
+  while (semicolon < line.size() && line[semicolon] != ';') ++semicolon;
   // Without a ';' the x text is empty and refused; a second ';' stays in the y text.
-  const std::string_view x = semicolon == std::string_view::npos ? "" : line.substr(0, semicolon);
-  const std::string_view y =
-      semicolon == std::string_view::npos ? line : line.substr(semicolon + 1);
+  const bool found = semicolon < line.size();
+  const std::string_view x = found ? line.substr(0, semicolon) : std::string_view();
+  const std::string_view y = found ? line.substr(semicolon + 1) : line;
   const double px = ParseReal(x);
   const double py = ParseReal(y);
   return VT_Point(px, py);
