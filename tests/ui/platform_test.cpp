@@ -2,15 +2,19 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 #include <stdexcept>
 
-#include "platform/exception_display.h"
+#include "data/decimal_separator.h"
 #include "data/exceptions.h"
+#include "platform/exception_display.h"
+#include "platform/locale_change_filter.h"
 #include "platform/qt_platform.h"
+#include "platform/regional_settings.h"
 #include "tests/support/scripted_platform.h"
 
 namespace {
@@ -165,6 +169,30 @@ class PlatformTest : public QObject {
       box->button(QMessageBox::Ok)->click();
     });
     QCOMPARE(platform.ShowMessage(nullptr, request), zirt::Answer::kOk);
+  }
+
+  void localeChangeReReadsTheDecimalSeparator() {
+    // The settings of this process give a point or a comma; whatever it is, a locale change
+    // restores it over a stale value.
+    const char settings = zirt::DecimalSeparatorOf(QLocale::system());
+    zirt::LocaleChangeFilter filter;
+    qApp->installEventFilter(&filter);
+    zirt::SetDecimalSeparator('#');
+    QEvent unrelated(QEvent::FontChange);
+    QCoreApplication::sendEvent(qApp, &unrelated);
+    QCOMPARE(zirt::DecimalSeparator(), '#');
+    QEvent change(QEvent::LocaleChange);
+    QCoreApplication::sendEvent(qApp, &change);
+    QCOMPARE(zirt::DecimalSeparator(), settings);
+    qApp->removeEventFilter(&filter);
+  }
+
+  void regionalSettingsGiveOneAsciiSeparator() {
+    QCOMPARE(zirt::DecimalSeparatorOf(QLocale(QLocale::Russian, QLocale::Russia)), ',');
+    QCOMPARE(zirt::DecimalSeparatorOf(QLocale(QLocale::English, QLocale::UnitedStates)), '.');
+    QCOMPARE(zirt::DecimalSeparatorOf(QLocale::c()), '.');
+    // An Arabic decimal separator has no 8-bit form; files then use a point.
+    QCOMPARE(zirt::DecimalSeparatorOf(QLocale(QLocale::Arabic, QLocale::Egypt)), '.');
   }
 
   void onlyFilesExist() {
