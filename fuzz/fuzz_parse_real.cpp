@@ -1,7 +1,9 @@
 // ParseReal on any text; what it accepts is finite, and what the formatters write it reads
 // back within their precision.
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "data/decimal_separator.h"
 #include "data/number_format.h"
@@ -31,6 +33,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const double v = ParseReal(input.text);
     if (!std::isfinite(v)) fuzz::Fail("accepted a non-finite value");
+    // Without an exponent the value is the correctly rounded one, as strtod reads the same
+    // digits with a point.
+    if (input.text.find_first_of(std::string_view("eE\0", 3)) == std::string_view::npos) {
+      std::string plain;
+      for (char c : input.text)
+        if (c != ' ') plain += c == input.separator ? '.' : c;
+      char* end = nullptr;
+      const double oracle = std::strtod(plain.c_str(), &end);
+      if (*end == '\0' && end != plain.c_str() && oracle != v)
+        fuzz::Fail("not correctly rounded: " + plain);
+    }
     CheckReadBack(v);
   } catch (const EConvertError& e) {
     if (e.Message() != "'" + std::string(input.text) + "' is not a valid floating point value")

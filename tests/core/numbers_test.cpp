@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "data/extended.h"
@@ -174,6 +175,20 @@ TEST(ParseReal, ManyDigitsRoundCorrectly) {
   EXPECT_EQ(ParseReal("0.1000000000000000055511151231257827"), 0.1);
   EXPECT_EQ(ParseReal("000000000000000000000000000000000000000000000000000000000000012.5"), 12.5);
   EXPECT_EQ(ParseReal("1" + std::string(100, '0') + "e-100"), 1);
+}
+
+TEST(ParseReal, EveryMantissaLengthRoundsCorrectly) {
+  SeparatorGuard point('.');
+  // Around 2^53, where an exact integer division stops being possible, and around 22
+  // fraction digits, beyond which a power of ten is no longer exact.
+  for (const char* text :
+       {"9007199254740992", "9007199254740993", "9007199254740995", "900719925474099.3",
+        "0.1234567890123456789012", "0.12345678901234567890123", "1234567890123456789012.5",
+        "0.0000000000000000000001", "2.2250738585072011e-308", "4.9406564584124654e-324",
+        "123456789.987654321", "0.30000000000000004", "1.00000000000000011102230246251565"}) {
+    EXPECT_EQ(ParseReal(text), std::strtod(text, nullptr)) << text;
+    EXPECT_EQ(ParseReal(std::string("-") + text), -std::strtod(text, nullptr)) << text;
+  }
 }
 
 TEST(ParseReal, ReadsBackWhatTheFormattersWrite) {
