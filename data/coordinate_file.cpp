@@ -1,6 +1,5 @@
 #include "data/coordinate_file.h"
 
-#include <cstring>
 
 #include "data/number_parse.h"
 #include "data/text_file.h"
@@ -30,12 +29,10 @@ VT_Point ParseCoordinateLine(std::string_view line) {
 std::unique_ptr<VT_Points> ParseCoordinateText(std::string_view text, const std::string& name) {
   // Room for one point per LF, so a set takes exactly its storage; files ending lines with
   // a lone CR grow as they go.
-  int count = 0;
-  for (const char *p = text.data(), *end = p + text.size();
-       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))); ++p)
-    ++count;
+  std::size_t count = 0;
+  for (const char c : text) count += c == '\n';
   auto set = std::make_unique<VT_Points>(1);
-  set->Reserve(count + 1);
+  set->Reserve(static_cast<int>(count + 1));
   int number = 0;
   ForEachLine(text, [&](std::string_view line) {
     ++number;
