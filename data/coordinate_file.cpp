@@ -1,6 +1,5 @@
 #include "data/coordinate_file.h"
 
-
 #include "data/number_parse.h"
 #include "data/text_file.h"
 

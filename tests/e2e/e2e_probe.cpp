@@ -54,8 +54,9 @@ int Cross(const char* shot, int view_x, int view_y) {
   }
   // A bar of 2h pixels from x−h to x+h−1 has its middle at x; the cross's h is 30.
   const int found_x = best_x - left, found_y = best_y - top;
-  std::printf("picture at (%d, %d); longest red bar %d pixels at view (%d, %d); expected (%d, %d)\n",
-              left, top, best_length, found_x, found_y, view_x, view_y);
+  std::printf(
+      "picture at (%d, %d); longest red bar %d pixels at view (%d, %d); expected (%d, %d)\n", left,
+      top, best_length, found_x, found_y, view_x, view_y);
   const bool ok = best_length >= 60 && std::abs(found_x - view_x) <= 1 && found_y == view_y;
   return ok ? 0 : 1;
 }

@@ -6,9 +6,9 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <QPushButton>
-#include <QToolButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 #include <memory>
 
@@ -114,9 +114,7 @@ struct Calibrated {
 
 // An editor on a camera file, edited so that it has something to save.
 struct Editing {
-  explicit Editing(const QString& file) {
-    form->LoadFile(file, 5);
-  }
+  explicit Editing(const QString& file) { form->LoadFile(file, 5); }
   // Runs the save onto `target`; returns the messages shown.
   QStringList SaveOnto(const QString& target) {
     platform.ClearRecords();

@@ -4,9 +4,9 @@
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
-#include <QTextBrowser>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
