@@ -1,6 +1,7 @@
 #include "app/mpkalibr.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -184,6 +185,14 @@ void TMPForm::BuildControls() {
   ListBox1->setUniformItemSizes(true);
   ListBox1->setItemDelegate(new ReportRowDelegate(scaled(kListItemHeight), &list_width_, ListBox1));
   ListBox1->setFocusPolicy(Qt::ClickFocus);  // Not a tab stop.
+  // The report is there to be taken elsewhere: Ctrl+C or the context menu copies it.
+  ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  auto* copy = new QAction(QStringLiteral("Копировать"), ListBox1);
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  ListBox1->addAction(copy);
+  ListBox1->setContextMenuPolicy(Qt::ActionsContextMenu);
+  connect(copy, &QAction::triggered, this, &TMPForm::CopyReport);
   QPalette list_palette = ListBox1->palette();
   list_palette.setColor(QPalette::Base, list_palette.color(QPalette::Button));
   ListBox1->setPalette(list_palette);
@@ -457,6 +466,15 @@ void TMPForm::resizeEvent(QResizeEvent* event) {
 void TMPForm::N15Click() {
   N15->setChecked(!N15->isChecked());
   calibration_.StepMode = N15->isChecked();
+}
+
+void TMPForm::CopyReport() {
+  // The selected lines in list order, or the whole report when none is selected.
+  QStringList lines;
+  const bool all = ListBox1->selectedItems().isEmpty();
+  for (int i = 0; i < ListBox1->count(); ++i)
+    if (all || ListBox1->item(i)->isSelected()) lines << ListBox1->item(i)->text();
+  if (!lines.isEmpty()) QGuiApplication::clipboard()->setText(lines.join('\n') + '\n');
 }
 
 void TMPForm::ClearList() {

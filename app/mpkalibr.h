@@ -44,6 +44,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   void N12Click();      // Help.
   void N13Click();      // About box.
   void N15Click();      // Step-by-step switch.
+  // Copies the selected report lines, or the whole report, to the clipboard.
+  void CopyReport();
   // Asks whether to save an unsaved result; the window closes whatever the answer.
   void FormClose(QCloseEvent* event);
 

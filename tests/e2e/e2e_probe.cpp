@@ -3,6 +3,8 @@
 //
 //   e2e_probe shot OUT.png
 //   e2e_probe cross SHOT.png VIEW_X VIEW_Y   (the cross's expected bitmap pixel)
+//   e2e_probe clipboard                      (prints the clipboard's text)
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -66,8 +68,13 @@ int Cross(const char* shot, int view_x, int view_y) {
 int main(int argc, char* argv[]) {
   QGuiApplication application(argc, argv);
   if (argc == 3 && std::string_view(argv[1]) == "shot") return Shot(argv[2]);
+  if (argc == 2 && std::string_view(argv[1]) == "clipboard") {
+    std::fputs(QGuiApplication::clipboard()->text().toUtf8().constData(), stdout);
+    return 0;
+  }
   if (argc == 5 && std::string_view(argv[1]) == "cross")
     return Cross(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
-  std::fprintf(stderr, "usage: e2e_probe shot OUT.png | cross SHOT.png VIEW_X VIEW_Y\n");
+  std::fprintf(stderr,
+               "usage: e2e_probe shot OUT.png | cross SHOT.png VIEW_X VIEW_Y | clipboard\n");
   return 2;
 }

@@ -2,7 +2,8 @@
 # The real program on a real X server, driven as a user would: load examples/ through the
 # program's own file dialog by keyboard, compute in step-by-step mode, save a camera file,
 # close the editor, save again onto the same file answering the overwrite question, quit.
-# Checks the mark of the result on the screen, the written file, and keeps screenshots.
+# Checks the report, the mark of the result on the screen and the written file, and keeps
+# screenshots.
 # Run under xvfb-run; needs xdotool.
 set -u
 build=$1
@@ -18,7 +19,7 @@ mkdir -p "$shots"
 
 cp "$examples"/zoom?.crd "$work/"
 cd "$work" || exit 1
-expected=$(LC_ALL=C "$build/zirt-batch" zoom1.crd zoom2.crd zoom3.crd zoom4.crd) || fail "zirt-batch"
+expected=$(LC_ALL=C "$build/zirt-batch" --step zoom1.crd zoom2.crd zoom3.crd zoom4.crd) || fail "zirt-batch"
 x0=$(sed -n 's/^x0(пикс.) = //p' <<<"$expected")
 y0=$(sed -n 's/^y0(пикс.) = //p' <<<"$expected")
 
@@ -74,6 +75,14 @@ sleep 1
 view_x=$(LC_ALL=C awk -v v="$x0" 'BEGIN { printf "%d", v * 2 / 3 }')
 view_y=$(LC_ALL=C awk -v v="$y0" 'BEGIN { printf "%d", v * 2 / 3 }')
 "$probe" cross "$shots/e2e-computed.png" "$view_x" "$view_y" || fail "the red cross is not at the principal point"
+
+# The report, copied from the list with Ctrl+A, Ctrl+C: line for line that of zirt-batch.
+click_main "$button_x" $((menu_height + $(scale 64) + $(scale 100)))
+xdotool key ctrl+a ctrl+c
+sleep 0.3
+report=$("$probe" clipboard)
+[ "$report" = "$expected" ] || fail "the report differs from zirt-batch's:
+$(diff <(echo "$expected") <(echo "$report") | head -n 20)"
 
 save_onto() {  # NAME [overwrite]
   click_main "$button_x" $((menu_height + $(scale 64) + $(scale 373)))

@@ -1,6 +1,7 @@
 // The main window's save, close, help and about commands: the camera file written beside the
 // picked one, the overwrite and close questions, the editor opened on the result.
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -252,6 +253,25 @@ class MainCommandsTest : public QObject {
       QVERIFY(s.form->close());
       QVERIFY(s.platform.Messages().empty());
     }
+  }
+
+  void reportCopiesToTheClipboard() {
+    zirt::SeparatorGuard comma(',');
+    Session s;
+    s.LoadAndCompute();
+    s.form->CopyReport();
+    const QString all = QGuiApplication::clipboard()->text();
+    QCOMPARE(all, QStringLiteral("\nx0(пикс.) = 320,1440\ny0(пикс.) = 240,4053\n\n"
+                                 "Средняя ошибка = 0,0000\nСКО = 0,0000\n"));
+    s.form->show();
+    s.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+    s.form->ListBox1->item(1)->setSelected(true);
+    s.form->ListBox1->item(2)->setSelected(true);
+    s.form->ListBox1->setFocus();
+    QTest::keySequence(s.form->ListBox1, QKeySequence::Copy);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("x0(пикс.) = 320,1440\ny0(пикс.) = 240,4053\n"));
   }
 
   void helpOpensTheHelpFileOnItsContents() {
