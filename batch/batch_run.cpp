@@ -93,6 +93,9 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   } catch (const ECoordinateFileError& e) {
     err << "Ошибка загрузки файла координат!\n" << e.Message() << "\n";
     return kBatchFailed;
+  } catch (const std::exception& e) {  // Files too large for memory, as the window has it.
+    err << "Ошибка загрузки файла координат!\n" << e.what() << "\n";
+    return kBatchFailed;
   }
 
   ReportLines report;
@@ -111,6 +114,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
   } catch (const Exception& e) {
     failure = DisplayText(e.Message());
+  } catch (const std::exception& e) {  // Such as memory running out, as the window shows it.
+    failure = DisplayText(e.what());
   }
   for (const std::string& line : report.lines) out << line << "\n";
   if (!failure.empty()) {

@@ -1,5 +1,7 @@
 #include "data/coordinate_file.h"
 
+#include <limits>
+
 #include "data/number_parse.h"
 #include "data/text_file.h"
 
@@ -30,6 +32,9 @@ std::unique_ptr<VT_Points> ParseCoordinateText(std::string_view text, const std:
   // a lone CR grow as they go.
   std::size_t count = 0;
   for (const char c : text) count += c == '\n';
+  // A point set counts its points in an int.
+  if (count >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
+    throw ECoordinateFileError(name, 0, "too many lines");
   auto set = std::make_unique<VT_Points>(1);
   set->Reserve(static_cast<int>(count + 1));
   int number = 0;
