@@ -1,5 +1,6 @@
 // ParseReal on any text; what it accepts is finite, and what the formatters write it reads
 // back within their precision.
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -41,7 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (c != ' ') plain += c == input.separator ? '.' : c;
       char* end = nullptr;
       const double oracle = std::strtod(plain.c_str(), &end);
-      if (*end == '\0' && end != plain.c_str() && oracle != v)
+      // Past the largest double only the texts up to it as written with 15 digits are
+      // taken, as the largest double itself.
+      const bool saturated = std::isinf(oracle) && std::fabs(v) == DBL_MAX;
+      if (*end == '\0' && end != plain.c_str() && oracle != v && !saturated)
         fuzz::Fail("not correctly rounded: " + plain);
     }
     CheckReadBack(v);
