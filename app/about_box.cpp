@@ -7,10 +7,10 @@
 
 #include "app/artwork.h"
 #include "app/design_panel.h"
+#include "platform/design_scale.h"
 
 namespace {
 
-constexpr double kDesignDpi = 120.0;
 constexpr int kFontPixels = 14;
 
 QLabel* MakeLabel(const QString& text, const char* name) {
@@ -26,8 +26,8 @@ TZIRTAboutBox::TZIRTAboutBox(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("О программе"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
-  const double scale = logicalDpiX() / kDesignDpi;
-  auto px = [scale](int design) { return qRound(design * scale); };
+  const double scale = zirt::DesignScaleOf(*this);
+  auto px = [scale](int design) { return zirt::ScaleDesign(design, scale); };
   QFont font = this->font();
   font.setPixelSize(px(kFontPixels));
   setFont(font);

@@ -31,6 +31,7 @@
 #include "data/number_parse.h"
 #include "data/text_file.h"
 #include "editor/red_form.h"
+#include "platform/design_scale.h"
 #include "platform/exception_display.h"
 
 using zirt::DesignPanel;
@@ -94,11 +95,11 @@ QPushButton* MakeButton(const QString& caption, const QString& hint, const char*
 TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
     : QMainWindow(parent), platform_(platform) {
   setObjectName(QStringLiteral("MPForm"));
-  scale_ = logicalDpiX() / kDesignDpi;
+  scale_ = zirt::DesignScaleOf(*this);
   setWindowTitle(QStringLiteral("Калибровка главной точки"));
   setWindowIcon(zirt::MakeWindowIcon());
   QFont font = this->font();
-  font.setPixelSize(std::max(1, static_cast<int>(std::lround(kFontPixels * scale_))));
+  font.setPixelSize(std::max(1, zirt::ScaleDesign(kFontPixels, scale_)));
   setFont(font);
 
   BuildControls();
@@ -129,7 +130,7 @@ TMPForm::~TMPForm() {
 }
 
 void TMPForm::BuildControls() {
-  const auto scaled = [this](int design) { return static_cast<int>(std::lround(design * scale_)); };
+  const auto scaled = [this](int design) { return zirt::ScaleDesign(design, scale_); };
 
   Splitter1 = new QSplitter(Qt::Horizontal, this);
   Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -266,8 +267,7 @@ void TMPForm::ConnectCommands() {
 void TMPForm::CreateBitmap() {
   // The bitmap takes Image1's size once and keeps it, so lay the window out at its design
   // size before it is shown: hidden widgets get their geometry only from their layouts.
-  resize(static_cast<int>(std::lround(kWindowWidth * scale_)),
-         static_cast<int>(std::lround(kWindowHeight * scale_)));
+  resize(zirt::ScaleDesign(kWindowWidth, scale_), zirt::ScaleDesign(kWindowHeight, scale_));
   layout()->activate();
   Splitter1->refresh();
   Panel2->layout()->activate();

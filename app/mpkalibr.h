@@ -30,9 +30,6 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   Q_OBJECT
 
  public:
-  // The window is laid out at 120 pixels per inch and scaled to the screen.
-  static constexpr double kDesignDpi = 120.0;
-
   explicit TMPForm(zirt::Platform& platform, QWidget* parent = nullptr);
   ~TMPForm() override;
 

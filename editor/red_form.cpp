@@ -18,6 +18,7 @@
 #include "editor/glyphs.h"
 #include "editor/grid_file.h"
 #include "editor/grid_view.h"
+#include "platform/design_scale.h"
 #include "platform/exception_display.h"
 
 using zirt::Grid;
@@ -72,7 +73,7 @@ QToolBar* MakeToolBar(QWidget* parent, const char* name) {
 TRedForm::TRedForm(zirt::Platform& platform, QWidget* owner) : QDialog(owner), platform_(platform) {
   setObjectName(QStringLiteral("RedForm"));
   setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
-  scale_ = logicalDpiX() / kDesignDpi;
+  scale_ = zirt::DesignScaleOf(*this);
   setWindowTitle(QStringLiteral("Редактор"));
   QFont font = this->font();
   font.setPixelSize(std::max(1, Scaled(kFontPixels)));
@@ -90,7 +91,7 @@ TRedForm::TRedForm(zirt::Platform& platform, QWidget* owner) : QDialog(owner), p
 TRedForm::~TRedForm() = default;
 
 int TRedForm::Scaled(int design) const {
-  return static_cast<int>(std::lround(design * scale_));
+  return zirt::ScaleDesign(design, scale_);
 }
 
 const Grid& TRedForm::Cells() const {

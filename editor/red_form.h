@@ -26,9 +26,6 @@ class TRedForm : public QDialog {
   Q_OBJECT
 
  public:
-  // The window is laid out at 120 pixels per inch and scaled to the screen.
-  static constexpr double kDesignDpi = 120.0;
-
   // What the save command came to.
   enum class SaveResult { kWritten, kRejected, kCancelled };
 
