@@ -58,8 +58,8 @@ std::vector<std::unique_ptr<VT_Points>> LoadCoordinateFiles(const std::vector<st
     std::string text;
     try {
       text = ReadTextFile(path);
-    } catch (const Exception& e) {
-      throw ECoordinateFileError(name, 0, e.Message());
+    } catch (const EFileError& e) {
+      throw ECoordinateFileError(name, 0, e.Described());
     }
     sets.push_back(ParseCoordinateText(text, name));
   }

@@ -1,7 +1,5 @@
 #include "data/text_file.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
@@ -24,59 +22,51 @@ bool IsAscii(const char* data, std::size_t size) {
   return true;
 }
 
+void AppendEncoded(std::string& out, const std::string& line) {
+  if (IsAscii(line.data(), line.size())) {
+    out += line;
+    return;
+  }
+  QStringEncoder encoder("windows-1251");
+  const QByteArray bytes = encoder(QString::fromStdString(line));
+  out.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace
+
 // The code page maps all 256 bytes one to one, so any file survives a read and a write.
-std::string Decode(std::string bytes) {
+std::string DecodeText(std::string bytes) {
   if (IsAscii(bytes.data(), bytes.size())) return bytes;
   QStringDecoder decoder("windows-1251");
   return QString(decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()))))
       .toStdString();
 }
 
-void AppendEncoded(QByteArray& out, const std::string& line) {
-  if (IsAscii(line.data(), line.size())) {
-    out.append(line.data(), static_cast<qsizetype>(line.size()));
-    return;
-  }
-  QStringEncoder encoder("windows-1251");
-  out.append(encoder(QString::fromStdString(line)));
-}
-
-}  // namespace
-
 std::string ReadTextFile(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) throw EFileError("Cannot open file " + path);
-  std::string bytes;
-  // Read straight into the string; a file whose size is unknown (a pipe) is read in pieces.
-  const qint64 size = file.size();
-  if (size > 0) {
-    bytes.resize(static_cast<std::size_t>(size));
-    bytes.resize(static_cast<std::size_t>(std::max<qint64>(0, file.read(bytes.data(), size))));
-  }
-  for (char chunk[65536];;) {
-    const qint64 got = file.read(chunk, sizeof chunk);
-    if (got <= 0) break;
-    bytes.append(chunk, static_cast<std::size_t>(got));
-  }
-  if (file.error() != QFileDevice::NoError) throw EFileError("Cannot read file " + path);
-  return Decode(std::move(bytes));
+  return DecodeText(ReadFileBytes(path));
 }
 
-TextLines ReadLines(const std::string& path) {
+TextLines SplitLines(std::string_view text) {
   TextLines lines;
-  ForEachLine(ReadTextFile(path), [&](std::string_view line) { lines.emplace_back(line); });
+  ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 
-void WriteLines(const std::string& path, const TextLines& lines) {
-  QByteArray bytes;
+TextLines ReadLines(const std::string& path) {
+  return SplitLines(ReadTextFile(path));
+}
+
+std::string EncodeLines(const TextLines& lines) {
+  std::string bytes;
   for (const std::string& line : lines) {
     AppendEncoded(bytes, line);
-    bytes.append("\r\n", 2);
+    bytes += "\r\n";
   }
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-    throw EFileError("Cannot create file " + path);
+  return bytes;
+}
+
+void WriteLines(const std::string& path, const TextLines& lines) {
+  WriteFileAtomic(path, EncodeLines(lines));
 }
 
 std::string ShortName(std::string_view path) {
