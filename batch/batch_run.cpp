@@ -1,12 +1,14 @@
 #include "batch/batch_run.h"
 
-#include <ostream>
+#include <sys/stat.h>
 
-#include <filesystem>
+#include <cerrno>
+#include <ostream>
 
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
+#include "data/posix_file.h"
 
 namespace zirt {
 namespace {
@@ -24,28 +26,67 @@ constexpr const char* kUsage =
     "Numbers are read and written with the decimal separator of the regional settings\n"
     "(LC_ALL, LC_NUMERIC, LANG).\n";
 
-// The report lines, kept to be printed whether the computation ends well or not.
+// The report lines, printed as they come: a long step-by-step report is never held whole.
+// The first failed write is remembered with its reason.
 class ReportLines : public CalibrationView {
  public:
-  void ClearReport() override { lines.clear(); }
-  void AppendReport(const std::string& line) override { lines.push_back(line); }
+  explicit ReportLines(std::ostream& out) : out_(out) {}
+  void ClearReport() override {}
+  void AppendReport(const std::string& line) override {
+    out_ << line << '\n';
+    Check();
+  }
   void LineFitted(const VT_Point&) override {}
-  std::vector<std::string> lines;
+  // True when every line reached the output.
+  bool Finish() {
+    out_.flush();
+    Check();
+    return error_ == 0;
+  }
+  int Error() const { return error_; }
+
+ private:
+  void Check() {
+    if (error_ == 0 && !out_) error_ = errno != 0 ? errno : EIO;
+  }
+  std::ostream& out_;
+  int error_ = 0;
 };
 
-// Writes the camera file as the save command does, without asking: an existing output is
-// replaced only with --overwrite.
+bool IsRegularFile(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Whether `output` is one of the files (the same file, whatever name or link leads there).
+bool IsOneOf(const std::string& output, const std::vector<std::string>& files) {
+  struct stat target;
+  if (::stat(output.c_str(), &target) != 0) return false;
+  for (const std::string& file : files) {
+    struct stat info;
+    if (::stat(file.c_str(), &info) == 0 && info.st_dev == target.st_dev &&
+        info.st_ino == target.st_ino)
+      return true;
+  }
+  return false;
+}
+
+// Writes the camera file as the save command does, without asking: an existing output (a
+// dangling link counts) is replaced only with --overwrite.
 int WriteCamera(Calibration& calibration, const std::string& picked, bool overwrite,
                 std::ostream& err) {
   const std::string output = CameraOutputName(picked);
   try {
-    const TextLines lines = CameraFileLines(picked, std::filesystem::is_regular_file(picked),
-                                            calibration.PrincipalX, calibration.PrincipalY);
-    if (!overwrite && std::filesystem::exists(output)) {
+    const TextLines lines = CameraFileLines(picked, IsRegularFile(picked), calibration.PrincipalX,
+                                            calibration.PrincipalY);
+    if (!overwrite && NameExists(output)) {
       err << "zirt-batch: " << output << " exists; give --overwrite to replace it\n";
       return kBatchFailed;
     }
     WriteLines(output, lines);
+  } catch (const EFileError& e) {
+    err << "Ошибка записи cam-файла!\n" << e.Described() << "\n";
+    return kBatchFailed;
   } catch (const std::exception& e) {
     err << "Ошибка записи cam-файла!\n" << e.what() << "\n";
     return kBatchFailed;
@@ -68,8 +109,12 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (!options_end && arg == "--") {
       options_end = true;
     } else if (!options_end && arg == "--help") {
-      out << kUsage;
-      return kBatchOk;
+      errno = 0;
+      out << kUsage << std::flush;
+      if (out) return kBatchOk;
+      err << "zirt-batch: the usage could not be written: " << SystemReason(errno ? errno : EIO)
+          << "\n";
+      return kBatchFailed;
     } else if (!options_end && arg == "--step") {
       calibration.StepMode = true;
     } else if (!options_end && arg == "--overwrite") {
@@ -88,6 +133,13 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
   }
 
+  // Paths stay the bytes they were given: a name that is not UTF-8 still names its file.
+  if (!camera.empty() && IsOneOf(CameraOutputName(camera), files)) {
+    err << "zirt-batch: " << CameraOutputName(camera)
+        << " is one of the coordinate files; the camera file is not written\n";
+    return kBatchFailed;
+  }
+
   try {
     calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
@@ -98,7 +150,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kBatchFailed;
   }
 
-  ReportLines report;
+  ReportLines report(out);
+  errno = 0;
   int code = kBatchOk;
   std::string failure;
   try {
@@ -117,10 +170,15 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   } catch (const std::exception& e) {  // Such as memory running out, as the window shows it.
     failure = DisplayText(e.what());
   }
-  for (const std::string& line : report.lines) out << line << "\n";
+  const bool written = report.Finish();
   if (!failure.empty()) {
     err << failure << "\n";
     code = kBatchFailed;
+  }
+  // A report that did not reach its reader is a failure, whatever the computation did.
+  if (!written) {
+    err << "zirt-batch: the report could not be written: " << SystemReason(report.Error()) << "\n";
+    return kBatchFailed;
   }
   if (code == kBatchOk && !camera.empty()) code = WriteCamera(calibration, camera, overwrite, err);
   return code;
