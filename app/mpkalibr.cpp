@@ -406,7 +406,10 @@ void TMPForm::Button3Click() {
         zirt::CameraFileLines(picked->toStdString(), platform_.FileExists(*picked),
                               calibration_.PrincipalX, calibration_.PrincipalY);
     const QString output = QString::fromStdString(zirt::CameraOutputName(picked->toStdString()));
-    if (platform_.FileExists(output) || QFileInfo(output).isDir()) {
+    // A link counts as an existing name even when it points nowhere: the write would land
+    // at its target.
+    if (platform_.FileExists(output) || QFileInfo(output).isDir() ||
+        QFileInfo(output).isSymLink()) {
       zirt::MessageRequest question;
       question.text = QStringLiteral("Перезаписать существующий файл?");
       question.caption = QStringLiteral("Предупреждение");
