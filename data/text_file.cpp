@@ -54,14 +54,15 @@ void AppendUtf8(std::string& out, char32_t c) {
 char32_t NextCodePoint(const std::string& text, std::size_t& i) {
   const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
   const unsigned char lead = byte(i);
-  int length = lead < 0x80                   ? 1
-               : lead >= 0xF0 && lead < 0xF5 ? 4
-               : lead >= 0xE0                ? 3
-               : lead >= 0xC2                ? 2
-                                             : 0;
-  if (length == 0 || i + length > text.size()) {
+  const int length = lead < 0x80   ? 1
+                     : lead < 0xC2 ? 0
+                     : lead < 0xE0 ? 2
+                     : lead < 0xF0 ? 3
+                     : lead < 0xF5 ? 4
+                                   : 0;
+  if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) {
     ++i;
-    return length == 0 && lead < 0x80 ? lead : 0xFFFD;
+    return 0xFFFD;
   }
   char32_t c = length == 1 ? lead : lead & (0x7F >> length);
   for (int k = 1; k < length; ++k) {
