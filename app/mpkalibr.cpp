@@ -105,6 +105,7 @@ TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
   calibration_.ResultSaved = true;
   bitmap_.Fill(zirt::kBackground);
   Image1->SetSource(&bitmap_.Image());
+  Image1->SetMarksBackground(zirt::ToQRgb(zirt::kBackground));
   // Start-up decodes the picture only as large as the window shows it.
   preview_ = zirt::LoadPreviewPicture(Image1->size());
   PreviewImage->SetSource(&preview_);
