@@ -318,6 +318,11 @@ class MainCommandsTest : public QObject {
     viewer.Open(html);
     QVERIFY(viewer.Contents()->count() >= 8);
     QVERIFY(viewer.Browser()->toPlainText().contains(QStringLiteral("Средняя ошибка")));
+    // The camera check names no row, and the help says so.
+    const QString text = viewer.Browser()->toPlainText().simplified();
+    QVERIFY(
+        text.contains(QStringLiteral("(«Ошибка в калибровочных данных!», «Ошибка в параметрах "
+                                     "внешней геометрии!») строку не называет")));
   }
 
   void aboutBoxShowsModallyWithItsDesign() {
