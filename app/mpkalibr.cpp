@@ -22,11 +22,10 @@
 #include "app/about_box.h"
 #include "app/artwork.h"
 #include "app/design_panel.h"
+#include "app/main_messages.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
-#include "data/decimal_separator.h"
 #include "data/file_layouts.h"
-#include "data/load_hints.h"
 #include "data/number_parse.h"
 #include "data/text_file.h"
 #include "editor/red_form.h"
@@ -56,8 +55,6 @@ constexpr int kResultHalfLength = 30;
 constexpr qint64 kFrameMilliseconds = 16;
 
 const QString kErrorCaption = QStringLiteral("Ошибка!");
-// What a point set raises when the fit asks a short image for a point it does not have.
-const std::string kIndexOutOfBounds = "Index out of bounds ListOfT::Get";
 // The help viewer's command that opens the help on its contents.
 constexpr int kHelpFinder = 11;
 
@@ -73,13 +70,6 @@ QPushButton* MakeButton(const QString& caption, const QString& hint, const char*
   button->setObjectName(QString::fromLatin1(name));
   button->setToolTip(hint);
   return button;
-}
-
-// The path of the file an error names by its short name.
-std::string PathNamed(const std::vector<std::string>& paths, const std::string& short_name) {
-  for (const std::string& path : paths)
-    if (zirt::ShortName(path) == short_name) return path;
-  return short_name;
 }
 
 }  // namespace
@@ -283,35 +273,12 @@ void TMPForm::DrawLine(zirt::Color colour, const zirt::VT_Point& line) {
   Image1->update();
 }
 
-void TMPForm::ShowLoadError(const QString& informative, const QString& detail) {
-  zirt::MessageRequest request;
-  request.text = QStringLiteral("Ошибка загрузки файла координат!");
-  request.caption = kErrorCaption;
-  request.buttons = zirt::Buttons::kOk;
-  request.icon = zirt::Icon::kNone;
-  request.informative = informative;
-  request.detail = detail;
-  platform_.ShowMessage(this, request);
-}
-
 void TMPForm::ShowComputeError(const zirt::Exception& error) {
   std::vector<int> counts;
   for (std::size_t k = 0; k < calibration_.Images.Length(); ++k)
     counts.push_back(calibration_.Images[static_cast<std::ptrdiff_t>(k)].Count());
-  const std::string note = zirt::PointCountNote(image_names_, counts);
-  // Only the failure a short image causes is explained by the counts; any other goes on to
-  // the command guard as it is.
-  if (note.empty() || error.Message() != kIndexOutOfBounds) throw;
-  zirt::ShowException(platform_, this, error.Message(), QString::fromStdString(note));
-}
-
-void TMPForm::ShowRefusal(const char* message) {
-  zirt::MessageRequest request;
-  request.text = QString::fromUtf8(message);
-  request.caption = kErrorCaption;
-  request.buttons = zirt::Buttons::kOk;
-  request.icon = zirt::Icon::kNone;
-  platform_.ShowMessage(this, request);
+  // Any error but a short image's goes on to the command guard as it is.
+  if (!zirt::ShowShortImageError(platform_, this, error, image_names_, counts)) throw;
 }
 
 void TMPForm::Button2Click() {
@@ -334,18 +301,10 @@ void TMPForm::Button2Click() {
   try {
     sets = zirt::LoadCoordinateFiles(paths);
   } catch (const zirt::ECoordinateFileError& error) {
-    const QString place =
-        QString::fromStdString(zirt::LoadFaultPlace(zirt::ShortName(error.File()), error.Line()));
-    QStringList informative{place};
-    for (const std::string& hint : zirt::LoadFaultHintsForFile(
-             PathNamed(paths, error.File()), error.Line(), zirt::DecimalSeparator()))
-      informative << QString::fromStdString(hint);
-    QString detail = place;
-    if (!error.Cause().empty()) detail += QLatin1Char('\n') + QString::fromStdString(error.Cause());
-    ShowLoadError(informative.join(QLatin1Char('\n')), detail);
+    zirt::ShowLoadError(platform_, this, paths, &error);
     return;
   } catch (const std::exception&) {
-    ShowLoadError(QString(), QString());
+    zirt::ShowLoadError(platform_, this, paths, nullptr);
     return;
   }
 
@@ -384,10 +343,10 @@ void TMPForm::Button1Click() {
   }
   switch (outcome) {
     case zirt::ComputeOutcome::kNoImages:
-      ShowRefusal(zirt::kNoImagesMessage);
+      zirt::ShowRefusal(platform_, this, zirt::kNoImagesMessage);
       return;
     case zirt::ComputeOutcome::kOneImage:
-      ShowRefusal(zirt::kOneImageMessage);
+      zirt::ShowRefusal(platform_, this, zirt::kOneImageMessage);
       return;
     case zirt::ComputeOutcome::kDone:
       break;

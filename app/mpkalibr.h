@@ -116,10 +116,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // Gives the bitmap the size Image1 has in the design, scaled, once.
   void CreateBitmap();
   void EnableSaving(bool enabled);
-  void ShowLoadError(const QString& informative, const QString& detail);
   // A computation that failed on an image shorter than the first names both counts.
   void ShowComputeError(const zirt::Exception& error);
-  void ShowRefusal(const char* message);
   // Repaints now in step-by-step mode, but at most once per display frame.
   void RepaintForProgress();
   void FlushProgress();
