@@ -6,12 +6,14 @@
 
 namespace zirt {
 
-void ShowException(Platform& platform, QWidget* owner, const std::string& message) {
+void ShowException(Platform& platform, QWidget* owner, const std::string& message,
+                   const QString& informative) {
   MessageRequest request;
   request.text = QString::fromStdString(DisplayText(message));
   request.caption = QString::fromLatin1(kApplicationTitle);
   request.buttons = Buttons::kOk;
   request.icon = Icon::kError;
+  request.informative = informative;
   platform.ShowMessage(owner, request);
 }
 
