@@ -71,7 +71,7 @@ struct Line {
 // Unit major axis of the symmetric [[a, b], [b, c]], without cancellation.
 void MajorAxis(double a, double b, double c, double& ux, double& uy) {
   const double half = 0.5 * (a - c);
-  const double h = std::hypot(half, b);
+  const double h = std::sqrt(half * half + b * b);
   if (h == 0) {
     ux = 1;
     uy = 0;
@@ -84,7 +84,7 @@ void MajorAxis(double a, double b, double c, double& ux, double& uy) {
     ux = b;
     uy = h - half;
   }
-  const double norm = std::hypot(ux, uy);
+  const double norm = std::sqrt(ux * ux + uy * uy);
   ux /= norm;
   uy /= norm;
 }
@@ -384,36 +384,45 @@ bool Engine<Source>::FlagOne(const Fit& fit, double& worst_out) {
   worst_out = 0;
   if (dof < 2 || fit.measurements < 1) return false;
   const double bound = StudentTUpper(dof - 1, kOutlierLevel / 2 / fit.measurements);
-  std::vector<double> npn(tracks_.size(), 0);
+  // Per track: direction, T/Q, 1/Q and nᵀ(JᵀJ)⁻¹n of the c block.
+  struct Lever {
+    double ux, uy, toq, iq, npn;
+  };
+  std::vector<Lever> lever(tracks_.size());
   for (std::size_t i = 0; i < tracks_.size(); ++i) {
     if (tracks_[i].n < kDroppableFrom) continue;
-    const double nx = -fit.lines[i].uy, ny = fit.lines[i].ux;
-    npn[i] = fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny;
+    const Line& l = fit.lines[i];
+    const double nx = -l.uy, ny = l.ux, iq = l.Q > 0 ? 1 / l.Q : 0;
+    lever[i] = {l.ux, l.uy, l.T * iq, iq,
+                fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny};
   }
   // Residuals at the level of rounding say nothing: exact data flag nothing.
   const double floor = 1e-10 * (1 + std::hypot(fit.cx, fit.cy));
-  double worst = 0;
+  const double floor_dof = floor * floor * (dof - 1);
+  // t² = r²·(dof − 1) / (RSS·(1 − h) − r²), the leave-one-out variance kept above the floor;
+  // the largest is kept as a fraction to spare a division per measurement.
+  double best_num = 0, best_den = 1;
   int worst_k = -1, worst_i = -1;
   for (int k = 0; k < images_; ++k)
     src_.ForImage(k, points_, [&](int i, double x, double y) {
-      const Track& t = tracks_[std::size_t(i)];
-      if (t.n < kDroppableFrom || !Used(k, i, x, y)) return;
-      const Line& l = fit.lines[std::size_t(i)];
+      if (tracks_[std::size_t(i)].n < kDroppableFrom || !Used(k, i, x, y)) return;
+      const Lever& l = lever[std::size_t(i)];
       const double dx = x - fit.cx, dy = y - fit.cy;
       const double along = l.ux * dx + l.uy * dy;
       const double r = l.ux * dy - l.uy * dx;
-      const double lean = 1 - along * l.T / l.Q;
-      const double h = lean * lean * npn[std::size_t(i)] + along * along / l.Q;
-      const double free = 1 - h;
+      const double lean = 1 - along * l.toq;
+      const double free = 1 - lean * lean * l.npn - along * along * l.iq;
       if (!(free > 1e-9) || std::fabs(r) <= floor) return;
-      const double s2 = std::max(floor * floor, (fit.rss - r * r / free) / (dof - 1));
-      const double ts = std::fabs(r) / std::sqrt(s2 * free);
-      if (ts > worst) {
-        worst = ts;
+      const double num = r * r;
+      const double den = std::max(fit.rss * free - num, floor_dof * free);
+      if (num * best_den > best_num * den) {
+        best_num = num;
+        best_den = den;
         worst_k = k;
         worst_i = i;
       }
     });
+  const double worst = std::sqrt(best_num * (dof - 1) / best_den);
   worst_out = worst;
   if (worst_k < 0 || !(worst > bound)) return false;
   FlaggedMeasurement f;
