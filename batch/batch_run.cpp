@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "batch/fast_batch.h"
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
@@ -88,8 +89,11 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
   }
 
+  // Plain files go both cores' way; anything else, and every failure, the window's way.
+  PlainImages plain;
+  const bool plain_loaded = LoadPlainImages(files, plain);
   try {
-    calibration.TakeImages(LoadCoordinateFiles(files));
+    if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
     err << "Ошибка загрузки файла координат!\n" << e.Message() << "\n";
     return kBatchFailed;
@@ -102,7 +106,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   int code = kBatchOk;
   std::string failure;
   try {
-    switch (calibration.Compute(report)) {
+    switch (plain_loaded ? ComputePlainImages(plain, calibration, report)
+                         : calibration.Compute(report)) {
       case ComputeOutcome::kDone:
         break;
       case ComputeOutcome::kNoImages:
