@@ -9,6 +9,7 @@
 #include "platform/exception_display.h"
 #include "platform/locale_change_filter.h"
 #include "platform/qt_platform.h"
+#include "platform/qt_translation.h"
 #include "platform/regional_settings.h"
 
 namespace {
@@ -31,6 +32,7 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   // Only the name: a display name would be appended to every window's caption.
   QApplication::setApplicationName(QString::fromLatin1(zirt::kApplicationTitle));
+  zirt::InstallQtTranslation(application);
   zirt::QtPlatform platform;
   try {
     zirt::ApplyRegionalSettings();

@@ -1,7 +1,6 @@
 #include "app/mpkalibr.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -14,8 +13,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
-#include <QStyle>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <cmath>
 #include <exception>
@@ -25,6 +22,7 @@
 #include "app/about_box.h"
 #include "app/artwork.h"
 #include "app/design_panel.h"
+#include "app/main_messages.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
 #include "data/file_layouts.h"
@@ -59,22 +57,6 @@ constexpr qint64 kFrameMilliseconds = 16;
 const QString kErrorCaption = QStringLiteral("Ошибка!");
 // The help viewer's command that opens the help on its contents.
 constexpr int kHelpFinder = 11;
-
-// Every row of the report list has the design's fixed height, and all rows are as wide as
-// the widest line. With uniform sizes the list asks only once, which keeps reports of
-// hundreds of thousands of lines fast; measuring each row would not.
-class ReportRowDelegate : public QStyledItemDelegate {
- public:
-  ReportRowDelegate(int height, const int* width, QObject* parent)
-      : QStyledItemDelegate(parent), height_(height), width_(width) {}
-  QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-    return QSize(*width_, height_);
-  }
-
- private:
-  int height_;
-  const int* width_;
-};
 
 QFrame* MakePanel(QWidget* parent, const char* name) {
   auto* panel = new QFrame(parent);
@@ -113,6 +95,7 @@ TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
   calibration_.ResultSaved = true;
   bitmap_.Fill(zirt::kBackground);
   Image1->SetSource(&bitmap_.Image());
+  Image1->SetMarksBackground(zirt::ToQRgb(zirt::kBackground));
   // Start-up decodes the picture only as large as the window shows it.
   preview_ = zirt::LoadPreviewPicture(Image1->size());
   PreviewImage->SetSource(&preview_);
@@ -181,22 +164,8 @@ void TMPForm::BuildControls() {
                 DesignPanel::kLeft | DesignPanel::kTop | DesignPanel::kRight);
   auto* panel5_layout = new QVBoxLayout(Panel5);
   panel5_layout->setContentsMargins(0, 0, 0, 0);
-  ListBox1 = new QListWidget(Panel5);
+  ListBox1 = new zirt::ReportList(scaled(kListItemHeight), Panel5);
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
-  ListBox1->setUniformItemSizes(true);
-  ListBox1->setItemDelegate(new ReportRowDelegate(scaled(kListItemHeight), &list_width_, ListBox1));
-  ListBox1->setFocusPolicy(Qt::ClickFocus);  // Not a tab stop.
-  // The report is there to be taken elsewhere: Ctrl+C or the context menu copies it.
-  ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  auto* copy = new QAction(QStringLiteral("Копировать"), ListBox1);
-  copy->setShortcut(QKeySequence::Copy);
-  copy->setShortcutContext(Qt::WidgetShortcut);
-  ListBox1->addAction(copy);
-  ListBox1->setContextMenuPolicy(Qt::ActionsContextMenu);
-  connect(copy, &QAction::triggered, this, &TMPForm::CopyReport);
-  QPalette list_palette = ListBox1->palette();
-  list_palette.setColor(QPalette::Base, list_palette.color(QPalette::Button));
-  ListBox1->setPalette(list_palette);
   panel5_layout->addWidget(ListBox1);
 
   Button1 = MakeButton(QStringLiteral("Счет"), QStringLiteral("Найти координаты главной точки"),
@@ -289,7 +258,8 @@ void TMPForm::ClearAll() {
   bitmap_.Fill(zirt::kBackground);
   Image1->update();
   calibration_.ClearData();
-  ClearList();
+  image_names_.clear();
+  ListBox1->ClearLines();
   EnableSaving(false);
 }
 
@@ -303,23 +273,12 @@ void TMPForm::DrawLine(zirt::Color colour, const zirt::VT_Point& line) {
   Image1->update();
 }
 
-void TMPForm::ShowLoadError(const QString& detail) {
-  zirt::MessageRequest request;
-  request.text = QStringLiteral("Ошибка загрузки файла координат!");
-  request.caption = kErrorCaption;
-  request.buttons = zirt::Buttons::kOk;
-  request.icon = zirt::Icon::kNone;
-  request.detail = detail;
-  platform_.ShowMessage(this, request);
-}
-
-void TMPForm::ShowRefusal(const char* message) {
-  zirt::MessageRequest request;
-  request.text = QString::fromUtf8(message);
-  request.caption = kErrorCaption;
-  request.buttons = zirt::Buttons::kOk;
-  request.icon = zirt::Icon::kNone;
-  platform_.ShowMessage(this, request);
+void TMPForm::ShowComputeError(const zirt::Exception& error) {
+  std::vector<int> counts;
+  for (std::size_t k = 0; k < calibration_.Images.Length(); ++k)
+    counts.push_back(calibration_.Images[static_cast<std::ptrdiff_t>(k)].Count());
+  // Any error but a short image's goes on to the command guard as it is.
+  if (!zirt::ShowShortImageError(platform_, this, error, image_names_, counts)) throw;
 }
 
 void TMPForm::Button2Click() {
@@ -342,18 +301,17 @@ void TMPForm::Button2Click() {
   try {
     sets = zirt::LoadCoordinateFiles(paths);
   } catch (const zirt::ECoordinateFileError& error) {
-    QString detail = QString::fromStdString(zirt::ShortName(error.File()));
-    if (error.Line() > 0) detail += QStringLiteral(", строка ") + QString::number(error.Line());
-    if (!error.Cause().empty()) detail += QLatin1Char('\n') + QString::fromStdString(error.Cause());
-    ShowLoadError(detail);
+    zirt::ShowLoadError(platform_, this, paths, &error);
     return;
   } catch (const std::exception&) {
-    ShowLoadError(QString());
+    zirt::ShowLoadError(platform_, this, paths, nullptr);
     return;
   }
 
   ClearAll();
   calibration_.TakeImages(std::move(sets));
+  image_names_.clear();
+  for (const std::string& path : paths) image_names_.push_back(zirt::ShortName(path));
   for (std::size_t k = 0; k < paths.size(); ++k) {
     const zirt::Color colour = Palette[k % Palette.size()];
     const zirt::VT_Points& set = calibration_.Images[static_cast<std::ptrdiff_t>(k)];
@@ -361,7 +319,7 @@ void TMPForm::Button2Click() {
       const zirt::VT_Point* point = set.Get(i);
       bitmap_.DrawCross(colour, kMarkHalfLength, zirt::ToView(point->X), zirt::ToView(point->Y));
     }
-    AddListLine(QString::fromStdString(zirt::ShortName(paths[k])));
+    ListBox1->AddLine(QString::fromStdString(image_names_[k]));
   }
   PreviewImage->hide();
   Image1->update();
@@ -376,12 +334,19 @@ void TMPForm::Button1Click() {
     ~FlushOnExit() { form->FlushProgress(); }
   } flush{this};
 
-  switch (calibration_.Compute(*this)) {
+  zirt::ComputeOutcome outcome;
+  try {
+    outcome = calibration_.Compute(*this);
+  } catch (const zirt::Exception& error) {
+    ShowComputeError(error);
+    return;
+  }
+  switch (outcome) {
     case zirt::ComputeOutcome::kNoImages:
-      ShowRefusal(zirt::kNoImagesMessage);
+      zirt::ShowRefusal(platform_, this, zirt::kNoImagesMessage);
       return;
     case zirt::ComputeOutcome::kOneImage:
-      ShowRefusal(zirt::kOneImageMessage);
+      zirt::ShowRefusal(platform_, this, zirt::kOneImageMessage);
       return;
     case zirt::ComputeOutcome::kDone:
       break;
@@ -389,6 +354,7 @@ void TMPForm::Button1Click() {
   DrawCross(zirt::kResultColour, kResultHalfLength, zirt::ToView(calibration_.PrincipalX),
             zirt::ToView(calibration_.PrincipalY));
   EnableSaving(true);
+  ListBox1->ScrollToResult();
 }
 
 void TMPForm::Button3Click() {
@@ -414,6 +380,7 @@ void TMPForm::Button3Click() {
       question.text = QStringLiteral("Перезаписать существующий файл?");
       question.caption = QStringLiteral("Предупреждение");
       question.buttons = zirt::Buttons::kYesNo;
+      question.informative = QFileInfo(output).absoluteFilePath();
       if (platform_.ShowMessage(nullptr, question) != zirt::Answer::kYes) return;
     }
     zirt::WriteLines(output.toStdString(), lines);
@@ -444,10 +411,15 @@ void TMPForm::FormClose(QCloseEvent* event) {
     question.text = QStringLiteral("Сохранить результат?");
     question.caption = QStringLiteral("Сохранение");
     question.buttons = zirt::Buttons::kYesNo;
-    if (platform_.ShowMessage(this, question) == zirt::Answer::kYes)
+    if (platform_.ShowMessage(this, question) == zirt::Answer::kYes) {
       zirt::RunGuarded(platform_, this, [this] { Button3Click(); });
+      // A result the user asked to keep and that was not written keeps the window open.
+      if (!calibration_.ResultSaved) {
+        event->ignore();
+        return;
+      }
+    }
   }
-  // Closing cannot be cancelled, whatever the save command did.
   event->accept();
 }
 
@@ -472,36 +444,15 @@ void TMPForm::N15Click() {
 }
 
 void TMPForm::CopyReport() {
-  // The selected lines in list order, or the whole report when none is selected.
-  QStringList lines;
-  const bool all = ListBox1->selectedItems().isEmpty();
-  for (int i = 0; i < ListBox1->count(); ++i)
-    if (all || ListBox1->item(i)->isSelected()) lines << ListBox1->item(i)->text();
-  if (!lines.isEmpty()) QGuiApplication::clipboard()->setText(lines.join('\n') + '\n');
-}
-
-void TMPForm::ClearList() {
-  ListBox1->clear();
-  list_width_ = 0;
-  list_longest_ = -1;
-}
-
-void TMPForm::AddListLine(const QString& text) {
-  // Only a line longer than any before can be much wider, so few lines are measured.
-  if (text.size() > list_longest_) {
-    list_longest_ = text.size();
-    const int margins = 2 * (ListBox1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-    list_width_ = std::max(list_width_, ListBox1->fontMetrics().horizontalAdvance(text) + margins);
-  }
-  ListBox1->addItem(text);
+  ListBox1->CopyLines();
 }
 
 void TMPForm::ClearReport() {
-  ClearList();
+  ListBox1->ClearLines();
 }
 
 void TMPForm::AppendReport(const std::string& line) {
-  AddListLine(QString::fromStdString(line));
+  ListBox1->AddLine(QString::fromStdString(line));
 }
 
 void TMPForm::LineFitted(const zirt::VT_Point& line) {

@@ -8,8 +8,10 @@
 #include <QString>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "app/image_view.h"
+#include "app/report_list.h"
 #include "calib/calibration.h"
 #include "platform/platform.h"
 
@@ -17,7 +19,6 @@ class QAction;
 class QCloseEvent;
 class TZIRTAboutBox;
 class QFrame;
-class QListWidget;
 class QMenu;
 class QPushButton;
 class QSplitter;
@@ -43,7 +44,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   void N15Click();      // Step-by-step switch.
   // Copies the selected report lines, or the whole report, to the clipboard.
   void CopyReport();
-  // Asks whether to save an unsaved result; the window closes whatever the answer.
+  // Asks whether to save an unsaved result. The window closes unless the user asked to save
+  // and nothing was written.
   void FormClose(QCloseEvent* event);
 
   // Both file dialogs start in this folder next time.
@@ -79,7 +81,7 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QPushButton* Button1 = nullptr;
   QPushButton* Button2 = nullptr;
   QPushButton* Button3 = nullptr;
-  QListWidget* ListBox1 = nullptr;
+  zirt::ReportList* ListBox1 = nullptr;
 
   // Main menu.
   QMenu* N1 = nullptr;  // &Файл
@@ -114,10 +116,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // Gives the bitmap the size Image1 has in the design, scaled, once.
   void CreateBitmap();
   void EnableSaving(bool enabled);
-  void ClearList();
-  void AddListLine(const QString& text);
-  void ShowLoadError(const QString& detail);
-  void ShowRefusal(const char* message);
+  // A computation that failed on an image shorter than the first names both counts.
+  void ShowComputeError(const zirt::Exception& error);
   // Repaints now in step-by-step mode, but at most once per display frame.
   void RepaintForProgress();
   void FlushProgress();
@@ -132,6 +132,5 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QString save_dialog_folder_;
   QElapsedTimer progress_clock_;
   bool progress_pending_ = false;
-  int list_width_ = 0;           // Of the widest line in ListBox1, pixels.
-  qsizetype list_longest_ = -1;  // Characters of the longest line measured.
+  std::vector<std::string> image_names_;  // Short names of the loaded files, in load order.
 };

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <ostream>
 
+#include "batch/fast_batch.h"
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
@@ -140,8 +141,11 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kBatchFailed;
   }
 
+  // Plain files go both cores' way; anything else, and every failure, the window's way.
+  PlainImages plain;
+  const bool plain_loaded = LoadPlainImages(files, plain);
   try {
-    calibration.TakeImages(LoadCoordinateFiles(files));
+    if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
     err << "Ошибка загрузки файла координат!\n" << e.Message() << "\n";
     return kBatchFailed;
@@ -155,7 +159,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   int code = kBatchOk;
   std::string failure;
   try {
-    switch (calibration.Compute(report)) {
+    switch (plain_loaded ? ComputePlainImages(plain, calibration, report)
+                         : calibration.Compute(report)) {
       case ComputeOutcome::kDone:
         break;
       case ComputeOutcome::kNoImages:

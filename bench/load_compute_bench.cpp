@@ -15,6 +15,7 @@
 #include "calib/calibration.h"
 #include "data/coordinate_file.h"
 #include "data/decimal_separator.h"
+#include "diagnostics/diagnostics.h"
 
 namespace {
 
@@ -92,6 +93,23 @@ void BM_LoadAndCompute(benchmark::State& state) {
   state.counters["bytes_per_point"] = bytes_per_point;
 }
 BENCHMARK(BM_LoadAndCompute)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The refined and the robust point with every figure of the diagnostics, on the loaded data.
+void BM_Diagnostics(benchmark::State& state) {
+  const Dataset& data = Data();
+  zirt::SetDecimalSeparator('.');
+  zirt::Calibration calibration;
+  calibration.TakeImages(zirt::LoadCoordinateFiles(data.paths));
+  std::size_t flagged = 0;
+  for (auto _ : state) {
+    const zirt::Diagnostics d = zirt::Diagnose(calibration.Images);
+    benchmark::DoNotOptimize(d.robust);
+    flagged = d.outliers.size();
+  }
+  state.counters["flagged"] = double(flagged);
+  state.SetBytesProcessed(state.iterations() * data.bytes);
+}
+BENCHMARK(BM_Diagnostics)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BaselineFromChars(benchmark::State& state) {
   const Dataset& data = Data();

@@ -8,13 +8,14 @@
 namespace zirt {
 
 void ShowException(Platform& platform, QWidget* owner, const std::string& message,
-                   const std::string& detail) {
+                   const QString& informative, const QString& detail) {
   MessageRequest request;
   request.text = QString::fromStdString(DisplayText(message));
   request.caption = QString::fromLatin1(kApplicationTitle);
   request.buttons = Buttons::kOk;
   request.icon = Icon::kError;
-  request.detail = QString::fromStdString(detail);
+  request.informative = informative;
+  request.detail = detail;
   platform.ShowMessage(owner, request);
 }
 
@@ -22,7 +23,8 @@ void RunGuarded(Platform& platform, QWidget* owner, const std::function<void()>&
   try {
     handler();
   } catch (const EFileError& error) {  // The fixed text, and why as the detail.
-    ShowException(platform, owner, error.Message(), error.Reason());
+    ShowException(platform, owner, error.Message(), QString(),
+                  QString::fromStdString(error.Reason()));
   } catch (const Exception& error) {
     ShowException(platform, owner, error.Message());
   } catch (const std::exception& error) {  // The library's own, such as bad_alloc.

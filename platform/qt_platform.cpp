@@ -107,6 +107,7 @@ Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
+  if (!request.informative.isEmpty()) box.setInformativeText(request.informative);
   if (!request.detail.isEmpty()) box.setDetailedText(request.detail);
   const int pressed = box.exec();
   if (request.buttons == Buttons::kOk) return Answer::kOk;

@@ -14,6 +14,7 @@
 #include "platform/exception_display.h"
 #include "platform/locale_change_filter.h"
 #include "platform/qt_platform.h"
+#include "platform/qt_translation.h"
 #include "platform/regional_settings.h"
 #include "tests/support/scripted_platform.h"
 
@@ -169,6 +170,31 @@ class PlatformTest : public QObject {
       box->button(QMessageBox::Ok)->click();
     });
     QCOMPARE(platform.ShowMessage(nullptr, request), zirt::Answer::kOk);
+  }
+
+  void qtDialogsSpeakRussian() {
+    QVERIFY(zirt::InstallQtTranslation(*qApp));
+    zirt::QtPlatform platform;
+    QStringList seen;
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      seen << dialog->windowTitle();
+      dialog->reject();
+    });
+    platform.OpenFiles(nullptr, {});
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      seen << dialog->windowTitle();
+      dialog->reject();
+    });
+    platform.SaveFile(nullptr, {});
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+      seen << box->button(QMessageBox::Yes)->text() << box->button(QMessageBox::No)->text();
+      box->button(QMessageBox::No)->click();
+    });
+    zirt::MessageRequest question;
+    question.buttons = zirt::Buttons::kYesNo;
+    platform.ShowMessage(nullptr, question);
+    QCOMPARE(seen, (QStringList{QStringLiteral("Открыть"), QStringLiteral("Сохранить как"),
+                                QStringLiteral("&Да"), QStringLiteral("&Нет")}));
   }
 
   void localeChangeReReadsTheDecimalSeparator() {

@@ -1,0 +1,21 @@
+#include "platform/qt_translation.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace zirt {
+
+bool InstallQtTranslation(QCoreApplication& application) {
+  // One file by its exact name: a locale lookup would follow the regional settings and
+  // probe several names at start-up.
+  auto* translator = new QTranslator(&application);
+  if (!translator->load(QStringLiteral("qtbase_ru.qm"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
+}
+
+}  // namespace zirt
