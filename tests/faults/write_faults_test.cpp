@@ -194,6 +194,8 @@ class WriteFaultsTest : public QObject {
     QCOMPARE(c.SaveOnto(disk + "/a.cam"),
              (QStringList{"Перезаписать существующий файл?", "Ошибка записи cam-файла!"}));
     QVERIFY(!c.form->State().ResultSaved);
+    QVERIFY(c.platform.Messages().back().request.detail.endsWith(
+        QString::fromStdString(": " + zirt::SystemReason(ENOSPC))));
     Editing e(disk + "/a.cam");
     QCOMPARE(e.SaveOnto(disk + "/a.cam"), QStringList{"Cannot create file " + disk + "/a.cam."});
     QCOMPARE(Snapshot(disk), before);
