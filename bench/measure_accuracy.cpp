@@ -1,7 +1,8 @@
 // Principal point accuracy of the chessboard finder's variants on rendered zoom sequences:
 // sizes, zoom levels, blur and views drawn at random; the common point of the per-corner
 // tracks (total least squares) against the known principal point.
-//   zirt_measure_accuracy [SEQUENCES] [SEED]
+//   zirt_measure_accuracy [SEQUENCES] [SEED] [all]
+// Without "all" only the program's own finder (with its point order) is run.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -9,6 +10,9 @@
 #include <opencv2/calib3d.hpp>
 #include <opencv2/imgproc.hpp>
 #include <random>
+#include <string>
+
+#include "measure/point_order.h"
 
 #include "measure/pattern.h"
 #include "tests/support/board_render.h"
@@ -43,7 +47,7 @@ cv::Point2d CommonPoint(const std::vector<Track>& tracks) {
 
 struct Variant {
   const char* name;
-  int flags;
+  int flags;   // -1: zirt::FindPattern and the point order of zirt-measure.
   int subpix;  // Half window of an extra cornerSubPix; 0 for none.
 };
 
@@ -52,7 +56,9 @@ struct Variant {
 int main(int argc, char** argv) {
   const int sequences = argc > 1 ? std::atoi(argv[1]) : 20;
   std::mt19937 random(argc > 2 ? std::atoi(argv[2]) : 7);
+  const bool all = argc > 3 && std::string(argv[3]) == "all";
   const Variant variants[] = {
+      {"zirt-measure", -1, 0},
       {"SB accuracy", cv::CALIB_CB_ACCURACY, 0},
       {"SB accuracy + cornerSubPix 5", cv::CALIB_CB_ACCURACY, 5},
       {"SB accuracy + cornerSubPix 8", cv::CALIB_CB_ACCURACY, 8},
@@ -60,7 +66,7 @@ int main(int argc, char** argv) {
       {"SB accuracy+exhaustive", cv::CALIB_CB_ACCURACY | cv::CALIB_CB_EXHAUSTIVE, 0},
       {"SB plain", 0, 0},
   };
-  const int nv = sizeof variants / sizeof variants[0];
+  const int nv = all ? sizeof variants / sizeof variants[0] : 1;
   const cv::Size sizes[] = {{1920, 1080}, {2048, 1366}, {2400, 1600}};
   std::vector<std::vector<double>> errors(nv);
   std::vector<double> corner_rms(nv, 0), seconds(nv, 0);
@@ -74,8 +80,16 @@ int main(int argc, char** argv) {
     scene.blur = 0.6 + 0.6 * unit(random);
     scene.principal = {size.width / 2.0 + 40 * (unit(random) - 0.5),
                        size.height / 2.0 + 40 * (unit(random) - 0.5)};
-    for (auto& q : scene.quad)
-      q += cv::Point2d(0.06 * (unit(random) - 0.5), 0.06 * (unit(random) - 0.5));
+    // The board anywhere from half to most of the frame, turned a little, seen at a slant.
+    const double board_scale = 0.55 + 0.45 * unit(random), turn = 0.3 * (unit(random) - 0.5);
+    const cv::Point2d shift(0.1 * (unit(random) - 0.5), 0.1 * (unit(random) - 0.5));
+    for (auto& q : scene.quad) {
+      const cv::Point2d d = (q - cv::Point2d(0.5, 0.5)) * board_scale;
+      q = cv::Point2d(0.5, 0.5) + shift +
+          cv::Point2d(d.x * std::cos(turn) - d.y * std::sin(turn),
+                      d.x * std::sin(turn) + d.y * std::cos(turn)) +
+          cv::Point2d(0.05 * (unit(random) - 0.5), 0.05 * (unit(random) - 0.5));
+    }
     const int levels = 3 + random() % 3;
     std::vector<double> zooms;
     for (int k = 0; k < levels; ++k) zooms.push_back(0.8 + 0.45 * k / (levels - 1));
@@ -84,6 +98,7 @@ int main(int argc, char** argv) {
     for (int k = 0; k < levels; ++k)
       images.push_back(zirt::test::RenderBoard(scene, zooms[k], random(), &truths[k]));
     std::vector<std::vector<cv::Point2f>> finder_cache(levels);
+    std::vector<zirt::ImagePoint> first;
     for (int v = 0; v < nv; ++v) {
       std::vector<Track> tracks(scene.cols * scene.rows);
       if (v > 0 && variants[v].flags != variants[v - 1].flags)
@@ -93,6 +108,26 @@ int main(int argc, char** argv) {
         std::vector<cv::Point2f> found;
         const auto start = std::chrono::steady_clock::now();
         // Variants differing only in the extra refinement share the finder's run.
+        if (variants[v].flags < 0) {
+          const auto start = std::chrono::steady_clock::now();
+          const zirt::Pattern pattern{zirt::PatternKind::kChessboard, scene.cols, scene.rows};
+          const auto points = zirt::FindPattern(images[k], pattern);
+          ok = points.has_value();
+          if (ok) {
+            const auto ordered = k == 0 ? zirt::OrderFirst(*points, pattern)
+                                        : zirt::OrderLike(first, *points, pattern);
+            if (k == 0) first = ordered;
+            for (std::size_t i = 0; i < ordered.size(); ++i) {
+              tracks[i].push_back({ordered[i].x, ordered[i].y});
+              const cv::Point2d e = tracks[i].back() - truths[k][i];
+              corner_rms[v] += e.dot(e);
+              ++corner_count[v];
+            }
+          }
+          seconds[v] +=
+              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+          continue;
+        }
         const bool shared =
             v > 0 && variants[v].flags == variants[v - 1].flags && !finder_cache[k].empty();
         if (shared) {

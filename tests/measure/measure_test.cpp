@@ -134,7 +134,7 @@ TEST(CoordinateLines, KeepFifteenDigitsWithTheRegionalSeparator) {
   EXPECT_EQ(CoordinateFileFor("img", "out"), "out/img.crd");
 }
 
-// A zoom sequence in the formats a camera or a scanner gives: 8-bit grey PNG, colour PNG,
+// A zoom sequence in the formats a camera or a scanner gives: 8-bit grey PNG, 16-bit colour PNG,
 // 16-bit TIFF, colour JPEG. Every image is measured, every file has the true point on each
 // line, and the tracks meet at the principal point.
 TEST_F(MeasureTest, ZoomSequenceGivesThePrincipalPoint) {
@@ -145,7 +145,7 @@ TEST_F(MeasureTest, ZoomSequenceGivesThePrincipalPoint) {
   for (int k = 0; k < 4; ++k) {
     QImage image = ToQImage(RenderBoard(scene, zooms[k], 100 + k, &truths[k]));
     const char* names[] = {"z1.png", "z2.png", "z3.tif", "z4.jpg"};
-    if (k == 1) image = image.convertToFormat(QImage::Format_RGB888);
+    if (k == 1) image = image.convertToFormat(QImage::Format_RGBX64);
     if (k == 2) image = image.convertToFormat(QImage::Format_Grayscale16);
     if (k == 3) image = image.convertToFormat(QImage::Format_RGB32);
     images.push_back(Path(names[k]));
