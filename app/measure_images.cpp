@@ -66,9 +66,7 @@ QString CoordinateFileBeside(const QString& image) {
 
 void MeasureImagesCommand(TMPForm& form, Platform& platform) {
   FileDialogRequest dialog;
-  dialog.filter = QStringLiteral(
-      "Снимки (*.jpg *.jpeg *.png *.tif *.tiff)|*.jpg;*.jpeg;*.png;*.tif;*.tiff;*.JPG;*.JPEG;"
-      "*.PNG;*.TIF;*.TIFF|All Files|*.*");
+  dialog.filter = QStringLiteral("Снимки|*.jpg;*.jpeg;*.png;*.tif;*.tiff|Все файлы|*");
   dialog.initial_folder = form.OpenDialogFolder();
   dialog.multi_select = true;
   const QStringList images = platform.OpenFiles(&form, dialog);

@@ -39,10 +39,6 @@ MeasureProgress::MeasureProgress(const QStringList& images, const QStringList& a
   process_.setProcessEnvironment(environment);
   connect(&process_, &QProcess::readyReadStandardOutput, this, &MeasureProgress::ReadProgress);
   connect(&process_, &QProcess::finished, this, &MeasureProgress::Finished);
-  connect(this, &QProgressDialog::canceled, this, [this] {
-    outcome_ = Outcome::kCancelled;
-    process_.kill();
-  });
 }
 
 MeasureProgress::~MeasureProgress() {
@@ -64,9 +60,13 @@ MeasureProgress::Outcome MeasureProgress::Run() {
     return Outcome::kFailed;
   }
   exec();
-  if (outcome_ == Outcome::kCancelled && process_.state() != QProcess::NotRunning) {
+  // However the bar was closed before zirt-measure ended (Отмена, Esc, the window's close
+  // button), the measuring is cancelled and its files go with the temporary folder.
+  if (!finished_) {
+    disconnect(&process_, nullptr, this, nullptr);
     process_.kill();
     process_.waitForFinished(5000);
+    outcome_ = Outcome::kCancelled;
   }
   return outcome_;
 }
@@ -92,13 +92,12 @@ void MeasureProgress::ReadProgress() {
 }
 
 void MeasureProgress::Finished(int code, QProcess::ExitStatus status) {
-  if (outcome_ != Outcome::kCancelled) {
-    ReadProgress();
-    outcome_ = status == QProcess::NormalExit && code == 0 ? Outcome::kMeasured : Outcome::kFailed;
-    if (outcome_ == Outcome::kFailed) {
-      errors_ = QString::fromUtf8(process_.readAllStandardError()).trimmed();
-      if (errors_.isEmpty()) errors_ = QStringLiteral("zirt-measure завершилась с ошибкой.");
-    }
+  finished_ = true;
+  ReadProgress();
+  outcome_ = status == QProcess::NormalExit && code == 0 ? Outcome::kMeasured : Outcome::kFailed;
+  if (outcome_ == Outcome::kFailed) {
+    errors_ = QString::fromUtf8(process_.readAllStandardError()).trimmed();
+    if (errors_.isEmpty()) errors_ = QStringLiteral("zirt-measure завершилась с ошибкой.");
   }
   done(outcome_ == Outcome::kMeasured ? QDialog::Accepted : QDialog::Rejected);
 }

@@ -36,6 +36,7 @@ class MeasureProgress : public QProgressDialog {
   QByteArray pending_;
   QString errors_;
   int count_;
+  bool finished_ = false;  // zirt-measure ended by itself.
   Outcome outcome_ = Outcome::kFailed;
 };
 

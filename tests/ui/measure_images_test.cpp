@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -45,11 +46,14 @@ struct DialogAnswers {
         preview->grab().save(QString::fromLocal8Bit(shot));
       }
       accept_preview ? preview->accept() : preview->reject();
+    } else if (auto* progress = qobject_cast<QProgressDialog*>(modal); progress && cancel) {
+      progress->cancel();
     }
   }
   QTimer timer;  // Stops with the answers.
   int cols = 9;
   bool accept_preview = true;
+  bool cancel = false;  // The progress bar's Отмена.
   int settings_shown = 0;
   int preview_images = -1;
 };
@@ -97,8 +101,8 @@ class MeasureImagesTest : public QObject {
     QCOMPARE(platform.UnscriptedCalls(), 0);
   }
 
-  // An existing file kept when the user says no; a rejected preview or a pattern not found
-  // writes nothing and names the image.
+  // An existing file kept when the user says no; a cancelled measuring, a rejected preview or
+  // a pattern not found writes nothing, the last naming the image.
   void refusalsWriteNothing() {
     zirt::testing::ScriptedPlatform platform;
     TMPForm form(platform);
@@ -115,6 +119,18 @@ class MeasureImagesTest : public QObject {
 
     keep.timer.stop();
     QVERIFY(QFile::remove(kept));
+    for (const QString& image : images) QFile::remove(QString(image).replace(".png", ".crd"));
+    const std::size_t messages = platform.Messages().size();
+    platform.ScriptOpenFiles(images);
+    DialogAnswers cancelled;
+    cancelled.cancel = true;
+    cancelled.Start();
+    form.MeasureImages->trigger();
+    cancelled.timer.stop();
+    QCOMPARE(cancelled.preview_images, -1);
+    QCOMPARE(platform.Messages().size(), messages);
+    QVERIFY(!QFile::exists(kept));
+
     for (const bool wrong_count : {false, true}) {
       platform.ScriptOpenFiles({images[0]});
       DialogAnswers answers;
