@@ -11,14 +11,20 @@
 #include <QVBoxLayout>
 
 namespace zirt {
+namespace {
+
+constexpr int kPreviewSide = 2000;
+
+}  // namespace
 
 MarkedImage::MarkedImage(QWidget* parent) : QWidget(parent) {
   setMinimumSize(480, 320);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
-void MarkedImage::Show(const QImage& image, const std::vector<QPointF>& points) {
+void MarkedImage::Show(const QImage& image, QSize stored, const std::vector<QPointF>& points) {
   image_ = image;
+  stored_ = stored.isValid() ? stored : image.size();
   points_ = points;
   update();
 }
@@ -28,8 +34,8 @@ void MarkedImage::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), palette().color(QPalette::Dark));
   if (image_.isNull()) return;
   const double scale =
-      std::min(double(width()) / image_.width(), double(height()) / image_.height());
-  const QSizeF size(image_.width() * scale, image_.height() * scale);
+      std::min(double(width()) / stored_.width(), double(height()) / stored_.height());
+  const QSizeF size(stored_.width() * scale, stored_.height() * scale);
   const QPointF origin((width() - size.width()) / 2, (height() - size.height()) / 2);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   painter.drawImage(QRectF(origin, size), image_);
@@ -91,7 +97,11 @@ void MeasurePreview::ShowImage(int row) {
   if (row < 0 || row >= paths_.size()) return;
   QImageReader reader(paths_[row]);
   reader.setAutoTransform(false);  // The marks belong to the stored pixels.
-  Picture->Show(reader.read(), points_[static_cast<std::size_t>(row)]);
+  // Decoded no larger than a screen shows it; the marks keep the stored size's scale.
+  const QSize stored = reader.size();
+  if (stored.width() > kPreviewSide || stored.height() > kPreviewSide)
+    reader.setScaledSize(stored.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio));
+  Picture->Show(reader.read(), stored, points_[static_cast<std::size_t>(row)]);
 }
 
 }  // namespace zirt

@@ -20,13 +20,15 @@ class MarkedImage : public QWidget {
 
  public:
   explicit MarkedImage(QWidget* parent);
-  void Show(const QImage& image, const std::vector<QPointF>& points);
+  // `image` may be decoded smaller than the `stored` size the points refer to.
+  void Show(const QImage& image, QSize stored, const std::vector<QPointF>& points);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   QImage image_;
+  QSize stored_;
   std::vector<QPointF> points_;
 };
 

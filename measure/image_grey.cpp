@@ -9,6 +9,8 @@
 namespace zirt {
 
 cv::Mat LoadGreyImage(const std::string& path) {
+  // Qt refuses images above 128 MB by default: a 24-megapixel 16-bit colour TIFF is 192 MB.
+  QImageReader::setAllocationLimit(2048);
   QImageReader reader(QString::fromStdString(path));
   reader.setAutoTransform(false);  // Coordinates belong to the stored pixels.
   QImage image = reader.read();
