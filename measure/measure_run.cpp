@@ -175,21 +175,25 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kMeasureFailed;
   }
   std::vector<std::string> written;
+  bool made_folder = false;
   try {
     if (!options.out_dir.empty()) {
       std::error_code error;
-      fs::create_directories(options.out_dir, error);
+      made_folder = fs::create_directories(options.out_dir, error);
       if (error) throw EFileError(options.out_dir + ": " + error.message());
     }
     for (std::size_t k = 0; k < files.size(); ++k) {
+      // A file that appeared while the images were measured is kept all the same.
+      std::error_code ignored;
+      if (!options.overwrite && fs::exists(fs::symlink_status(files[k], ignored)))
+        throw EFileError(files[k] + " exists; give --overwrite to replace it");
       WriteLines(files[k], CoordinateLines(measured[k]));
       written.push_back(files[k]);
     }
   } catch (const std::exception& e) {
-    for (const std::string& file : written) {
-      std::error_code ignored;
-      fs::remove(file, ignored);
-    }
+    std::error_code ignored;
+    for (const std::string& file : written) fs::remove(file, ignored);
+    if (made_folder) fs::remove(options.out_dir, ignored);  // Only while it is empty.
     err << "zirt-measure: " << e.what() << "\n";
     if (!written.empty()) err << "zirt-measure: the files written before it were removed\n";
     return kMeasureFailed;
