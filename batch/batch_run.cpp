@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "batch/json_report.h"
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
@@ -12,10 +13,14 @@ namespace zirt {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: zirt-batch [--step] [--camera FILE.cam [--overwrite]] FILE.crd FILE.crd ...\n"
+    "Usage: zirt-batch [--step] [--json] [--camera FILE.cam [--overwrite]] FILE.crd ...\n"
     "Finds the principal point from the coordinate files of two or more images and prints\n"
     "the report that the main window's list would show.\n"
     "  --step             step-by-step mode: also the statistics of every fitted line\n"
+    "  --json             print instead one JSON object: the report's lines, the principal\n"
+    "                     point, the refined and the robust point with their uncertainty,\n"
+    "                     the gross errors found and the residuals per image and point;\n"
+    "                     the whole object is built in memory before it is printed\n"
     "  --camera FILE.cam  write the principal point into lines 7 and 8 of a camera file,\n"
     "                     taking FILE.cam's lines when it exists, as FILEP.cam beside it;\n"
     "                     the name written is printed on standard error\n"
@@ -62,6 +67,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   std::vector<std::string> files;
   std::string camera;
   bool overwrite = false;
+  bool json = false;
   bool options_end = false;
   for (std::size_t k = 0; k < args.size(); ++k) {
     const std::string& arg = args[k];
@@ -72,6 +78,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
       return kBatchOk;
     } else if (!options_end && arg == "--step") {
       calibration.StepMode = true;
+    } else if (!options_end && arg == "--json") {
+      json = true;
     } else if (!options_end && arg == "--overwrite") {
       overwrite = true;
     } else if (!options_end && arg == "--camera") {
@@ -117,7 +125,11 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   } catch (const std::exception& e) {  // Such as memory running out, as the window shows it.
     failure = DisplayText(e.what());
   }
-  for (const std::string& line : report.lines) out << line << "\n";
+  if (json) {
+    out << BatchJson(files, report.lines, failure, calibration);
+  } else {
+    for (const std::string& line : report.lines) out << line << "\n";
+  }
   if (!failure.empty()) {
     err << failure << "\n";
     code = kBatchFailed;

@@ -1,0 +1,17 @@
+// The object that zirt-batch --json prints: the report, the principal point and the
+// diagnostics (refined and robust point, gross errors, residuals per image and point).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "calib/calibration.h"
+
+namespace zirt {
+
+// `files` as given, `report` the report's lines, `failure` the computation's message or empty
+// when it succeeded (the principal point is then read from `calibration`). Ends with a newline.
+std::string BatchJson(const std::vector<std::string>& files, const std::vector<std::string>& report,
+                      const std::string& failure, const Calibration& calibration);
+
+}  // namespace zirt
