@@ -153,7 +153,9 @@ class Engine {
   std::optional<Fit> Solve(double cx, double cy) const;
   void Measure(Fit& fit) const;
   PointEstimate Estimate(const Fit& fit) const;
-  bool FlagOne(const Fit& fit, double& bound_exceeded);
+  FlaggedMeasurement Worst(const Fit& fit, bool& exceeds) const;
+  void SetAside(const FlaggedMeasurement& f);
+  void Restore();
   void Residuals(const Fit& fit, Diagnostics& d) const;
 
   const Source& src_;
@@ -373,14 +375,15 @@ PointEstimate Engine<Source>::Estimate(const Fit& fit) const {
   return e;
 }
 
-// Tests every measurement that may go (its track keeps two) by its externally studentised
-// residual; sets the largest aside when it exceeds the Bonferroni bound. The leverage comes
-// from the full Jacobian, the measurement's own track direction included.
+// The measurement with the largest externally studentised residual among those that may go,
+// and whether it exceeds the Bonferroni bound. The leverage comes from the full Jacobian, the
+// measurement's own track direction included.
 template <typename Source>
-bool Engine<Source>::FlagOne(const Fit& fit, double& worst_out) {
+FlaggedMeasurement Engine<Source>::Worst(const Fit& fit, bool& exceeds) const {
   const int dof = fit.Dof();
-  worst_out = 0;
-  if (dof < 2 || fit.measurements < 1) return false;
+  exceeds = false;
+  FlaggedMeasurement f;
+  if (dof < 2 || fit.measurements < 1) return f;
   const double bound = StudentTUpper(dof - 1, kOutlierLevel / 2 / fit.measurements);
   // Per track: direction, T/Q, 1/Q and nᵀ(JᵀJ)⁻¹n of the c block.
   struct Lever {
@@ -420,17 +423,27 @@ bool Engine<Source>::FlagOne(const Fit& fit, double& worst_out) {
         worst_i = i;
       }
     });
-  const double worst = std::sqrt(best_num * (dof - 1) / best_den);
-  worst_out = worst;
-  if (worst_k < 0 || !(worst > bound)) return false;
-  FlaggedMeasurement f;
+  if (worst_k < 0) return f;
   f.image = worst_k;
   f.point = worst_i;
-  f.studentized = worst;
+  f.studentized = std::sqrt(best_num * (dof - 1) / best_den);
+  exceeds = f.studentized > bound;
+  return f;
+}
+
+template <typename Source>
+void Engine<Source>::SetAside(const FlaggedMeasurement& f) {
   flagged_.push_back(f);
-  dropped_[std::size_t(worst_i)].push_back(worst_k);
-  Recompute(worst_i);
-  return true;
+  dropped_[std::size_t(f.point)].push_back(f.image);
+  Recompute(f.point);
+}
+
+template <typename Source>
+void Engine<Source>::Restore() {
+  const FlaggedMeasurement f = flagged_.back();
+  flagged_.pop_back();
+  dropped_[std::size_t(f.point)].pop_back();
+  Recompute(f.point);
 }
 
 // Distances from the robust fit's lines: per image, per point and of the flagged ones. A track
@@ -491,25 +504,17 @@ Diagnostics Engine<Source>::Run() {
   d.refined = Estimate(*fit);
   const double rounds = std::max(1.0, kSearchWork / 2 / std::max(1, fit->measurements));
   for (int round = 0;; ++round) {
-    double worst = 0;
-    if (round >= rounds) {
-      // Out of work: say so when something still stands out.
-      d.outlier_search_cut = FlagOne(*fit, worst);
-      if (d.outlier_search_cut) {
-        const FlaggedMeasurement f = flagged_.back();
-        flagged_.pop_back();
-        dropped_[std::size_t(f.point)].pop_back();
-        Recompute(f.point);
-      }
+    bool exceeds = false;
+    const FlaggedMeasurement worst = Worst(*fit, exceeds);
+    if (!exceeds) break;
+    if (round >= rounds) {  // Out of work while one still stands out: say so.
+      d.outlier_search_cut = true;
       break;
     }
-    if (!FlagOne(*fit, worst)) break;
+    SetAside(worst);
     std::optional<Fit> next = Solve(fit->cx, fit->cy);
     if (!next) {  // Setting it aside would leave the equations singular: keep it.
-      const FlaggedMeasurement f = flagged_.back();
-      flagged_.pop_back();
-      dropped_[std::size_t(f.point)].pop_back();
-      Recompute(f.point);
+      Restore();
       break;
     }
     fit = std::move(next);
