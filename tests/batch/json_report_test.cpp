@@ -94,9 +94,12 @@ TEST(BatchJson, FailuresAndSettings) {
   {
     // Under a comma the report has commas, the numbers keep their point.
     SeparatorGuard comma(',');
-    const Outcome r = Batch(worked);
+    std::vector<std::string> step = worked;
+    step.insert(step.begin(), "--step");
+    const Outcome r = Batch(step);
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.json["report"][1].toString().toStdString(), "x0(пикс.) = 320,1440");
+    EXPECT_EQ(r.json["report"].toArray().size(), 14);
+    EXPECT_EQ(r.json["report"][9].toString().toStdString(), "x0(пикс.) = 320,1440");
     EXPECT_NE(r.out.find("\"x\": 320.14"), std::string::npos);
     EXPECT_EQ(r.json["refined"]["dof"].toInt(), 6 - 2 - 2);
   }

@@ -117,20 +117,6 @@ TEST(Diagnose, MistypedCoordinateIsSetAside) {
   }
 }
 
-TEST(Diagnose, SameAnswerFromTheLoadedSets) {
-  const Images images = Star(321, 123, {5, 95, 185, 275}, {90, 120, 180});
-  ImageSets sets;
-  for (const auto& image : images) {
-    auto set = std::make_unique<VT_Points>(1);
-    for (const Position& p : image) set->Add(new VT_Point(p.x, p.y));
-    sets.Append(std::move(set));
-  }
-  const Diagnostics a = Diagnose(images), b = Diagnose(sets);
-  ASSERT_TRUE(a.refined && b.refined);
-  EXPECT_EQ(a.refined->x, b.refined->x);
-  EXPECT_EQ(a.refined->y, b.refined->y);
-}
-
 // Synthetic zoom sequences of a known principal point.
 struct Scene {
   Images clean, gross;
