@@ -126,7 +126,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     failure = DisplayText(e.what());
   }
   if (json) {
-    out << BatchJson(files, report.lines, failure, calibration);
+    WriteBatchJson(out, files, report.lines, failure, calibration);
   } else {
     for (const std::string& line : report.lines) out << line << "\n";
   }

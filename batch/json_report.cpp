@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <cmath>
+#include <ostream>
 
 #include "diagnostics/diagnostics.h"
 
@@ -48,8 +49,9 @@ QJsonValue Estimate(const std::optional<PointEstimate>& e) {
 
 }  // namespace
 
-std::string BatchJson(const std::vector<std::string>& files, const std::vector<std::string>& report,
-                      const std::string& failure, const Calibration& calibration) {
+void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
+                    const std::vector<std::string>& report, const std::string& failure,
+                    const Calibration& calibration) {
   QJsonObject root;
   QJsonArray names;
   for (const std::string& file : files) names.append(Text(file));
@@ -99,7 +101,7 @@ std::string BatchJson(const std::vector<std::string>& files, const std::vector<s
   }
   root["points"] = points;
   const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
-  return std::string(json.constData(), static_cast<std::size_t>(json.size()));
+  out.write(json.constData(), static_cast<std::streamsize>(json.size()));
 }
 
 }  // namespace zirt

@@ -2,6 +2,7 @@
 // diagnostics (refined and robust point, gross errors, residuals per image and point).
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -9,9 +10,11 @@
 
 namespace zirt {
 
-// `files` as given, `report` the report's lines, `failure` the computation's message or empty
-// when it succeeded (the principal point is then read from `calibration`). Ends with a newline.
-std::string BatchJson(const std::vector<std::string>& files, const std::vector<std::string>& report,
-                      const std::string& failure, const Calibration& calibration);
+// Writes the object on `out`: `files` as given, `report` the report's lines, `failure` the
+// computation's message or empty when it succeeded (the principal point is then read from
+// `calibration`). Ends with a newline.
+void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
+                    const std::vector<std::string>& report, const std::string& failure,
+                    const Calibration& calibration);
 
 }  // namespace zirt

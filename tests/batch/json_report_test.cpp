@@ -114,9 +114,9 @@ TEST(BatchJson, FailuresAndSettings) {
   {
     // Names that are not UTF-8 become U+FFFD; nothing loaded, nothing estimated.
     const Calibration none;
-    const QJsonObject j =
-        QJsonDocument::fromJson(QByteArray::fromStdString(BatchJson({"a\xff.crd"}, {}, "x", none)))
-            .object();
+    std::ostringstream out;
+    WriteBatchJson(out, {"a\xff.crd"}, {}, "x", none);
+    const QJsonObject j = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
     EXPECT_EQ(j["files"][0].toString(), QString::fromUtf8("a\uFFFD.crd"));
     EXPECT_TRUE(j["images"].toArray().isEmpty() && j["refined"].isNull());
   }
