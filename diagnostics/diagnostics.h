@@ -50,8 +50,9 @@ struct FlaggedMeasurement {
 };
 
 // The RMS perpendicular residual of an image's or a reference point's measurements, taken
-// against the robust fit's lines (flagged measurements included, so that they show); NaN
-// when none of its measurements lies on a used track.
+// against the robust fit's lines (flagged measurements included, so that they show; a track
+// taken out of the fit has the line through the point and its one remaining measurement);
+// NaN when it has no measurement on such a line.
 struct ImageResidual {
   int measurements = 0;
   double rms_px = 0;
