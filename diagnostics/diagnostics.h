@@ -1,6 +1,5 @@
-// Diagnostics of a principal point beyond the report: the maximum-likelihood common point of
-// the tracks with its uncertainty, gross errors found and set aside, and residuals per image
-// and per reference point. Shared by the diagnostics window and zirt-batch --json.
+// Beyond the report: the maximum-likelihood common point of the tracks with its uncertainty,
+// gross errors set aside, residuals per image and point (diagnostics window, zirt-batch --json).
 #pragma once
 
 #include <optional>
