@@ -74,6 +74,8 @@ TEST(Diagnose, ExactAndDegenerateSets) {
   EXPECT_FALSE(Diagnose(Star(0, 0, {45}, {1, 2, 3})).refined);
   EXPECT_FALSE(Diagnose(Images{{{0, 0}, {0, 5}}, {{10, 0}, {10, 5}}, {{20, 0}, {20, 5}}}).refined);
   EXPECT_FALSE(Diagnose(Images{{}, {}}).refined);
+  // Coordinates whose squares overflow give no estimate rather than a wrong one.
+  EXPECT_FALSE(Diagnose(Star(1e300, 0, {10, 80, 150}, {1e300, 2e300, 3e300})).refined);
 
   // A shorter image lacks points, a longer one adds none, a NaN is left out.
   Images uneven = Star(500, 400, {0, 60, 130, 250}, {100, 150, 220});
