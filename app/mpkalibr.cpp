@@ -388,10 +388,13 @@ void TMPForm::Button3Click() {
 
     TRedForm editor(platform_, this);
     if (editor.LoadFile(output, zirt::kCameraKind)) editor.exec();
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     zirt::MessageRequest request;
     request.text = QStringLiteral("Ошибка записи cam-файла!");
     request.caption = kErrorCaption;
+    // Which file and the system's reason, such as a full disk, for "Show Details".
+    if (const auto* file = dynamic_cast<const zirt::EFileError*>(&error))
+      request.detail = QString::fromStdString(file->Described());
     platform_.ShowMessage(this, request);
   }
 }

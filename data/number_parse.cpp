@@ -1,5 +1,6 @@
 #include "data/number_parse.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <iterator>
@@ -56,12 +57,13 @@ bool WithinLargestExtended(std::string_view digits) {
 }  // namespace
 
 std::string QuotedText(std::string_view text) {
-  // Counted in code points, so a cut never splits a letter; a stray continuation byte goes
-  // with the letter before it.
+  // Counted in code points, so a cut never splits a letter; up to three continuation bytes
+  // go with the byte before them, so even a text that is not UTF-8 is cut short.
   std::size_t end = 0;
   for (int points = 0; end < text.size() && points < kQuotedCodePoints; ++points) {
+    const std::size_t letter_end = std::min(text.size(), end + 4);
     ++end;
-    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    while (end < letter_end && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
   }
   if (end == text.size()) return std::string(text);
   return std::string(text.substr(0, end)) + "\u2026";

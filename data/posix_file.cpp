@@ -117,6 +117,8 @@ int Replace(const std::string& target, std::string_view bytes) {
   const bool replacing = ::stat(target.c_str(), &old) == 0;
   if (replacing && S_ISDIR(old.st_mode)) return EISDIR;
   if (replacing && !S_ISREG(old.st_mode)) return -1;  // A device or pipe is never replaced.
+  // A file the user may not write stays, although its folder would let it be replaced.
+  if (replacing && ::access(target.c_str(), W_OK) != 0) return errno;
 
   std::string temp;
   Descriptor file(CreateTemporary(target, &temp));

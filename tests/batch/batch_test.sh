@@ -126,6 +126,13 @@ for input in "$work/cam/eP.cam" "$work/cam/hard.crd"; do
     --camera "$work/cam/e.cam" --overwrite worked-1.crd worked-2.crd "$input"
   cmp -s worked-3.crd "$work/cam/eP.cam" || fail "an input was replaced by the output"
 done
+# The new file is synced before it replaces the old one, and its folder after.
+if command -v strace >/dev/null; then
+  LC_ALL=C strace -f -e trace=fsync,fdatasync,rename,renameat,renameat2 -o "$work/trace" \
+    "$batch" --camera "$work/cam/sync.cam" worked-1.crd worked-2.crd worked-3.crd >/dev/null 2>&1
+  calls=$(grep -oE '(fsync|fdatasync|rename|renameat2?)\(' "$work/trace" | tr -d '(' | tr '\n' ' ')
+  [ "$calls" = "fsync rename fsync " ] || fail "sync and rename calls: $calls"
+fi
 expect camera-no-name 2 "zirt-batch: --camera needs a file name" -- worked-1.crd --camera
 
 [ "$failures" -eq 0 ] && echo "all batch checks passed"

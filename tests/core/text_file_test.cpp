@@ -57,6 +57,8 @@ TEST_F(TextFileTest, WritesWindows1251WithCrLfAndReadsItBack) {
   // "К" is 0xCA in the code page.
   EXPECT_EQ(static_cast<unsigned char>(bytes.at(11)), 0xCA);
   EXPECT_EQ(ReadLines(path), (V{"512,3456 ; Координата X главной точки", "", "x"}));
+  // What the code page lacks, and bytes that are not UTF-8, are written as '?'.
+  EXPECT_EQ(EncodeLines({"\xff\xf5\x80 ü б…"}), "??? ? \xE1\x85\r\n");
 }
 
 TEST_F(TextFileTest, EveryByteSurvivesAReadAndAWrite) {

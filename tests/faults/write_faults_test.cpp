@@ -11,9 +11,11 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <cerrno>
 #include <memory>
 
 #include "app/mpkalibr.h"
+#include "data/posix_file.h"
 #include "editor/red_form.h"
 #include "tests/support/scripted_platform.h"
 
@@ -192,6 +194,8 @@ class WriteFaultsTest : public QObject {
     QCOMPARE(c.SaveOnto(disk + "/a.cam"),
              (QStringList{"Перезаписать существующий файл?", "Ошибка записи cam-файла!"}));
     QVERIFY(!c.form->State().ResultSaved);
+    QVERIFY(c.platform.Messages().back().request.detail.endsWith(
+        QString::fromStdString(": " + zirt::SystemReason(ENOSPC))));
     Editing e(disk + "/a.cam");
     QCOMPARE(e.SaveOnto(disk + "/a.cam"), QStringList{"Cannot create file " + disk + "/a.cam."});
     QCOMPARE(Snapshot(disk), before);
@@ -231,6 +235,8 @@ class WriteFaultsTest : public QObject {
     Editing e(folder.filePath("d.cam"));
     QCOMPARE(e.SaveOnto(folder.filePath("none/d.cam")),
              QStringList{"Cannot create file " + folder.filePath("none/d.cam") + "."});
+    QCOMPARE(e.platform.Messages().at(0).request.detail,
+             QString::fromStdString(zirt::SystemReason(ENOENT)));
     QCOMPARE(e.SaveOnto(folder.filePath("dir.cam")),
              QStringList{"Cannot create file " + folder.filePath("dir.cam") + "."});
     QCOMPARE(Snapshot(folder.path()), before);
