@@ -87,4 +87,8 @@ void ReportList::ScrollToResult() {
   scrollToItem(item(first), QAbstractItemView::PositionAtTop);
 }
 
+int ReportList::MissingWidth() const {
+  return std::max(0, width_ - viewport()->width());
+}
+
 }  // namespace zirt
