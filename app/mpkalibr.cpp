@@ -354,18 +354,7 @@ void TMPForm::Button1Click() {
   DrawCross(zirt::kResultColour, kResultHalfLength, zirt::ToView(calibration_.PrincipalX),
             zirt::ToView(calibration_.PrincipalY));
   EnableSaving(true);
-  ShowWholeResult();
-}
-
-void TMPForm::ShowWholeResult() {
   ListBox1->ScrollToResult();
-  // The report's panel widens until no line is cut by the list's scroll bar, leaving the
-  // picture at least half of the window; the picture keeps every mark when shown smaller.
-  const int missing =
-      std::min(ListBox1->MissingWidth(), Splitter1->sizes().value(0) - Splitter1->width() / 2);
-  if (!isVisible() || missing <= 0) return;
-  const QList<int> sizes = Splitter1->sizes();
-  Splitter1->setSizes({sizes[0] - missing, sizes[1] + missing});
 }
 
 void TMPForm::Button3Click() {

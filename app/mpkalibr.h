@@ -118,8 +118,6 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   void EnableSaving(bool enabled);
   // A computation that failed on an image shorter than the first names both counts.
   void ShowComputeError(const zirt::Exception& error);
-  // Scrolls the report to the result and gives it room to be read whole.
-  void ShowWholeResult();
   // Repaints now in step-by-step mode, but at most once per display frame.
   void RepaintForProgress();
   void FlushProgress();

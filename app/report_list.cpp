@@ -87,8 +87,4 @@ void ReportList::ScrollToResult() {
   scrollToItem(item(first), QAbstractItemView::PositionAtTop);
 }
 
-int ReportList::MissingWidth() const {
-  return std::max(0, width_ - viewport()->width());
-}
-
 }  // namespace zirt

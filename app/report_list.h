@@ -20,8 +20,6 @@ class ReportList : public QListWidget {
   // Shows the result's first line at the top, or as near it as the end of the list allows,
   // with every line after it in full view.
   void ScrollToResult();
-  // Pixels the rows need beyond what the list shows beside its scroll bar; 0 when all fit.
-  int MissingWidth() const;
 
  private:
   int width_ = 0;           // Of the widest line, pixels.
