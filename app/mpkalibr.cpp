@@ -23,6 +23,7 @@
 #include "app/artwork.h"
 #include "app/design_panel.h"
 #include "app/main_messages.h"
+#include "app/measure_images.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
 #include "data/file_layouts.h"
@@ -195,6 +196,8 @@ void TMPForm::BuildMenu() {
   N6->setEnabled(false);
   N7 = N1->addSeparator();
   N7->setObjectName(QStringLiteral("N7"));
+  MeasureImages = add(N1, QStringLiteral("Измерить снимки…"), "MeasureImages");
+  N1->insertAction(N6, MeasureImages);
   N5 = add(N1, QStringLiteral("&Выход"), "N5");
 
   N3 = menuBar()->addMenu(QStringLiteral("Настройки"));
@@ -224,6 +227,9 @@ void TMPForm::ConnectCommands() {
   connect(N10, &QAction::triggered, this, guarded(&TMPForm::Button1Click));
   connect(N12, &QAction::triggered, this, guarded(&TMPForm::N12Click));
   connect(N13, &QAction::triggered, this, guarded(&TMPForm::N13Click));
+  connect(MeasureImages, &QAction::triggered, this, [this] {
+    zirt::RunGuarded(platform_, this, [&] { zirt::MeasureImagesCommand(*this, platform_); });
+  });
   connect(N5, &QAction::triggered, this, &QWidget::close);
   // Qt flips a checkable item before it reports the trigger, but the switch belongs to
   // N15Click; undo Qt's flip so the handler alone decides.
@@ -290,7 +296,10 @@ void TMPForm::Button2Click() {
   const QStringList chosen = platform_.OpenFiles(this, dialog);
   if (chosen.isEmpty()) return;
   SetDialogDirs(platform_.CurrentFolder());
+  LoadFiles(chosen);
+}
 
+void TMPForm::LoadFiles(const QStringList& chosen) {
   std::vector<std::string> paths;
   paths.reserve(static_cast<std::size_t>(chosen.size()));
   for (const QString& path : chosen) paths.push_back(path.toStdString());

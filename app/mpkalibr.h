@@ -38,6 +38,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // buttons and menu items run them through RunGuarded, which shows it.
   void Button1Click();  // Compute the principal point.
   void Button2Click();  // Load coordinate files.
+  // The load command's work on files already chosen.
+  void LoadFiles(const QStringList& chosen);
   void Button3Click();  // Save the result.
   void N12Click();      // Help.
   void N13Click();      // About box.
@@ -86,6 +88,7 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // Main menu.
   QMenu* N1 = nullptr;  // &Файл
   QAction* N4 = nullptr;
+  QAction* MeasureImages = nullptr;  // Coordinate files measured from photographs.
   QAction* N6 = nullptr;
   QAction* N7 = nullptr;
   QAction* N5 = nullptr;
