@@ -1,0 +1,263 @@
+#include "app/overview_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "app/image_view.h"
+#include "calib/calibration.h"
+
+namespace zirt {
+namespace {
+
+constexpr double kMarginShare = 0.05;   // of the extent's larger side, on every side
+constexpr double kMarkHalf = 3;         // screen pixels
+constexpr double kCircleRadius = 7;     // around a measurement set aside
+constexpr double kHighlightRadius = 5;  // around a highlighted measurement
+constexpr double kMinZoom = 0.1;
+constexpr double kMaxZoom = 1e6;
+// Beyond this many an image's measurements are dots: crosses would bury one another anyway.
+constexpr std::size_t kCrossLimit = 20000;
+const QColor kTrackColour(0, 0, 0, 60);
+const QColor kFlagColour(220, 0, 0);
+const QColor kHighlightColour(255, 140, 0);
+
+bool Finite(const Position& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+}  // namespace
+
+OverviewView::OverviewView(QWidget* parent) : QWidget(parent) {
+  setMinimumSize(200, 150);
+  setCursor(Qt::OpenHandCursor);
+  setToolTip(QStringLiteral("Колесо — масштаб, перетаскивание — сдвиг, двойной щелчок — всё"));
+}
+
+void OverviewView::SetData(const DiagnosticsData* data) {
+  data_ = data;
+  point_ = image_ = -1;
+  double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+  const auto take = [&](const Position& p) {
+    left = std::min(left, p.x);
+    right = std::max(right, p.x);
+    top = std::min(top, p.y);
+    bottom = std::max(bottom, p.y);
+  };
+  if (data_ != nullptr) {
+    for (const auto& image : data_->images)
+      for (const Position& p : image)
+        if (Finite(p)) take(p);
+    if (data_->result.refined) take({data_->result.refined->x, data_->result.refined->y});
+  }
+  if (!(left <= right)) left = top = 0, right = bottom = 1;
+  const double margin = std::max({right - left, bottom - top, 1.0}) * kMarginShare;
+  extent_ = QRectF(QPointF(left - margin, top - margin), QPointF(right + margin, bottom + margin));
+  FitAll();
+}
+
+void OverviewView::HighlightPoint(int point) {
+  point_ = point;
+  image_ = -1;
+  update();
+}
+
+void OverviewView::HighlightImage(int image) {
+  image_ = image;
+  point_ = -1;
+  update();
+}
+
+void OverviewView::FitAll() {
+  centre_ = extent_.center();
+  zoom_ = 1;
+  update();
+}
+
+void OverviewView::ZoomAbout(QPointF anchor, double factor) {
+  const double before = ScaleFor(size());
+  const QPointF half(width() / 2.0, height() / 2.0);
+  const QPointF under = centre_ + (anchor - half) / before;
+  zoom_ = std::clamp(zoom_ * factor, kMinZoom, kMaxZoom);
+  centre_ = under - (anchor - half) / ScaleFor(size());
+  update();
+}
+
+double OverviewView::ScaleFor(QSize size) const {
+  const double fit = std::min(size.width() / extent_.width(), size.height() / extent_.height());
+  return fit * zoom_;
+}
+
+QPointF OverviewView::ToScreen(QPointF image, QSize size) const {
+  return (image - centre_) * ScaleFor(size) + QPointF(size.width() / 2.0, size.height() / 2.0);
+}
+
+double OverviewView::Magnification() const {
+  if (data_ == nullptr || !data_->result.refined || !data_->result.refined->has_uncertainty)
+    return 1;
+  return EllipseMagnification(data_->result.refined->major_px * ScaleFor(size()));
+}
+
+void OverviewView::Render(QPainter& painter, QSize size) const {
+  painter.fillRect(QRect(QPoint(0, 0), size), ToQRgb(kBackground));
+  if (data_ == nullptr) return;
+  painter.save();
+  painter.setClipRect(QRect(QPoint(0, 0), size));
+  painter.setRenderHint(QPainter::Antialiasing);
+  DrawTracks(painter, size);
+  DrawMeasurements(painter, size);
+  DrawHighlight(painter, size);
+  DrawEstimate(painter, size);
+  painter.restore();
+  const double magnification =
+      data_->result.refined && data_->result.refined->has_uncertainty
+          ? EllipseMagnification(data_->result.refined->major_px * ScaleFor(size))
+          : 1;
+  DrawLegend(painter, magnification);
+}
+
+void OverviewView::DrawTracks(QPainter& painter, QSize size) const {
+  const auto& refined = data_->result.refined;
+  if (!refined) return;
+  // Long enough to cross the whole view from the point, wherever it lies.
+  const double reach = std::hypot(extent_.width(), extent_.height()) * 2 +
+                       std::hypot(size.width(), size.height()) / ScaleFor(size);
+  const QPointF c(refined->x, refined->y);
+  QList<QLineF> lines;
+  for (double angle : refined->track_angle_deg) {
+    if (!std::isfinite(angle)) continue;
+    const double a = angle * std::numbers::pi / 180;
+    const QPointF d(std::cos(a) * reach, std::sin(a) * reach);
+    lines.append(QLineF(ToScreen(c - d, size), ToScreen(c + d, size)));
+  }
+  painter.setPen(QPen(kTrackColour, 0));
+  painter.drawLines(lines);
+}
+
+void OverviewView::DrawMeasurements(QPainter& painter, QSize size) const {
+  for (std::size_t k = 0; k < data_->images.size(); ++k) {
+    const auto& image = data_->images[k];
+    painter.setPen(QPen(QColor(ToQRgb(kPalette[k % kPalette.size()])), 1.2));
+    if (image.size() > kCrossLimit) {
+      QList<QPointF> dots;
+      for (const Position& p : image)
+        if (Finite(p)) dots.append(ToScreen({p.x, p.y}, size));
+      painter.drawPoints(dots);
+      continue;
+    }
+    QList<QLineF> crosses;
+    for (const Position& p : image) {
+      if (!Finite(p)) continue;
+      const QPointF s = ToScreen({p.x, p.y}, size);
+      crosses.append(QLineF(s.x() - kMarkHalf, s.y(), s.x() + kMarkHalf, s.y()));
+      crosses.append(QLineF(s.x(), s.y() - kMarkHalf, s.x(), s.y() + kMarkHalf));
+    }
+    painter.drawLines(crosses);
+  }
+  painter.setPen(QPen(kFlagColour, 1.5));
+  painter.setBrush(Qt::NoBrush);
+  for (const FlaggedMeasurement& m : data_->result.outliers) {
+    const Position& p =
+        data_->images[static_cast<std::size_t>(m.image)][static_cast<std::size_t>(m.point)];
+    painter.drawEllipse(ToScreen({p.x, p.y}, size), kCircleRadius, kCircleRadius);
+  }
+}
+
+void OverviewView::DrawHighlight(QPainter& painter, QSize size) const {
+  painter.setPen(QPen(kHighlightColour, 2));
+  painter.setBrush(Qt::NoBrush);
+  const auto ring = [&](const Position& p) {
+    if (Finite(p))
+      painter.drawEllipse(ToScreen({p.x, p.y}, size), kHighlightRadius, kHighlightRadius);
+  };
+  if (image_ >= 0 && static_cast<std::size_t>(image_) < data_->images.size())
+    for (const Position& p : data_->images[static_cast<std::size_t>(image_)]) ring(p);
+  if (point_ < 0) return;
+  const auto j = static_cast<std::size_t>(point_);
+  for (const auto& image : data_->images)
+    if (j < image.size()) ring(image[j]);
+  const auto& refined = data_->result.refined;
+  if (refined && j < refined->track_angle_deg.size() &&
+      std::isfinite(refined->track_angle_deg[j])) {
+    const double a = refined->track_angle_deg[j] * std::numbers::pi / 180;
+    const double reach = std::hypot(extent_.width(), extent_.height()) * 2 +
+                         std::hypot(size.width(), size.height()) / ScaleFor(size);
+    const QPointF c(refined->x, refined->y), d(std::cos(a) * reach, std::sin(a) * reach);
+    painter.drawLine(ToScreen(c - d, size), ToScreen(c + d, size));
+  }
+}
+
+void OverviewView::DrawEstimate(QPainter& painter, QSize size) const {
+  const auto& refined = data_->result.refined;
+  if (!refined) return;
+  const QPointF c = ToScreen({refined->x, refined->y}, size);
+  painter.setPen(QPen(QColor(ToQRgb(kResultColour)), 2));
+  painter.drawLine(c - QPointF(8, 0), c + QPointF(8, 0));
+  painter.drawLine(c - QPointF(0, 8), c + QPointF(0, 8));
+  if (!refined->has_uncertainty) return;
+  const double scale = ScaleFor(size);
+  const double magnification = EllipseMagnification(refined->major_px * scale);
+  painter.save();
+  painter.translate(c);
+  painter.rotate(refined->angle_deg);  // from +x toward +y, as the rows run down
+  painter.setBrush(Qt::NoBrush);
+  painter.drawEllipse(QPointF(0, 0), refined->major_px * scale * magnification,
+                      refined->minor_px * scale * magnification);
+  painter.restore();
+}
+
+void OverviewView::DrawLegend(QPainter& painter, double magnification) const {
+  const QStringList lines = LegendLines(*data_, magnification);
+  const QFontMetrics metrics = painter.fontMetrics();
+  int width = 0;
+  for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
+  const int pad = 4;
+  const QRect box(pad, pad, width + 2 * pad, lines.size() * metrics.height() + 2 * pad);
+  painter.fillRect(box, QColor(255, 255, 255, 200));
+  painter.setPen(Qt::black);
+  for (qsizetype i = 0; i < lines.size(); ++i)
+    painter.drawText(box.left() + pad,
+                     box.top() + pad + metrics.ascent() + static_cast<int>(i) * metrics.height(),
+                     lines[i]);
+}
+
+void OverviewView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  Render(painter, size());
+}
+
+void OverviewView::wheelEvent(QWheelEvent* event) {
+  const double steps = event->angleDelta().y() / 120.0;
+  if (steps != 0) ZoomAbout(event->position(), std::pow(1.25, steps));
+  event->accept();
+}
+
+void OverviewView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  dragging_ = true;
+  drag_from_ = event->position();
+  setCursor(Qt::ClosedHandCursor);
+}
+
+void OverviewView::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragging_) return QWidget::mouseMoveEvent(event);
+  centre_ -= (event->position() - drag_from_) / ScaleFor(size());
+  drag_from_ = event->position();
+  update();
+}
+
+void OverviewView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
+  dragging_ = false;
+  setCursor(Qt::OpenHandCursor);
+}
+
+void OverviewView::mouseDoubleClickEvent(QMouseEvent*) {
+  FitAll();
+}
+
+}  // namespace zirt
