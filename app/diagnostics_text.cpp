@@ -196,6 +196,7 @@ QStringList LegendLines(const DiagnosticsData& data, double magnification) {
       lines << ellipse;
     }
   }
+  if (data.report_point) lines << QStringLiteral("Синий косой крест: точка по отчёту");
   if (!data.result.outliers.empty()) lines << QStringLiteral("Обведены отбракованные измерения");
   return lines;
 }

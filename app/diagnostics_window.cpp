@@ -29,8 +29,12 @@ class RowsModel : public QAbstractTableModel {
   using Cell = std::function<QString(int row, int column)>;
   using Flag = std::function<bool(int row)>;
 
-  RowsModel(QStringList headers, Cell cell, Flag flagged)
-      : headers_(std::move(headers)), cell_(std::move(cell)), flagged_(std::move(flagged)) {}
+  // `text_column` is left-aligned, the figures right; -1 for none.
+  RowsModel(QStringList headers, int text_column, Cell cell, Flag flagged)
+      : headers_(std::move(headers)),
+        text_column_(text_column),
+        cell_(std::move(cell)),
+        flagged_(std::move(flagged)) {}
 
   void Reset(int rows) {
     beginResetModel();
@@ -46,7 +50,7 @@ class RowsModel : public QAbstractTableModel {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole) return cell_(index.row(), index.column());
     if (role == Qt::BackgroundRole && flagged_(index.row())) return QColor(255, 200, 200);
-    if (role == Qt::TextAlignmentRole && index.column() != 1)
+    if (role == Qt::TextAlignmentRole && index.column() != text_column_)
       return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     return {};
   }
@@ -57,6 +61,7 @@ class RowsModel : public QAbstractTableModel {
 
  private:
   QStringList headers_;
+  int text_column_;
   Cell cell_;
   Flag flagged_;
   int rows_ = 0;
@@ -88,10 +93,10 @@ DiagnosticsWindow::DiagnosticsWindow(Platform& platform, QWidget* parent)
   setObjectName(QStringLiteral("DiagnosticsForm"));
   setWindowTitle(QStringLiteral("Диагностика"));
   point_rows_ = std::make_unique<RowsModel>(
-      PointHeaders(), [this](int r, int c) { return PointCell(data_, r, c); },
+      PointHeaders(), -1, [this](int r, int c) { return PointCell(data_, r, c); },
       [this](int r) { return PointFlagged(data_, r); });
   image_rows_ = std::make_unique<RowsModel>(
-      ImageHeaders(), [this](int r, int c) { return ImageCell(data_, r, c); },
+      ImageHeaders(), 1, [this](int r, int c) { return ImageCell(data_, r, c); },
       [this](int r) { return ImageFlagged(data_, r); });
   BuildControls();
   resize(kWidth, kHeight);
@@ -106,6 +111,7 @@ void DiagnosticsWindow::BuildControls() {
   Estimates->verticalHeader()->hide();
   Estimates->setEditTriggers(QAbstractItemView::NoEditTriggers);
   Estimates->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  Estimates->setFocusPolicy(Qt::NoFocus);
   Notes = new QLabel;
   Notes->setObjectName(QStringLiteral("Notes"));
   Notes->setWordWrap(true);
@@ -126,9 +132,9 @@ void DiagnosticsWindow::BuildControls() {
   auto* left = new QWidget;
   auto* left_layout = new QVBoxLayout(left);
   left_layout->setContentsMargins(0, 0, 0, 0);
-  left_layout->addWidget(Estimates, 3);
+  left_layout->addWidget(Estimates);
   left_layout->addWidget(Notes);
-  left_layout->addWidget(tabs, 4);
+  left_layout->addWidget(tabs, 1);
   auto* right = new QWidget;
   auto* right_layout = new QVBoxLayout(right);
   right_layout->setContentsMargins(0, 0, 0, 0);
@@ -182,6 +188,11 @@ void DiagnosticsWindow::FillEstimates() {
       Estimates->setItem(r, c, new QTableWidgetItem(rows[static_cast<std::size_t>(r)].value(c)));
   Estimates->resizeColumnsToContents();
   Estimates->resizeRowsToContents();
+  // The whole table in view: it is short, and its figures are the point of the window.
+  const int frame = 2 * Estimates->frameWidth();
+  Estimates->setFixedHeight(Estimates->horizontalHeader()->height() +
+                            Estimates->verticalHeader()->length() + frame);
+  Estimates->setMinimumWidth(Estimates->horizontalHeader()->length() + frame);
   const QString notes = EstimateNotes(data_);
   Notes->setText(notes);
   Notes->setVisible(!notes.isEmpty());

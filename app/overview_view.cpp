@@ -25,6 +25,7 @@ constexpr std::size_t kCrossLimit = 20000;
 const QColor kTrackColour(0, 0, 0, 60);
 const QColor kFlagColour(220, 0, 0);
 const QColor kHighlightColour(255, 140, 0);
+const QColor kReportColour(0, 0, 160);
 
 bool Finite(const Position& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
@@ -53,6 +54,7 @@ void OverviewView::SetData(const DiagnosticsData* data) {
       for (const Position& p : image)
         if (Finite(p)) take(p);
     if (data_->result.refined) take({data_->result.refined->x, data_->result.refined->y});
+    if (data_->report_point && Finite(*data_->report_point)) take(*data_->report_point);
   }
   if (!(left <= right)) left = top = 0, right = bottom = 1;
   const double margin = std::max({right - left, bottom - top, 1.0}) * kMarginShare;
@@ -192,6 +194,12 @@ void OverviewView::DrawHighlight(QPainter& painter, QSize size) const {
 }
 
 void OverviewView::DrawEstimate(QPainter& painter, QSize size) const {
+  if (data_->report_point) {
+    const QPointF r = ToScreen({data_->report_point->x, data_->report_point->y}, size);
+    painter.setPen(QPen(kReportColour, 2));
+    painter.drawLine(r - QPointF(6, 6), r + QPointF(6, 6));
+    painter.drawLine(r - QPointF(6, -6), r + QPointF(6, -6));
+  }
   const auto& refined = data_->result.refined;
   if (!refined) return;
   const QPointF c = ToScreen({refined->x, refined->y}, size);

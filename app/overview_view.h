@@ -39,7 +39,7 @@ class OverviewView : public QWidget {
   // Paints the current view at `size` device pixels, legend included.
   void Render(QPainter& painter, QSize size) const;
 
-  // The image extent shown when fitted: all measurements and the refined point, with a margin.
+  // The image extent shown when fitted: all measurements and both points, with a margin.
   QRectF Extent() const { return extent_; }
 
  protected:
