@@ -183,12 +183,16 @@ double EllipseMagnification(double major_screen_px) {
   return factor;
 }
 
-QStringList LegendLines(const DiagnosticsData& data, double magnification) {
+QStringList LegendLines(const DiagnosticsData& data, double magnification, int track_stride) {
   QStringList lines;
   if (!data.result.refined) {
     lines << QStringLiteral("Уточнённая точка не найдена");
   } else {
-    lines << QStringLiteral("Красный крест: уточнённая точка; линии: треки через неё");
+    lines << (track_stride > 1
+                  ? QStringLiteral("Красный крест: уточнённая точка; линии: каждый %1-й трек "
+                                   "через неё")
+                        .arg(track_stride)
+                  : QStringLiteral("Красный крест: уточнённая точка; линии: треки через неё"));
     if (data.result.refined->has_uncertainty) {
       QString ellipse = QStringLiteral("Эллипс: 95% доверительная область");
       if (magnification > 1)

@@ -50,8 +50,9 @@ bool ImageFlagged(const DiagnosticsData& data, int image);
 // screen, by the least of 1, 2, 5, 10, 20, 50 … that brings it there.
 inline constexpr double kEllipseMinPixels = 12;
 double EllipseMagnification(double major_screen_px);
-// The picture's legend; names the ellipse's magnification when it is above 1.
-QStringList LegendLines(const DiagnosticsData& data, double magnification);
+// The picture's legend; names the ellipse's magnification when it is above 1, and which share
+// of the tracks is drawn when `track_stride` is above 1.
+QStringList LegendLines(const DiagnosticsData& data, double magnification, int track_stride);
 
 // A number with the program's decimal separator; "нет" when not finite.
 QString FormatNumber(double value, int decimals);

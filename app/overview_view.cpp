@@ -20,8 +20,13 @@ constexpr double kCircleRadius = 7;     // around a measurement set aside
 constexpr double kHighlightRadius = 5;  // around a highlighted measurement
 constexpr double kMinZoom = 0.1;
 constexpr double kMaxZoom = 1e6;
-// Beyond this many an image's measurements are dots: crosses would bury one another anyway.
+// Beyond this many measurements in all, they are plotted as dots on a raster layer (embedded
+// as an image in SVG): crosses would bury one another, and millions of painter strokes take
+// seconds a frame.
 constexpr std::size_t kCrossLimit = 20000;
+// Beyond this many tracks only every n-th line is drawn, so that no more than this many are;
+// a denser fan would be a solid patch anyway.
+constexpr std::size_t kTrackLimit = 3000;
 const QColor kTrackColour(0, 0, 0, 60);
 const QColor kFlagColour(220, 0, 0);
 const QColor kHighlightColour(255, 140, 0);
@@ -41,6 +46,7 @@ OverviewView::OverviewView(QWidget* parent) : QWidget(parent) {
 
 void OverviewView::SetData(const DiagnosticsData* data) {
   data_ = data;
+  base_stale_ = true;
   point_ = image_ = -1;
   double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
   const auto take = [&](const Position& p) {
@@ -105,13 +111,26 @@ double OverviewView::Magnification() const {
 }
 
 void OverviewView::Render(QPainter& painter, QSize size) const {
+  RenderBase(painter, size);
+  RenderOverlay(painter, size);
+}
+
+void OverviewView::RenderBase(QPainter& painter, QSize size) const {
   painter.fillRect(QRect(QPoint(0, 0), size), ToQRgb(kBackground));
   if (data_ == nullptr) return;
   painter.save();
   painter.setClipRect(QRect(QPoint(0, 0), size));
-  painter.setRenderHint(QPainter::Antialiasing);
   DrawTracks(painter, size);
+  painter.setRenderHint(QPainter::Antialiasing);
   DrawMeasurements(painter, size);
+  painter.restore();
+}
+
+void OverviewView::RenderOverlay(QPainter& painter, QSize size) const {
+  if (data_ == nullptr) return;
+  painter.save();
+  painter.setClipRect(QRect(QPoint(0, 0), size));
+  painter.setRenderHint(QPainter::Antialiasing);
   DrawHighlight(painter, size);
   DrawEstimate(painter, size);
   painter.restore();
@@ -122,6 +141,49 @@ void OverviewView::Render(QPainter& painter, QSize size) const {
   DrawLegend(painter, magnification);
 }
 
+std::size_t OverviewView::TrackStride() const {
+  if (data_ == nullptr || !data_->result.refined) return 1;
+  const auto& angles = data_->result.refined->track_angle_deg;
+  const auto tracks = static_cast<std::size_t>(
+      std::count_if(angles.begin(), angles.end(), [](double a) { return std::isfinite(a); }));
+  return std::max<std::size_t>(1, (tracks + kTrackLimit - 1) / kTrackLimit);
+}
+
+std::size_t OverviewView::MeasurementCount() const {
+  std::size_t count = 0;
+  if (data_ != nullptr)
+    for (const auto& image : data_->images) count += image.size();
+  return count;
+}
+
+void OverviewView::PlotDots(QImage& layer, const std::vector<Position>& points, QRgb colour,
+                            int half) const {
+  // Millions of points a frame: the transform is taken apart once and pixels written direct.
+  const QSize size = layer.size();
+  const double scale = ScaleFor(size);
+  const QPointF origin = ToScreen({0, 0}, size);
+  const int w = size.width(), h = size.height();
+  uchar* bits = layer.bits();
+  const qsizetype stride = layer.bytesPerLine();
+  for (const Position& p : points) {
+    const double sx = origin.x() + p.x * scale, sy = origin.y() + p.y * scale;
+    // Not finite fails both tests as well.
+    if (!(sx > -half - 1 && sx < w + half + 1 && sy > -half - 1 && sy < h + half + 1)) continue;
+    const int x = static_cast<int>(std::floor(sx)), y = static_cast<int>(std::floor(sy));
+    for (int row = std::max(0, y - half); row <= std::min(h - 1, y + half); ++row) {
+      auto* line = reinterpret_cast<QRgb*>(bits + row * stride);
+      for (int column = std::max(0, x - half); column <= std::min(w - 1, x + half); ++column)
+        line[column] = colour;
+    }
+  }
+}
+
+QImage OverviewView::DotLayer(QSize size) {
+  QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+  layer.fill(Qt::transparent);
+  return layer;
+}
+
 void OverviewView::DrawTracks(QPainter& painter, QSize size) const {
   const auto& refined = data_->result.refined;
   if (!refined) return;
@@ -129,9 +191,11 @@ void OverviewView::DrawTracks(QPainter& painter, QSize size) const {
   const double reach = std::hypot(extent_.width(), extent_.height()) * 2 +
                        std::hypot(size.width(), size.height()) / ScaleFor(size);
   const QPointF c(refined->x, refined->y);
+  const std::size_t stride = TrackStride();
+  std::size_t seen = 0;
   QList<QLineF> lines;
   for (double angle : refined->track_angle_deg) {
-    if (!std::isfinite(angle)) continue;
+    if (!std::isfinite(angle) || seen++ % stride != 0) continue;
     const double a = angle * std::numbers::pi / 180;
     const QPointF d(std::cos(a) * reach, std::sin(a) * reach);
     lines.append(QLineF(ToScreen(c - d, size), ToScreen(c + d, size)));
@@ -141,24 +205,13 @@ void OverviewView::DrawTracks(QPainter& painter, QSize size) const {
 }
 
 void OverviewView::DrawMeasurements(QPainter& painter, QSize size) const {
-  for (std::size_t k = 0; k < data_->images.size(); ++k) {
-    const auto& image = data_->images[k];
-    painter.setPen(QPen(QColor(ToQRgb(kPalette[k % kPalette.size()])), 1.2));
-    if (image.size() > kCrossLimit) {
-      QList<QPointF> dots;
-      for (const Position& p : image)
-        if (Finite(p)) dots.append(ToScreen({p.x, p.y}, size));
-      painter.drawPoints(dots);
-      continue;
-    }
-    QList<QLineF> crosses;
-    for (const Position& p : image) {
-      if (!Finite(p)) continue;
-      const QPointF s = ToScreen({p.x, p.y}, size);
-      crosses.append(QLineF(s.x() - kMarkHalf, s.y(), s.x() + kMarkHalf, s.y()));
-      crosses.append(QLineF(s.x(), s.y() - kMarkHalf, s.x(), s.y() + kMarkHalf));
-    }
-    painter.drawLines(crosses);
+  if (MeasurementCount() > kCrossLimit) {
+    QImage layer = DotLayer(size);
+    for (std::size_t k = 0; k < data_->images.size(); ++k)
+      PlotDots(layer, data_->images[k], ToQRgb(kPalette[k % kPalette.size()]), 0);
+    painter.drawImage(QPoint(0, 0), layer);
+  } else {
+    DrawCrosses(painter, size);
   }
   painter.setPen(QPen(kFlagColour, 1.5));
   painter.setBrush(Qt::NoBrush);
@@ -169,6 +222,22 @@ void OverviewView::DrawMeasurements(QPainter& painter, QSize size) const {
   }
 }
 
+void OverviewView::DrawCrosses(QPainter& painter, QSize size) const {
+  for (std::size_t k = 0; k < data_->images.size(); ++k) {
+    const auto& image = data_->images[k];
+    const QColor colour(ToQRgb(kPalette[k % kPalette.size()]));
+    painter.setPen(QPen(colour, 1.2));
+    QList<QLineF> crosses;
+    for (const Position& p : image) {
+      if (!Finite(p)) continue;
+      const QPointF s = ToScreen({p.x, p.y}, size);
+      crosses.append(QLineF(s.x() - kMarkHalf, s.y(), s.x() + kMarkHalf, s.y()));
+      crosses.append(QLineF(s.x(), s.y() - kMarkHalf, s.x(), s.y() + kMarkHalf));
+    }
+    painter.drawLines(crosses);
+  }
+}
+
 void OverviewView::DrawHighlight(QPainter& painter, QSize size) const {
   painter.setPen(QPen(kHighlightColour, 2));
   painter.setBrush(Qt::NoBrush);
@@ -176,8 +245,16 @@ void OverviewView::DrawHighlight(QPainter& painter, QSize size) const {
     if (Finite(p))
       painter.drawEllipse(ToScreen({p.x, p.y}, size), kHighlightRadius, kHighlightRadius);
   };
-  if (image_ >= 0 && static_cast<std::size_t>(image_) < data_->images.size())
-    for (const Position& p : data_->images[static_cast<std::size_t>(image_)]) ring(p);
+  if (image_ >= 0 && static_cast<std::size_t>(image_) < data_->images.size()) {
+    const auto& image = data_->images[static_cast<std::size_t>(image_)];
+    if (image.size() > kCrossLimit / 10) {
+      QImage layer = DotLayer(size);
+      PlotDots(layer, image, kHighlightColour.rgb(), 1);
+      painter.drawImage(QPoint(0, 0), layer);
+    } else {
+      for (const Position& p : image) ring(p);
+    }
+  }
   if (point_ < 0) return;
   const auto j = static_cast<std::size_t>(point_);
   for (const auto& image : data_->images)
@@ -219,7 +296,7 @@ void OverviewView::DrawEstimate(QPainter& painter, QSize size) const {
 }
 
 void OverviewView::DrawLegend(QPainter& painter, double magnification) const {
-  const QStringList lines = LegendLines(*data_, magnification);
+  const QStringList lines = LegendLines(*data_, magnification, static_cast<int>(TrackStride()));
   const QFontMetrics metrics = painter.fontMetrics();
   int width = 0;
   for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
@@ -234,8 +311,21 @@ void OverviewView::DrawLegend(QPainter& painter, double magnification) const {
 }
 
 void OverviewView::paintEvent(QPaintEvent*) {
+  // The measurements and tracks are redrawn only when the view moves: a row clicked in a
+  // table repaints just the marks over them.
+  const QSize device = size() * devicePixelRatio();
+  if (base_.size() != device || base_centre_ != centre_ || base_zoom_ != zoom_ || base_stale_) {
+    base_ = QImage(device, QImage::Format_ARGB32_Premultiplied);
+    base_.setDevicePixelRatio(devicePixelRatio());
+    QPainter base(&base_);
+    RenderBase(base, size());
+    base_centre_ = centre_;
+    base_zoom_ = zoom_;
+    base_stale_ = false;
+  }
   QPainter painter(this);
-  Render(painter, size());
+  painter.drawImage(QPoint(0, 0), base_);
+  RenderOverlay(painter, size());
 }
 
 void OverviewView::wheelEvent(QWheelEvent* event) {

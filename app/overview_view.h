@@ -4,6 +4,7 @@
 // the cursor and dragging pans. Paints also onto any device, for export.
 #pragma once
 
+#include <QImage>
 #include <QPointF>
 #include <QRectF>
 #include <QWidget>
@@ -53,9 +54,20 @@ class OverviewView : public QWidget {
  private:
   // Screen pixels per image pixel at this size.
   double ScaleFor(QSize size) const;
+  // The tracks and measurements, and the marks drawn over them.
+  void RenderBase(QPainter& painter, QSize size) const;
+  void RenderOverlay(QPainter& painter, QSize size) const;
+  // Every n-th track's line is drawn; 1 for all.
+  std::size_t TrackStride() const;
+  std::size_t MeasurementCount() const;
+  // Squares of 2·half + 1 pixels written straight into a transparent layer of the device's
+  // size, which is then painted at once.
+  static QImage DotLayer(QSize size);
+  void PlotDots(QImage& layer, const std::vector<Position>& points, QRgb colour, int half) const;
   QPointF ToScreen(QPointF image, QSize size) const;
   void DrawMeasurements(QPainter& painter, QSize size) const;
   void DrawTracks(QPainter& painter, QSize size) const;
+  void DrawCrosses(QPainter& painter, QSize size) const;
   void DrawEstimate(QPainter& painter, QSize size) const;
   void DrawHighlight(QPainter& painter, QSize size) const;
   void DrawLegend(QPainter& painter, double magnification) const;
@@ -66,6 +78,10 @@ class OverviewView : public QWidget {
   double zoom_ = 1;           // relative to the fitted scale
   int point_ = -1;
   int image_ = -1;
+  QImage base_;  // RenderBase's picture for the view below
+  QPointF base_centre_;
+  double base_zoom_ = 0;
+  bool base_stale_ = true;
   bool dragging_ = false;
   QPointF drag_from_;
 };
