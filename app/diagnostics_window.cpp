@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
+#include <QImageWriter>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -207,6 +208,14 @@ void DiagnosticsWindow::ExportPicture() {
   const std::optional<QString> picked = platform_.SaveFile(this, dialog);
   if (!picked) return;
   export_folder_ = QFileInfo(*picked).absolutePath();
+  if (platform_.FileExists(*picked)) {
+    MessageRequest question;
+    question.text = QStringLiteral("Перезаписать существующий файл?");
+    question.caption = QStringLiteral("Предупреждение");
+    question.buttons = Buttons::kYesNo;
+    question.informative = QFileInfo(*picked).absoluteFilePath();
+    if (platform_.ShowMessage(this, question) != Answer::kYes) return;
+  }
   if (WritePicture(*picked)) return;
   MessageRequest request;
   request.text = QStringLiteral("Не удалось записать рисунок!");
@@ -237,7 +246,10 @@ bool DiagnosticsWindow::WritePicture(const QString& path) const {
     QPainter painter(&image);
     Overview->Render(painter, size);
     painter.end();
-    if (!image.save(&file, "PNG")) return false;
+    // Any raster format Qt writes goes by its extension; anything else is PNG.
+    QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(format)) format = "png";
+    if (!image.save(&file, format.constData())) return false;
   }
   return file.commit();
 }

@@ -31,7 +31,8 @@ class DiagnosticsWindow : public QWidget {
   void ShowData(DiagnosticsData data);
   const DiagnosticsData& Data() const { return data_; }
 
-  // Asks for a file and writes the picture there, as SVG when it ends in ".svg", else PNG.
+  // Asks for a file and writes the picture there, as SVG when it ends in ".svg", else as the
+  // raster its extension names (PNG when none Qt writes); an existing file only when agreed.
   void ExportPicture();
   // Writes the picture as the path's extension says; false when it could not be written.
   bool WritePicture(const QString& path) const;

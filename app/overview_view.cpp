@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
+#include <utility>
 
 #include "app/image_view.h"
 #include "calib/calibration.h"
@@ -19,7 +21,7 @@ constexpr double kMarkHalf = 3;         // screen pixels
 constexpr double kCircleRadius = 7;     // around a measurement set aside
 constexpr double kHighlightRadius = 5;  // around a highlighted measurement
 constexpr double kMinZoom = 0.1;
-constexpr double kMaxZoom = 1e6;
+constexpr double kMaxZoom = 1e4;
 // Beyond this many measurements in all, they are plotted as dots on a raster layer (embedded
 // as an image in SVG): crosses would bury one another, and millions of painter strokes take
 // seconds a frame.
@@ -34,6 +36,27 @@ const QColor kReportColour(0, 0, 160);
 
 bool Finite(const Position& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+// The part of the line through `through` (screen pixels) at `angle_deg` that crosses the view
+// and a little beyond; nothing when it misses. Clipped here, as the painter's fixed-point
+// rasteriser overflows on the far ends of a line at high zoom.
+std::optional<QLineF> VisibleSegment(QPointF through, double angle_deg, QSize size) {
+  const double a = angle_deg * std::numbers::pi / 180;
+  const double dx = std::cos(a), dy = std::sin(a), pad = 2;
+  double low = -INFINITY, high = INFINITY;
+  const auto clip = [&](double origin, double step, double min, double max) {
+    if (step == 0) return origin >= min && origin <= max;
+    double t0 = (min - origin) / step, t1 = (max - origin) / step;
+    if (t0 > t1) std::swap(t0, t1);
+    low = std::max(low, t0);
+    high = std::min(high, t1);
+    return true;
+  };
+  if (!clip(through.x(), dx, -pad, size.width() + pad) ||
+      !clip(through.y(), dy, -pad, size.height() + pad) || !(low < high))
+    return std::nullopt;
+  return QLineF(through + QPointF(dx, dy) * low, through + QPointF(dx, dy) * high);
 }
 
 }  // namespace
@@ -187,18 +210,13 @@ QImage OverviewView::DotLayer(QSize size) {
 void OverviewView::DrawTracks(QPainter& painter, QSize size) const {
   const auto& refined = data_->result.refined;
   if (!refined) return;
-  // Long enough to cross the whole view from the point, wherever it lies.
-  const double reach = std::hypot(extent_.width(), extent_.height()) * 2 +
-                       std::hypot(size.width(), size.height()) / ScaleFor(size);
-  const QPointF c(refined->x, refined->y);
+  const QPointF c = ToScreen({refined->x, refined->y}, size);
   const std::size_t stride = TrackStride();
   std::size_t seen = 0;
   QList<QLineF> lines;
   for (double angle : refined->track_angle_deg) {
     if (!std::isfinite(angle) || seen++ % stride != 0) continue;
-    const double a = angle * std::numbers::pi / 180;
-    const QPointF d(std::cos(a) * reach, std::sin(a) * reach);
-    lines.append(QLineF(ToScreen(c - d, size), ToScreen(c + d, size)));
+    if (const auto line = VisibleSegment(c, angle, size)) lines.append(*line);
   }
   painter.setPen(QPen(kTrackColour, 0));
   painter.drawLines(lines);
@@ -262,16 +280,14 @@ void OverviewView::DrawHighlight(QPainter& painter, QSize size) const {
   const auto& refined = data_->result.refined;
   if (refined && j < refined->track_angle_deg.size() &&
       std::isfinite(refined->track_angle_deg[j])) {
-    const double a = refined->track_angle_deg[j] * std::numbers::pi / 180;
-    const double reach = std::hypot(extent_.width(), extent_.height()) * 2 +
-                         std::hypot(size.width(), size.height()) / ScaleFor(size);
-    const QPointF c(refined->x, refined->y), d(std::cos(a) * reach, std::sin(a) * reach);
-    painter.drawLine(ToScreen(c - d, size), ToScreen(c + d, size));
+    const QPointF c = ToScreen({refined->x, refined->y}, size);
+    if (const auto line = VisibleSegment(c, refined->track_angle_deg[j], size))
+      painter.drawLine(*line);
   }
 }
 
 void OverviewView::DrawEstimate(QPainter& painter, QSize size) const {
-  if (data_->report_point) {
+  if (data_->report_point && Finite(*data_->report_point)) {
     const QPointF r = ToScreen({data_->report_point->x, data_->report_point->y}, size);
     painter.setPen(QPen(kReportColour, 2));
     painter.drawLine(r - QPointF(6, 6), r + QPointF(6, 6));

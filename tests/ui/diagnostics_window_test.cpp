@@ -82,9 +82,9 @@ class DiagnosticsWindowTest : public QObject {
   void Figures_data() {
     QTest::addColumn<int>("images");
     QTest::addColumn<int>("points");
-    QTest::addColumn<QString>("refined_x");     // how the refined x0 cell starts
+    QTest::addColumn<QString>("refined_x");    // how the refined x0 cell starts
     QTest::addColumn<QString>("robust_axis");  // the robust ellipse's major semi-axis cell
-    QTest::addColumn<QString>("notes");         // a phrase the notes hold
+    QTest::addColumn<QString>("notes");        // a phrase the notes hold
     QTest::newRow("zoom") << 4 << 10 << "96"
                           << "0."
                           << "Отбраковано грубых измерений: 1";
@@ -184,6 +184,15 @@ class DiagnosticsWindowTest : public QObject {
     QSvgRenderer renderer(svg);
     QVERIFY(renderer.isValid());
     QVERIFY(platform_->Messages().empty());
+
+    // Over an existing file only when the user agrees.
+    const qint64 written = QFileInfo(svg).size();
+    platform_->ScriptSaveFile(svg);
+    platform_->ScriptAnswer(zirt::Answer::kNo);
+    window->ExportButton->click();
+    QCOMPARE(platform_->Messages().size(), std::size_t{1});
+    QCOMPARE(QFileInfo(svg).size(), written);
+    platform_->ClearRecords();
 
     // A folder that is not there: the error is shown and nothing claims success.
     platform_->ScriptSaveFile(folder_.filePath(QStringLiteral("none/overview.svg")));
