@@ -143,6 +143,8 @@ void OverviewView::RenderBase(QPainter& painter, QSize size) const {
   if (data_ == nullptr) return;
   painter.save();
   painter.setClipRect(QRect(QPoint(0, 0), size));
+  // Smooth lines and crosses cost too much a frame on large sets, where nobody sees them.
+  painter.setRenderHint(QPainter::Antialiasing, MeasurementCount() <= kCrossLimit);
   DrawTracks(painter, size);
   painter.setRenderHint(QPainter::Antialiasing);
   DrawMeasurements(painter, size);
