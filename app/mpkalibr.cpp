@@ -22,6 +22,7 @@
 #include "app/about_box.h"
 #include "app/artwork.h"
 #include "app/design_panel.h"
+#include "app/diagnostics_window.h"
 #include "app/main_messages.h"
 #include "app/measure_images.h"
 #include "calib/camera_file.h"
@@ -208,6 +209,8 @@ void TMPForm::BuildMenu() {
   N2 = menuBar()->addMenu(QStringLiteral("Счёт"));
   N2->setObjectName(QStringLiteral("N2"));
   N10 = add(N2, QStringLiteral("Главная точка"), "N10");
+  N16 = add(N2, QStringLiteral("Диагностика…"), "N16");
+  N16->setEnabled(false);
 
   N11 = menuBar()->addMenu(QStringLiteral("Помощь"));
   N11->setObjectName(QStringLiteral("N11"));
@@ -225,6 +228,7 @@ void TMPForm::ConnectCommands() {
   connect(N4, &QAction::triggered, this, guarded(&TMPForm::Button2Click));
   connect(N6, &QAction::triggered, this, guarded(&TMPForm::Button3Click));
   connect(N10, &QAction::triggered, this, guarded(&TMPForm::Button1Click));
+  connect(N16, &QAction::triggered, this, guarded(&TMPForm::N16Click));
   connect(N12, &QAction::triggered, this, guarded(&TMPForm::N12Click));
   connect(N13, &QAction::triggered, this, guarded(&TMPForm::N13Click));
   connect(MeasureImages, &QAction::triggered, this, [this] {
@@ -267,6 +271,7 @@ void TMPForm::ClearAll() {
   image_names_.clear();
   ListBox1->ClearLines();
   EnableSaving(false);
+  N16->setEnabled(false);
 }
 
 void TMPForm::DrawCross(zirt::Color colour, int h, int x, int y) {
@@ -347,6 +352,7 @@ void TMPForm::Button1Click() {
   try {
     outcome = calibration_.Compute(*this);
   } catch (const zirt::Exception& error) {
+    ComputationRan(QString::fromStdString(error.what()));
     ShowComputeError(error);
     return;
   }
@@ -364,6 +370,32 @@ void TMPForm::Button1Click() {
             zirt::ToView(calibration_.PrincipalY));
   EnableSaving(true);
   ListBox1->ScrollToResult();
+  ComputationRan(std::nullopt);
+}
+
+void TMPForm::ComputationRan(std::optional<QString> failure) {
+  compute_failure_ = std::move(failure);
+  N16->setEnabled(true);
+  if (Diagnostics != nullptr && Diagnostics->isVisible()) N16Click();
+}
+
+void TMPForm::N16Click() {
+  if (!N16->isEnabled()) return;
+  std::vector<QString> files;
+  for (const std::string& name : image_names_) files.push_back(QString::fromStdString(name));
+  std::optional<zirt::Position> point;
+  if (!compute_failure_) point = zirt::Position{calibration_.PrincipalX, calibration_.PrincipalY};
+  if (Diagnostics == nullptr) Diagnostics = new zirt::DiagnosticsWindow(platform_, this);
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  struct RestoreCursor {
+    ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
+  } restore;
+  Diagnostics->ShowData(zirt::CollectDiagnostics(std::move(files),
+                                                 zirt::PositionsOf(calibration_.Images), point,
+                                                 compute_failure_.value_or(QString())));
+  Diagnostics->show();
+  Diagnostics->raise();
+  Diagnostics->activateWindow();
 }
 
 void TMPForm::Button3Click() {
