@@ -1,5 +1,9 @@
 // The coordinate loader on several files at once: a good load holds one point per line as
-// the line reads, and a refused load leaves the loaded state exactly as it was.
+// the line reads, and a refused load leaves the loaded state exactly as it was; zirt-batch's
+// loading agrees with it bit for bit.
+#include <cstring>
+
+#include "batch/fast_batch.h"
 #include "calib/calibration.h"
 #include "data/coordinate_file.h"
 #include "data/decimal_separator.h"
@@ -23,8 +27,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   before.back()->Add(new VT_Point(1.5, 2.5));
   calibration.TakeImages(std::move(before));
 
+  // zirt-batch's loading takes the same files exactly when the window's does, with the same
+  // points.
+  PlainImages plain;
+  const bool plain_loaded = LoadPlainImages(paths, plain);
   try {
     auto sets = LoadCoordinateFiles(paths);
+    if (plain_loaded != (paths.size() >= 2)) fuzz::Fail("the batch load differs in success");
+    for (std::size_t k = 0; plain_loaded && k < sets.size(); ++k) {
+      if (plain.images[k].count != static_cast<std::size_t>(sets[k]->Count()))
+        fuzz::Fail("the batch load differs in its count");
+      for (int i = 0; i < sets[k]->Count(); ++i) {
+        const PlainPoint& p = plain.images[k].points[static_cast<std::size_t>(i)];
+        if (std::memcmp(&p.X, &sets[k]->Get(i)->X, 8) != 0 ||
+            std::memcmp(&p.Y, &sets[k]->Get(i)->Y, 8) != 0)
+          fuzz::Fail("the batch load differs in a point");
+      }
+    }
     for (std::size_t k = 0; k < sets.size(); ++k) {
       int line_number = 0;
       ForEachLine(ReadTextFile(paths[k]), [&](std::string_view line) {
@@ -37,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     calibration.TakeImages(std::move(sets));
     if (calibration.Images.Length() != paths.size()) fuzz::Fail("not one image per file");
   } catch (const ECoordinateFileError&) {
+    if (plain_loaded) fuzz::Fail("the batch load took files the window refuses");
     if (calibration.Images.Length() != 1 || calibration.Images[0].Count() != 1 ||
         calibration.Images[0].Get(0)->X != 1.5)
       fuzz::Fail("a refused load changed the loaded images");
