@@ -13,12 +13,12 @@ import sys
 import time
 
 
-def main(rounds, specs):
-    names = [spec.split("=", 1)[0] for spec in specs]
-    commands = [shlex.split(spec.split("=", 1)[1]) for spec in specs]
-    times = [[] for _ in specs]
+def main(rounds, entries):
+    names = [entry.split("=", 1)[0] for entry in entries]
+    commands = [shlex.split(entry.split("=", 1)[1]) for entry in entries]
+    times = [[] for _ in entries]
     for r in range(rounds + 1):
-        order = list(range(len(specs)))
+        order = list(range(len(entries)))
         order = order[r % len(order):] + order[:r % len(order)]
         for k in order:
             start = time.perf_counter()
