@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ qt6-base-dev libjpeg62-turbo-dev libgtest-dev libbenchmark-dev
-          fonts-dejavu-core xvfb xauth xdotool clang libclang-rt-14-dev)
+          fonts-dejavu-core xvfb xauth xdotool clang libclang-rt-14-dev python3-numpy time)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
