@@ -95,6 +95,11 @@ bool ReadWholeFile(const std::string& path, ByteBuffer& buffer) {
   buffer.size = 0;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
+  // Closed however the reading ends, running out of memory included.
+  const struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
   struct stat status;
   bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
   // Room for the whole file, a byte more to see its end in the second read, and the NUL.
@@ -112,7 +117,6 @@ bool ReadWholeFile(const std::string& path, ByteBuffer& buffer) {
       room = 2;  // A file that grows as it is read is read on in larger pieces.
     }
   }
-  ::close(fd);
   if (!ok) return false;
   buffer.data[buffer.size] = '\0';
   return true;
