@@ -22,7 +22,9 @@
 #include "app/about_box.h"
 #include "app/artwork.h"
 #include "app/design_panel.h"
+#include "app/diagnostics_window.h"
 #include "app/main_messages.h"
+#include "app/measure_images.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
 #include "data/file_layouts.h"
@@ -195,6 +197,8 @@ void TMPForm::BuildMenu() {
   N6->setEnabled(false);
   N7 = N1->addSeparator();
   N7->setObjectName(QStringLiteral("N7"));
+  MeasureImages = add(N1, QStringLiteral("Измерить снимки…"), "MeasureImages");
+  N1->insertAction(N6, MeasureImages);
   N5 = add(N1, QStringLiteral("&Выход"), "N5");
 
   N3 = menuBar()->addMenu(QStringLiteral("Настройки"));
@@ -205,6 +209,8 @@ void TMPForm::BuildMenu() {
   N2 = menuBar()->addMenu(QStringLiteral("Счёт"));
   N2->setObjectName(QStringLiteral("N2"));
   N10 = add(N2, QStringLiteral("Главная точка"), "N10");
+  N16 = add(N2, QStringLiteral("Диагностика…"), "N16");
+  N16->setEnabled(false);
 
   N11 = menuBar()->addMenu(QStringLiteral("Помощь"));
   N11->setObjectName(QStringLiteral("N11"));
@@ -222,8 +228,12 @@ void TMPForm::ConnectCommands() {
   connect(N4, &QAction::triggered, this, guarded(&TMPForm::Button2Click));
   connect(N6, &QAction::triggered, this, guarded(&TMPForm::Button3Click));
   connect(N10, &QAction::triggered, this, guarded(&TMPForm::Button1Click));
+  connect(N16, &QAction::triggered, this, guarded(&TMPForm::N16Click));
   connect(N12, &QAction::triggered, this, guarded(&TMPForm::N12Click));
   connect(N13, &QAction::triggered, this, guarded(&TMPForm::N13Click));
+  connect(MeasureImages, &QAction::triggered, this, [this] {
+    zirt::RunGuarded(platform_, this, [&] { zirt::MeasureImagesCommand(*this, platform_); });
+  });
   connect(N5, &QAction::triggered, this, &QWidget::close);
   // Qt flips a checkable item before it reports the trigger, but the switch belongs to
   // N15Click; undo Qt's flip so the handler alone decides.
@@ -261,6 +271,7 @@ void TMPForm::ClearAll() {
   image_names_.clear();
   ListBox1->ClearLines();
   EnableSaving(false);
+  N16->setEnabled(false);
 }
 
 void TMPForm::DrawCross(zirt::Color colour, int h, int x, int y) {
@@ -290,7 +301,10 @@ void TMPForm::Button2Click() {
   const QStringList chosen = platform_.OpenFiles(this, dialog);
   if (chosen.isEmpty()) return;
   SetDialogDirs(platform_.CurrentFolder());
+  LoadFiles(chosen);
+}
 
+void TMPForm::LoadFiles(const QStringList& chosen) {
   std::vector<std::string> paths;
   paths.reserve(static_cast<std::size_t>(chosen.size()));
   for (const QString& path : chosen) paths.push_back(path.toStdString());
@@ -338,6 +352,7 @@ void TMPForm::Button1Click() {
   try {
     outcome = calibration_.Compute(*this);
   } catch (const zirt::Exception& error) {
+    ComputationRan(QString::fromStdString(error.what()));
     ShowComputeError(error);
     return;
   }
@@ -355,6 +370,32 @@ void TMPForm::Button1Click() {
             zirt::ToView(calibration_.PrincipalY));
   EnableSaving(true);
   ListBox1->ScrollToResult();
+  ComputationRan(std::nullopt);
+}
+
+void TMPForm::ComputationRan(std::optional<QString> failure) {
+  compute_failure_ = std::move(failure);
+  N16->setEnabled(true);
+  if (Diagnostics != nullptr && Diagnostics->isVisible()) N16Click();
+}
+
+void TMPForm::N16Click() {
+  if (!N16->isEnabled()) return;
+  std::vector<QString> files;
+  for (const std::string& name : image_names_) files.push_back(QString::fromStdString(name));
+  std::optional<zirt::Position> point;
+  if (!compute_failure_) point = zirt::Position{calibration_.PrincipalX, calibration_.PrincipalY};
+  if (Diagnostics == nullptr) Diagnostics = new zirt::DiagnosticsWindow(platform_, this);
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  struct RestoreCursor {
+    ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
+  } restore;
+  Diagnostics->ShowData(zirt::CollectDiagnostics(std::move(files),
+                                                 zirt::PositionsOf(calibration_.Images), point,
+                                                 compute_failure_.value_or(QString())));
+  Diagnostics->show();
+  Diagnostics->raise();
+  Diagnostics->activateWindow();
 }
 
 void TMPForm::Button3Click() {
@@ -372,7 +413,10 @@ void TMPForm::Button3Click() {
         zirt::CameraFileLines(picked->toStdString(), platform_.FileExists(*picked),
                               calibration_.PrincipalX, calibration_.PrincipalY);
     const QString output = QString::fromStdString(zirt::CameraOutputName(picked->toStdString()));
-    if (platform_.FileExists(output) || QFileInfo(output).isDir()) {
+    // A link counts as an existing name even when it points nowhere: the write would land
+    // at its target.
+    if (platform_.FileExists(output) || QFileInfo(output).isDir() ||
+        QFileInfo(output).isSymLink()) {
       zirt::MessageRequest question;
       question.text = QStringLiteral("Перезаписать существующий файл?");
       question.caption = QStringLiteral("Предупреждение");
@@ -385,10 +429,13 @@ void TMPForm::Button3Click() {
 
     TRedForm editor(platform_, this);
     if (editor.LoadFile(output, zirt::kCameraKind)) editor.exec();
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     zirt::MessageRequest request;
     request.text = QStringLiteral("Ошибка записи cam-файла!");
     request.caption = kErrorCaption;
+    // Which file and the system's reason, such as a full disk, for "Show Details".
+    if (const auto* file = dynamic_cast<const zirt::EFileError*>(&error))
+      request.detail = QString::fromStdString(file->Described());
     platform_.ShowMessage(this, request);
   }
 }

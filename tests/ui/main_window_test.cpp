@@ -129,9 +129,10 @@ class MainWindowTest : public QObject {
     const TMPForm& form = *s.form;
     QCOMPARE(Texts(form.menuBar()->actions()),
              (QStringList{"&Файл", "Настройки", "Счёт", "Помощь"}));
-    QCOMPARE(Texts(form.N1->actions()), (QStringList{"Загрузить", "Сохранить", "-", "&Выход"}));
+    QCOMPARE(Texts(form.N1->actions()),
+             (QStringList{"Загрузить", "Измерить снимки…", "Сохранить", "-", "&Выход"}));
     QCOMPARE(Texts(form.N3->actions()), QStringList{"Пошаговый режим работы"});
-    QCOMPARE(Texts(form.N2->actions()), QStringList{"Главная точка"});
+    QCOMPARE(Texts(form.N2->actions()), (QStringList{"Главная точка", "Диагностика…"}));
     QCOMPARE(Texts(form.N11->actions()), (QStringList{"Справка", "О программе"}));
     QVERIFY(form.N15->isCheckable());
     QVERIFY(!form.N15->isChecked());

@@ -1,6 +1,7 @@
 // Takes the documentation's pictures: the main window right after start-up and after loading
-// examples/ and computing in step-by-step mode, the about box, the help window, and on the
-// desktop's own dialogs the file dialog and the error of a load under a comma separator.
+// examples/ and computing in step-by-step mode, the diagnostics window, the about box, the help
+// window, and on the desktop's own dialogs the file dialog and the error of a load under a
+// comma separator.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" zirt_screenshots docs/screenshots .
 #include <QApplication>
@@ -10,12 +11,14 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
 
 #include "app/about_box.h"
+#include "app/diagnostics_window.h"
 #include "app/mpkalibr.h"
 #include "data/decimal_separator.h"
 #include "platform/help_viewer.h"
@@ -67,6 +70,11 @@ int main(int argc, char* argv[]) {
   form.N15->trigger();
   form.Button1->click();
   if (!Save(form, out.filePath(QStringLiteral("computed.png")))) return 1;
+
+  form.N16->trigger();
+  form.Diagnostics->Points->selectRow(2);
+  if (!Save(*form.Diagnostics, out.filePath(QStringLiteral("diagnostics.png")))) return 1;
+  form.Diagnostics->hide();
 
   TZIRTAboutBox about(&form);
   about.show();
