@@ -7,14 +7,12 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLayout>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
-#include <cmath>
 #include <exception>
 #include <memory>
 #include <vector>
@@ -56,7 +54,6 @@ constexpr int kResultHalfLength = 30;
 // One display frame: in step-by-step mode the picture is repainted at most this often.
 constexpr qint64 kFrameMilliseconds = 16;
 
-const QString kErrorCaption = QStringLiteral("Ошибка!");
 // The help viewer's command that opens the help on its contents.
 constexpr int kHelpFinder = 11;
 
@@ -417,12 +414,7 @@ void TMPForm::Button3Click() {
     // at its target.
     if (platform_.FileExists(output) || QFileInfo(output).isDir() ||
         QFileInfo(output).isSymLink()) {
-      zirt::MessageRequest question;
-      question.text = QStringLiteral("Перезаписать существующий файл?");
-      question.caption = QStringLiteral("Предупреждение");
-      question.buttons = zirt::Buttons::kYesNo;
-      question.informative = QFileInfo(output).absoluteFilePath();
-      if (platform_.ShowMessage(nullptr, question) != zirt::Answer::kYes) return;
+      if (!zirt::AskOverwrite(platform_, output)) return;
     }
     zirt::WriteLines(output.toStdString(), lines);
     calibration_.ResultSaved = true;
@@ -430,13 +422,7 @@ void TMPForm::Button3Click() {
     TRedForm editor(platform_, this);
     if (editor.LoadFile(output, zirt::kCameraKind)) editor.exec();
   } catch (const std::exception& error) {
-    zirt::MessageRequest request;
-    request.text = QStringLiteral("Ошибка записи cam-файла!");
-    request.caption = kErrorCaption;
-    // Which file and the system's reason, such as a full disk, for "Show Details".
-    if (const auto* file = dynamic_cast<const zirt::EFileError*>(&error))
-      request.detail = QString::fromStdString(file->Described());
-    platform_.ShowMessage(this, request);
+    zirt::ShowCameraWriteError(platform_, this, error);
   }
 }
 
@@ -451,11 +437,7 @@ void TMPForm::N13Click() {
 
 void TMPForm::FormClose(QCloseEvent* event) {
   if (!calibration_.ResultSaved) {
-    zirt::MessageRequest question;
-    question.text = QStringLiteral("Сохранить результат?");
-    question.caption = QStringLiteral("Сохранение");
-    question.buttons = zirt::Buttons::kYesNo;
-    if (platform_.ShowMessage(this, question) == zirt::Answer::kYes) {
+    if (zirt::AskSaveResult(platform_, this)) {
       zirt::RunGuarded(platform_, this, [this] { Button3Click(); });
       // A result the user asked to keep and that was not written keeps the window open.
       if (!calibration_.ResultSaved) {
