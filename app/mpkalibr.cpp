@@ -243,11 +243,27 @@ void TMPForm::ConnectCommands() {
 void TMPForm::CreateBitmap() {
   // The bitmap takes Image1's size once and keeps it, so lay the window out at its design
   // size before it is shown: hidden widgets get their geometry only from their layouts.
-  resize(zirt::ScaleDesign(kWindowWidth, scale_), zirt::ScaleDesign(kWindowHeight, scale_));
-  layout()->activate();
-  Splitter1->refresh();
-  Panel2->layout()->activate();
-  ScrollBox1->layout()->activate();
+  const auto lay_out = [this](int width) {
+    resize(width, zirt::ScaleDesign(kWindowHeight, scale_));
+    layout()->activate();
+    Splitter1->refresh();
+    Panel2->layout()->activate();
+    Panel1->layout()->activate();
+    Panel4->Arrange();
+    Panel5->layout()->activate();
+    ScrollBox1->layout()->activate();
+  };
+  const int width = zirt::ScaleDesign(kWindowWidth, scale_);
+  lay_out(width);
+  // A long report brings up the list's vertical scroll bar, which must not cut the result's
+  // lines: where the font leaves them too little room beside it, the window and the report's
+  // panel grow by the difference and the picture keeps its width.
+  if (const int extra = ListBox1->ResultWidthShortfall(); extra > 0) {
+    const QList<int> sizes = Splitter1->sizes();
+    lay_out(width + extra);
+    Splitter1->setSizes({sizes[0], sizes[1] + extra});
+    lay_out(width + extra);
+  }
   bitmap_ = zirt::ViewBitmap(Image1->size());
 }
 

@@ -43,14 +43,16 @@ pid=$!
 main=$(find_window '^Калибровка главной точки$' 20) || fail "the main window did not appear"
 sleep 0.5
 
-# Design pixels (120 per inch) to the window's pixels: the window is 890 design pixels wide.
+# Design pixels (120 per inch) to the window's pixels: the window is 616 design pixels high
+# (its width grows with the font where the report needs the room). The picture is 705 design
+# pixels wide with the splitter; the buttons are centred in the panel right of it.
 eval "$(xdotool getwindowgeometry --shell "$main")"
-main_x=$X main_y=$Y main_width=$WIDTH
-scale() { echo $(( ($1 * main_width + 445) / 890 )); }
-panel_left=$((main_width - $(scale 185)))
+main_x=$X main_y=$Y main_width=$WIDTH main_height=$HEIGHT
+scale() { echo $(( ($1 * main_height + 308) / 616 )); }
+panel_left=$(scale 705)
 menu_height=$(( $(scale 25) ))
 click_main() { xdotool mousemove --sync $((main_x + $1)) $((main_y + $2)) click 1; sleep 0.4; }
-button_x=$((panel_left + $(scale 90)))
+button_x=$(( (panel_left + main_width) / 2 ))
 
 wait_window() {  # PATTERN: waits for a window and gives it the keyboard
   local id
