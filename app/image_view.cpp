@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "data/number_parse.h"
 
@@ -136,11 +138,63 @@ void StretchedImage::SetSource(const QImage* source) {
   update();
 }
 
+void StretchedImage::SetMarksBackground(QRgb background) {
+  keep_marks_ = true;
+  background_ = background;
+  update();
+}
+
 void StretchedImage::paintEvent(QPaintEvent*) {
   if (source_ == nullptr || source_->isNull()) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  const qreal ratio = devicePixelRatioF();
+  const QSize shown(qRound(width() * ratio), qRound(height() * ratio));
+  if (keep_marks_ && (shown.width() < source_->width() || shown.height() < source_->height())) {
+    QImage reduced = ReduceKeepingMarks(*source_, shown, background_);
+    reduced.setDevicePixelRatio(ratio);
+    painter.drawImage(QPoint(0, 0), reduced);
+    return;
+  }
   painter.drawImage(rect(), *source_);
+}
+
+QImage ReduceKeepingMarks(const QImage& source, QSize size, QRgb background) {
+  if (size.isEmpty() || source.isNull()) return {};
+  const QImage image =
+      source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
+          ? source
+          : source.convertToFormat(QImage::Format_RGB32);
+  const int sw = image.width(), sh = image.height();
+  const int dw = size.width(), dh = size.height();
+  // Shown pixel d covers source pixels [d·s/dsize, (d+1)·s/dsize), at least one.
+  const auto span = [](int d, int s, int n) {
+    const int first = static_cast<int>(static_cast<long long>(d) * s / n);
+    const int end = static_cast<int>(static_cast<long long>(d + 1) * s / n);
+    return std::pair<int, int>(first, std::max(end, first + 1));
+  };
+  std::vector<std::pair<int, int>> columns(static_cast<std::size_t>(dw));
+  for (int x = 0; x < dw; ++x) columns[static_cast<std::size_t>(x)] = span(x, sw, dw);
+  const QRgb plain = background | 0xFF000000u;
+  QImage reduced(size, QImage::Format_RGB32);
+  for (int y = 0; y < dh; ++y) {
+    auto* out = reinterpret_cast<QRgb*>(reduced.scanLine(y));
+    std::fill(out, out + dw, plain);
+    const auto [top, bottom] = span(y, sh, dh);
+    for (int sy = top; sy < bottom; ++sy) {
+      const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(sy));
+      for (int x = 0; x < dw; ++x) {
+        if (out[x] != plain) continue;
+        const auto [left, right] = columns[static_cast<std::size_t>(x)];
+        for (int sx = left; sx < right; ++sx)
+          if ((in[sx] | 0xFF000000u) != plain) {
+            out[x] = in[sx] | 0xFF000000u;
+            break;
+          }
+      }
+    }
+  }
+  return reduced;
 }
 
 }  // namespace zirt

@@ -50,6 +50,11 @@ class ViewBitmap {
   QImage image_;
 };
 
+// `source` at `size` for marks on a plain background: where the size is larger, pixels are
+// repeated; where smaller, a shown pixel takes the colour of any pixel it covers that is not
+// `background`, so one-pixel lines stay whole.
+QImage ReduceKeepingMarks(const QImage& source, QSize size, QRgb background);
+
 // Shows a picture it does not own, stretched to the widget without smoothing, so each
 // bitmap pixel stays a sharp block when the window grows.
 class StretchedImage : public QWidget {
@@ -61,12 +66,16 @@ class StretchedImage : public QWidget {
   // The picture must outlive the widget or be replaced first; null shows nothing.
   void SetSource(const QImage* source);
   const QImage* Source() const { return source_; }
+  // A picture of marks on this background colour keeps its marks when shown smaller.
+  void SetMarksBackground(QRgb background);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   const QImage* source_ = nullptr;
+  bool keep_marks_ = false;
+  QRgb background_ = 0;
 };
 
 }  // namespace zirt

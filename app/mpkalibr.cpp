@@ -1,23 +1,18 @@
 #include "app/mpkalibr.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLayout>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
-#include <QStyle>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
-#include <cmath>
 #include <exception>
 #include <memory>
 #include <vector>
@@ -25,6 +20,8 @@
 #include "app/about_box.h"
 #include "app/artwork.h"
 #include "app/design_panel.h"
+#include "app/diagnostics_window.h"
+#include "app/main_messages.h"
 #include "app/measure_images.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
@@ -57,25 +54,8 @@ constexpr int kResultHalfLength = 30;
 // One display frame: in step-by-step mode the picture is repainted at most this often.
 constexpr qint64 kFrameMilliseconds = 16;
 
-const QString kErrorCaption = QStringLiteral("Ошибка!");
 // The help viewer's command that opens the help on its contents.
 constexpr int kHelpFinder = 11;
-
-// Every row of the report list has the design's fixed height, and all rows are as wide as
-// the widest line. With uniform sizes the list asks only once, which keeps reports of
-// hundreds of thousands of lines fast; measuring each row would not.
-class ReportRowDelegate : public QStyledItemDelegate {
- public:
-  ReportRowDelegate(int height, const int* width, QObject* parent)
-      : QStyledItemDelegate(parent), height_(height), width_(width) {}
-  QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-    return QSize(*width_, height_);
-  }
-
- private:
-  int height_;
-  const int* width_;
-};
 
 QFrame* MakePanel(QWidget* parent, const char* name) {
   auto* panel = new QFrame(parent);
@@ -114,6 +94,7 @@ TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
   calibration_.ResultSaved = true;
   bitmap_.Fill(zirt::kBackground);
   Image1->SetSource(&bitmap_.Image());
+  Image1->SetMarksBackground(zirt::ToQRgb(zirt::kBackground));
   // Start-up decodes the picture only as large as the window shows it.
   preview_ = zirt::LoadPreviewPicture(Image1->size());
   PreviewImage->SetSource(&preview_);
@@ -182,22 +163,8 @@ void TMPForm::BuildControls() {
                 DesignPanel::kLeft | DesignPanel::kTop | DesignPanel::kRight);
   auto* panel5_layout = new QVBoxLayout(Panel5);
   panel5_layout->setContentsMargins(0, 0, 0, 0);
-  ListBox1 = new QListWidget(Panel5);
+  ListBox1 = new zirt::ReportList(scaled(kListItemHeight), Panel5);
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
-  ListBox1->setUniformItemSizes(true);
-  ListBox1->setItemDelegate(new ReportRowDelegate(scaled(kListItemHeight), &list_width_, ListBox1));
-  ListBox1->setFocusPolicy(Qt::ClickFocus);  // Not a tab stop.
-  // The report is there to be taken elsewhere: Ctrl+C or the context menu copies it.
-  ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  auto* copy = new QAction(QStringLiteral("Копировать"), ListBox1);
-  copy->setShortcut(QKeySequence::Copy);
-  copy->setShortcutContext(Qt::WidgetShortcut);
-  ListBox1->addAction(copy);
-  ListBox1->setContextMenuPolicy(Qt::ActionsContextMenu);
-  connect(copy, &QAction::triggered, this, &TMPForm::CopyReport);
-  QPalette list_palette = ListBox1->palette();
-  list_palette.setColor(QPalette::Base, list_palette.color(QPalette::Button));
-  ListBox1->setPalette(list_palette);
   panel5_layout->addWidget(ListBox1);
 
   Button1 = MakeButton(QStringLiteral("Счет"), QStringLiteral("Найти координаты главной точки"),
@@ -239,6 +206,8 @@ void TMPForm::BuildMenu() {
   N2 = menuBar()->addMenu(QStringLiteral("Счёт"));
   N2->setObjectName(QStringLiteral("N2"));
   N10 = add(N2, QStringLiteral("Главная точка"), "N10");
+  N16 = add(N2, QStringLiteral("Диагностика…"), "N16");
+  N16->setEnabled(false);
 
   N11 = menuBar()->addMenu(QStringLiteral("Помощь"));
   N11->setObjectName(QStringLiteral("N11"));
@@ -256,6 +225,7 @@ void TMPForm::ConnectCommands() {
   connect(N4, &QAction::triggered, this, guarded(&TMPForm::Button2Click));
   connect(N6, &QAction::triggered, this, guarded(&TMPForm::Button3Click));
   connect(N10, &QAction::triggered, this, guarded(&TMPForm::Button1Click));
+  connect(N16, &QAction::triggered, this, guarded(&TMPForm::N16Click));
   connect(N12, &QAction::triggered, this, guarded(&TMPForm::N12Click));
   connect(N13, &QAction::triggered, this, guarded(&TMPForm::N13Click));
   connect(MeasureImages, &QAction::triggered, this, [this] {
@@ -273,11 +243,27 @@ void TMPForm::ConnectCommands() {
 void TMPForm::CreateBitmap() {
   // The bitmap takes Image1's size once and keeps it, so lay the window out at its design
   // size before it is shown: hidden widgets get their geometry only from their layouts.
-  resize(zirt::ScaleDesign(kWindowWidth, scale_), zirt::ScaleDesign(kWindowHeight, scale_));
-  layout()->activate();
-  Splitter1->refresh();
-  Panel2->layout()->activate();
-  ScrollBox1->layout()->activate();
+  const auto lay_out = [this](int width) {
+    resize(width, zirt::ScaleDesign(kWindowHeight, scale_));
+    layout()->activate();
+    Splitter1->refresh();
+    Panel2->layout()->activate();
+    Panel1->layout()->activate();
+    Panel4->Arrange();
+    Panel5->layout()->activate();
+    ScrollBox1->layout()->activate();
+  };
+  const int width = zirt::ScaleDesign(kWindowWidth, scale_);
+  lay_out(width);
+  // A long report brings up the list's vertical scroll bar, which must not cut the result's
+  // lines: where the font leaves them too little room beside it, the window and the report's
+  // panel grow by the difference and the picture keeps its width.
+  if (const int extra = ListBox1->ResultWidthShortfall(); extra > 0) {
+    const QList<int> sizes = Splitter1->sizes();
+    lay_out(width + extra);
+    Splitter1->setSizes({sizes[0], sizes[1] + extra});
+    lay_out(width + extra);
+  }
   bitmap_ = zirt::ViewBitmap(Image1->size());
 }
 
@@ -295,8 +281,10 @@ void TMPForm::ClearAll() {
   bitmap_.Fill(zirt::kBackground);
   Image1->update();
   calibration_.ClearData();
-  ClearList();
+  image_names_.clear();
+  ListBox1->ClearLines();
   EnableSaving(false);
+  N16->setEnabled(false);
 }
 
 void TMPForm::DrawCross(zirt::Color colour, int h, int x, int y) {
@@ -309,23 +297,12 @@ void TMPForm::DrawLine(zirt::Color colour, const zirt::VT_Point& line) {
   Image1->update();
 }
 
-void TMPForm::ShowLoadError(const QString& detail) {
-  zirt::MessageRequest request;
-  request.text = QStringLiteral("Ошибка загрузки файла координат!");
-  request.caption = kErrorCaption;
-  request.buttons = zirt::Buttons::kOk;
-  request.icon = zirt::Icon::kNone;
-  request.detail = detail;
-  platform_.ShowMessage(this, request);
-}
-
-void TMPForm::ShowRefusal(const char* message) {
-  zirt::MessageRequest request;
-  request.text = QString::fromUtf8(message);
-  request.caption = kErrorCaption;
-  request.buttons = zirt::Buttons::kOk;
-  request.icon = zirt::Icon::kNone;
-  platform_.ShowMessage(this, request);
+void TMPForm::ShowComputeError(const zirt::Exception& error) {
+  std::vector<int> counts;
+  for (std::size_t k = 0; k < calibration_.Images.Length(); ++k)
+    counts.push_back(calibration_.Images[static_cast<std::ptrdiff_t>(k)].Count());
+  // Any error but a short image's goes on to the command guard as it is.
+  if (!zirt::ShowShortImageError(platform_, this, error, image_names_, counts)) throw;
 }
 
 void TMPForm::Button2Click() {
@@ -351,18 +328,17 @@ void TMPForm::LoadFiles(const QStringList& chosen) {
   try {
     sets = zirt::LoadCoordinateFiles(paths);
   } catch (const zirt::ECoordinateFileError& error) {
-    QString detail = QString::fromStdString(zirt::ShortName(error.File()));
-    if (error.Line() > 0) detail += QStringLiteral(", строка ") + QString::number(error.Line());
-    if (!error.Cause().empty()) detail += QLatin1Char('\n') + QString::fromStdString(error.Cause());
-    ShowLoadError(detail);
+    zirt::ShowLoadError(platform_, this, paths, &error);
     return;
   } catch (const std::exception&) {
-    ShowLoadError(QString());
+    zirt::ShowLoadError(platform_, this, paths, nullptr);
     return;
   }
 
   ClearAll();
   calibration_.TakeImages(std::move(sets));
+  image_names_.clear();
+  for (const std::string& path : paths) image_names_.push_back(zirt::ShortName(path));
   for (std::size_t k = 0; k < paths.size(); ++k) {
     const zirt::Color colour = Palette[k % Palette.size()];
     const zirt::VT_Points& set = calibration_.Images[static_cast<std::ptrdiff_t>(k)];
@@ -370,7 +346,7 @@ void TMPForm::LoadFiles(const QStringList& chosen) {
       const zirt::VT_Point* point = set.Get(i);
       bitmap_.DrawCross(colour, kMarkHalfLength, zirt::ToView(point->X), zirt::ToView(point->Y));
     }
-    AddListLine(QString::fromStdString(zirt::ShortName(paths[k])));
+    ListBox1->AddLine(QString::fromStdString(image_names_[k]));
   }
   PreviewImage->hide();
   Image1->update();
@@ -385,12 +361,20 @@ void TMPForm::Button1Click() {
     ~FlushOnExit() { form->FlushProgress(); }
   } flush{this};
 
-  switch (calibration_.Compute(*this)) {
+  zirt::ComputeOutcome outcome;
+  try {
+    outcome = calibration_.Compute(*this);
+  } catch (const zirt::Exception& error) {
+    ComputationRan(QString::fromStdString(error.what()));
+    ShowComputeError(error);
+    return;
+  }
+  switch (outcome) {
     case zirt::ComputeOutcome::kNoImages:
-      ShowRefusal(zirt::kNoImagesMessage);
+      zirt::ShowRefusal(platform_, this, zirt::kNoImagesMessage);
       return;
     case zirt::ComputeOutcome::kOneImage:
-      ShowRefusal(zirt::kOneImageMessage);
+      zirt::ShowRefusal(platform_, this, zirt::kOneImageMessage);
       return;
     case zirt::ComputeOutcome::kDone:
       break;
@@ -398,6 +382,33 @@ void TMPForm::Button1Click() {
   DrawCross(zirt::kResultColour, kResultHalfLength, zirt::ToView(calibration_.PrincipalX),
             zirt::ToView(calibration_.PrincipalY));
   EnableSaving(true);
+  ListBox1->ScrollToResult();
+  ComputationRan(std::nullopt);
+}
+
+void TMPForm::ComputationRan(std::optional<QString> failure) {
+  compute_failure_ = std::move(failure);
+  N16->setEnabled(true);
+  if (Diagnostics != nullptr && Diagnostics->isVisible()) N16Click();
+}
+
+void TMPForm::N16Click() {
+  if (!N16->isEnabled()) return;
+  std::vector<QString> files;
+  for (const std::string& name : image_names_) files.push_back(QString::fromStdString(name));
+  std::optional<zirt::Position> point;
+  if (!compute_failure_) point = zirt::Position{calibration_.PrincipalX, calibration_.PrincipalY};
+  if (Diagnostics == nullptr) Diagnostics = new zirt::DiagnosticsWindow(platform_, this);
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  struct RestoreCursor {
+    ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
+  } restore;
+  Diagnostics->ShowData(zirt::CollectDiagnostics(std::move(files),
+                                                 zirt::PositionsOf(calibration_.Images), point,
+                                                 compute_failure_.value_or(QString())));
+  Diagnostics->show();
+  Diagnostics->raise();
+  Diagnostics->activateWindow();
 }
 
 void TMPForm::Button3Click() {
@@ -415,23 +426,19 @@ void TMPForm::Button3Click() {
         zirt::CameraFileLines(picked->toStdString(), platform_.FileExists(*picked),
                               calibration_.PrincipalX, calibration_.PrincipalY);
     const QString output = QString::fromStdString(zirt::CameraOutputName(picked->toStdString()));
-    if (platform_.FileExists(output) || QFileInfo(output).isDir()) {
-      zirt::MessageRequest question;
-      question.text = QStringLiteral("Перезаписать существующий файл?");
-      question.caption = QStringLiteral("Предупреждение");
-      question.buttons = zirt::Buttons::kYesNo;
-      if (platform_.ShowMessage(nullptr, question) != zirt::Answer::kYes) return;
+    // A link counts as an existing name even when it points nowhere: the write would land
+    // at its target.
+    if (platform_.FileExists(output) || QFileInfo(output).isDir() ||
+        QFileInfo(output).isSymLink()) {
+      if (!zirt::AskOverwrite(platform_, output)) return;
     }
     zirt::WriteLines(output.toStdString(), lines);
     calibration_.ResultSaved = true;
 
     TRedForm editor(platform_, this);
     if (editor.LoadFile(output, zirt::kCameraKind)) editor.exec();
-  } catch (const std::exception&) {
-    zirt::MessageRequest request;
-    request.text = QStringLiteral("Ошибка записи cam-файла!");
-    request.caption = kErrorCaption;
-    platform_.ShowMessage(this, request);
+  } catch (const std::exception& error) {
+    zirt::ShowCameraWriteError(platform_, this, error);
   }
 }
 
@@ -446,14 +453,15 @@ void TMPForm::N13Click() {
 
 void TMPForm::FormClose(QCloseEvent* event) {
   if (!calibration_.ResultSaved) {
-    zirt::MessageRequest question;
-    question.text = QStringLiteral("Сохранить результат?");
-    question.caption = QStringLiteral("Сохранение");
-    question.buttons = zirt::Buttons::kYesNo;
-    if (platform_.ShowMessage(this, question) == zirt::Answer::kYes)
+    if (zirt::AskSaveResult(platform_, this)) {
       zirt::RunGuarded(platform_, this, [this] { Button3Click(); });
+      // A result the user asked to keep and that was not written keeps the window open.
+      if (!calibration_.ResultSaved) {
+        event->ignore();
+        return;
+      }
+    }
   }
-  // Closing cannot be cancelled, whatever the save command did.
   event->accept();
 }
 
@@ -478,36 +486,15 @@ void TMPForm::N15Click() {
 }
 
 void TMPForm::CopyReport() {
-  // The selected lines in list order, or the whole report when none is selected.
-  QStringList lines;
-  const bool all = ListBox1->selectedItems().isEmpty();
-  for (int i = 0; i < ListBox1->count(); ++i)
-    if (all || ListBox1->item(i)->isSelected()) lines << ListBox1->item(i)->text();
-  if (!lines.isEmpty()) QGuiApplication::clipboard()->setText(lines.join('\n') + '\n');
-}
-
-void TMPForm::ClearList() {
-  ListBox1->clear();
-  list_width_ = 0;
-  list_longest_ = -1;
-}
-
-void TMPForm::AddListLine(const QString& text) {
-  // Only a line longer than any before can be much wider, so few lines are measured.
-  if (text.size() > list_longest_) {
-    list_longest_ = text.size();
-    const int margins = 2 * (ListBox1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-    list_width_ = std::max(list_width_, ListBox1->fontMetrics().horizontalAdvance(text) + margins);
-  }
-  ListBox1->addItem(text);
+  ListBox1->CopyLines();
 }
 
 void TMPForm::ClearReport() {
-  ClearList();
+  ListBox1->ClearLines();
 }
 
 void TMPForm::AppendReport(const std::string& line) {
-  AddListLine(QString::fromStdString(line));
+  ListBox1->AddLine(QString::fromStdString(line));
 }
 
 void TMPForm::LineFitted(const zirt::VT_Point& line) {

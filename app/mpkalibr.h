@@ -7,9 +7,12 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/image_view.h"
+#include "app/report_list.h"
 #include "calib/calibration.h"
 #include "platform/platform.h"
 
@@ -17,14 +20,14 @@ class QAction;
 class QCloseEvent;
 class TZIRTAboutBox;
 class QFrame;
-class QListWidget;
 class QMenu;
 class QPushButton;
 class QSplitter;
 
 namespace zirt {
 class DesignPanel;
-}
+class DiagnosticsWindow;
+}  // namespace zirt
 
 class TMPForm : public QMainWindow, public zirt::CalibrationView {
   Q_OBJECT
@@ -43,9 +46,11 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   void N12Click();      // Help.
   void N13Click();      // About box.
   void N15Click();      // Step-by-step switch.
+  void N16Click();      // The diagnostics window, opened or brought up to date.
   // Copies the selected report lines, or the whole report, to the clipboard.
   void CopyReport();
-  // Asks whether to save an unsaved result; the window closes whatever the answer.
+  // Asks whether to save an unsaved result. The window closes unless the user asked to save
+  // and nothing was written.
   void FormClose(QCloseEvent* event);
 
   // Both file dialogs start in this folder next time.
@@ -81,7 +86,7 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QPushButton* Button1 = nullptr;
   QPushButton* Button2 = nullptr;
   QPushButton* Button3 = nullptr;
-  QListWidget* ListBox1 = nullptr;
+  zirt::ReportList* ListBox1 = nullptr;
 
   // Main menu.
   QMenu* N1 = nullptr;  // &Файл
@@ -94,12 +99,15 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QAction* N15 = nullptr;
   QMenu* N2 = nullptr;  // Счёт
   QAction* N10 = nullptr;
-  QMenu* N11 = nullptr;  // Помощь
+  QAction* N16 = nullptr;  // Диагностика…, once a computation ran
+  QMenu* N11 = nullptr;    // Помощь
   QAction* N12 = nullptr;
   QAction* N13 = nullptr;
 
   // The about box, made hidden at start-up by the program entry (or on first use).
   TZIRTAboutBox* ZIRTAboutBox = nullptr;
+  // The diagnostics window, made on first use.
+  zirt::DiagnosticsWindow* Diagnostics = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -117,13 +125,13 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // Gives the bitmap the size Image1 has in the design, scaled, once.
   void CreateBitmap();
   void EnableSaving(bool enabled);
-  void ClearList();
-  void AddListLine(const QString& text);
-  void ShowLoadError(const QString& detail);
-  void ShowRefusal(const char* message);
+  // A computation that failed on an image shorter than the first names both counts.
+  void ShowComputeError(const zirt::Exception& error);
   // Repaints now in step-by-step mode, but at most once per display frame.
   void RepaintForProgress();
   void FlushProgress();
+  // A computation ran on the loaded images: with its point, or failing with a message.
+  void ComputationRan(std::optional<QString> failure);
 
   zirt::Platform& platform_;
   double scale_ = 1.0;
@@ -135,6 +143,6 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QString save_dialog_folder_;
   QElapsedTimer progress_clock_;
   bool progress_pending_ = false;
-  int list_width_ = 0;           // Of the widest line in ListBox1, pixels.
-  qsizetype list_longest_ = -1;  // Characters of the longest line measured.
+  std::vector<std::string> image_names_;    // Short names of the loaded files, in load order.
+  std::optional<QString> compute_failure_;  // Why the last computation found no point.
 };

@@ -1,21 +1,29 @@
 #include "batch/batch_run.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <ostream>
 
-#include <filesystem>
-
+#include "batch/fast_batch.h"
+#include "batch/json_report.h"
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
+#include "data/posix_file.h"
 
 namespace zirt {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: zirt-batch [--step] [--camera FILE.cam [--overwrite]] FILE.crd FILE.crd ...\n"
+    "Usage: zirt-batch [--step] [--json] [--camera FILE.cam [--overwrite]] FILE.crd ...\n"
     "Finds the principal point from the coordinate files of two or more images and prints\n"
     "the report that the main window's list would show.\n"
     "  --step             step-by-step mode: also the statistics of every fitted line\n"
+    "  --json             print instead one JSON object: the report's lines, the principal\n"
+    "                     point, the refined and the robust point with their uncertainty,\n"
+    "                     the gross errors found and the residuals per image and point;\n"
+    "                     the whole object is built in memory before it is printed\n"
     "  --camera FILE.cam  write the principal point into lines 7 and 8 of a camera file,\n"
     "                     taking FILE.cam's lines when it exists, as FILEP.cam beside it;\n"
     "                     the name written is printed on standard error\n"
@@ -24,28 +32,75 @@ constexpr const char* kUsage =
     "Numbers are read and written with the decimal separator of the regional settings\n"
     "(LC_ALL, LC_NUMERIC, LANG).\n";
 
-// The report lines, kept to be printed whether the computation ends well or not.
+// The report lines, printed as they come: a long step-by-step report is never held whole.
+// The first failed write is remembered with its reason. For --json they are kept instead,
+// to go into the object.
 class ReportLines : public CalibrationView {
  public:
-  void ClearReport() override { lines.clear(); }
-  void AppendReport(const std::string& line) override { lines.push_back(line); }
+  ReportLines(std::ostream& out, bool keep) : out_(out), keep_(keep) {}
+  void ClearReport() override { kept_.clear(); }
+  void AppendReport(const std::string& line) override {
+    if (keep_) {
+      kept_.push_back(line);
+      return;
+    }
+    out_ << line << '\n';
+    Check();
+  }
+  const std::vector<std::string>& Kept() const { return kept_; }
   void LineFitted(const VT_Point&) override {}
-  std::vector<std::string> lines;
+  // True when every line reached the output.
+  bool Finish() {
+    out_.flush();
+    Check();
+    return error_ == 0;
+  }
+  int Error() const { return error_; }
+
+ private:
+  void Check() {
+    if (error_ == 0 && !out_) error_ = errno != 0 ? errno : EIO;
+  }
+  std::ostream& out_;
+  bool keep_;
+  std::vector<std::string> kept_;
+  int error_ = 0;
 };
 
-// Writes the camera file as the save command does, without asking: an existing output is
-// replaced only with --overwrite.
+bool IsRegularFile(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Whether `output` is one of the files (the same file, whatever name or link leads there).
+bool IsOneOf(const std::string& output, const std::vector<std::string>& files) {
+  struct stat target;
+  if (::stat(output.c_str(), &target) != 0) return false;
+  for (const std::string& file : files) {
+    struct stat info;
+    if (::stat(file.c_str(), &info) == 0 && info.st_dev == target.st_dev &&
+        info.st_ino == target.st_ino)
+      return true;
+  }
+  return false;
+}
+
+// Writes the camera file as the save command does, without asking: an existing output (a
+// dangling link counts) is replaced only with --overwrite.
 int WriteCamera(Calibration& calibration, const std::string& picked, bool overwrite,
                 std::ostream& err) {
   const std::string output = CameraOutputName(picked);
   try {
-    const TextLines lines = CameraFileLines(picked, std::filesystem::is_regular_file(picked),
-                                            calibration.PrincipalX, calibration.PrincipalY);
-    if (!overwrite && std::filesystem::exists(output)) {
+    const TextLines lines = CameraFileLines(picked, IsRegularFile(picked), calibration.PrincipalX,
+                                            calibration.PrincipalY);
+    if (!overwrite && NameExists(output)) {
       err << "zirt-batch: " << output << " exists; give --overwrite to replace it\n";
       return kBatchFailed;
     }
     WriteLines(output, lines);
+  } catch (const EFileError& e) {
+    err << "Ошибка записи cam-файла!\n" << e.Described() << "\n";
+    return kBatchFailed;
   } catch (const std::exception& e) {
     err << "Ошибка записи cam-файла!\n" << e.what() << "\n";
     return kBatchFailed;
@@ -62,16 +117,23 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   std::vector<std::string> files;
   std::string camera;
   bool overwrite = false;
+  bool json = false;
   bool options_end = false;
   for (std::size_t k = 0; k < args.size(); ++k) {
     const std::string& arg = args[k];
     if (!options_end && arg == "--") {
       options_end = true;
     } else if (!options_end && arg == "--help") {
-      out << kUsage;
-      return kBatchOk;
+      errno = 0;
+      out << kUsage << std::flush;
+      if (out) return kBatchOk;
+      err << "zirt-batch: the usage could not be written: " << SystemReason(errno ? errno : EIO)
+          << "\n";
+      return kBatchFailed;
     } else if (!options_end && arg == "--step") {
       calibration.StepMode = true;
+    } else if (!options_end && arg == "--json") {
+      json = true;
     } else if (!options_end && arg == "--overwrite") {
       overwrite = true;
     } else if (!options_end && arg == "--camera") {
@@ -88,8 +150,19 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
   }
 
+  // Paths stay the bytes they were given: a name that is not UTF-8 still names its file.
+  if (!camera.empty() && IsOneOf(CameraOutputName(camera), files)) {
+    err << "zirt-batch: " << CameraOutputName(camera)
+        << " is one of the coordinate files; the camera file is not written\n";
+    return kBatchFailed;
+  }
+
+  // Plain files go both cores' way; anything else, and every failure, the window's way.
+  PlainImages plain;
+  // --json reads the loaded point sets, which only the window's way keeps.
+  const bool plain_loaded = !json && LoadPlainImages(files, plain);
   try {
-    calibration.TakeImages(LoadCoordinateFiles(files));
+    if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
     err << "Ошибка загрузки файла координат!\n" << e.Message() << "\n";
     return kBatchFailed;
@@ -98,11 +171,13 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kBatchFailed;
   }
 
-  ReportLines report;
+  ReportLines report(out, json);
+  errno = 0;
   int code = kBatchOk;
   std::string failure;
   try {
-    switch (calibration.Compute(report)) {
+    switch (plain_loaded ? ComputePlainImages(plain, calibration, report)
+                         : calibration.Compute(report)) {
       case ComputeOutcome::kDone:
         break;
       case ComputeOutcome::kNoImages:
@@ -117,10 +192,16 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   } catch (const std::exception& e) {  // Such as memory running out, as the window shows it.
     failure = DisplayText(e.what());
   }
-  for (const std::string& line : report.lines) out << line << "\n";
+  if (json) WriteBatchJson(out, files, report.Kept(), failure, calibration);
+  const bool written = report.Finish();
   if (!failure.empty()) {
     err << failure << "\n";
     code = kBatchFailed;
+  }
+  // A report that did not reach its reader is a failure, whatever the computation did.
+  if (!written) {
+    err << "zirt-batch: the report could not be written: " << SystemReason(report.Error()) << "\n";
+    return kBatchFailed;
   }
   if (code == kBatchOk && !camera.empty()) code = WriteCamera(calibration, camera, overwrite, err);
   return code;

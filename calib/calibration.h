@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "calib/least_squares.h"
 #include "data/data_structures.h"
 
 namespace zirt {
@@ -49,6 +50,8 @@ std::unique_ptr<VT_Point> FitLine(const VT_Points& positions, bool step_mode, Re
 // The least-squares common point of the lines (X = slope, Y = intercept); appends the point
 // and the error statistics (six lines) to the report.
 std::unique_ptr<VT_Point> FindPrincipalPoint(const VT_Points& lines, ReportSink& report);
+// The same for lines kept as plain pairs.
+PlainPoint FindPrincipalPoint(const std::vector<PlainPoint>& lines, ReportSink& report);
 
 // The main window's calibration state.
 class Calibration {

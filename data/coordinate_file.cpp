@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "data/coordinate_parse.h"
 #include "data/number_parse.h"
 #include "data/text_file.h"
 
@@ -27,7 +28,7 @@ VT_Point ParseCoordinateLine(std::string_view line) {
   return VT_Point(px, py);
 }
 
-std::unique_ptr<VT_Points> ParseCoordinateText(std::string_view text, const std::string& name) {
+std::unique_ptr<VT_Points> ParseCoordinateText(const std::string& text, const std::string& name) {
   // Room for one point per LF, so a set takes exactly its storage; files ending lines with
   // a lone CR grow as they go.
   std::size_t count = 0;
@@ -37,16 +38,8 @@ std::unique_ptr<VT_Points> ParseCoordinateText(std::string_view text, const std:
     throw ECoordinateFileError(name, 0, "too many lines");
   auto set = std::make_unique<VT_Points>(1);
   set->Reserve(static_cast<int>(count + 1));
-  int number = 0;
-  ForEachLine(text, [&](std::string_view line) {
-    ++number;
-    try {
-      const VT_Point point = ParseCoordinateLine(line);
-      set->Add(new VT_Point(point.X, point.Y));
-    } catch (const Exception& e) {
-      throw ECoordinateFileError(name, number, e.Message());
-    }
-  });
+  ScanCoordinates(text.data(), text.size(), name,
+                  [&](double x, double y) { set->Add(new VT_Point(x, y)); });
   return set;
 }
 
@@ -58,8 +51,8 @@ std::vector<std::unique_ptr<VT_Points>> LoadCoordinateFiles(const std::vector<st
     std::string text;
     try {
       text = ReadTextFile(path);
-    } catch (const Exception& e) {
-      throw ECoordinateFileError(name, 0, e.Message());
+    } catch (const EFileError& e) {
+      throw ECoordinateFileError(name, 0, e.Described());
     }
     sets.push_back(ParseCoordinateText(text, name));
   }

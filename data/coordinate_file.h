@@ -29,7 +29,7 @@ class ECoordinateFileError : public Exception {
 VT_Point ParseCoordinateLine(std::string_view line);
 
 // One point set from the text of a coordinate file. `name` is used in errors.
-std::unique_ptr<VT_Points> ParseCoordinateText(std::string_view text, const std::string& name);
+std::unique_ptr<VT_Points> ParseCoordinateText(const std::string& text, const std::string& name);
 
 // One point set per file, in the order given, or ECoordinateFileError for the first failing
 // file. Nothing is kept from a failed call.

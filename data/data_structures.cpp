@@ -62,7 +62,13 @@ PointPool& Pool() {
 
 // Under AddressSanitizer every point gets its own allocation, so a fault in their use is
 // caught rather than hidden inside a pool block.
-#if defined(__SANITIZE_ADDRESS__)
+// (g++ tells by __SANITIZE_ADDRESS__, clang by __has_feature.)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZIRT_ADDRESS_SANITIZER
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(ZIRT_ADDRESS_SANITIZER)
 constexpr bool kPooled = false;
 #else
 constexpr bool kPooled = true;

@@ -58,6 +58,9 @@ class VT_Point : public VT_Drawable {
   double Y;
 };
 
+// What Get of a list raises for an index outside it.
+inline constexpr const char* kListIndexMessage = "Index out of bounds ListOfT::Get";
+
 // A typed list of item pointers that deletes its items when `Owns` is 1.
 template <typename T>
 class ListOfT {
@@ -77,7 +80,7 @@ class ListOfT {
 
   // Item i; an index outside 0 .. Count()-1 raises "Index out of bounds ListOfT::Get".
   T* Get(int i) const {
-    if (i < 0 || i >= Count()) throw Exception("Index out of bounds ListOfT::Get");
+    if (i < 0 || i >= Count()) throw Exception(kListIndexMessage);
     return list_[static_cast<std::size_t>(i)];
   }
 

@@ -1,5 +1,6 @@
 #include "data/number_parse.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <iterator>
@@ -21,11 +22,11 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 [[noreturn]] void RefuseReal(std::string_view text) {
-  throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+  throw EConvertError("'" + QuotedText(text) + "' is not a valid floating point value");
 }
 
 [[noreturn]] void RefuseInteger(std::string_view text) {
-  throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
+  throw EConvertError("'" + QuotedText(text) + "' is not a valid integer value");
 }
 
 int HexValue(char c) {
@@ -45,7 +46,28 @@ bool WithinLargestGeneral(std::string_view digits) {
   return digits.find_first_not_of('0', kLargest.size()) == std::string_view::npos;
 }
 
+// Whether a mantissa of kExtendedDigits digits (no leading zeros) stays within the largest
+// 80-bit value, 1.18973149535723176502E4932, when its digits are gathered.
+constexpr std::size_t kExtendedDigits = 4933;
+bool WithinLargestExtended(std::string_view digits) {
+  constexpr std::string_view kLargest = "11897314953572317650";
+  return digits.substr(0, kLargest.size()) <= kLargest;
+}
+
 }  // namespace
+
+std::string QuotedText(std::string_view text) {
+  // Counted in code points, so a cut never splits a letter; up to three continuation bytes
+  // go with the byte before them, so even a text that is not UTF-8 is cut short.
+  std::size_t end = 0;
+  for (int points = 0; end < text.size() && points < kQuotedCodePoints; ++points) {
+    const std::size_t letter_end = std::min(text.size(), end + 4);
+    ++end;
+    while (end < letter_end && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+  }
+  if (end == text.size()) return std::string(text);
+  return std::string(text.substr(0, end)) + "\u2026";
+}
 
 double ParseReal(std::string_view text) {
   const std::size_t n = text.size();
@@ -113,6 +135,9 @@ double ParseReal(std::string_view text) {
   if (first == int_end || first == frac_end) return negative ? -0.0 : 0.0;
   const std::size_t count =
       first < int_end ? (int_end - first) + (frac_end - frac_start) : frac_end - first;
+  // The digits are gathered as one 80-bit value: past its range the text overflows,
+  // whatever its exponent.
+  if (count > kExtendedDigits) RefuseReal(text);
   char small[64];
   std::string large;
   char* digits = small;
@@ -126,6 +151,8 @@ double ParseReal(std::string_view text) {
     first = frac_start;
   }
   for (std::size_t k = first; k < frac_end; ++k) *out++ = text[k];
+  if (count == kExtendedDigits && !WithinLargestExtended(std::string_view(digits, count)))
+    RefuseReal(text);
   const long scale = exponent - static_cast<long>(frac_end - frac_start);
   const long magnitude = static_cast<long>(count) + scale;
   *out++ = 'e';

@@ -2,15 +2,22 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "data/extended.h"
 
 namespace zirt {
 
+// A refused text as its message quotes it: whole up to kQuotedCodePoints code points, else
+// that many followed by "…", so a huge bad field cannot flood memory or a message box.
+inline constexpr int kQuotedCodePoints = 60;
+std::string QuotedText(std::string_view text);
+
 // An optionally signed decimal number with DecimalSeparator() and an optional exponent,
 // blanks (spaces only) around it. Raises EConvertError "'%s' is not a valid floating point
-// value" for any other text and for a value beyond the double range.
+// value" (%s is QuotedText) for any other text, for a value beyond the double range and for
+// more mantissa digits than an 80-bit value holds.
 double ParseReal(std::string_view text);
 
 // Leading blanks, then a signed decimal int or an unsigned hexadecimal one behind "$", "x",

@@ -6,17 +6,14 @@
 #include <string_view>
 #include <vector>
 
-#include "data/exceptions.h"
+#include "data/posix_file.h"
 
 namespace zirt {
 
 using TextLines = std::vector<std::string>;
 
-// A file that could not be read or written; the message names the file.
-class EFileError : public Exception {
- public:
-  using Exception::Exception;
-};
+// Windows-1251 bytes as UTF-8 text; every byte has its letter.
+std::string DecodeText(std::string bytes);
 
 // The file's bytes, Windows-1251 decoded to UTF-8. Raises EFileError when it can't be read.
 std::string ReadTextFile(const std::string& path);
@@ -37,11 +34,16 @@ void ForEachLine(std::string_view text, Visit&& visit) {
   }
 }
 
+// The lines of a text, as ForEachLine splits it.
+TextLines SplitLines(std::string_view text);
+
 // The file read whole into lines.
 TextLines ReadLines(const std::string& path);
 
-// Writes every line followed by CR LF, encoded as Windows-1251, to a temporary file in the
-// target's folder that then replaces the target, so the target is never left half written.
+// The file's bytes for the lines: each followed by CR LF, encoded as Windows-1251.
+std::string EncodeLines(const TextLines& lines);
+
+// Writes EncodeLines(lines) by WriteFileAtomic, so the target is never left half written.
 // Raises EFileError when the file cannot be created or written.
 void WriteLines(const std::string& path, const TextLines& lines);
 

@@ -173,9 +173,12 @@ Grid EmptyGrid(DataKind kind) {
 }
 
 Grid LoadGrid(DataKind kind, const std::string& file_name) {
+  if (file_name.empty()) return EmptyGrid(kind);
+  return GridFromLines(kind, ReadLines(file_name), file_name);
+}
+
+Grid GridFromLines(DataKind kind, const TextLines& lines, const std::string& file_name) {
   Grid grid = EmptyGrid(kind);
-  if (file_name.empty()) return grid;
-  const TextLines lines = ReadLines(file_name);
   const LayoutInfo& info = InfoOf(kind);
 
   if (HasFixedLines(info.layout)) {

@@ -35,6 +35,9 @@ Grid EmptyGrid(DataKind kind);
 // EConvertError or a short file) when the file cannot be read as that kind.
 Grid LoadGrid(DataKind kind, const std::string& file_name);
 
+// The grid of a file's lines; `file_name` names the file in errors.
+Grid GridFromLines(DataKind kind, const TextLines& lines, const std::string& file_name);
+
 // A camera or orientation value as the file has it before its ';'. Writers put one blank
 // between value and ';'; it is not part of the value, or every load and save would add one.
 std::string FixedValueOf(const std::string& line);

@@ -1,7 +1,9 @@
 #include "editor/grid_view.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QStyledItemDelegate>
@@ -149,6 +151,25 @@ void StringGridView::CommitEdit() {
     commitData(editor);
     closeEditor(editor, QAbstractItemDelegate::NoHint);
   }
+}
+
+void StringGridView::keyPressEvent(QKeyEvent* event) {
+  const QModelIndex index = currentIndex();
+  const bool plain = (event->modifiers() &
+                      (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == Qt::NoModifier;
+  const QString text = event->text();
+  if (state() != QAbstractItemView::EditingState && plain && !text.isEmpty() &&
+      text.at(0).isPrint() && index.isValid() && (model()->flags(index) & Qt::ItemIsEditable)) {
+    // A click on the selected cell leaves Qt waiting for a possible double click, and until
+    // then it refuses the key's own edit; the double-click trigger opens the editor now.
+    if (edit(index, QAbstractItemView::DoubleClicked, nullptr)) {
+      if (QWidget* editor = indexWidget(index)) {
+        QCoreApplication::sendEvent(editor, event);
+        return;
+      }
+    }
+  }
+  QTableView::keyPressEvent(event);
 }
 
 int StringGridView::SizingColumnAt(int x) const {

@@ -59,7 +59,13 @@ class StringGridView : public QTableView {
   // Called with every editor the view opens, before the user can type into it.
   std::function<void(QWidget*)> on_editor_created;
 
+  // Typing never jumps to another cell: there is no search by first letters.
+  void keyboardSearch(const QString&) override {}
+
  protected:
+  // A printable key starts editing the current cell with that character, as a spreadsheet
+  // does, even just after a click on the selected cell.
+  void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

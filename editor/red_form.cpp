@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -164,6 +165,7 @@ void TRedForm::BuildMenu() {
   N1->setObjectName(QStringLiteral("N1"));
   N3 = N1->addAction(QStringLiteral("Сохранить"));
   N3->setObjectName(QStringLiteral("N3"));
+  N3->setShortcut(QKeySequence::Save);
   N15 = N1->addSeparator();
   N15->setObjectName(QStringLiteral("N15"));
   N6 = N1->addAction(QStringLiteral("Выход"));
@@ -200,6 +202,15 @@ bool TRedForm::LoadFile(const QString& file_name, int kind) {
     model_->Reset(zirt::LoadGrid(kind, file_name.toStdString()));
     for (std::size_t c = 0; c < setup.column_widths.size(); ++c)
       StringGrid1->setColumnWidth(static_cast<int>(c), Scaled(setup.column_widths[c]));
+    // Files of fixed lines show their captions whole: the caption column grows past its
+    // design width to the widest caption in the font in use, and the window with it.
+    if (!setup.row_commands) {
+      const int extra = CaptionColumnWidth() - StringGrid1->columnWidth(0);
+      if (extra > 0) {
+        StringGrid1->setColumnWidth(0, StringGrid1->columnWidth(0) + extra);
+        resize(width() + extra, height());
+      }
+    }
     StringGrid1->Select(1, setup.fixed_rows);
     return true;
   } catch (...) {
@@ -212,6 +223,18 @@ bool TRedForm::LoadFile(const QString& file_name, int kind) {
     close();
     return false;
   }
+}
+
+int TRedForm::CaptionColumnWidth() const {
+  // Text is laid out in fractions of a pixel and elided when it is any wider than its cell.
+  const QFontMetricsF metrics(StringGrid1->font());
+  qreal widest = 0;
+  for (int row = 0; row < Cells().RowCount(); ++row)
+    widest =
+        std::max(widest, metrics.horizontalAdvance(QString::fromStdString(Cells().Cell(0, row))));
+  // The cell's text margins either side, the grid line, and a pixel to spare.
+  const int margins = 2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 2;
+  return static_cast<int>(std::ceil(widest)) + margins;
 }
 
 void TRedForm::ApplySetup(int kind) {

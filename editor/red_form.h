@@ -96,6 +96,8 @@ class TRedForm : public QDialog {
   // Runs a row command on the grid and keeps the selection on a data row.
   void ChangeRows(const std::function<void(zirt::Grid&, int)>& command);
   void ApplySetup(int kind);
+  // Pixels the caption column needs to show its widest caption whole.
+  int CaptionColumnWidth() const;
 
   zirt::Platform& platform_;
   zirt::GridModel* model_ = nullptr;

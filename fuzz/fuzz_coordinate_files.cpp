@@ -1,21 +1,21 @@
-// The coordinate loader on several files at once: a good load holds one point per line as
-// the line reads, and a refused load leaves the loaded state exactly as it was.
+// The coordinate loader on several files at once, in memory: a good load holds one point per
+// line as the line reads, and a refused load leaves the loaded state exactly as it was.
 #include "calib/calibration.h"
 #include "data/coordinate_file.h"
 #include "data/decimal_separator.h"
+#include "data/number_parse.h"
 #include "data/text_file.h"
 #include "fuzz/fuzz_input.h"
-#include "fuzz/fuzz_temp_folder.h"
 
 using namespace zirt;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::Input input(data, size);
   SetDecimalSeparator(input.separator);
-  std::vector<std::string> paths;
+  std::vector<std::string> texts;
   const auto pieces = fuzz::Pieces(input.text);
   for (std::size_t k = 0; k < pieces.size() && k < 8; ++k)
-    paths.push_back(fuzz::WriteFile("img" + std::to_string(k) + ".crd", pieces[k]));
+    texts.push_back(DecodeText(std::string(pieces[k])));
 
   Calibration calibration;
   std::vector<std::unique_ptr<VT_Points>> before;
@@ -24,10 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   calibration.TakeImages(std::move(before));
 
   try {
-    auto sets = LoadCoordinateFiles(paths);
+    std::vector<std::unique_ptr<VT_Points>> sets;
+    for (std::size_t k = 0; k < texts.size(); ++k)
+      sets.push_back(ParseCoordinateText(texts[k], "img" + std::to_string(k) + ".crd"));
     for (std::size_t k = 0; k < sets.size(); ++k) {
       int line_number = 0;
-      ForEachLine(ReadTextFile(paths[k]), [&](std::string_view line) {
+      ForEachLine(texts[k], [&](std::string_view line) {
         const VT_Point expected = ParseCoordinateLine(line);
         const VT_Point& got = *sets[k]->Get(line_number++);
         if (got.X != expected.X || got.Y != expected.Y) fuzz::Fail("a point differs from its line");
@@ -35,8 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (line_number != sets[k]->Count()) fuzz::Fail("not one point per line");
     }
     calibration.TakeImages(std::move(sets));
-    if (calibration.Images.Length() != paths.size()) fuzz::Fail("not one image per file");
-  } catch (const ECoordinateFileError&) {
+    if (calibration.Images.Length() != texts.size()) fuzz::Fail("not one image per file");
+  } catch (const ECoordinateFileError& e) {
+    if (e.Line() < 1 || e.Cause().size() > 4 * kQuotedCodePoints + 100)
+      fuzz::Fail("a refusal without its line or with an unbounded message");
     if (calibration.Images.Length() != 1 || calibration.Images[0].Count() != 1 ||
         calibration.Images[0].Get(0)->X != 1.5)
       fuzz::Fail("a refused load changed the loaded images");

@@ -17,6 +17,26 @@ namespace zirt::fuzz {
   std::abort();
 }
 
+// Checks a refusal's message: the text quoted whole, or when longer than the quoting limit
+// its beginning and "…", never more than four bytes a code point.
+inline void CheckRefusal(const std::string& message, std::string_view text, const char* ending) {
+  constexpr std::string_view kCut = "\u2026";
+  const std::string tail = std::string("' ") + ending;
+  if (message.size() < 1 + tail.size() || message[0] != '\'' ||
+      message.compare(message.size() - tail.size(), tail.size(), tail) != 0)
+    Fail("wrong message: " + message);
+  std::string_view quoted(message);
+  quoted = quoted.substr(1, quoted.size() - 1 - tail.size());
+  if (quoted == text) {
+    if (text.size() > 4 * 60) Fail("a long text quoted whole");
+    return;
+  }
+  if (quoted.size() < kCut.size() || quoted.substr(quoted.size() - kCut.size()) != kCut ||
+      quoted.size() > 4 * 60 + kCut.size() || text.size() <= 60 ||
+      text.substr(0, quoted.size() - kCut.size()) != quoted.substr(0, quoted.size() - kCut.size()))
+    Fail("wrong cut of the text in: " + message);
+}
+
 // The input as one separator choice (first byte) and the rest as text.
 struct Input {
   Input(const std::uint8_t* data, std::size_t size)

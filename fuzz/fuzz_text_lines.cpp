@@ -1,5 +1,6 @@
-// The line reader on any bytes: lines hold no terminator, a NUL ends the text, and writing
-// the lines back with CR LF and reading them again gives the same lines.
+// The line reader on any bytes: lines hold no terminator, a NUL ends the text, writing the
+// lines back with CR LF and reading them again gives the same lines, and every byte survives
+// the code page's decoding and encoding.
 #include "data/text_file.h"
 #include "fuzz/fuzz_input.h"
 
@@ -21,5 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> again;
   ForEachLine(written, [&](std::string_view line) { again.emplace_back(line); });
   if (again != lines) fuzz::Fail("lines change when written and read again");
+  if (EncodeLines(SplitLines(DecodeText(std::string(text)))) != written)
+    fuzz::Fail("a byte changed through the code page");
   return 0;
 }

@@ -28,7 +28,8 @@ struct MessageRequest {
   QString caption;
   Buttons buttons = Buttons::kOk;
   Icon icon = Icon::kNone;
-  QString detail;  // Shown on request under the text; empty for none.
+  QString informative;  // Shown under the text, smaller: where and what to do; empty for none.
+  QString detail;       // Shown on request under the text; empty for none.
 };
 
 class Platform {

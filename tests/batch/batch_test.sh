@@ -52,6 +52,29 @@ printf '5 ; 1\r\n' >"$work/v1.crd"
 printf '5 ; 2\r\n' >"$work/v2.crd"
 LC_ALL=C expect vertical 1 "Invalid floating point operation." -- --step "$work/v1.crd" "$work/v2.crd"
 [ "$(cat "$work/out")" = $'\n1.0000-ая прямая:' ] || fail "report so far is not printed"
+printf '0;5\r\n' >"$work/z1.crd"
+printf '10;8\r\n' >"$work/z2.crd"
+LC_ALL=C expect zero-divide 1 "Floating point division by zero." -- "$work/z1.crd" "$work/z2.crd"
+
+# What is not a regular file is refused at once, with the reason; a huge bad field is quoted
+# only in part.
+mkfifo "$work/fifo.crd"
+for bad in /dev/zero "$work/fifo.crd" "$work"; do
+  LC_ALL=C timeout 20 "$batch" worked-1.crd "$bad" >/dev/null 2>"$work/err"
+  [ $? -eq 1 ] && grep -q "Cannot open file $bad: " "$work/err" || fail "$bad was not refused"
+done
+head -c 3000000 /dev/zero | tr '\0' 7 | { cat; printf ';x\r\n'; } >"$work/long.crd"
+LC_ALL=C expect long-field 1 "Ошибка загрузки файла координат!" -- worked-1.crd "$work/long.crd"
+[ "$(sed -n 2p "$work/err")" = "long.crd, строка 1: '$(printf '7%.0s' {1..60})…' is not a valid floating point value" ] \
+  || fail "a long field is not cut to 60 characters"
+LC_ALL=C "$batch" worked-1.crd worked-2.crd >/dev/full 2>"$work/err" && fail "a lost report exits 0"
+grep -q "^zirt-batch: the report could not be written: " "$work/err" || fail "no message for a lost report"
+# A name that is not UTF-8 is read and written as the bytes it is.
+cp worked-1.crd "$work/k"$'\xf1'".crd"
+LC_ALL=C expect non-utf8 0 "$work/c"$'\xf1'"P.cam" -- --camera "$work/c"$'\xf1'".cam" \
+  "$work/k"$'\xf1'".crd" worked-2.crd worked-3.crd
+LC_ALL=C expect non-utf8-kept 1 "zirt-batch: $work/c"$'\xf1'"P.cam exists; give --overwrite to replace it" -- \
+  --camera "$work/c"$'\xf1'".cam" worked-1.crd worked-2.crd worked-3.crd
 expect help 0 "" -- --help
 grep -q 'Usage: zirt-batch' "$work/out" || fail "no usage"
 expect unknown 2 "zirt-batch: unknown option --bogus" -- --bogus zoom1.crd
@@ -77,6 +100,39 @@ printf 'a\r\nb\r\n' >"$work/cam/short.cam"
 LC_ALL=C expect camera-short 1 "Ошибка записи cam-файла!" -- --camera "$work/cam/short.cam" worked-1.crd worked-2.crd worked-3.crd
 [ -e "$work/cam/shortP.cam" ] && fail "a result was written from a short camera file"
 LC_ALL=C expect camera-missing-folder 1 "Ошибка записи cam-файла!" -- --camera "$work/none/x.cam" worked-1.crd worked-2.crd worked-3.crd
+# Which file is checked: the picked one for its lines, the output for existence.
+cp "$work/cam/ten.CAM" "$work/cam/p.cam"
+LC_ALL=C expect camera-picked 0 "$work/cam/pP.cam" -- --camera "$work/cam/p.cam" worked-1.crd worked-2.crd worked-3.crd
+[ "$(head -c 1 "$work/cam/pP.cam")" = a ] || fail "the picked file's lines were not taken"
+printf 'keep\r\n' >"$work/cam/qP.cam"
+LC_ALL=C expect camera-output-exists 1 "zirt-batch: $work/cam/qP.cam exists; give --overwrite to replace it" -- \
+  --camera "$work/cam/q.cam" worked-1.crd worked-2.crd worked-3.crd
+[ "$(cat "$work/cam/qP.cam")" = $'keep\r' ] || fail "an output without a picked file was replaced"
+# A dangling link is an existing name; with --overwrite the file is made where it points.
+mkdir "$work/cam/there"
+ln -s there/made.cam "$work/cam/dP.cam"
+LC_ALL=C expect camera-dangling 1 "zirt-batch: $work/cam/dP.cam exists; give --overwrite to replace it" -- \
+  --camera "$work/cam/d.cam" worked-1.crd worked-2.crd worked-3.crd
+[ -e "$work/cam/there/made.cam" ] && fail "written through a dangling link"
+LC_ALL=C expect camera-dangling-overwrite 0 "$work/cam/dP.cam" -- \
+  --camera "$work/cam/d.cam" --overwrite worked-1.crd worked-2.crd worked-3.crd
+[ -L "$work/cam/dP.cam" ] && [ "$(wc -l <"$work/cam/there/made.cam")" -eq 8 ] \
+  || fail "the link's target was not written"
+# The output never replaces an input, under any of its names.
+cp worked-3.crd "$work/cam/eP.cam"
+ln "$work/cam/eP.cam" "$work/cam/hard.crd"
+for input in "$work/cam/eP.cam" "$work/cam/hard.crd"; do
+  LC_ALL=C expect camera-is-input 1 "zirt-batch: $work/cam/eP.cam is one of the coordinate files; the camera file is not written" -- \
+    --camera "$work/cam/e.cam" --overwrite worked-1.crd worked-2.crd "$input"
+  cmp -s worked-3.crd "$work/cam/eP.cam" || fail "an input was replaced by the output"
+done
+# The new file is synced before it replaces the old one, and its folder after.
+if command -v strace >/dev/null; then
+  LC_ALL=C strace -f -e trace=fsync,fdatasync,rename,renameat,renameat2 -o "$work/trace" \
+    "$batch" --camera "$work/cam/sync.cam" worked-1.crd worked-2.crd worked-3.crd >/dev/null 2>&1
+  calls=$(grep -oE '(fsync|fdatasync|rename|renameat2?)\(' "$work/trace" | tr -d '(' | tr '\n' ' ')
+  [ "$calls" = "fsync rename fsync " ] || fail "sync and rename calls: $calls"
+fi
 expect camera-no-name 2 "zirt-batch: --camera needs a file name" -- worked-1.crd --camera
 
 [ "$failures" -eq 0 ] && echo "all batch checks passed"

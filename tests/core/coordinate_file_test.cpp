@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <tuple>
+#include <vector>
 
 #include "data/coordinate_file.h"
 #include "data/number_parse.h"
+#include "data/text_file.h"
 #include "tests/core/separator_guard.h"
 
 namespace zirt {
@@ -39,15 +46,18 @@ TEST(ParseCoordinateText, OnePointPerLineInOrder) {
   EXPECT_EQ(ParseCoordinateText("", "empty.crd")->Count(), 0);
 }
 
-TEST(ParseCoordinateText, ABadLineNamesTheFileAndTheLine) {
+TEST(ParseCoordinateText, ABadLineNamesTheFileTheLineAndTheField) {
   SeparatorGuard point('.');
-  for (const char* text : {"1;2\n\n3;4\n", "1;2\n3;4\n1;2;3\n"}) {
+  // With two ';' the second field is the y text, which is refused.
+  for (const auto& [text, line, field] : std::vector<std::tuple<const char*, int, const char*>>{
+           {"1;2\n\n3;4\n", 2, ""}, {"1;2\n3;4\n1;2;3\n", 3, "2;3"}}) {
     try {
       ParseCoordinateText(text, "b.crd");
       ADD_FAILURE() << text;
     } catch (const ECoordinateFileError& e) {
       EXPECT_EQ(e.File(), "b.crd");
-      EXPECT_EQ(e.Line(), text[4] == '\n' ? 2 : 3);
+      EXPECT_EQ(e.Line(), line);
+      EXPECT_EQ(e.Cause(), "'" + std::string(field) + "' is not a valid floating point value");
     }
   }
 }
@@ -63,7 +73,7 @@ TEST(LoadCoordinateFiles, LoadsEveryFileOrNone) {
   };
   const std::string a = write("a.crd", "1;2\r\n3;4\r\n");
   const std::string b = write("b.crd", "5;6\r\n");
-  const std::string bad = write("bad.crd", "5;6\r\nx;1\r\n");
+  const std::string bad = write("bad.crd", "5;6\r\n\xC0;1\r\n");
   auto sets = LoadCoordinateFiles({a, b});
   ASSERT_EQ(sets.size(), 2u);
   EXPECT_EQ(sets[0]->Count(), 2);
@@ -74,14 +84,26 @@ TEST(LoadCoordinateFiles, LoadsEveryFileOrNone) {
   } catch (const ECoordinateFileError& e) {
     EXPECT_EQ(e.File(), "bad.crd");
     EXPECT_EQ(e.Line(), 2);
-    EXPECT_EQ(e.Cause(), "'x' is not a valid floating point value");
+    EXPECT_EQ(e.Cause(), "'А' is not a valid floating point value");  // 0xC0 is "А".
   }
-  try {
-    LoadCoordinateFiles({dir.filePath("none.crd").toStdString()});
-    ADD_FAILURE();
-  } catch (const ECoordinateFileError& e) {
-    EXPECT_EQ(e.File(), "none.crd");
-    EXPECT_EQ(e.Line(), 0);
+  // What cannot be read is named with the system's reason; what is not a regular file is not
+  // read at all, so a pipe without a writer or an endless device cannot hold the load.
+  QDir(dir.path()).mkdir("folder.crd");
+  const std::string fifo = dir.filePath("fifo.crd").toStdString();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const auto& [path, reason] : std::vector<std::pair<std::string, std::string>>{
+           {dir.filePath("none.crd").toStdString(), SystemReason(ENOENT)},
+           {dir.filePath("folder.crd").toStdString(), SystemReason(EISDIR)},
+           {fifo, "not a regular file"},
+           {"/dev/zero", "not a regular file"}}) {
+    try {
+      LoadCoordinateFiles({a, path});
+      ADD_FAILURE() << path;
+    } catch (const ECoordinateFileError& e) {
+      EXPECT_EQ(e.File(), ShortName(path));
+      EXPECT_EQ(e.Line(), 0);
+      EXPECT_EQ(e.Cause(), "Cannot open file " + path + ": " + reason);
+    }
   }
 }
 

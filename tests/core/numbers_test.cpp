@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "data/extended.h"
 #include "data/number_format.h"
@@ -123,7 +126,7 @@ TEST(ParseReal, AcceptsBlanksSignSeparatorAndExponent) {
 TEST(ParseReal, RefusesEverythingElseWithTheWholeText) {
   SeparatorGuard comma(',');
   for (const char* text : {"", " ", "-", "+", "12.5", "1 000", "12,5;", "1,2,3", "12,5\t", "\t1",
-                           "1e5000", "abc", "1,5x", "--1", "e5"}) {
+                           "1e5000", "1e-5001", "abc", "1,5x", "--1", "e5"}) {
     try {
       ParseReal(text);
       ADD_FAILURE() << "accepted '" << text << "'";
@@ -133,13 +136,22 @@ TEST(ParseReal, RefusesEverythingElseWithTheWholeText) {
   }
 }
 
-TEST(ParseReal, TheMessageKeepsEveryByteOfTheText) {
-  const std::string text("1\0x", 3);
-  try {
-    ParseReal(text);
-    ADD_FAILURE();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'" + text + "' is not a valid floating point value");
+TEST(ParseReal, TheMessageQuotesSixtyCodePointsOfTheText) {
+  // Every byte up to 60 code points; a longer text is cut on a letter's boundary.
+  const std::string sixty = std::string("1\0x", 3) + std::string(55, 'y') + "жz";
+  const std::string cyrillic = "ё" + std::string(59, '7');
+  for (const auto& [text, quoted] : std::vector<std::pair<std::string, std::string>>{
+           {sixty, sixty},
+           {sixty + "!", sixty + "…"},
+           {cyrillic + "ж", cyrillic + "…"},
+           {std::string(3000000, '5') + "x", std::string(60, '5') + "…"}}) {
+    try {
+      ParseReal(text);
+      ADD_FAILURE();
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.Message(), "'" + quoted + "' is not a valid floating point value");
+    }
+    EXPECT_THROW(ParseInteger(text), EConvertError);
   }
 }
 
@@ -168,6 +180,20 @@ TEST(ParseReal, ValuesBeyondTheDoubleRangeAreRefused) {
   EXPECT_EQ(ParseReal("179769313486232e294"), DBL_MAX);
   EXPECT_THROW(ParseReal("1.797693134862321e308"), EConvertError);
   EXPECT_THROW(ParseReal("1.79769313486233e308"), EConvertError);
+  // The same boundary in the 309-digit integer form: a fraction past it is refused.
+  const std::string largest = "179769313486232" + std::string(294, '0');
+  EXPECT_EQ(ParseReal(largest), DBL_MAX);
+  EXPECT_THROW(ParseReal(largest + ".5"), EConvertError);
+}
+
+TEST(ParseReal, MantissasPastTheEightyBitRangeOverflow) {
+  SeparatorGuard comma(',');
+  // Significant digit places count, trailing zeros of the fraction too; leading zeros do not.
+  EXPECT_THROW(ParseReal("1," + std::string(5000, '0')), EConvertError);
+  EXPECT_THROW(ParseReal("1" + std::string(5000, '0') + "e-5000"), EConvertError);
+  EXPECT_THROW(ParseReal("2," + std::string(4932, '0')), EConvertError);
+  EXPECT_EQ(ParseReal("1," + std::string(4932, '0')), 1);
+  EXPECT_EQ(ParseReal("0," + std::string(5000, '0') + "1"), 0);
 }
 
 TEST(ParseReal, ManyDigitsRoundCorrectly) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -55,6 +57,8 @@ TEST_F(TextFileTest, WritesWindows1251WithCrLfAndReadsItBack) {
   // "К" is 0xCA in the code page.
   EXPECT_EQ(static_cast<unsigned char>(bytes.at(11)), 0xCA);
   EXPECT_EQ(ReadLines(path), (V{"512,3456 ; Координата X главной точки", "", "x"}));
+  // What the code page lacks, and bytes that are not UTF-8, are written as '?'.
+  EXPECT_EQ(EncodeLines({"\xff\xf5\x80 ü б…"}), "??? ? \xE1\x85\r\n");
 }
 
 TEST_F(TextFileTest, EveryByteSurvivesAReadAndAWrite) {
@@ -80,6 +84,29 @@ TEST_F(TextFileTest, AFailedWriteLeavesTheOldFileWhole) {
   EXPECT_THROW(WriteLines(Path("folder"), {"new"}), EFileError);
   EXPECT_EQ(Bytes(path), QByteArray("old\r\n"));
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"keep.cam"});
+}
+
+TEST_F(TextFileTest, ReplacesWhereALinkPointsAndKeepsThePermissions) {
+  // A name that is not UTF-8 names its file as it stands.
+  const std::string odd = Path("k") + "\xf1.cam";
+  WriteLines(odd, {"old"});
+  ASSERT_EQ(chmod(odd.c_str(), 0640), 0);
+  ASSERT_EQ(symlink(odd.c_str(), Path("link.cam").c_str()), 0);
+  ASSERT_EQ(symlink("made.cam", Path("dangling.cam").c_str()), 0);
+  WriteLines(Path("link.cam"), {"new"});
+  WriteLines(Path("dangling.cam"), {"made"});
+  EXPECT_EQ(ReadLines(odd), V{"new"});
+  EXPECT_EQ(ReadLines(Path("made.cam")), V{"made"});
+  struct stat info;
+  ASSERT_EQ(lstat(Path("link.cam").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(stat(odd.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  const mode_t mask = umask(022);
+  umask(mask);
+  ASSERT_EQ(stat(Path("made.cam").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0666u & ~mask);
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
 TEST_F(TextFileTest, MissingFileRaisesAFileError) {

@@ -272,6 +272,10 @@ TEST_F(GridFileTest, CameraAndOrientationValues) {
   Grid orientation = EmptyGrid(8);
   orientation.SetCell(1, 20, "x");
   EXPECT_EQ(Rejection(8, orientation), "Ошибка в параметрах внешней геометрии!");
+  // Only the camera file's line 3 is free text.
+  orientation.SetCell(1, 20, "");
+  orientation.SetCell(1, 2, "abc");
+  EXPECT_EQ(Rejection(7, orientation), "Ошибка в параметрах внешней геометрии!");
 }
 
 TEST_F(GridFileTest, CheckCell) {

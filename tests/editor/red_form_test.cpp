@@ -254,10 +254,20 @@ class RedFormTest : public QObject {
       QCOMPARE(form.windowTitle(), c.caption);
       const QSize expected(std::max(s.Scaled(c.size.width()), s.Scaled(300)),
                            std::max(s.Scaled(c.size.height()), s.Scaled(200)));
-      QCOMPARE(form.size(), expected);
+      // A caption column of fixed lines grows to its widest caption, the window with it.
+      const int grown = form.StringGrid1->columnWidth(0) - s.Scaled(c.widths[0]);
+      QVERIFY(grown >= 0 && (grown == 0 || !c.row_commands));
+      QCOMPARE(form.size(), expected + QSize(grown, 0));
       QCOMPARE(form.Cells().ColumnCount(), c.widths.size());
-      for (int col = 0; col < c.widths.size(); ++col)
+      for (int col = 1; col < c.widths.size(); ++col)
         QCOMPARE(form.StringGrid1->columnWidth(col), s.Scaled(c.widths[col]));
+      // Whole: the text and the cell's margins either side, in fractions of a pixel.
+      const QFontMetricsF metrics(form.StringGrid1->font());
+      const int margins = 2 * (form.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 1;
+      for (int r = 0; r < form.Cells().RowCount(); ++r)
+        QVERIFY2(
+            metrics.horizontalAdvance(s.Cell(0, r)) + margins <= form.StringGrid1->columnWidth(0),
+            qPrintable(s.Cell(0, r)));
       QCOMPARE(form.StringGrid1->rowHeight(0), s.Scaled(c.row_height));
       QCOMPARE(form.Cells().RowCount(), c.rows);
       for (QToolButton* b :
@@ -426,7 +436,37 @@ class RedFormTest : public QObject {
     form.ToolButton10->click();
     QCOMPARE(s.Read(path), QByteArray("42 ; 2\r\n3 ; 4\r\n5 ; 6.5\r\n"));
     QVERIFY(!form.Modified());
+
+    // Ctrl+S saves, as the menu item shows.
+    QCOMPARE(form.N3->shortcut(), QKeySequence(QKeySequence::Save));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    s.Type(1, 2, QStringLiteral("9"));
+    s.platform.ScriptSaveFile(path);
+    QTest::keyClick(form.StringGrid1, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(s.Read(path), QByteArray("42 ; 2\r\n9 ; 4\r\n5 ; 6.5\r\n"));
     QCOMPARE(s.platform.UnscriptedCalls(), 0);
+  }
+
+  void typingIntoTheSelectedCellChangesOnlyThatCell() {
+    Session s;
+    const QString path = s.Write("t.crd", "1 ; 2\r\n45 ; 4\r\n5 ; 6\r\n");
+    QVERIFY(s.form->LoadFile(path, 2));
+    s.form->show();
+    s.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+    zirt::StringGridView* grid = s.form->StringGrid1;
+    const zirt::Grid before = s.form->Cells();
+    // A click on the cell already selected, then keys at once: no search, no other row.
+    const QPoint cell = grid->visualRect(grid->model()->index(3, 1)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+    for (const char key : {'4', '2'}) QTest::keyClick(QApplication::focusWidget(), key);
+    grid->CommitEdit();
+    QCOMPARE(s.Cell(1, 3), QStringLiteral("42"));
+    for (int r = 0; r < before.RowCount(); ++r)
+      for (int c = 0; c < before.ColumnCount(); ++c)
+        if (r != 3 || c != 1) QCOMPARE(s.Cell(c, r), QString::fromStdString(before.Cell(c, r)));
   }
 
   void refusedValuesAndCancelledDialogsKeepTheChange() {

@@ -1,5 +1,6 @@
 // Writes that cannot be done: the camera file and the editor's save into a read-only folder,
-// a missing folder and over a folder give their messages and leave every file as it was.
+// a missing folder, over a folder and onto a full disk give their messages and leave every
+// file as it was; a dangling link at the camera output asks before anything is written.
 #include <unistd.h>
 #include <QApplication>
 #include <QDir>
@@ -10,9 +11,11 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <cerrno>
 #include <memory>
 
 #include "app/mpkalibr.h"
+#include "data/posix_file.h"
 #include "editor/red_form.h"
 #include "tests/support/scripted_platform.h"
 
@@ -128,6 +131,17 @@ struct Editing {
   std::unique_ptr<TRedForm> form = std::make_unique<TRedForm>(platform);
 };
 
+// Fills the file system of `path` to its last byte.
+void Fill(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) qFatal("cannot fill");
+  for (const qint64 block : {qint64{1024}, qint64{1}}) {
+    const QByteArray zeros(block, '\0');
+    while (file.write(zeros) == block) {
+    }
+  }
+}
+
 }  // namespace
 
 class WriteFaultsTest : public QObject {
@@ -161,6 +175,46 @@ class WriteFaultsTest : public QObject {
     QVERIFY(QFileInfo(folder.filePath("bP.cam")).isDir());
   }
 
+  void ordinaryCameraFileOntoAFullDisk() {
+    if (geteuid() != 0) QSKIP("mounting a small file system needs root");
+    QTemporaryDir base;
+    const QString disk = base.filePath("disk");
+    QDir().mkpath(disk);
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "zirt-full", disk}) != 0)
+      QSKIP("this machine does not let the test mount a file system");
+    struct Unmount {
+      QString path;
+      ~Unmount() { QProcess::execute("umount", {path}); }
+    } unmount{disk};
+    Write(disk + "/a.cam", kCamera);
+    Write(disk + "/aP.cam", "old result\r\n");
+    Fill(disk + "/filler");
+    const auto before = Snapshot(disk);
+    Calibrated c;
+    QCOMPARE(c.SaveOnto(disk + "/a.cam"),
+             (QStringList{"Перезаписать существующий файл?", "Ошибка записи cam-файла!"}));
+    QVERIFY(!c.form->State().ResultSaved);
+    QVERIFY(c.platform.Messages().back().request.detail.endsWith(
+        QString::fromStdString(": " + zirt::SystemReason(ENOSPC))));
+    Editing e(disk + "/a.cam");
+    QCOMPARE(e.SaveOnto(disk + "/a.cam"), QStringList{"Cannot create file " + disk + "/a.cam."});
+    QCOMPARE(Snapshot(disk), before);
+  }
+
+  void danglingLinkAtTheCameraOutputAsksFirst() {
+    Calibrated c;
+    QTemporaryDir folder;
+    QFile::link("there/made.cam", folder.filePath("dP.cam"));
+    QDir(folder.path()).mkdir("there");
+    c.platform.ClearRecords();
+    c.platform.ScriptSaveFile(folder.filePath("d.cam"));
+    c.platform.ScriptAnswer(Answer::kNo);
+    c.form->Button3->click();
+    QCOMPARE(c.platform.Messages().size(), std::size_t{1});
+    QCOMPARE(c.platform.Messages().at(0).request.text, "Перезаписать существующий файл?");
+    QVERIFY(!QFile::exists(folder.filePath("there/made.cam")));
+  }
+
   void editorSaveIntoAReadOnlyFolder() {
     ReadOnlyFolder folder;
     Write(folder.File("c.cam"), kCamera);
@@ -181,6 +235,8 @@ class WriteFaultsTest : public QObject {
     Editing e(folder.filePath("d.cam"));
     QCOMPARE(e.SaveOnto(folder.filePath("none/d.cam")),
              QStringList{"Cannot create file " + folder.filePath("none/d.cam") + "."});
+    QCOMPARE(e.platform.Messages().at(0).request.detail,
+             QString::fromStdString(zirt::SystemReason(ENOENT)));
     QCOMPARE(e.SaveOnto(folder.filePath("dir.cam")),
              QStringList{"Cannot create file " + folder.filePath("dir.cam") + "."});
     QCOMPARE(Snapshot(folder.path()), before);

@@ -41,6 +41,28 @@ class ImageViewTest : public QObject {
     for (Color colour : zirt::kPalette) QCOMPARE(zirt::FromQRgb(zirt::ToQRgb(colour)), colour);
   }
 
+  void picturesShownSmallerKeepTheirOnePixelMarks() {
+    ViewBitmap bitmap = SilverBitmap(301, 201);
+    bitmap.DrawSegment(kRed, 0, 101, 301, 101);
+    bitmap.DrawSegment(zirt::kLineColour, 151, 0, 151, 201);
+    const QRgb silver = zirt::ToQRgb(kSilver);
+    const QImage half = zirt::ReduceKeepingMarks(bitmap.Image(), QSize(150, 100), silver);
+    for (int x = 0; x < 150; ++x) QVERIFY(half.pixel(x, 50) != silver);
+    for (int y = 0; y < 100; ++y) QCOMPARE(half.pixel(75, y), zirt::ToQRgb(zirt::kLineColour));
+    QCOMPARE(half.pixel(10, 10), silver);
+    // Wider than the bitmap but lower: columns repeat, rows still keep the mark.
+    const QImage wide = zirt::ReduceKeepingMarks(bitmap.Image(), QSize(602, 67), silver);
+    for (int x = 0; x < 602; ++x) QVERIFY(wide.pixel(x, 33) != silver);
+
+    // The widget shows it so whatever its size.
+    zirt::StretchedImage view;
+    view.SetSource(&bitmap.Image());
+    view.SetMarksBackground(silver);
+    view.resize(100, 67);
+    const QImage shown = view.grab().toImage().scaled(100, 67);
+    for (int x = 0; x < 100; ++x) QVERIFY(shown.pixel(x, 33) != silver);
+  }
+
   void crossLeavesOutTheEndsOfItsBars() {
     ViewBitmap bitmap = SilverBitmap();
     bitmap.DrawCross(kRed, 10, 100, 200);

@@ -172,6 +172,7 @@ class MainCommandsTest : public QObject {
     const auto& question = s.platform.Messages().at(0);
     QCOMPARE(question.request.caption, QStringLiteral("Предупреждение"));
     QCOMPARE(question.request.buttons, zirt::Buttons::kYesNo);
+    QCOMPARE(question.request.informative, QFileInfo(s.Path("bP.cam")).absoluteFilePath());
     QVERIFY(question.owner == nullptr);
     QCOMPARE(s.Lines("bP.cam"), QStringList{"old"});
     QVERIFY(!s.form->State().ResultSaved);
@@ -238,12 +239,18 @@ class MainCommandsTest : public QObject {
       QVERIFY(QFile::exists(s.Path("closeP.cam")));
       QVERIFY(s.form->State().ResultSaved);
     }
-    {  // Yes, then the save dialog cancelled: the window closes all the same.
+    {  // Yes, then nothing written (dialog cancelled, write failed): the window stays.
       Session s;
       s.LoadAndCompute();
       s.platform.ScriptAnswer(Answer::kYes);
       s.platform.ScriptSaveFile(std::nullopt);
-      QVERIFY(s.form->close());
+      QVERIFY(!s.form->close());
+      s.platform.ScriptAnswer(Answer::kYes);
+      s.platform.ScriptSaveFile(s.Path("missing/a.cam"));
+      QVERIFY(!s.form->close());
+      QVERIFY(!s.form->State().ResultSaved);
+      QCOMPARE(s.form->ListBox1->count(), 6);
+      QCOMPARE(s.platform.UnscriptedCalls(), 0);
     }
     {  // After a successful save.
       Session s;
@@ -311,6 +318,11 @@ class MainCommandsTest : public QObject {
     viewer.Open(html);
     QVERIFY(viewer.Contents()->count() >= 8);
     QVERIFY(viewer.Browser()->toPlainText().contains(QStringLiteral("Средняя ошибка")));
+    // The camera check names no row, and the help says so.
+    const QString text = viewer.Browser()->toPlainText().simplified();
+    QVERIFY(
+        text.contains(QStringLiteral("(«Ошибка в калибровочных данных!», «Ошибка в параметрах "
+                                     "внешней геометрии!») строку не называет")));
   }
 
   void aboutBoxShowsModallyWithItsDesign() {

@@ -4,6 +4,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -132,7 +134,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(Texts(form.N1->actions()),
              (QStringList{"Загрузить", "Измерить снимки…", "Сохранить", "-", "&Выход"}));
     QCOMPARE(Texts(form.N3->actions()), QStringList{"Пошаговый режим работы"});
-    QCOMPARE(Texts(form.N2->actions()), QStringList{"Главная точка"});
+    QCOMPARE(Texts(form.N2->actions()), (QStringList{"Главная точка", "Диагностика…"}));
     QCOMPARE(Texts(form.N11->actions()), (QStringList{"Справка", "О программе"}));
     QVERIFY(form.N15->isCheckable());
     QVERIFY(!form.N15->isChecked());
@@ -268,8 +270,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(box.request.buttons, zirt::Buttons::kOk);
     QCOMPARE(box.request.icon, zirt::Icon::kNone);
     QCOMPARE(box.owner, s.form.get());
-    QVERIFY2(box.request.detail.startsWith(QStringLiteral("bad.crd, строка 3")),
+    QVERIFY2(box.request.detail.startsWith(QStringLiteral("bad.crd, строка 3\n")),
              qPrintable(box.request.detail));
+    // The place is in view; the cause stays in the detail.
+    QCOMPARE(box.request.informative, QStringLiteral("bad.crd, строка 3"));
 
     QCOMPARE(s.form->State().Images.Length(), std::size_t{3});
     QCOMPARE(s.form->State().FittedLines.Count(), 2);
@@ -278,6 +282,22 @@ class MainWindowTest : public QObject {
     QVERIFY(s.form->PreviewImage->isHidden());
     QVERIFY(s.form->Button3->isEnabled());
     QVERIFY(s.form->N6->isEnabled());
+  }
+
+  void loadErrorSaysWhatToDo() {
+    zirt::SeparatorGuard comma(',');
+    Session s;
+    s.Load({s.Write("good.crd", "10;10\r\n"), s.Write("point.crd", "1;2\r\n1.5;2.5\r\n")});
+    s.Load({s.Write("empty.crd", "1;2\r\n3;4\r\n\r\n")});
+    QCOMPARE(s.platform.Messages().size(), std::size_t{2});
+    QCOMPARE(s.platform.Messages()[0].request.informative,
+             QStringLiteral("point.crd, строка 2\n"
+                            "В файле, по-видимому, десятичный разделитель «.», а в региональных "
+                            "настройках — «,».\n"
+                            "Для точки запустите программу с LC_ALL=C или смените региональные "
+                            "настройки."));
+    QCOMPARE(s.platform.Messages()[1].request.informative,
+             QStringLiteral("empty.crd, строка 3\nВ конце файла пустая строка."));
   }
 
   void computesTheWorkedExampleInStepMode_data() {
@@ -340,6 +360,45 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.form->State().FittedLines.Count(), 2);
   }
 
+  void longReportOpensAtTheResult_data() { computesTheWorkedExampleInStepMode_data(); }
+  void longReportOpensAtTheResult() {
+    QFETCH(char, separator);
+    zirt::SeparatorGuard guard(separator);
+    Session s;
+    // Thirty reference points moving away from (300, 200) from image to image.
+    QStringList paths;
+    for (int k = 0; k < 3; ++k) {
+      QByteArray text;
+      for (int i = 0; i < 30; ++i) {
+        const double x = 20 + 17 * i, y = 30 + 11 * (i % 5);
+        text += QByteArray::number(x + k * (x - 300) / 10) + ";" +
+                QByteArray::number(y + k * (y - 200) / 10) + "\r\n";
+      }
+      text.replace('.', separator);
+      paths << s.Write(QStringLiteral("r%1.crd").arg(k), text);
+    }
+    s.Load(paths);
+    s.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.form.get()));
+    s.form->N15->trigger();
+    s.form->Button1->click();
+    const zirt::ReportList* list = s.form->ListBox1;
+    QCOMPARE(list->count(), 30 * 4 + 6);
+    // The result's lines, x0 to the last, whole in view and not under either scroll bar:
+    // the list's vertical bar shows, yet no result line needs sideways scrolling.
+    QVERIFY(list->verticalScrollBar()->isVisible());
+    QCOMPARE(list->horizontalScrollBar()->value(), 0);
+    const QRect view = list->viewport()->rect();
+    const int margins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    for (int i = list->count() - 5; i < list->count(); ++i) {
+      const QRect line = list->visualItemRect(list->item(i));
+      QVERIFY(line.top() >= view.top() && line.bottom() <= view.bottom());
+      const QString text = list->item(i)->text();
+      QVERIFY2(list->fontMetrics().horizontalAdvance(text) + margins <= view.width(),
+               qPrintable(text));
+    }
+  }
+
   void withoutStepModeOnlyTheResultIsReportedAndNoLineDrawn() {
     zirt::SeparatorGuard comma(',');
     Session s;
@@ -385,6 +444,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(box.text, QStringLiteral("Index out of bounds ListOfT::Get."));
     QCOMPARE(box.caption, QStringLiteral("ZIRT"));
     QCOMPARE(box.icon, zirt::Icon::kError);
+    QCOMPARE(box.informative, QStringLiteral("Точек в файле b.crd: 2, в файле a.crd: 3."));
     // What the run did before the error stays; the result and saving do not change.
     QCOMPARE(s.form->State().FittedLines.Count(), 2);
     QCOMPARE(s.Pixel(0, 53), kBlack);

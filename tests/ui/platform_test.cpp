@@ -2,6 +2,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 #include "platform/exception_display.h"
 #include "platform/locale_change_filter.h"
 #include "platform/qt_platform.h"
+#include "platform/qt_translation.h"
 #include "platform/regional_settings.h"
 #include "tests/support/scripted_platform.h"
 
@@ -150,7 +152,15 @@ class PlatformTest : public QObject {
     request.caption = QStringLiteral("Сохранение");
     request.buttons = zirt::Buttons::kYesNo;
     request.detail = QStringLiteral("b.crd, строка 3");
-    WhenModal<QMessageBox>([](QMessageBox* box) {
+    request.informative =
+        QStringLiteral("b.crd, строка 3\nСтрока много длиннее короткого сообщения над ней.");
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+      QCOMPARE(box->informativeText(), request.informative);
+      // Its lines are not wrapped to the short message's width.
+      const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+      QVERIFY(label != nullptr);
+      QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(
+                                    request.informative.section(QLatin1Char('\n'), 1)));
       QCOMPARE(box->text(), QStringLiteral("Сохранить результат?"));
       QCOMPARE(box->windowTitle(), QStringLiteral("Сохранение"));
       QCOMPARE(box->icon(), QMessageBox::NoIcon);
@@ -169,6 +179,31 @@ class PlatformTest : public QObject {
       box->button(QMessageBox::Ok)->click();
     });
     QCOMPARE(platform.ShowMessage(nullptr, request), zirt::Answer::kOk);
+  }
+
+  void qtDialogsSpeakRussian() {
+    QVERIFY(zirt::InstallQtTranslation(*qApp));
+    zirt::QtPlatform platform;
+    QStringList seen;
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      seen << dialog->windowTitle();
+      dialog->reject();
+    });
+    platform.OpenFiles(nullptr, {});
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      seen << dialog->windowTitle();
+      dialog->reject();
+    });
+    platform.SaveFile(nullptr, {});
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+      seen << box->button(QMessageBox::Yes)->text() << box->button(QMessageBox::No)->text();
+      box->button(QMessageBox::No)->click();
+    });
+    zirt::MessageRequest question;
+    question.buttons = zirt::Buttons::kYesNo;
+    platform.ShowMessage(nullptr, question);
+    QCOMPARE(seen, (QStringList{QStringLiteral("Открыть"), QStringLiteral("Сохранить как"),
+                                QStringLiteral("&Да"), QStringLiteral("&Нет")}));
   }
 
   void localeChangeReReadsTheDecimalSeparator() {

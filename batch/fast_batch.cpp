@@ -1,0 +1,235 @@
+#include "batch/fast_batch.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <thread>
+
+#include "data/coordinate_parse.h"
+#include "data/number_format.h"
+#include "data/text_file.h"
+
+namespace zirt {
+namespace {
+
+// Runs work(0) … work(threads − 1) at once, work(0) on the calling thread, for up to one
+// thread per core and never more than `tasks`. work must not throw.
+template <typename Work>
+void OnEveryCore(std::size_t tasks, Work work) {
+  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t threads = std::max<std::size_t>(1, std::min({cores, tasks, std::size_t{8}}));
+  std::vector<std::thread> helpers;
+  for (std::size_t t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(work, t);
+    } catch (const std::exception&) {
+      break;  // No thread to be had: the calling thread does the rest.
+    }
+  }
+  work(0);
+  for (std::thread& helper : helpers) helper.join();
+}
+
+void Reserve(ByteBuffer& buffer, std::size_t capacity) {
+  if (capacity <= buffer.capacity) return;
+  capacity = std::max(capacity, buffer.capacity * 2);
+  auto data = std::make_unique_for_overwrite<char[]>(capacity);
+  if (buffer.size > 0) std::memcpy(data.get(), buffer.data.get(), buffer.size);
+  buffer.data = std::move(data);
+  buffer.capacity = capacity;
+}
+
+void Grow(PlainImages::Image& image) {
+  const std::size_t capacity = std::max<std::size_t>(16, image.capacity * 2);
+  auto points = std::make_unique_for_overwrite<PlainPoint[]>(capacity);
+  std::copy_n(image.points.get(), image.count, points.get());
+  image.points = std::move(points);
+  image.capacity = capacity;
+}
+
+// Lets the system back the whole 2 MiB stretches of a block with large pages: the points
+// arrive by the million, and one fault per large page costs far less than one per small page.
+void AllowLargePages(void* block, std::size_t bytes) {
+  constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
+  const auto begin = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t from = (begin + kLarge - 1) & ~(kLarge - 1);
+  const std::uintptr_t to = (begin + bytes) & ~(kLarge - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+}
+
+// The points of one file's bytes. A point set counts in an int, so a file of that many bytes
+// is left to the window's loading, which decides on it.
+bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::Image& image) {
+  if (buffer.size >= static_cast<std::size_t>(std::numeric_limits<int>::max())) return false;
+  // Every good line but the last takes at least four bytes ("1;2" and its end): room enough
+  // without a pass that counts, and pages never written cost nothing.
+  image.capacity = buffer.size / 4 + 1;
+  image.points = std::make_unique_for_overwrite<PlainPoint[]>(image.capacity);
+  AllowLargePages(image.points.get(), image.capacity * sizeof(PlainPoint));
+  image.count = 0;
+  ScanCoordinates(buffer.data.get(), buffer.size, ShortName(path), [&](double x, double y) {
+    if (image.count == image.capacity) Grow(image);
+    image.points[image.count++] = {x, y};
+  });
+  return true;
+}
+
+// Point j of track i: the column j of the images.
+struct Track {
+  const PlainPoint* const* columns;
+  std::size_t i;
+  const PlainPoint& operator()(int j) const { return columns[j][i]; }
+};
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, ByteBuffer& buffer) {
+  buffer.size = 0;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  // Closed however the reading ends, running out of memory included.
+  const struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat status;
+  bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+  // Room for the whole file, a byte more to see its end in the second read, and the NUL.
+  std::size_t room = ok ? static_cast<std::size_t>(status.st_size) + 2 : 0;
+  while (ok) {
+    Reserve(buffer, buffer.size + room);
+    const ssize_t got =
+        ::read(fd, buffer.data.get() + buffer.size, buffer.capacity - 1 - buffer.size);
+    if (got < 0) {
+      ok = errno == EINTR;
+    } else if (got == 0) {
+      break;
+    } else {
+      buffer.size += static_cast<std::size_t>(got);
+      room = 2;  // A file that grows as it is read is read on in larger pieces.
+    }
+  }
+  if (!ok) return false;
+  buffer.data[buffer.size] = '\0';
+  return true;
+}
+
+bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded) {
+  loaded.images.clear();
+  if (paths.size() < 2) return false;
+  // A name that is not a plain file (a pipe, a device, a folder, nothing) is left to the
+  // window's loading, in order, so nothing is opened that it would not open.
+  for (const std::string& path : paths) {
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  }
+  loaded.images.resize(paths.size());
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> failed{false};
+  OnEveryCore(paths.size(), [&](std::size_t) {
+    ByteBuffer buffer;
+    try {
+      for (std::size_t k; !failed.load(std::memory_order_relaxed) && (k = next++) < paths.size();)
+        if (!ReadWholeFile(paths[k], buffer) || !ParseImage(buffer, paths[k], loaded.images[k]))
+          failed = true;
+    } catch (...) {  // A bad line, or memory running out.
+      failed = true;
+    }
+  });
+  if (failed) loaded.images.clear();
+  return !failed;
+}
+
+ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibration,
+                                  ReportSink& report) {
+  const auto& images = loaded.images;
+  if (images.empty()) return ComputeOutcome::kNoImages;
+  if (images.size() == 1) return ComputeOutcome::kOneImage;
+  report.ClearReport();
+
+  // The first image fixes the number of tracks; a shorter image ends them with the error of
+  // the list's Get in the pass of its first missing point.
+  std::size_t passes = images[0].count;
+  std::vector<const PlainPoint*> columns;
+  for (const auto& image : images) {
+    passes = std::min(passes, image.count);
+    columns.push_back(image.points.get());
+  }
+  const int n = static_cast<int>(images.size());
+  const bool step_mode = calibration.StepMode;
+  std::vector<PlainPoint> lines(passes);
+  std::vector<Spread> spreads(step_mode ? passes : 0);
+
+  // Each track is fitted on its own, so ranges of them go to the cores; the first failing
+  // track of the lowest range that has one is the failure of the whole.
+  struct Range {
+    std::size_t failed_at;
+    std::exception_ptr failure;
+  };
+  const std::size_t kRanges = 8;
+  std::vector<Range> ranges(kRanges, Range{passes, nullptr});
+  std::atomic<std::size_t> next{0};
+  OnEveryCore(passes, [&](std::size_t) {
+    for (std::size_t r; (r = next++) < kRanges;) {
+      const std::size_t end = passes * (r + 1) / kRanges;
+      // Two tracks at a time: their sums interleave, and each then goes on by itself.
+      for (std::size_t i = passes * r / kRanges; i < end; i += 2) {
+        const std::size_t last = std::min(i + 2, end);
+        RegressionSums sums[2];
+        UntestedSumsOfTwo(n, Track{columns.data(), i}, Track{columns.data(), last - 1}, sums[0],
+                          sums[1]);
+        std::size_t t = i;
+        try {
+          for (; t < last; ++t) {
+            const Track at{columns.data(), t};
+            lines[t] = LineThrough(n, at, sums[t - i]);
+            if (step_mode) spreads[t] = SpreadAround(lines[t], n, at);
+          }
+        } catch (...) {
+          ranges[r] = {t, std::current_exception()};
+          break;
+        }
+      }
+    }
+  });
+  std::size_t done = passes;
+  std::exception_ptr failure;
+  for (const Range& range : ranges) {
+    if (range.failure) {
+      done = range.failed_at;
+      failure = range.failure;
+      break;
+    }
+  }
+
+  if (step_mode) {
+    const auto heading = [&](std::size_t i) {
+      report.AppendReport("");
+      report.AppendReport(FormatFixed4(static_cast<double>(i + 1)) + "-ая прямая:");
+    };
+    for (std::size_t i = 0; i < done; ++i) {
+      heading(i);
+      report.AppendReport("Среднее = " + FormatFixed(spreads[i].mean, 10, 3));
+      report.AppendReport("СКО = " + FormatFixed(spreads[i].deviation, 10, 3));
+    }
+    if (failure) heading(done);
+  }
+  if (failure) std::rethrow_exception(failure);
+  if (passes < images[0].count) throw Exception(kListIndexMessage);
+
+  const PlainPoint result = FindPrincipalPoint(lines, report);
+  calibration.PrincipalX = result.X;
+  calibration.PrincipalY = result.Y;
+  calibration.ResultSaved = false;
+  return ComputeOutcome::kDone;
+}
+
+}  // namespace zirt

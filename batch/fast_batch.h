@@ -1,0 +1,50 @@
+// zirt-batch's load and computation on every core: each file read whole into one buffer and
+// parsed in place, a file per task in order; the points kept as one plain array per image;
+// the tracks fitted in ranges across the cores. Reports, results and failures are those of
+// LoadCoordinateFiles and Calibration::Compute.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "calib/calibration.h"
+
+namespace zirt {
+
+// The points of each loaded image, in load order.
+struct PlainImages {
+  struct Image {
+    std::unique_ptr<PlainPoint[]> points;
+    std::size_t count = 0;
+    std::size_t capacity = 0;
+  };
+  std::vector<Image> images;
+};
+
+// A file's bytes followed by a NUL; kept from file to file so its storage is reused.
+struct ByteBuffer {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+  std::size_t capacity = 0;
+};
+
+// The whole of the regular file at `path` into `buffer`: its size, then one read for the
+// bytes and one that finds the end. False when it is not a regular file or can't be opened
+// or read.
+bool ReadWholeFile(const std::string& path, ByteBuffer& buffer);
+
+// Loads the files as LoadCoordinateFiles does, when there are at least two. Returns false,
+// keeping nothing, when there are fewer, or a file is not a regular file, can't be read or
+// holds a bad line: the caller then loads them with LoadCoordinateFiles, which finds the same
+// failure and gives it its message.
+bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded);
+
+// Calibration::Compute on plain images, with the same outcome, report lines, failure (raised
+// after the report lines before it) and result (PrincipalX, PrincipalY, ResultSaved). Reads
+// StepMode; keeps no fitted lines and draws none.
+ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibration,
+                                  ReportSink& report);
+
+}  // namespace zirt

@@ -1,0 +1,91 @@
+#include "data/load_hints.h"
+
+#include <algorithm>
+
+#include "data/coordinate_file.h"
+#include "data/decimal_separator.h"
+#include "data/text_file.h"
+
+namespace zirt {
+namespace {
+
+// The separator in force for one trial read, restored whatever the read does.
+class SeparatorTrial {
+ public:
+  explicit SeparatorTrial(char separator) : saved_(DecimalSeparator()) {
+    SetDecimalSeparator(separator);
+  }
+  ~SeparatorTrial() { SetDecimalSeparator(saved_); }
+  SeparatorTrial(const SeparatorTrial&) = delete;
+  SeparatorTrial& operator=(const SeparatorTrial&) = delete;
+
+ private:
+  char saved_;
+};
+
+bool ReadsWith(std::string_view line, char separator) {
+  const SeparatorTrial trial(separator);
+  try {
+    ParseCoordinateLine(line);
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+std::string Quoted(char c) {
+  return std::string("«") + c + "»";
+}
+
+}  // namespace
+
+std::string LoadFaultPlace(const std::string& file, int line) {
+  return line > 0 ? file + ", строка " + std::to_string(line) : file;
+}
+
+std::vector<std::string> LoadFaultHints(std::string_view text, int line, char separator) {
+  std::string_view refused;
+  int number = 0;
+  bool last = false;
+  ForEachLine(text, [&](std::string_view each) {
+    ++number;
+    if (number == line) refused = each;
+    last = number == line;
+  });
+  if (line < 1 || number < line) return {};
+
+  if (last && refused.find_first_not_of(" \t") == std::string_view::npos)
+    return {"В конце файла пустая строка."};
+
+  // Only the two separators that regional settings give are tried.
+  if (separator != '.' && separator != ',') return {};
+  const char other = separator == ',' ? '.' : ',';
+  if (!ReadsWith(refused, other)) return {};
+  return {"В файле, по-видимому, десятичный разделитель " + Quoted(other) +
+              ", а в региональных настройках — " + Quoted(separator) + ".",
+          other == '.' ? "Для точки запустите программу с LC_ALL=C или смените региональные "
+                         "настройки."
+                       : "Для запятой запустите программу с LC_ALL=ru_RU.UTF-8 или смените "
+                         "региональные настройки."};
+}
+
+std::vector<std::string> LoadFaultHintsForFile(const std::string& path, int line, char separator) {
+  if (line < 1) return {};
+  try {
+    return LoadFaultHints(ReadTextFile(path), line, separator);
+  } catch (const Exception&) {
+    return {};
+  }
+}
+
+std::string PointCountNote(const std::vector<std::string>& names, const std::vector<int>& counts) {
+  if (counts.empty() || names.size() != counts.size()) return {};
+  // The fit takes the points in order and stops at the first image that has run out.
+  const auto shortest = std::min_element(counts.begin() + 1, counts.end());
+  if (shortest == counts.end() || *shortest >= counts.front()) return {};
+  const auto k = static_cast<std::size_t>(shortest - counts.begin());
+  return "Точек в файле " + names[k] + ": " + std::to_string(counts[k]) + ", в файле " +
+         names.front() + ": " + std::to_string(counts.front()) + ".";
+}
+
+}  // namespace zirt

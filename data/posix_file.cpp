@@ -1,0 +1,202 @@
+#include "data/posix_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace zirt {
+namespace {
+
+constexpr const char* kNotRegular = "not a regular file";
+
+// Closes a descriptor on every way out; Close() reports the error of a close that matters.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int Get() const { return fd_; }
+  // 0, or the error number of the close: a network or full file system may report a lost
+  // write only here.
+  int Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_;
+};
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+  int fd;
+  do fd = ::open(path, flags, mode);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// The name a write lands on: symbolic links followed one by one, also the last one when its
+// target does not exist, so the file is created where the link points.
+std::string FollowLinks(const std::string& path, int* error) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info;
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+    const ssize_t got = ::readlink(current.c_str(), target.data(), target.size());
+    if (got < 0) {
+      *error = errno;
+      return {};
+    }
+    target.resize(static_cast<std::size_t>(got));
+    current = target.front() == '/' ? target : FolderOf(current) + "/" + target;
+  }
+  *error = ELOOP;
+  return {};
+}
+
+// A new temporary file beside `target`, readable and writable as far as the umask allows.
+int CreateTemporary(const std::string& target, std::string* temp_path) {
+  static std::atomic<unsigned> counter{0};
+  const std::string folder = FolderOf(target);
+  std::string name =
+      target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+  if (name.size() > 200) name.resize(200);  // Room for the suffix within a name's limit.
+  for (int attempt = 0;; ++attempt) {
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".%x%x%lx.tmp", static_cast<unsigned>(::getpid()),
+                  counter.fetch_add(1), static_cast<unsigned long>(now.tv_nsec));
+    *temp_path = folder + "/." + name + suffix;
+    const int fd = OpenRetrying(temp_path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST || attempt == 100) return fd;
+  }
+}
+
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t done = ::write(fd, bytes.data(), std::min<std::size_t>(bytes.size(), 1u << 30));
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (done == 0) return ENOSPC;
+    bytes.remove_prefix(static_cast<std::size_t>(done));
+  }
+  return 0;
+}
+
+int SyncRetrying(int fd) {
+  int result;
+  do result = ::fsync(fd);
+  while (result != 0 && errno == EINTR);
+  return result == 0 ? 0 : errno;
+}
+
+// Writes the temporary file whole and renames it over the target; 0 or the error number.
+int Replace(const std::string& target, std::string_view bytes) {
+  struct stat old;
+  const bool replacing = ::stat(target.c_str(), &old) == 0;
+  if (replacing && S_ISDIR(old.st_mode)) return EISDIR;
+  if (replacing && !S_ISREG(old.st_mode)) return -1;  // A device or pipe is never replaced.
+  // A file the user may not write stays, although its folder would let it be replaced.
+  if (replacing && ::access(target.c_str(), W_OK) != 0) return errno;
+
+  std::string temp;
+  Descriptor file(CreateTemporary(target, &temp));
+  if (file.Get() < 0) return errno;
+  int error = 0;
+  if (replacing) {
+    // The owner can be kept only by root; the permissions always.
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+      [[maybe_unused]] const int ignored = ::fchown(file.Get(), old.st_uid, old.st_gid);
+    }
+    if (::fchmod(file.Get(), old.st_mode & 07777) != 0) error = errno;
+  }
+  if (error == 0) error = WriteAll(file.Get(), bytes);
+  if (error == 0) error = SyncRetrying(file.Get());
+  const int close_error = file.Close();
+  if (error == 0) error = close_error;
+  if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temp.c_str());
+    return error;
+  }
+  // The new name must reach the disk too, or a power cut could bring back the old file.
+  Descriptor folder(OpenRetrying(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) return 0;
+  error = SyncRetrying(folder.Get());
+  return error == EINVAL || error == EROFS ? 0 : error;  // Not every file system syncs folders.
+}
+
+}  // namespace
+
+std::string SystemReason(int error) {
+  char buffer[256];
+  // The GNU strerror_r returns the text, which may or may not be in the buffer.
+  return ::strerror_r(error, buffer, sizeof buffer);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  const auto refuse = [&](const std::string& reason) -> void {
+    throw EFileError("Cannot open file " + path, reason);
+  };
+  // Without O_NONBLOCK, opening a pipe that has no writer would wait forever.
+  Descriptor file(OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (file.Get() < 0) refuse(SystemReason(errno));
+  struct stat info;
+  if (::fstat(file.Get(), &info) != 0) refuse(SystemReason(errno));
+  if (S_ISDIR(info.st_mode)) refuse(SystemReason(EISDIR));
+  if (!S_ISREG(info.st_mode)) refuse(kNotRegular);
+
+  // One read for the size the file has; a file that grew meanwhile (or a system file that
+  // reports no size) is read on in doubling steps.
+  std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
+  std::size_t filled = 0;
+  while (true) {
+    if (filled == bytes.size()) bytes.resize(std::max<std::size_t>(bytes.size() * 2, 65536));
+    const ssize_t got = ::read(file.Get(), bytes.data() + filled,
+                               std::min<std::size_t>(bytes.size() - filled, 1u << 30));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw EFileError("Cannot read file " + path, SystemReason(errno));
+    }
+    if (got == 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  bytes.resize(filled);
+  return bytes;
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  int error = 0;
+  const std::string target = FollowLinks(path, &error);
+  if (error == 0) error = Replace(target, bytes);
+  if (error != 0)
+    throw EFileError("Cannot create file " + path, error < 0 ? kNotRegular : SystemReason(error));
+}
+
+bool NameExists(const std::string& path) {
+  struct stat info;
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace zirt

@@ -1,0 +1,151 @@
+// zirt-batch's load and computation on every core against the window's: the same report, byte
+// for byte, and the same failure, on good and bad inputs under both decimal separators.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <sstream>
+
+#include "batch/batch_run.h"
+#include "batch/fast_batch.h"
+#include "data/coordinate_file.h"
+#include "tests/core/separator_guard.h"
+
+namespace zirt {
+namespace {
+
+struct Recorder : CalibrationView {
+  void ClearReport() override { out.clear(); }
+  void AppendReport(const std::string& line) override { out += line + "\n"; }
+  void LineFitted(const VT_Point&) override {}
+  std::string out;
+};
+
+// The window's load and computation, written as zirt-batch writes its report and failure.
+std::pair<std::string, std::string> WindowRun(const std::vector<std::string>& paths, bool step) {
+  Calibration calibration;
+  calibration.StepMode = step;
+  try {
+    calibration.TakeImages(LoadCoordinateFiles(paths));
+  } catch (const Exception& e) {
+    return {"", "Ошибка загрузки файла координат!\n" + e.Message() + "\n"};
+  }
+  Recorder report;
+  try {
+    switch (calibration.Compute(report)) {
+      case ComputeOutcome::kDone:
+        return {report.out, ""};
+      case ComputeOutcome::kNoImages:
+        return {report.out, std::string(kNoImagesMessage) + "\n"};
+      case ComputeOutcome::kOneImage:
+        return {report.out, std::string(kOneImageMessage) + "\n"};
+    }
+  } catch (const Exception& e) {
+    return {report.out, DisplayText(e.Message()) + "\n"};
+  }
+  return {};
+}
+
+// Tracks through (2000, 1500) seen at `images` zooms, with a vertical track at each index of
+// `vertical`.
+std::vector<std::string> Zoom(int images, int tracks, std::vector<int> vertical = {}) {
+  std::vector<std::string> files(images);
+  for (int k = 0; k < images; ++k) {
+    const double s = 1 + 0.05 * k;
+    for (int i = 0; i < tracks; ++i) {
+      const bool upright = std::find(vertical.begin(), vertical.end(), i) != vertical.end();
+      char line[64];
+      std::snprintf(line, sizeof line, "%.3f;%.3f\r\n", upright ? 700.0 : 2000 + (i % 97 - 48) * s,
+                    1500 + (i % 89 - 44) * s + 0.001 * (i % 7));
+      files[k] += line;
+    }
+  }
+  return files;
+}
+
+struct Case {
+  std::string name;
+  std::vector<std::string> files;  // Texts; "<missing>" and "<folder>" name no plain file.
+  bool plain;                      // Whether the load goes both cores' way.
+};
+
+std::vector<Case> Cases() {
+  using namespace std::string_literals;
+  const std::string a = "420.0;290\r\n270;340\r\n", b = "520;341\r\n221;440\r\n",
+                    c = "620;390\r\n170;540\r\n";
+  return {
+      {"worked example", {a, b, c}, true},
+      {"number forms",
+       {" 1.5 ;  -2.25 \n+3;4.\n.5;-.0\n0001.000;1e2\n12345678901234567890.5;9007199254740993\n",
+        "7;8\n9;10\n11;12\n13;14\n1.7976931348623157e308;15\n", "2;1\n5;3\n8;-9\n1;1\n-0;16\n"},
+       true},
+      {"line ends and a NUL",
+       {"1;2\r\n3;4\r5;6\n7;8", "2;4\n6;8\r0;1\r\n1;5\0\n;;"s,
+        "3;3\r\n9;1\r\n4;4\r\n2;2\r\n\0junk"s},
+       true},
+      {"zoom", Zoom(4, 300), true},
+      {"vertical tracks in two ranges", Zoom(3, 3000, {2101, 2900}), true},
+      {"vertical first track", Zoom(2, 50, {0}), true},
+      {"short image", {a, b, "620;390\r\n"}, true},
+      {"longer later image", {a, b + "1;1\r\n", c}, true},
+      {"empty first image", {"", b, c}, true},
+      {"one track", {"1;2\n", "2;3\n", "3;5\n"}, true},
+      {"parallel lines", {"0;0\n0;1\n0;2\n", "1;1\n1;2\n1;3\n", "2;2\n2;3\n2;4\n"}, true},
+      {"overflowing sums", {"1e200;1\n2;2\n", "3e200;2\n4;4\n"}, true},
+      {"one file", {a}, false},
+      {"empty line", {a, "520;341\r\n\r\n221;440\r\n", c}, false},
+      {"second semicolon", {a, b, "620;390;1\r\n"}, false},
+      {"other separator and a tab", {a, "520,5;341\r\n", "620;390\t\r\n"}, false},
+      {"exponent beyond a double", {a, b, "1e400;2\r\n"}, false},
+      {"two bad files, the first counts", {a, "x;1\r\n", "1;y\r\n"}, false},
+      {"bytes of the code page", {a, "520;341\r\n221;\xC0\xE1\r\n", c}, false},
+      {"missing file", {a, "<missing>", "1;y\r\n"}, false},
+      {"folder", {a, b, "<folder>"}, false},
+  };
+}
+
+TEST(BatchPaths, SameReportsAndFailuresAsTheWindow) {
+  QTemporaryDir dir;
+  QDir().mkdir(dir.filePath("folder.crd"));
+  for (const char separator : {'.', ','}) {
+    SeparatorGuard guard(separator);
+    for (const Case& test : Cases()) {
+      std::vector<std::string> paths;
+      for (std::size_t k = 0; k < test.files.size(); ++k) {
+        std::string text = test.files[k];
+        if (text == "<folder>") {
+          paths.push_back(dir.filePath("folder.crd").toStdString());
+          continue;
+        }
+        const QString path = dir.filePath(QString("%1.crd").arg(k));
+        paths.push_back(path.toStdString());
+        if (text == "<missing>") {
+          QFile::remove(path);
+          continue;
+        }
+        for (char& ch : text)
+          if (ch == '.') ch = separator;
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.data(), static_cast<qint64>(text.size()));
+      }
+      PlainImages plain;
+      EXPECT_EQ(LoadPlainImages(paths, plain), test.plain) << test.name;
+      for (const bool step : {false, true}) {
+        std::vector<std::string> args = paths;
+        if (step) args.insert(args.begin(), "--step");
+        std::ostringstream out, err;
+        const int code = RunBatch(args, out, err);
+        const auto [window_out, window_err] = WindowRun(paths, step);
+        const std::string what = test.name + (step ? ", step by step, " : ", ") + separator;
+        EXPECT_EQ(out.str(), window_out) << what;
+        EXPECT_EQ(err.str(), window_err) << what;
+        EXPECT_EQ(code, window_err.empty() ? kBatchOk : kBatchFailed) << what;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zirt

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "data/decimal_separator.h"
+#include "data/load_hints.h"
+
+namespace zirt {
+namespace {
+
+const std::string kPointHint =
+    "В файле, по-видимому, десятичный разделитель «.», а в региональных настройках — «,».";
+const std::string kPointAdvice =
+    "Для точки запустите программу с LC_ALL=C или смените региональные настройки.";
+const std::string kCommaHint =
+    "В файле, по-видимому, десятичный разделитель «,», а в региональных настройках — «.».";
+const std::string kCommaAdvice =
+    "Для запятой запустите программу с LC_ALL=ru_RU.UTF-8 или смените региональные настройки.";
+const std::string kEmptyLast = "В конце файла пустая строка.";
+
+TEST(LoadFaultHints, NameTheLikelyCauseOnly) {
+  struct Case {
+    const char* text;
+    int line;
+    char separator;
+    std::vector<std::string> hints;
+  };
+  const Case cases[] = {
+      {"1.5;2.5\r\n", 1, ',', {kPointHint, kPointAdvice}},
+      {"1,5;2\r\n3,5;4,25\r\n", 2, '.', {kCommaHint, kCommaAdvice}},
+      {"1;2\r\n3;4\r\n\r\n", 3, '.', {kEmptyLast}},
+      {"1;2\r\n  \r\n", 2, ',', {kEmptyLast}},
+      // An empty line inside the file, a text that reads with neither separator.
+      {"1;2\r\n\r\n3;4\r\n", 2, '.', {}},
+      {"1.5;abc\r\n", 1, ',', {}},
+      {"1;2;3\r\n", 1, '.', {}},
+      // A line number beyond the text, or none.
+      {"1;2\r\n", 5, '.', {}},
+      {"1;2\r\n", 0, '.', {}},
+  };
+  const char before = DecimalSeparator();
+  for (const Case& c : cases) {
+    EXPECT_EQ(LoadFaultHints(c.text, c.line, c.separator), c.hints) << c.text;
+    EXPECT_EQ(DecimalSeparator(), before) << "the trial read changed the separator";
+  }
+}
+
+TEST(LoadFaultPlace, FileAndLine) {
+  EXPECT_EQ(LoadFaultPlace("a.crd", 3), "a.crd, строка 3");
+  EXPECT_EQ(LoadFaultPlace("a.crd", 0), "a.crd");
+}
+
+TEST(PointCountNote, NamesTheFirstShortestImageAndTheFirst) {
+  const std::vector<std::string> names = {"zoom1.crd", "zoom2.crd", "zoom3.crd", "zoom4.crd"};
+  EXPECT_EQ(PointCountNote(names, {12, 12, 8, 8}),
+            "Точек в файле zoom3.crd: 8, в файле zoom1.crd: 12.");
+  EXPECT_EQ(PointCountNote(names, {12, 10, 8, 9}),
+            "Точек в файле zoom3.crd: 8, в файле zoom1.crd: 12.");
+  // Longer images than the first are not at fault.
+  EXPECT_EQ(PointCountNote(names, {8, 12, 8, 9}), "");
+  EXPECT_EQ(PointCountNote({"a"}, {3}), "");
+}
+
+}  // namespace
+}  // namespace zirt
