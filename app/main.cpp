@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/about_box.h"
+#include "app/app_style.h"
 #include "app/mpkalibr.h"
 #include "platform/exception_display.h"
 #include "platform/locale_change_filter.h"
@@ -32,6 +33,7 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   // Only the name: a display name would be appended to every window's caption.
   QApplication::setApplicationName(QString::fromLatin1(zirt::kApplicationTitle));
+  zirt::InstallApplicationStyle();
   zirt::InstallQtTranslation(application);
   zirt::QtPlatform platform;
   try {

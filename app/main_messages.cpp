@@ -1,5 +1,6 @@
 #include "app/main_messages.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 #include "data/coordinate_file.h"
@@ -45,6 +46,33 @@ void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::st
       request.detail += QLatin1Char('\n') + QString::fromStdString(error->Cause());
   }
   platform.ShowMessage(owner, request);
+}
+
+bool AskOverwrite(Platform& platform, const QString& output) {
+  MessageRequest question;
+  question.text = QStringLiteral("Перезаписать существующий файл?");
+  question.caption = QStringLiteral("Предупреждение");
+  question.buttons = Buttons::kYesNo;
+  question.informative = QFileInfo(output).absoluteFilePath();
+  return platform.ShowMessage(nullptr, question) == Answer::kYes;
+}
+
+void ShowCameraWriteError(Platform& platform, QWidget* owner, const std::exception& error) {
+  MessageRequest request;
+  request.text = QStringLiteral("Ошибка записи cam-файла!");
+  request.caption = kErrorCaption;
+  // Which file and the system's reason, such as a full disk, for "Show Details".
+  if (const auto* file = dynamic_cast<const EFileError*>(&error))
+    request.detail = QString::fromStdString(file->Described());
+  platform.ShowMessage(owner, request);
+}
+
+bool AskSaveResult(Platform& platform, QWidget* owner) {
+  MessageRequest question;
+  question.text = QStringLiteral("Сохранить результат?");
+  question.caption = QStringLiteral("Сохранение");
+  question.buttons = Buttons::kYesNo;
+  return platform.ShowMessage(owner, question) == Answer::kYes;
 }
 
 void ShowRefusal(Platform& platform, QWidget* owner, const char* message) {

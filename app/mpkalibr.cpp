@@ -7,14 +7,12 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLayout>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
-#include <cmath>
 #include <exception>
 #include <memory>
 #include <vector>
@@ -22,7 +20,9 @@
 #include "app/about_box.h"
 #include "app/artwork.h"
 #include "app/design_panel.h"
+#include "app/diagnostics_window.h"
 #include "app/main_messages.h"
+#include "app/measure_images.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
 #include "data/file_layouts.h"
@@ -54,7 +54,6 @@ constexpr int kResultHalfLength = 30;
 // One display frame: in step-by-step mode the picture is repainted at most this often.
 constexpr qint64 kFrameMilliseconds = 16;
 
-const QString kErrorCaption = QStringLiteral("Ошибка!");
 // The help viewer's command that opens the help on its contents.
 constexpr int kHelpFinder = 11;
 
@@ -182,65 +181,30 @@ void TMPForm::BuildControls() {
   setMinimumSize(scaled(kMinimumWidth), scaled(kMinimumHeight));
 }
 
-void TMPForm::BuildMenu() {
-  const auto add = [](QMenu* menu, const QString& caption, const char* name) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-  };
-  N1 = menuBar()->addMenu(QStringLiteral("&Файл"));
-  N1->setObjectName(QStringLiteral("N1"));
-  N4 = add(N1, QStringLiteral("Загрузить"), "N4");
-  N6 = add(N1, QStringLiteral("Сохранить"), "N6");
-  N6->setEnabled(false);
-  N7 = N1->addSeparator();
-  N7->setObjectName(QStringLiteral("N7"));
-  N5 = add(N1, QStringLiteral("&Выход"), "N5");
-
-  N3 = menuBar()->addMenu(QStringLiteral("Настройки"));
-  N3->setObjectName(QStringLiteral("N3"));
-  N15 = add(N3, QStringLiteral("Пошаговый режим работы"), "N15");
-  N15->setCheckable(true);
-
-  N2 = menuBar()->addMenu(QStringLiteral("Счёт"));
-  N2->setObjectName(QStringLiteral("N2"));
-  N10 = add(N2, QStringLiteral("Главная точка"), "N10");
-
-  N11 = menuBar()->addMenu(QStringLiteral("Помощь"));
-  N11->setObjectName(QStringLiteral("N11"));
-  N12 = add(N11, QStringLiteral("Справка"), "N12");
-  N13 = add(N11, QStringLiteral("О программе"), "N13");
-}
-
-void TMPForm::ConnectCommands() {
-  const auto guarded = [this](void (TMPForm::*handler)()) {
-    return [this, handler] { zirt::RunGuarded(platform_, this, [&] { (this->*handler)(); }); };
-  };
-  connect(Button1, &QPushButton::clicked, this, guarded(&TMPForm::Button1Click));
-  connect(Button2, &QPushButton::clicked, this, guarded(&TMPForm::Button2Click));
-  connect(Button3, &QPushButton::clicked, this, guarded(&TMPForm::Button3Click));
-  connect(N4, &QAction::triggered, this, guarded(&TMPForm::Button2Click));
-  connect(N6, &QAction::triggered, this, guarded(&TMPForm::Button3Click));
-  connect(N10, &QAction::triggered, this, guarded(&TMPForm::Button1Click));
-  connect(N12, &QAction::triggered, this, guarded(&TMPForm::N12Click));
-  connect(N13, &QAction::triggered, this, guarded(&TMPForm::N13Click));
-  connect(N5, &QAction::triggered, this, &QWidget::close);
-  // Qt flips a checkable item before it reports the trigger, but the switch belongs to
-  // N15Click; undo Qt's flip so the handler alone decides.
-  connect(N15, &QAction::triggered, this, [this, guarded] {
-    N15->setChecked(!N15->isChecked());
-    guarded (&TMPForm::N15Click)();
-  });
-}
-
 void TMPForm::CreateBitmap() {
   // The bitmap takes Image1's size once and keeps it, so lay the window out at its design
   // size before it is shown: hidden widgets get their geometry only from their layouts.
-  resize(zirt::ScaleDesign(kWindowWidth, scale_), zirt::ScaleDesign(kWindowHeight, scale_));
-  layout()->activate();
-  Splitter1->refresh();
-  Panel2->layout()->activate();
-  ScrollBox1->layout()->activate();
+  const auto lay_out = [this](int width) {
+    resize(width, zirt::ScaleDesign(kWindowHeight, scale_));
+    layout()->activate();
+    Splitter1->refresh();
+    Panel2->layout()->activate();
+    Panel1->layout()->activate();
+    Panel4->Arrange();
+    Panel5->layout()->activate();
+    ScrollBox1->layout()->activate();
+  };
+  const int width = zirt::ScaleDesign(kWindowWidth, scale_);
+  lay_out(width);
+  // A long report brings up the list's vertical scroll bar, which must not cut the result's
+  // lines: where the font leaves them too little room beside it, the window and the report's
+  // panel grow by the difference and the picture keeps its width.
+  if (const int extra = ListBox1->ResultWidthShortfall(); extra > 0) {
+    const QList<int> sizes = Splitter1->sizes();
+    lay_out(width + extra);
+    Splitter1->setSizes({sizes[0], sizes[1] + extra});
+    lay_out(width + extra);
+  }
   bitmap_ = zirt::ViewBitmap(Image1->size());
 }
 
@@ -261,6 +225,7 @@ void TMPForm::ClearAll() {
   image_names_.clear();
   ListBox1->ClearLines();
   EnableSaving(false);
+  N16->setEnabled(false);
 }
 
 void TMPForm::DrawCross(zirt::Color colour, int h, int x, int y) {
@@ -290,7 +255,10 @@ void TMPForm::Button2Click() {
   const QStringList chosen = platform_.OpenFiles(this, dialog);
   if (chosen.isEmpty()) return;
   SetDialogDirs(platform_.CurrentFolder());
+  LoadFiles(chosen);
+}
 
+void TMPForm::LoadFiles(const QStringList& chosen) {
   std::vector<std::string> paths;
   paths.reserve(static_cast<std::size_t>(chosen.size()));
   for (const QString& path : chosen) paths.push_back(path.toStdString());
@@ -338,6 +306,7 @@ void TMPForm::Button1Click() {
   try {
     outcome = calibration_.Compute(*this);
   } catch (const zirt::Exception& error) {
+    ComputationRan(QString::fromStdString(error.what()));
     ShowComputeError(error);
     return;
   }
@@ -355,6 +324,32 @@ void TMPForm::Button1Click() {
             zirt::ToView(calibration_.PrincipalY));
   EnableSaving(true);
   ListBox1->ScrollToResult();
+  ComputationRan(std::nullopt);
+}
+
+void TMPForm::ComputationRan(std::optional<QString> failure) {
+  compute_failure_ = std::move(failure);
+  N16->setEnabled(true);
+  if (Diagnostics != nullptr && Diagnostics->isVisible()) N16Click();
+}
+
+void TMPForm::N16Click() {
+  if (!N16->isEnabled()) return;
+  std::vector<QString> files;
+  for (const std::string& name : image_names_) files.push_back(QString::fromStdString(name));
+  std::optional<zirt::Position> point;
+  if (!compute_failure_) point = zirt::Position{calibration_.PrincipalX, calibration_.PrincipalY};
+  if (Diagnostics == nullptr) Diagnostics = new zirt::DiagnosticsWindow(platform_, this);
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  struct RestoreCursor {
+    ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
+  } restore;
+  Diagnostics->ShowData(zirt::CollectDiagnostics(std::move(files),
+                                                 zirt::PositionsOf(calibration_.Images), point,
+                                                 compute_failure_.value_or(QString())));
+  Diagnostics->show();
+  Diagnostics->raise();
+  Diagnostics->activateWindow();
 }
 
 void TMPForm::Button3Click() {
@@ -376,12 +371,7 @@ void TMPForm::Button3Click() {
     // at its target.
     if (platform_.FileExists(output) || QFileInfo(output).isDir() ||
         QFileInfo(output).isSymLink()) {
-      zirt::MessageRequest question;
-      question.text = QStringLiteral("Перезаписать существующий файл?");
-      question.caption = QStringLiteral("Предупреждение");
-      question.buttons = zirt::Buttons::kYesNo;
-      question.informative = QFileInfo(output).absoluteFilePath();
-      if (platform_.ShowMessage(nullptr, question) != zirt::Answer::kYes) return;
+      if (!zirt::AskOverwrite(platform_, output)) return;
     }
     zirt::WriteLines(output.toStdString(), lines);
     calibration_.ResultSaved = true;
@@ -389,13 +379,7 @@ void TMPForm::Button3Click() {
     TRedForm editor(platform_, this);
     if (editor.LoadFile(output, zirt::kCameraKind)) editor.exec();
   } catch (const std::exception& error) {
-    zirt::MessageRequest request;
-    request.text = QStringLiteral("Ошибка записи cam-файла!");
-    request.caption = kErrorCaption;
-    // Which file and the system's reason, such as a full disk, for "Show Details".
-    if (const auto* file = dynamic_cast<const zirt::EFileError*>(&error))
-      request.detail = QString::fromStdString(file->Described());
-    platform_.ShowMessage(this, request);
+    zirt::ShowCameraWriteError(platform_, this, error);
   }
 }
 
@@ -410,11 +394,7 @@ void TMPForm::N13Click() {
 
 void TMPForm::FormClose(QCloseEvent* event) {
   if (!calibration_.ResultSaved) {
-    zirt::MessageRequest question;
-    question.text = QStringLiteral("Сохранить результат?");
-    question.caption = QStringLiteral("Сохранение");
-    question.buttons = zirt::Buttons::kYesNo;
-    if (platform_.ShowMessage(this, question) == zirt::Answer::kYes) {
+    if (zirt::AskSaveResult(platform_, this)) {
       zirt::RunGuarded(platform_, this, [this] { Button3Click(); });
       // A result the user asked to keep and that was not written keeps the window open.
       if (!calibration_.ResultSaved) {

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,8 @@ class QSplitter;
 
 namespace zirt {
 class DesignPanel;
-}
+class DiagnosticsWindow;
+}  // namespace zirt
 
 class TMPForm : public QMainWindow, public zirt::CalibrationView {
   Q_OBJECT
@@ -38,10 +40,13 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // buttons and menu items run them through RunGuarded, which shows it.
   void Button1Click();  // Compute the principal point.
   void Button2Click();  // Load coordinate files.
+  // The load command's work on files already chosen.
+  void LoadFiles(const QStringList& chosen);
   void Button3Click();  // Save the result.
   void N12Click();      // Help.
   void N13Click();      // About box.
   void N15Click();      // Step-by-step switch.
+  void N16Click();      // The diagnostics window, opened or brought up to date.
   // Copies the selected report lines, or the whole report, to the clipboard.
   void CopyReport();
   // Asks whether to save an unsaved result. The window closes unless the user asked to save
@@ -86,6 +91,7 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // Main menu.
   QMenu* N1 = nullptr;  // &Файл
   QAction* N4 = nullptr;
+  QAction* MeasureImages = nullptr;  // Coordinate files measured from photographs.
   QAction* N6 = nullptr;
   QAction* N7 = nullptr;
   QAction* N5 = nullptr;
@@ -93,12 +99,15 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QAction* N15 = nullptr;
   QMenu* N2 = nullptr;  // Счёт
   QAction* N10 = nullptr;
-  QMenu* N11 = nullptr;  // Помощь
+  QAction* N16 = nullptr;  // Диагностика…, once a computation ran
+  QMenu* N11 = nullptr;    // Помощь
   QAction* N12 = nullptr;
   QAction* N13 = nullptr;
 
   // The about box, made hidden at start-up by the program entry (or on first use).
   TZIRTAboutBox* ZIRTAboutBox = nullptr;
+  // The diagnostics window, made on first use.
+  zirt::DiagnosticsWindow* Diagnostics = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -121,6 +130,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // Repaints now in step-by-step mode, but at most once per display frame.
   void RepaintForProgress();
   void FlushProgress();
+  // A computation ran on the loaded images: with its point, or failing with a message.
+  void ComputationRan(std::optional<QString> failure);
 
   zirt::Platform& platform_;
   double scale_ = 1.0;
@@ -132,5 +143,6 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QString save_dialog_folder_;
   QElapsedTimer progress_clock_;
   bool progress_pending_ = false;
-  std::vector<std::string> image_names_;  // Short names of the loaded files, in load order.
+  std::vector<std::string> image_names_;    // Short names of the loaded files, in load order.
+  std::optional<QString> compute_failure_;  // Why the last computation found no point.
 };

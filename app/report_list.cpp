@@ -31,6 +31,19 @@ const QString kResultStart = QStringLiteral("x0(пикс.) = ");
 // The result's block is a few lines from the end of the report.
 constexpr int kResultSearchLines = 16;
 
+// The result's lines as wide as they come for pictures up to 9999 pixels and errors under 10
+// pixels, under either decimal separator. Wider ones scroll sideways.
+QStringList ResultSamples() {
+  QStringList samples;
+  for (const QChar separator : {QLatin1Char('.'), QLatin1Char(',')}) {
+    const QString point = QStringLiteral("0000") + separator + QStringLiteral("0000");
+    const QString error = QStringLiteral("0") + separator + QStringLiteral("0000");
+    samples << kResultStart + point << QStringLiteral("y0(пикс.) = ") + point
+            << QStringLiteral("Средняя ошибка = ") + error << QStringLiteral("СКО = ") + error;
+  }
+  return samples;
+}
+
 }  // namespace
 
 ReportList::ReportList(int row_height, QWidget* parent) : QListWidget(parent) {
@@ -60,8 +73,7 @@ void ReportList::AddLine(const QString& text) {
   // Only a line longer than any before can be much wider, so few lines are measured.
   if (text.size() > longest_) {
     longest_ = text.size();
-    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-    width_ = std::max(width_, fontMetrics().horizontalAdvance(text) + margins);
+    width_ = std::max(width_, fontMetrics().horizontalAdvance(text) + TextMargins());
   }
   addItem(text);
 }
@@ -85,6 +97,23 @@ void ReportList::ScrollToResult() {
   updateGeometries();
   scrollToItem(item(count() - 1), QAbstractItemView::EnsureVisible);
   scrollToItem(item(first), QAbstractItemView::PositionAtTop);
+}
+
+int ReportList::ResultWidthShortfall() const {
+  int needed = 0;
+  for (const QString& line : ResultSamples())
+    needed = std::max(needed, fontMetrics().horizontalAdvance(line));
+  needed += TextMargins();
+  // The viewport's width once a long report brings up the vertical scroll bar.
+  int room = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width();
+  if (style()->styleHint(QStyle::SH_ScrollView_FrameOnlyAroundContents, nullptr, this))
+    room -= style()->pixelMetric(QStyle::PM_ScrollView_ScrollBarSpacing, nullptr, this);
+  return std::max(0, needed - room);
+}
+
+int ReportList::TextMargins() const {
+  // The item view draws a row's text this far in from either side.
+  return 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
 }
 
 }  // namespace zirt

@@ -20,10 +20,15 @@ class ReportList : public QListWidget {
   // Shows the result's first line at the top, or as near it as the end of the list allows,
   // with every line after it in full view.
   void ScrollToResult();
+  // Pixels the list, as laid out now, lacks to show a computation's result lines whole beside
+  // its vertical scroll bar; 0 when it is wide enough.
+  int ResultWidthShortfall() const;
 
  private:
   int width_ = 0;           // Of the widest line, pixels.
   qsizetype longest_ = -1;  // Characters of the longest line measured.
+
+  int TextMargins() const;
 };
 
 }  // namespace zirt

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "batch/fast_batch.h"
+#include "batch/json_report.h"
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
@@ -15,10 +16,14 @@ namespace zirt {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: zirt-batch [--step] [--camera FILE.cam [--overwrite]] FILE.crd FILE.crd ...\n"
+    "Usage: zirt-batch [--step] [--json] [--camera FILE.cam [--overwrite]] FILE.crd ...\n"
     "Finds the principal point from the coordinate files of two or more images and prints\n"
     "the report that the main window's list would show.\n"
     "  --step             step-by-step mode: also the statistics of every fitted line\n"
+    "  --json             print instead one JSON object: the report's lines, the principal\n"
+    "                     point, the refined and the robust point with their uncertainty,\n"
+    "                     the gross errors found and the residuals per image and point;\n"
+    "                     the whole object is built in memory before it is printed\n"
     "  --camera FILE.cam  write the principal point into lines 7 and 8 of a camera file,\n"
     "                     taking FILE.cam's lines when it exists, as FILEP.cam beside it;\n"
     "                     the name written is printed on standard error\n"
@@ -28,15 +33,21 @@ constexpr const char* kUsage =
     "(LC_ALL, LC_NUMERIC, LANG).\n";
 
 // The report lines, printed as they come: a long step-by-step report is never held whole.
-// The first failed write is remembered with its reason.
+// The first failed write is remembered with its reason. For --json they are kept instead,
+// to go into the object.
 class ReportLines : public CalibrationView {
  public:
-  explicit ReportLines(std::ostream& out) : out_(out) {}
-  void ClearReport() override {}
+  ReportLines(std::ostream& out, bool keep) : out_(out), keep_(keep) {}
+  void ClearReport() override { kept_.clear(); }
   void AppendReport(const std::string& line) override {
+    if (keep_) {
+      kept_.push_back(line);
+      return;
+    }
     out_ << line << '\n';
     Check();
   }
+  const std::vector<std::string>& Kept() const { return kept_; }
   void LineFitted(const VT_Point&) override {}
   // True when every line reached the output.
   bool Finish() {
@@ -51,6 +62,8 @@ class ReportLines : public CalibrationView {
     if (error_ == 0 && !out_) error_ = errno != 0 ? errno : EIO;
   }
   std::ostream& out_;
+  bool keep_;
+  std::vector<std::string> kept_;
   int error_ = 0;
 };
 
@@ -104,6 +117,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   std::vector<std::string> files;
   std::string camera;
   bool overwrite = false;
+  bool json = false;
   bool options_end = false;
   for (std::size_t k = 0; k < args.size(); ++k) {
     const std::string& arg = args[k];
@@ -118,6 +132,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
       return kBatchFailed;
     } else if (!options_end && arg == "--step") {
       calibration.StepMode = true;
+    } else if (!options_end && arg == "--json") {
+      json = true;
     } else if (!options_end && arg == "--overwrite") {
       overwrite = true;
     } else if (!options_end && arg == "--camera") {
@@ -143,7 +159,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
   // Plain files go both cores' way; anything else, and every failure, the window's way.
   PlainImages plain;
-  const bool plain_loaded = LoadPlainImages(files, plain);
+  // --json reads the loaded point sets, which only the window's way keeps.
+  const bool plain_loaded = !json && LoadPlainImages(files, plain);
   try {
     if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
@@ -154,7 +171,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kBatchFailed;
   }
 
-  ReportLines report(out);
+  ReportLines report(out, json);
   errno = 0;
   int code = kBatchOk;
   std::string failure;
@@ -175,6 +192,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   } catch (const std::exception& e) {  // Such as memory running out, as the window shows it.
     failure = DisplayText(e.what());
   }
+  if (json) WriteBatchJson(out, files, report.Kept(), failure, calibration);
   const bool written = report.Finish();
   if (!failure.empty()) {
     err << failure << "\n";

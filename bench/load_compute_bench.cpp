@@ -1,5 +1,6 @@
-// Load plus computation on 20 images × 200,000 points, beside a baseline that only reads
-// the same files and converts the same numbers with std::from_chars.
+// Load plus computation on 20 images × 200,000 points, the window's way and zirt-batch's,
+// beside a baseline that only reads the same files and converts the same numbers with
+// std::from_chars.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/fast_batch.h"
 #include "calib/calibration.h"
 #include "data/coordinate_file.h"
 #include "data/decimal_separator.h"
@@ -110,6 +112,22 @@ void BM_Diagnostics(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * data.bytes);
 }
 BENCHMARK(BM_Diagnostics)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// zirt-batch's path: every core, plain arrays.
+void BM_BatchLoadAndCompute(benchmark::State& state) {
+  const Dataset& data = Data();
+  zirt::SetDecimalSeparator('.');
+  for (auto _ : state) {
+    zirt::PlainImages images;
+    if (!zirt::LoadPlainImages(data.paths, images)) state.SkipWithError("load failed");
+    zirt::Calibration calibration;
+    NullView view;
+    zirt::ComputePlainImages(images, calibration, view);
+    benchmark::DoNotOptimize(calibration.PrincipalX);
+  }
+  state.SetBytesProcessed(state.iterations() * data.bytes);
+}
+BENCHMARK(BM_BatchLoadAndCompute)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BaselineFromChars(benchmark::State& state) {
   const Dataset& data = Data();

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "app/about_box.h"
+#include "app/app_style.h"
 #include "app/mpkalibr.h"
 #include "platform/qt_platform.h"
 #include "platform/regional_settings.h"
@@ -50,6 +51,7 @@ int main(int argc, char* argv[]) {
   if (mode == "zirt") {
     // As the program entry does it.
     QApplication::setApplicationName(QStringLiteral("ZIRT"));
+    zirt::InstallApplicationStyle();
     zirt::ApplyRegionalSettings();
     auto form = std::make_unique<TMPForm>(platform);
     about = std::make_unique<TZIRTAboutBox>(form.get());

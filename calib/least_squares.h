@@ -58,16 +58,48 @@ RegressionSums SumsOf(int n, At at) {
   return TestedSumsOf(n, at);
 }
 
-// y = a·x + b through the n points by least squares, as (a, b). A vertical track (one x for
-// all points) makes the divisor zero and fails here.
+// The sums of two tracks of n points in one loop, each in its own order: every addition waits
+// for the store before it, and the other track's additions fill the wait. Untested; see
+// SumsOf.
 template <typename At>
-PlainPoint LineThrough(int n, At at) {
+void UntestedSumsOfTwo(int n, At first, At second, RegressionSums& a, RegressionSums& b) {
+  for (int j = 0; j < n; ++j) {
+    const auto& p = first(j);
+    const auto& q = second(j);
+    a.x = static_cast<double>(Ext{p.X} + a.x);
+    b.x = static_cast<double>(Ext{q.X} + b.x);
+    a.y = static_cast<double>(Ext{p.Y} + a.y);
+    b.y = static_cast<double>(Ext{q.Y} + b.y);
+    a.xy = static_cast<double>(Ext{p.Y} * p.X + a.xy);
+    b.xy = static_cast<double>(Ext{q.Y} * q.X + b.xy);
+    a.xx = static_cast<double>(Ext{p.X} * p.X + a.xx);
+    b.xx = static_cast<double>(Ext{q.X} * q.X + b.xx);
+  }
+}
+
+// y = a·x + b by least squares from the sums of n points, as (a, b). A vertical track (one x
+// for all points) makes the divisor zero and fails here.
+inline PlainPoint LineOfSums(int n, const RegressionSums& s) {
   const double count = n;
-  const RegressionSums s = SumsOf(n, at);
   const double a =
       Store(Div(-Ext{s.x} * s.y + Ext{count} * s.xy, Ext{count} * s.xx - Ext{s.x} * s.x));
   const double b = Store(Div(Ext{s.y} - Ext{a} * s.x, count));
   return {a, b};
+}
+
+// The line through the n points at(0) … at(n − 1).
+template <typename At>
+PlainPoint LineThrough(int n, At at) {
+  return LineOfSums(n, SumsOf(n, at));
+}
+
+// The line through a track whose untested sums are given: the sums are tested first, as
+// SumsOf does.
+template <typename At>
+PlainPoint LineThrough(int n, At at, RegressionSums s) {
+  if (!(std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.xy) && std::isfinite(s.xx)))
+    s = TestedSumsOf(n, at);
+  return LineOfSums(n, s);
 }
 
 // The signed mean of n distances over n − 1, and their standard deviation around it.

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <vector>
 
 #include "calib/calibration.h"
 #include "calib/least_squares.h"
@@ -21,10 +22,15 @@ PlainPoint PrincipalPointOf(int count, At at, ReportSink& report) {
 
   // Signed perpendicular distances of (x0, y0) from the lines; the mean is the signed one over
   // n − 1, as the report has always given it.
-  const Spread spread = SpreadOf(count, [&](int i) {
+  // The first pass works each distance out, in order, and the second takes it from here.
+  std::vector<Ext> distances;
+  distances.reserve(static_cast<std::size_t>(count));
+  const Spread spread = SpreadOf(count, [&](int i) -> Ext {
+    if (static_cast<std::size_t>(i) < distances.size())
+      return distances[static_cast<std::size_t>(i)];
     const auto& line = at(i);
     const double k = Store(Div(1, Sqrt(Store(Ext{line.X} * line.X + 1))));
-    return (Ext{line.X} * x0 - y0 + line.Y) * k;
+    return distances.emplace_back((Ext{line.X} * x0 - y0 + line.Y) * k);
   });
   report.AppendReport("");
   report.AppendReport("Средняя ошибка = " + FormatFixed4(std::fabs(spread.mean)));

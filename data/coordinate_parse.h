@@ -34,13 +34,15 @@ inline bool ScanNumber(const char*& p, char separator, double& value) {
   if (negative || *q == '+') ++q;
   std::uint64_t mantissa = 0;
   const char* const digits = q;
-  for (; IsDigit(*q); ++q) mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+  for (std::uint64_t d; (d = static_cast<unsigned char>(*q - '0')) < 10; ++q)
+    mantissa = mantissa * 10 + d;
   std::ptrdiff_t count = q - digits;
   std::ptrdiff_t fraction = 0;
   const bool separated = *q == separator;
   if (separated) {
     const char* const start = ++q;
-    for (; IsDigit(*q); ++q) mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+    for (std::uint64_t d; (d = static_cast<unsigned char>(*q - '0')) < 10; ++q)
+      mantissa = mantissa * 10 + d;
     fraction = q - start;
     count += fraction;
   }

@@ -12,8 +12,8 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Measurement visits the search for gross errors may spend (each refit visits every
-// measurement twice): a few seconds at most, however many measurements stand out.
-constexpr double kSearchWork = 4e8;
+// measurement twice): about a second at most, however many measurements stand out.
+constexpr double kSearchWork = 1e8;
 
 // A measurement may be set aside while its track has at least this many. Setting aside one of
 // a track's last two takes the whole track out of the fit (one measurement fits any line
@@ -136,17 +136,15 @@ class Engine {
         images_(source.Images()),
         points_(images_ > 0 ? source.Count(0) : 0),
         tracks_(std::size_t(points_)),
-        dropped_(std::size_t(points_), 0) {}
+        dropped_(std::size_t(points_)) {}
 
   Diagnostics Run();
 
  private:
   bool Used(int k, int i, double x, double y) const {
     if (!std::isfinite(x) || !std::isfinite(y)) return false;
-    if (dropped_[std::size_t(i)] == 0) return true;
-    for (const FlaggedMeasurement& f : flagged_)
-      if (f.image == k && f.point == i) return false;
-    return true;
+    const std::vector<int>& dropped = dropped_[std::size_t(i)];
+    return dropped.empty() || std::find(dropped.begin(), dropped.end(), k) == dropped.end();
   }
   void AccumulateAll();
   void Recompute(int i);
@@ -155,14 +153,16 @@ class Engine {
   std::optional<Fit> Solve(double cx, double cy) const;
   void Measure(Fit& fit) const;
   PointEstimate Estimate(const Fit& fit) const;
-  bool FlagOne(const Fit& fit, double& bound_exceeded);
+  FlaggedMeasurement Worst(const Fit& fit, bool& exceeds) const;
+  void SetAside(const FlaggedMeasurement& f);
+  void Restore();
   void Residuals(const Fit& fit, Diagnostics& d) const;
 
   const Source& src_;
   const int images_;
   const int points_;
   std::vector<Track> tracks_;
-  std::vector<int> dropped_;  // per track, how many of its measurements are set aside
+  std::vector<std::vector<int>> dropped_;  // per track, the images of those set aside
   std::vector<FlaggedMeasurement> flagged_;
 };
 
@@ -280,25 +280,25 @@ template <typename Source>
 std::optional<Fit> Engine<Source>::Solve(double cx, double cy) const {
   Normal e = At(cx, cy);
   double mu = 0;
-  for (int iteration = 0; iteration < 200; ++iteration) {
+  for (int iteration = 0; iteration < 100; ++iteration) {
     const double scale = 0.5 * (e.a00 + e.a11);
     const double a00 = e.a00 + mu * scale, a11 = e.a11 + mu * scale;
     const double det = a00 * a11 - e.a01 * e.a01;
     if (!(det > 0) || !std::isfinite(det)) break;
     const double d0 = (a11 * e.g0 - e.a01 * e.g1) / det;
     const double d1 = (a00 * e.g1 - e.a01 * e.g0) / det;
+    // The decrease the step promises; below the rounding of the RSS there is nothing to gain.
+    const double promised = d0 * e.g0 + d1 * e.g1;
+    if (!(promised > 1e-13 * e.rss)) break;
     const Normal next = At(cx + d0, cy + d1);
-    const double step = std::hypot(d0, d1);
-    if (next.rss <= e.rss * (1 + 1e-14)) {
+    if (next.rss < e.rss) {
       cx += d0;
       cy += d1;
       e = next;
       mu = mu < 1e-9 ? 0 : mu / 10;
-      if (step <= 1e-10 * (1 + std::hypot(cx, cy))) break;
     } else {
-      if (step <= 1e-10 * (1 + std::hypot(cx, cy))) break;
       mu = mu == 0 ? 1e-4 : mu * 10;
-      if (mu > 1e10) break;
+      if (mu > 1e8) break;
     }
   }
   const double det = e.a00 * e.a11 - e.a01 * e.a01;
@@ -375,14 +375,15 @@ PointEstimate Engine<Source>::Estimate(const Fit& fit) const {
   return e;
 }
 
-// Tests every measurement that may go (its track keeps two) by its externally studentised
-// residual; sets the largest aside when it exceeds the Bonferroni bound. The leverage comes
-// from the full Jacobian, the measurement's own track direction included.
+// The measurement with the largest externally studentised residual among those that may go,
+// and whether it exceeds the Bonferroni bound. The leverage comes from the full Jacobian, the
+// measurement's own track direction included.
 template <typename Source>
-bool Engine<Source>::FlagOne(const Fit& fit, double& worst_out) {
+FlaggedMeasurement Engine<Source>::Worst(const Fit& fit, bool& exceeds) const {
   const int dof = fit.Dof();
-  worst_out = 0;
-  if (dof < 2 || fit.measurements < 1) return false;
+  exceeds = false;
+  FlaggedMeasurement f;
+  if (dof < 2 || fit.measurements < 1) return f;
   const double bound = StudentTUpper(dof - 1, kOutlierLevel / 2 / fit.measurements);
   // Per track: direction, T/Q, 1/Q and nᵀ(JᵀJ)⁻¹n of the c block.
   struct Lever {
@@ -422,17 +423,27 @@ bool Engine<Source>::FlagOne(const Fit& fit, double& worst_out) {
         worst_i = i;
       }
     });
-  const double worst = std::sqrt(best_num * (dof - 1) / best_den);
-  worst_out = worst;
-  if (worst_k < 0 || !(worst > bound)) return false;
-  FlaggedMeasurement f;
+  if (worst_k < 0) return f;
   f.image = worst_k;
   f.point = worst_i;
-  f.studentized = worst;
+  f.studentized = std::sqrt(best_num * (dof - 1) / best_den);
+  exceeds = f.studentized > bound;
+  return f;
+}
+
+template <typename Source>
+void Engine<Source>::SetAside(const FlaggedMeasurement& f) {
   flagged_.push_back(f);
-  ++dropped_[std::size_t(worst_i)];
-  Recompute(worst_i);
-  return true;
+  dropped_[std::size_t(f.point)].push_back(f.image);
+  Recompute(f.point);
+}
+
+template <typename Source>
+void Engine<Source>::Restore() {
+  const FlaggedMeasurement f = flagged_.back();
+  flagged_.pop_back();
+  dropped_[std::size_t(f.point)].pop_back();
+  Recompute(f.point);
 }
 
 // Distances from the robust fit's lines: per image, per point and of the flagged ones. A track
@@ -493,25 +504,17 @@ Diagnostics Engine<Source>::Run() {
   d.refined = Estimate(*fit);
   const double rounds = std::max(1.0, kSearchWork / 2 / std::max(1, fit->measurements));
   for (int round = 0;; ++round) {
-    double worst = 0;
-    if (round >= rounds) {
-      // Out of work: say so when something still stands out.
-      d.outlier_search_cut = FlagOne(*fit, worst);
-      if (d.outlier_search_cut) {
-        const FlaggedMeasurement f = flagged_.back();
-        flagged_.pop_back();
-        --dropped_[std::size_t(f.point)];
-        Recompute(f.point);
-      }
+    bool exceeds = false;
+    const FlaggedMeasurement worst = Worst(*fit, exceeds);
+    if (!exceeds) break;
+    if (round >= rounds) {  // Out of work while one still stands out: say so.
+      d.outlier_search_cut = true;
       break;
     }
-    if (!FlagOne(*fit, worst)) break;
+    SetAside(worst);
     std::optional<Fit> next = Solve(fit->cx, fit->cy);
     if (!next) {  // Setting it aside would leave the equations singular: keep it.
-      const FlaggedMeasurement f = flagged_.back();
-      flagged_.pop_back();
-      --dropped_[std::size_t(f.point)];
-      Recompute(f.point);
+      Restore();
       break;
     }
     fit = std::move(next);

@@ -1,6 +1,5 @@
-// Diagnostics of a principal point beyond the report: the maximum-likelihood common point of
-// the tracks with its uncertainty, gross errors found and set aside, and residuals per image
-// and per reference point. Shared by the diagnostics window and zirt-batch --json.
+// Beyond the report: the maximum-likelihood common point of the tracks with its uncertainty,
+// gross errors set aside, residuals per image and point (diagnostics window, zirt-batch --json).
 #pragma once
 
 #include <optional>
@@ -50,8 +49,9 @@ struct FlaggedMeasurement {
 };
 
 // The RMS perpendicular residual of an image's or a reference point's measurements, taken
-// against the robust fit's lines (flagged measurements included, so that they show); NaN
-// when none of its measurements lies on a used track.
+// against the robust fit's lines (flagged measurements included, so that they show; a track
+// taken out of the fit has the line through the point and its one remaining measurement);
+// NaN when it has no measurement on such a line.
 struct ImageResidual {
   int measurements = 0;
   double rms_px = 0;

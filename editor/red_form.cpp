@@ -226,14 +226,15 @@ bool TRedForm::LoadFile(const QString& file_name, int kind) {
 }
 
 int TRedForm::CaptionColumnWidth() const {
-  const QFontMetrics metrics(StringGrid1->font());
-  int widest = 0;
+  // Text is laid out in fractions of a pixel and elided when it is any wider than its cell.
+  const QFontMetricsF metrics(StringGrid1->font());
+  qreal widest = 0;
   for (int row = 0; row < Cells().RowCount(); ++row)
     widest =
         std::max(widest, metrics.horizontalAdvance(QString::fromStdString(Cells().Cell(0, row))));
-  // The cell's text margins either side, and the grid line.
-  const int margins = 2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 1;
-  return widest + margins;
+  // The cell's text margins either side, the grid line, and a pixel to spare.
+  const int margins = 2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 2;
+  return static_cast<int>(std::ceil(widest)) + margins;
 }
 
 void TRedForm::ApplySetup(int kind) {

@@ -18,7 +18,8 @@ deb=$(find "$out" -maxdepth 1 -name '*.deb' | head -n 1)
 [ -n "$deb" ] || { echo "FAIL: no package was made"; exit 1; }
 depends=$(dpkg-deb -f "$deb" Depends)
 status=0
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo qt6-qpa-plugins; do
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo qt6-qpa-plugins \
+  qt6-translations-l10n; do
   grep -q "$lib" <<<"$depends" || { echo "FAIL: Depends lacks $lib: $depends"; status=1; }
 done
 [ "$status" -eq 0 ] && echo "the package depends on: $depends"

@@ -5,7 +5,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSpacerItem>
+#include <algorithm>
 
 namespace zirt {
 
@@ -107,8 +112,23 @@ Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
-  if (!request.informative.isEmpty()) box.setInformativeText(request.informative);
   if (!request.detail.isEmpty()) box.setDetailedText(request.detail);
+  if (!request.informative.isEmpty()) {
+    box.setInformativeText(request.informative);
+    // Each line of what to do reads on one line where the screen has room: Qt's box would
+    // wrap it to the width of the short message above. Set last: every text the box is
+    // given lays it out anew.
+    int widest = 0;
+    const QFontMetrics metrics(box.font());
+    for (const QString& line : request.informative.split(QLatin1Char('\n')))
+      widest = std::max(widest, metrics.horizontalAdvance(line));
+    widest += 4 * metrics.averageCharWidth();  // The label's margins and rounding.
+    if (const QScreen* screen = box.screen())
+      widest = std::min(widest, screen->availableGeometry().width() / 2);
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+      grid->addItem(new QSpacerItem(widest, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                    grid->rowCount(), 0, 1, grid->columnCount());
+  }
   const int pressed = box.exec();
   if (request.buttons == Buttons::kOk) return Answer::kOk;
   // Closing the question any other way than with Yes is not consent.

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace zirt {
@@ -15,6 +16,9 @@ bool InstallQtTranslation(QCoreApplication& application) {
     delete translator;
     return false;
   }
+  // Sizes and dates in the file dialogs follow the language too; the regional settings keep
+  // the decimal separator, which is read from the system's locale, not from this default.
+  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
   return QCoreApplication::installTranslator(translator);
 }
 

@@ -15,7 +15,7 @@ ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j2
 echo "== fuzz targets: kept inputs, then a short run each"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release -DZIRT_FUZZ=ON \
   >/dev/null
-cmake --build build-fuzz -j2
+cmake --build build-fuzz -j2 --target zirt_fuzzers
 ctest --test-dir build-fuzz -L fuzz --output-on-failure -j2
 
 echo "== all tests"

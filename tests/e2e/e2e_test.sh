@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The real program on a real X server, driven as a user would: load examples/ through the
-# program's own file dialog by keyboard, compute in step-by-step mode, save a camera file,
-# close the editor, save again onto the same file answering the overwrite question, quit.
+# program's own file dialog (in Russian whatever the regional settings) by keyboard, compute
+# in step-by-step mode, ask to quit and cancel the save it offers (the window stays), save a
+# camera file, close the editor, save again onto the same file answering the overwrite
+# question, type a value into the editor's selected cell and save it with Ctrl+S, quit.
 # Checks the report, the mark of the result on the screen and the written file, and keeps
 # screenshots.
 # Run under xvfb-run; needs xdotool.
@@ -41,14 +43,16 @@ pid=$!
 main=$(find_window '^Калибровка главной точки$' 20) || fail "the main window did not appear"
 sleep 0.5
 
-# Design pixels (120 per inch) to the window's pixels: the window is 890 design pixels wide.
+# Design pixels (120 per inch) to the window's pixels: the window is 616 design pixels high
+# (its width grows with the font where the report needs the room). The picture is 705 design
+# pixels wide with the splitter; the buttons are centred in the panel right of it.
 eval "$(xdotool getwindowgeometry --shell "$main")"
-main_x=$X main_y=$Y main_width=$WIDTH
-scale() { echo $(( ($1 * main_width + 445) / 890 )); }
-panel_left=$((main_width - $(scale 185)))
+main_x=$X main_y=$Y main_width=$WIDTH main_height=$HEIGHT
+scale() { echo $(( ($1 * main_height + 308) / 616 )); }
+panel_left=$(scale 705)
 menu_height=$(( $(scale 25) ))
 click_main() { xdotool mousemove --sync $((main_x + $1)) $((main_y + $2)) click 1; sleep 0.4; }
-button_x=$((panel_left + $(scale 90)))
+button_x=$(( (panel_left + main_width) / 2 ))
 
 wait_window() {  # PATTERN: waits for a window and gives it the keyboard
   local id
@@ -58,9 +62,11 @@ wait_window() {  # PATTERN: waits for a window and gives it the keyboard
   echo "$id"
 }
 
-# Загрузить: the dialog opens in the current folder; type the four names.
+# Загрузить: the dialog opens in the current folder, titled by Qt's Russian translation
+# although LC_ALL=C; type the four names.
 click_main "$button_x" $((menu_height + $(scale 30)))
-wait_window 'Open|Открыть' >/dev/null
+wait_window '^Открыть$' >/dev/null || fail "the open dialog is not in Russian"
+"$probe" shot "$shots/e2e-open-dialog.png" >/dev/null
 xdotool type --delay 20 '"zoom1.crd" "zoom2.crd" "zoom3.crd" "zoom4.crd"'
 xdotool key Return
 sleep 0.8
@@ -84,9 +90,37 @@ report=$("$probe" clipboard)
 [ "$report" = "$expected" ] || fail "the report differs from zirt-batch's:
 $(diff <(echo "$expected") <(echo "$report") | head -n 20)"
 
-save_onto() {  # NAME [overwrite]
+# Файл → Выход with the result unsaved: Да to "Сохранить результат?", then the save dialog
+# cancelled. Nothing was written, so the window stays with its result.
+click_main $(scale 20) $((menu_height / 2))
+xdotool key Up Return
+wait_window '^Сохранение$' >/dev/null
+xdotool key Return  # Да is the default button.
+wait_window '^Сохранить как$' >/dev/null
+xdotool key Escape
+sleep 0.8
+kill -0 "$pid" 2>/dev/null || fail "the program quit and lost the result"
+find_window '^Калибровка главной точки$' 2 >/dev/null ||
+  fail "the main window is gone"
+
+# In the editor, x0's cell (row 7) clicked, clicked again now that it is selected, and typed
+# into at once: the keys land in that cell only. Ctrl+S saves onto the file.
+type_into_editor() {  # EDITOR
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  local cell_x=$((X + WIDTH - $(scale 130)))
+  local cell_y=$((Y + $(scale 25) + $(scale 30) + $(scale 24) * 6 + $(scale 12)))
+  xdotool mousemove --sync "$cell_x" "$cell_y" click 1
+  sleep 0.5
+  xdotool click 1 type --delay 20 42
+  xdotool key ctrl+s
+  wait_window '^Сохранить как$' >/dev/null
+  xdotool key Return
+  sleep 0.6
+}
+
+save_onto() {  # NAME [overwrite] [type]
   click_main "$button_x" $((menu_height + $(scale 64) + $(scale 373)))
-  wait_window 'Save|Сохранить' >/dev/null
+  wait_window '^Сохранить как$' >/dev/null
   xdotool type --delay 20 "$1"
   xdotool key Return
   if [ "${2:-}" = overwrite ]; then
@@ -96,6 +130,7 @@ save_onto() {  # NAME [overwrite]
   local editor
   editor=$(wait_window '^cam1P.cam Внутренняя геометрия$')
   "$probe" shot "$shots/e2e-editor.png" >/dev/null
+  [ "${3:-}" = type ] && type_into_editor "$editor"
   # Файл → Выход in the editor's own menu.
   eval "$(xdotool getwindowgeometry --shell "$editor")"
   xdotool mousemove --sync $((X + 15)) $((Y + 8)) click 1
@@ -115,6 +150,13 @@ line8=$(sed -n 8p cam1P.cam | iconv -f CP1251 -t UTF-8 | tr -d '\r')
 [ "$line7" = "$x0 ; Координата X главной точки" ] || fail "line 7 is '$line7'"
 [ "$line8" = "$y0 ; Координата Y главной точки" ] || fail "line 8 is '$line8'"
 
+save_onto cam1.cam overwrite type
+line7=$(sed -n 7p cam1P.cam | iconv -f CP1251 -t UTF-8 | tr -d '\r')
+line8=$(sed -n 8p cam1P.cam | iconv -f CP1251 -t UTF-8 | tr -d '\r')
+[ "$line7" = "42 ; Координата X главной точки" ] || fail "typed into the x0 cell, line 7 is '$line7'"
+[ "$line8" = "$y0 ; Координата Y главной точки" ] || fail "typing changed line 8: '$line8'"
+[ "$(wc -l <cam1P.cam)" -eq 8 ] || fail "the edited camera file is not 8 lines"
+
 # Файл → Выход: the result is saved, so the program ends without a question.
 click_main $(scale 20) $((menu_height / 2))
 xdotool key Up Return
@@ -124,4 +166,5 @@ wait "$pid"
 status=$?
 pid=
 [ "$status" -eq 0 ] || fail "the program ended with $status"
-echo "loaded, computed ($x0, $y0), saved twice and quit; screenshots in $shots"
+echo "loaded, computed ($x0, $y0), kept the result on a cancelled save, saved three times," \
+  "typed into the editor and quit; screenshots in $shots"

@@ -10,11 +10,11 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null || { echo "FAIL: install"; exit 1; }
 root="$stage/usr"
-for f in bin/zirt bin/zirt-batch share/zirt/ZIRTHelp/ZIRT_01.html share/applications/zirt.desktop \
+for f in bin/zirt bin/zirt-batch bin/zirt-measure share/zirt/ZIRTHelp/ZIRT_01.html share/applications/zirt.desktop \
          share/icons/hicolor/scalable/apps/zirt.svg share/doc/zirt/examples/zoom1.crd; do
   [ -f "$root/$f" ] || fail "$f is not installed"
 done
-for f in bin/zirt bin/zirt-batch; do [ -x "$root/$f" ] || fail "$f is not executable"; done
+for f in bin/zirt bin/zirt-batch bin/zirt-measure; do [ -x "$root/$f" ] || fail "$f is not executable"; done
 
 entry="$root/share/applications/zirt.desktop"
 for key in "Type=Application" "Exec=zirt" "Icon=zirt" "Terminal=false" "Name=ZIRT"; do

@@ -4,6 +4,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -129,9 +131,10 @@ class MainWindowTest : public QObject {
     const TMPForm& form = *s.form;
     QCOMPARE(Texts(form.menuBar()->actions()),
              (QStringList{"&Файл", "Настройки", "Счёт", "Помощь"}));
-    QCOMPARE(Texts(form.N1->actions()), (QStringList{"Загрузить", "Сохранить", "-", "&Выход"}));
+    QCOMPARE(Texts(form.N1->actions()),
+             (QStringList{"Загрузить", "Измерить снимки…", "Сохранить", "-", "&Выход"}));
     QCOMPARE(Texts(form.N3->actions()), QStringList{"Пошаговый режим работы"});
-    QCOMPARE(Texts(form.N2->actions()), QStringList{"Главная точка"});
+    QCOMPARE(Texts(form.N2->actions()), (QStringList{"Главная точка", "Диагностика…"}));
     QCOMPARE(Texts(form.N11->actions()), (QStringList{"Справка", "О программе"}));
     QVERIFY(form.N15->isCheckable());
     QVERIFY(!form.N15->isChecked());
@@ -357,8 +360,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.form->State().FittedLines.Count(), 2);
   }
 
+  void longReportOpensAtTheResult_data() { computesTheWorkedExampleInStepMode_data(); }
   void longReportOpensAtTheResult() {
-    zirt::SeparatorGuard point('.');
+    QFETCH(char, separator);
+    zirt::SeparatorGuard guard(separator);
     Session s;
     // Thirty reference points moving away from (300, 200) from image to image.
     QStringList paths;
@@ -369,6 +374,7 @@ class MainWindowTest : public QObject {
         text += QByteArray::number(x + k * (x - 300) / 10) + ";" +
                 QByteArray::number(y + k * (y - 200) / 10) + "\r\n";
       }
+      text.replace('.', separator);
       paths << s.Write(QStringLiteral("r%1.crd").arg(k), text);
     }
     s.Load(paths);
@@ -378,11 +384,18 @@ class MainWindowTest : public QObject {
     s.form->Button1->click();
     const zirt::ReportList* list = s.form->ListBox1;
     QCOMPARE(list->count(), 30 * 4 + 6);
-    // The result's lines, x0 to the last, whole in view and not under the scroll bar.
+    // The result's lines, x0 to the last, whole in view and not under either scroll bar:
+    // the list's vertical bar shows, yet no result line needs sideways scrolling.
+    QVERIFY(list->verticalScrollBar()->isVisible());
+    QCOMPARE(list->horizontalScrollBar()->value(), 0);
     const QRect view = list->viewport()->rect();
+    const int margins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
     for (int i = list->count() - 5; i < list->count(); ++i) {
       const QRect line = list->visualItemRect(list->item(i));
       QVERIFY(line.top() >= view.top() && line.bottom() <= view.bottom());
+      const QString text = list->item(i)->text();
+      QVERIFY2(list->fontMetrics().horizontalAdvance(text) + margins <= view.width(),
+               qPrintable(text));
     }
   }
 

@@ -2,6 +2,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -151,7 +152,15 @@ class PlatformTest : public QObject {
     request.caption = QStringLiteral("Сохранение");
     request.buttons = zirt::Buttons::kYesNo;
     request.detail = QStringLiteral("b.crd, строка 3");
-    WhenModal<QMessageBox>([](QMessageBox* box) {
+    request.informative =
+        QStringLiteral("b.crd, строка 3\nСтрока много длиннее короткого сообщения над ней.");
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+      QCOMPARE(box->informativeText(), request.informative);
+      // Its lines are not wrapped to the short message's width.
+      const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+      QVERIFY(label != nullptr);
+      QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(
+                                    request.informative.section(QLatin1Char('\n'), 1)));
       QCOMPARE(box->text(), QStringLiteral("Сохранить результат?"));
       QCOMPARE(box->windowTitle(), QStringLiteral("Сохранение"));
       QCOMPARE(box->icon(), QMessageBox::NoIcon);

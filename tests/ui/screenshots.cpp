@@ -1,19 +1,29 @@
 // Takes the documentation's pictures: the main window right after start-up and after loading
-// examples/ and computing in step-by-step mode, the about box and the help window.
+// examples/ and computing in step-by-step mode, the diagnostics window, the about box, the help
+// window, and on the desktop's own dialogs the file dialog and the error of a load under a
+// comma separator.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" zirt_screenshots docs/screenshots .
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <cstdio>
 
 #include "app/about_box.h"
+#include "app/diagnostics_window.h"
 #include "app/mpkalibr.h"
 #include "data/decimal_separator.h"
 #include "platform/help_viewer.h"
+#include "platform/qt_platform.h"
+#include "platform/qt_translation.h"
 #include "tests/support/scripted_platform.h"
 
 namespace {
@@ -61,6 +71,11 @@ int main(int argc, char* argv[]) {
   form.Button1->click();
   if (!Save(form, out.filePath(QStringLiteral("computed.png")))) return 1;
 
+  form.N16->trigger();
+  form.Diagnostics->Points->selectRow(2);
+  if (!Save(*form.Diagnostics, out.filePath(QStringLiteral("diagnostics.png")))) return 1;
+  form.Diagnostics->hide();
+
   TZIRTAboutBox about(&form);
   about.show();
   if (!Save(about, out.filePath(QStringLiteral("about-box.png")))) return 1;
@@ -70,5 +85,36 @@ int main(int argc, char* argv[]) {
   help.Open(zirt::ResolveHelpFile(QStringLiteral("ZIRTHelp\\ZIRT_01.HLP"), {source.path()}));
   help.show();
   if (!Save(help, out.filePath(QStringLiteral("help.png")))) return 1;
-  return 0;
+  help.hide();
+
+  // The point-separated examples loaded under Russian regional settings, through Qt's own
+  // dialogs in Russian: each is pictured as it opens, then answered.
+  zirt::InstallQtTranslation(application);
+  zirt::SetDecimalSeparator(',');
+  zirt::QtPlatform desktop;
+  TMPForm russian(desktop);
+  russian.SetDialogDirs(source.filePath(QStringLiteral("examples")));
+  russian.show();
+  Settle();
+  bool shot = true;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || !modal->isVisible()) return;
+    answer.stop();  // Picturing runs the event loop, which must not answer twice.
+    if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(QStringLiteral("zoom1.crd"));
+      shot = shot && Save(*dialog, out.filePath(QStringLiteral("file-dialog.png")));
+      static_cast<QDialog*>(dialog)->accept();
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      shot = shot && Save(*box, out.filePath(QStringLiteral("load-error.png")));
+      box->accept();
+    }
+    answer.start();
+  });
+  answer.start(200);
+  russian.Button2->click();
+  answer.stop();
+  return shot ? 0 : 1;
 }

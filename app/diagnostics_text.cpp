@@ -1,0 +1,208 @@
+#include "app/diagnostics_text.h"
+
+#include <cmath>
+#include <utility>
+
+#include "data/decimal_separator.h"
+
+namespace zirt {
+namespace {
+
+const QString kNone = QStringLiteral("нет");
+const QString kDash = QStringLiteral("—");
+const QString kNotFound = QStringLiteral("не найдена");
+const QString kNoUncertainty = QStringLiteral("нет: мало измерений");
+
+QString WithSigma(double value, double sigma, bool has_sigma) {
+  if (!has_sigma) return FormatNumber(value, 3);
+  return FormatNumber(value, 3) + QStringLiteral(" ± ") + FormatNumber(sigma, 3);
+}
+
+// The rows of one estimate's column, in the order of EstimateRows.
+QStringList EstimateColumn(const std::optional<PointEstimate>& e) {
+  if (!e) return {kNotFound, kNotFound, kDash, kDash, kDash, kDash, kDash, kDash, kDash};
+  const bool u = e->has_uncertainty;
+  const auto uncertain = [&](double value, int decimals) {
+    return u ? FormatNumber(value, decimals) : kNoUncertainty;
+  };
+  return {WithSigma(e->x, e->sigma_x, u),
+          WithSigma(e->y, e->sigma_y, u),
+          uncertain(e->correlation, 3),
+          uncertain(e->major_px, 3),
+          uncertain(e->minor_px, 3),
+          uncertain(e->angle_deg, 1),
+          QString::number(e->dof),
+          FormatNumber(e->rms_px, 3),
+          QStringLiteral("%1 / %2").arg(e->measurements).arg(e->tracks)};
+}
+
+int FlaggedIn(const DiagnosticsData& data, bool by_image, int index) {
+  int count = 0;
+  for (const FlaggedMeasurement& m : data.result.outliers)
+    if ((by_image ? m.image : m.point) == index) ++count;
+  return count;
+}
+
+}  // namespace
+
+std::vector<std::vector<Position>> PositionsOf(const ImageSets& images) {
+  std::vector<std::vector<Position>> positions(images.Length());
+  for (std::size_t k = 0; k < images.Length(); ++k) {
+    const VT_Points& set = images[static_cast<std::ptrdiff_t>(k)];
+    positions[k].reserve(static_cast<std::size_t>(set.Count()));
+    for (int i = 0; i < set.Count(); ++i) positions[k].push_back({set.Get(i)->X, set.Get(i)->Y});
+  }
+  return positions;
+}
+
+DiagnosticsData CollectDiagnostics(std::vector<QString> files,
+                                   std::vector<std::vector<Position>> images,
+                                   std::optional<Position> report_point, QString report_failure) {
+  DiagnosticsData data;
+  data.result = Diagnose(images);
+  data.files = std::move(files);
+  data.images = std::move(images);
+  data.report_point = report_point;
+  data.report_failure = std::move(report_failure);
+  return data;
+}
+
+QString FormatNumber(double value, int decimals) {
+  if (!std::isfinite(value)) return kNone;
+  QString text = QString::number(value, 'f', decimals);
+  if (text.startsWith(QLatin1Char('-')) && text.count(QLatin1Char('0')) == text.size() - 2)
+    text.remove(0, 1);  // "-0.000" reads as a sign that is not there
+  return text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator()));
+}
+
+QStringList EstimateHeaders() {
+  return {QString(), QStringLiteral("По отчёту"), QStringLiteral("Уточнённая"),
+          QStringLiteral("Устойчивая")};
+}
+
+std::vector<QStringList> EstimateRows(const DiagnosticsData& data) {
+  const QStringList captions = {QStringLiteral("x0, пикс."),
+                                QStringLiteral("y0, пикс."),
+                                QStringLiteral("Корреляция x0 и y0"),
+                                QStringLiteral("Эллипс 95%: большая полуось, пикс."),
+                                QStringLiteral("Эллипс 95%: малая полуось, пикс."),
+                                QStringLiteral("Эллипс 95%: угол оси, °"),
+                                QStringLiteral("Степени свободы"),
+                                QStringLiteral("СКО невязок, пикс."),
+                                QStringLiteral("Измерений / треков")};
+  QStringList report(captions.size(), kDash);
+  if (data.report_point) {
+    report[0] = FormatNumber(data.report_point->x, 4);
+    report[1] = FormatNumber(data.report_point->y, 4);
+  } else {
+    report[0] = report[1] = kNotFound;
+  }
+  const QStringList refined = EstimateColumn(data.result.refined);
+  const QStringList robust = EstimateColumn(data.result.robust);
+  std::vector<QStringList> rows;
+  for (qsizetype r = 0; r < captions.size(); ++r)
+    rows.push_back({captions[r], report[r], refined[r], robust[r]});
+  return rows;
+}
+
+QString EstimateNotes(const DiagnosticsData& data) {
+  QStringList notes;
+  if (!data.report_point)
+    notes << QStringLiteral("Счёт по отчёту не удался: %1").arg(data.report_failure);
+  if (!data.result.refined)
+    notes << QStringLiteral(
+        "Уточнённая точка не найдена: меньше двух точек измерены хотя бы на двух снимках, "
+        "или система уравнений вырождена.");
+  else if (!data.result.refined->has_uncertainty)
+    notes << QStringLiteral(
+        "Измерений слишком мало, чтобы оценить точность (степеней свободы "
+        "нет).");
+  if (!data.result.outliers.empty())
+    notes << QStringLiteral("Отбраковано грубых измерений: %1.").arg(data.result.outliers.size());
+  if (data.result.outlier_search_cut)
+    notes << QStringLiteral("Поиск грубых измерений прерван: их слишком много.");
+  return notes.join(QLatin1Char('\n'));
+}
+
+QStringList PointHeaders() {
+  return {QStringLiteral("Точка"), QStringLiteral("Измерений"), QStringLiteral("СКО, пикс."),
+          QStringLiteral("Отбракована")};
+}
+
+QString PointCell(const DiagnosticsData& data, int point, int column) {
+  const PointResidual& p = data.result.points[static_cast<std::size_t>(point)];
+  switch (column) {
+    case 0:
+      return QString::number(point + 1);
+    case 1:
+      return QString::number(p.measurements);
+    case 2:
+      return FormatNumber(p.rms_px, 3);
+    default:
+      return p.flagged ? QStringLiteral("да (%1)").arg(FlaggedIn(data, false, point)) : QString();
+  }
+}
+
+QStringList ImageHeaders() {
+  return {QStringLiteral("Снимок"), QStringLiteral("Файл"), QStringLiteral("Измерений"),
+          QStringLiteral("СКО, пикс."), QStringLiteral("Отбраковано")};
+}
+
+QString ImageCell(const DiagnosticsData& data, int image, int column) {
+  const ImageResidual& m = data.result.images[static_cast<std::size_t>(image)];
+  switch (column) {
+    case 0:
+      return QString::number(image + 1);
+    case 1:
+      return data.files[static_cast<std::size_t>(image)];
+    case 2:
+      return QString::number(m.measurements);
+    case 3:
+      return FormatNumber(m.rms_px, 3);
+    default: {
+      const int flagged = FlaggedIn(data, true, image);
+      return flagged > 0 ? QString::number(flagged) : QString();
+    }
+  }
+}
+
+bool PointFlagged(const DiagnosticsData& data, int point) {
+  return data.result.points[static_cast<std::size_t>(point)].flagged;
+}
+
+bool ImageFlagged(const DiagnosticsData& data, int image) {
+  return FlaggedIn(data, true, image) > 0;
+}
+
+double EllipseMagnification(double major_screen_px) {
+  if (!(major_screen_px > 0) || !std::isfinite(major_screen_px)) return 1;
+  double factor = 1;
+  // 1, 2, 5, 10, 20, 50 …; bounded, as a zero-width ellipse needs no endless search.
+  for (int step = 0; major_screen_px * factor < kEllipseMinPixels && step < 60; ++step)
+    factor *= (step % 3 == 1) ? 2.5 : 2;
+  return factor;
+}
+
+QStringList LegendLines(const DiagnosticsData& data, double magnification, int track_stride) {
+  QStringList lines;
+  if (!data.result.refined) {
+    lines << QStringLiteral("Уточнённая точка не найдена");
+  } else {
+    lines << (track_stride > 1
+                  ? QStringLiteral("Красный крест: уточнённая точка; линии: каждый %1-й трек "
+                                   "через неё")
+                        .arg(track_stride)
+                  : QStringLiteral("Красный крест: уточнённая точка; линии: треки через неё"));
+    if (data.result.refined->has_uncertainty) {
+      QString ellipse = QStringLiteral("Эллипс: 95% доверительная область");
+      if (magnification > 1)
+        ellipse += QStringLiteral(", увеличен в %1 раз").arg(magnification, 0, 'g', 12);
+      lines << ellipse;
+    }
+  }
+  if (data.report_point) lines << QStringLiteral("Синий косой крест: точка по отчёту");
+  if (!data.result.outliers.empty()) lines << QStringLiteral("Обведены отбракованные измерения");
+  return lines;
+}
+
+}  // namespace zirt

@@ -1,0 +1,60 @@
+// The diagnostics window's figures as texts, without widgets: the estimates side by side, the
+// rows of the reference point and image tables, and the overview picture's legend.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "diagnostics/diagnostics.h"
+
+namespace zirt {
+
+// What the window shows: the loaded images, the report's own result and the diagnostics.
+struct DiagnosticsData {
+  std::vector<QString> files;                 // short names, one per image
+  std::vector<std::vector<Position>> images;  // the measurements as loaded
+  std::optional<Position> report_point;       // the report's principal point, if found
+  QString report_failure;                     // its failure's message otherwise
+  Diagnostics result;
+};
+
+// The loaded measurements, X the column and Y the row.
+std::vector<std::vector<Position>> PositionsOf(const ImageSets& images);
+
+// Copies the measurements, names and the report's outcome, and diagnoses them.
+DiagnosticsData CollectDiagnostics(std::vector<QString> files,
+                                   std::vector<std::vector<Position>> images,
+                                   std::optional<Position> report_point, QString report_failure);
+
+// The estimates table: a caption per row, then the report's, the refined and the robust
+// column.
+inline constexpr int kEstimateColumns = 4;
+QStringList EstimateHeaders();
+std::vector<QStringList> EstimateRows(const DiagnosticsData& data);
+// One line under the table on what failed or was set aside; empty when all is well.
+QString EstimateNotes(const DiagnosticsData& data);
+
+// The reference point table: number, measurements, RMS, flagged.
+QStringList PointHeaders();
+QString PointCell(const DiagnosticsData& data, int point, int column);
+// The image table: number, file, measurements, RMS, measurements set aside.
+QStringList ImageHeaders();
+QString ImageCell(const DiagnosticsData& data, int image, int column);
+// A row is marked when one of its measurements was set aside.
+bool PointFlagged(const DiagnosticsData& data, int point);
+bool ImageFlagged(const DiagnosticsData& data, int image);
+
+// The ellipse is drawn magnified when its major semi-axis would be shorter than this on the
+// screen, by the least of 1, 2, 5, 10, 20, 50 … that brings it there.
+inline constexpr double kEllipseMinPixels = 12;
+double EllipseMagnification(double major_screen_px);
+// The picture's legend; names the ellipse's magnification when it is above 1, and which share
+// of the tracks is drawn when `track_stride` is above 1.
+QStringList LegendLines(const DiagnosticsData& data, double magnification, int track_stride);
+
+// A number with the program's decimal separator; "нет" when not finite.
+QString FormatNumber(double value, int decimals);
+
+}  // namespace zirt

@@ -1,0 +1,257 @@
+#include "app/diagnostics_window.h"
+
+#include <QAbstractTableModel>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QImage>
+#include <QImageWriter>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSplitter>
+#include <QSvgGenerator>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <functional>
+#include <utility>
+
+#include "app/overview_view.h"
+
+namespace zirt {
+
+// A read-only table whose cells are made when shown: a set of 200,000 reference points
+// would take seconds as widget items. Rows with a measurement set aside are tinted.
+class RowsModel : public QAbstractTableModel {
+ public:
+  using Cell = std::function<QString(int row, int column)>;
+  using Flag = std::function<bool(int row)>;
+
+  // `text_column` is left-aligned, the figures right; -1 for none.
+  RowsModel(QStringList headers, int text_column, Cell cell, Flag flagged)
+      : headers_(std::move(headers)),
+        text_column_(text_column),
+        cell_(std::move(cell)),
+        flagged_(std::move(flagged)) {}
+
+  void Reset(int rows) {
+    beginResetModel();
+    rows_ = rows;
+    endResetModel();
+  }
+
+  int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : rows_; }
+  int columnCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>(headers_.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole) return cell_(index.row(), index.column());
+    if (role == Qt::BackgroundRole && flagged_(index.row())) return QColor(255, 200, 200);
+    if (role == Qt::TextAlignmentRole && index.column() != text_column_)
+      return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+  }
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (role == Qt::DisplayRole && orientation == Qt::Horizontal) return headers_.value(section);
+    return {};
+  }
+
+ private:
+  QStringList headers_;
+  int text_column_;
+  Cell cell_;
+  Flag flagged_;
+  int rows_ = 0;
+};
+
+namespace {
+
+constexpr int kWidth = 1100;
+constexpr int kHeight = 680;
+const QString kPictureFilter = QStringLiteral("Рисунок PNG|*.png|Рисунок SVG|*.svg");
+
+QTableView* MakeTable(RowsModel* model, const char* name) {
+  auto* table = new QTableView;
+  table->setObjectName(QString::fromLatin1(name));
+  table->setModel(model);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->setSelectionMode(QAbstractItemView::SingleSelection);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->verticalHeader()->hide();
+  table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+  table->horizontalHeader()->setStretchLastSection(true);
+  return table;
+}
+
+}  // namespace
+
+DiagnosticsWindow::DiagnosticsWindow(Platform& platform, QWidget* parent)
+    : QWidget(parent, Qt::Window), platform_(platform), export_folder_(platform.CurrentFolder()) {
+  setObjectName(QStringLiteral("DiagnosticsForm"));
+  setWindowTitle(QStringLiteral("Диагностика"));
+  point_rows_ = std::make_unique<RowsModel>(
+      PointHeaders(), -1, [this](int r, int c) { return PointCell(data_, r, c); },
+      [this](int r) { return PointFlagged(data_, r); });
+  image_rows_ = std::make_unique<RowsModel>(
+      ImageHeaders(), 1, [this](int r, int c) { return ImageCell(data_, r, c); },
+      [this](int r) { return ImageFlagged(data_, r); });
+  BuildControls();
+  resize(kWidth, kHeight);
+}
+
+DiagnosticsWindow::~DiagnosticsWindow() = default;
+
+void DiagnosticsWindow::BuildControls() {
+  Estimates = new QTableWidget(0, kEstimateColumns);
+  Estimates->setObjectName(QStringLiteral("Estimates"));
+  Estimates->setHorizontalHeaderLabels(EstimateHeaders());
+  Estimates->verticalHeader()->hide();
+  Estimates->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Estimates->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  Estimates->setFocusPolicy(Qt::NoFocus);
+  Notes = new QLabel;
+  Notes->setObjectName(QStringLiteral("Notes"));
+  Notes->setWordWrap(true);
+
+  Points = MakeTable(point_rows_.get(), "Points");
+  Images = MakeTable(image_rows_.get(), "Images");
+  auto* tabs = new QTabWidget;
+  tabs->addTab(Points, QStringLiteral("Точки"));
+  tabs->addTab(Images, QStringLiteral("Снимки"));
+
+  Overview = new OverviewView;
+  Overview->setObjectName(QStringLiteral("Overview"));
+  ExportButton = new QPushButton(QStringLiteral("Сохранить рисунок…"));
+  ExportButton->setObjectName(QStringLiteral("ExportButton"));
+  FitButton = new QPushButton(QStringLiteral("Показать всё"));
+  FitButton->setObjectName(QStringLiteral("FitButton"));
+
+  auto* left = new QWidget;
+  auto* left_layout = new QVBoxLayout(left);
+  left_layout->setContentsMargins(0, 0, 0, 0);
+  left_layout->addWidget(Estimates);
+  left_layout->addWidget(Notes);
+  left_layout->addWidget(tabs, 1);
+  auto* right = new QWidget;
+  auto* right_layout = new QVBoxLayout(right);
+  right_layout->setContentsMargins(0, 0, 0, 0);
+  right_layout->addWidget(Overview, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(FitButton);
+  buttons->addWidget(ExportButton);
+  right_layout->addLayout(buttons);
+
+  auto* splitter = new QSplitter(Qt::Horizontal);
+  splitter->addWidget(left);
+  splitter->addWidget(right);
+  splitter->setStretchFactor(0, 0);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({kWidth * 9 / 20, kWidth * 11 / 20});
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(splitter);
+
+  connect(
+      Points->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+      [this](const QModelIndex& row) { Overview->HighlightPoint(row.isValid() ? row.row() : -1); });
+  connect(
+      Images->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+      [this](const QModelIndex& row) { Overview->HighlightImage(row.isValid() ? row.row() : -1); });
+  // A row clicked again after the other table's shows again.
+  connect(Points, &QTableView::clicked, this,
+          [this](const QModelIndex& row) { Overview->HighlightPoint(row.row()); });
+  connect(Images, &QTableView::clicked, this,
+          [this](const QModelIndex& row) { Overview->HighlightImage(row.row()); });
+  connect(ExportButton, &QPushButton::clicked, this, &DiagnosticsWindow::ExportPicture);
+  connect(FitButton, &QPushButton::clicked, Overview, &OverviewView::FitAll);
+}
+
+void DiagnosticsWindow::ShowData(DiagnosticsData data) {
+  Overview->SetData(nullptr);
+  data_ = std::move(data);
+  FillEstimates();
+  point_rows_->Reset(static_cast<int>(data_.result.points.size()));
+  image_rows_->Reset(static_cast<int>(data_.result.images.size()));
+  Points->resizeColumnsToContents();
+  Images->resizeColumnsToContents();
+  Overview->SetData(&data_);
+}
+
+void DiagnosticsWindow::FillEstimates() {
+  const std::vector<QStringList> rows = EstimateRows(data_);
+  Estimates->setRowCount(static_cast<int>(rows.size()));
+  for (int r = 0; r < static_cast<int>(rows.size()); ++r)
+    for (int c = 0; c < kEstimateColumns; ++c)
+      Estimates->setItem(r, c, new QTableWidgetItem(rows[static_cast<std::size_t>(r)].value(c)));
+  Estimates->resizeColumnsToContents();
+  Estimates->resizeRowsToContents();
+  // The whole table in view: it is short, and its figures are the point of the window.
+  const int frame = 2 * Estimates->frameWidth();
+  Estimates->setFixedHeight(Estimates->horizontalHeader()->height() +
+                            Estimates->verticalHeader()->length() + frame);
+  Estimates->setMinimumWidth(Estimates->horizontalHeader()->length() + frame);
+  const QString notes = EstimateNotes(data_);
+  Notes->setText(notes);
+  Notes->setVisible(!notes.isEmpty());
+}
+
+void DiagnosticsWindow::ExportPicture() {
+  FileDialogRequest dialog;
+  dialog.filter = kPictureFilter;
+  dialog.default_extension = QStringLiteral("*.png");
+  dialog.initial_folder = export_folder_;
+  dialog.file_name = QStringLiteral("diagnostics.png");
+  const std::optional<QString> picked = platform_.SaveFile(this, dialog);
+  if (!picked) return;
+  export_folder_ = QFileInfo(*picked).absolutePath();
+  if (platform_.FileExists(*picked)) {
+    MessageRequest question;
+    question.text = QStringLiteral("Перезаписать существующий файл?");
+    question.caption = QStringLiteral("Предупреждение");
+    question.buttons = Buttons::kYesNo;
+    question.informative = QFileInfo(*picked).absoluteFilePath();
+    if (platform_.ShowMessage(this, question) != Answer::kYes) return;
+  }
+  if (WritePicture(*picked)) return;
+  MessageRequest request;
+  request.text = QStringLiteral("Не удалось записать рисунок!");
+  request.caption = QStringLiteral("Ошибка!");
+  request.icon = Icon::kError;
+  request.informative = QFileInfo(*picked).absoluteFilePath();
+  platform_.ShowMessage(this, request);
+}
+
+bool DiagnosticsWindow::WritePicture(const QString& path) const {
+  // Written whole beside the target and renamed over it only once complete.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  // A window never shown has no size yet; such a picture takes the window's design size.
+  const QSize size = Overview->size().isEmpty() ? QSize(kWidth / 2, kHeight) : Overview->size();
+  if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&file);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(QStringLiteral("Диагностика"));
+    QPainter painter;
+    if (!painter.begin(&svg)) return false;
+    Overview->Render(painter, size);
+    if (!painter.end()) return false;
+  } else {
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    Overview->Render(painter, size);
+    painter.end();
+    // Any raster format Qt writes goes by its extension; anything else is PNG.
+    QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(format)) format = "png";
+    if (!image.save(&file, format.constData())) return false;
+  }
+  return file.commit();
+}
+
+}  // namespace zirt

@@ -1,0 +1,59 @@
+// The "Диагностика" window: the report's principal point beside the refined and the robust
+// one with their uncertainty, the residuals per reference point and per image, and the
+// overview picture, which it exports as PNG or SVG.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "app/diagnostics_text.h"
+#include "platform/platform.h"
+
+class QLabel;
+class QPushButton;
+class QTableView;
+class QTableWidget;
+
+namespace zirt {
+
+class OverviewView;
+class RowsModel;
+
+class DiagnosticsWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  DiagnosticsWindow(Platform& platform, QWidget* parent);
+  ~DiagnosticsWindow() override;
+
+  // Shows these data in place of what was shown.
+  void ShowData(DiagnosticsData data);
+  const DiagnosticsData& Data() const { return data_; }
+
+  // Asks for a file and writes the picture there, as SVG when it ends in ".svg", else as the
+  // raster its extension names (PNG when none Qt writes); an existing file only when agreed.
+  void ExportPicture();
+  // Writes the picture as the path's extension says; false when it could not be written.
+  bool WritePicture(const QString& path) const;
+
+  QTableWidget* Estimates = nullptr;
+  QLabel* Notes = nullptr;
+  QTableView* Points = nullptr;
+  QTableView* Images = nullptr;
+  OverviewView* Overview = nullptr;
+  QPushButton* ExportButton = nullptr;
+  QPushButton* FitButton = nullptr;
+
+ private:
+  void BuildControls();
+  void FillEstimates();
+
+  Platform& platform_;
+  DiagnosticsData data_;
+  std::unique_ptr<RowsModel> point_rows_;
+  std::unique_ptr<RowsModel> image_rows_;
+  QString export_folder_;
+};
+
+}  // namespace zirt

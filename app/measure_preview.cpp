@@ -1,0 +1,107 @@
+#include "app/measure_preview.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zirt {
+namespace {
+
+constexpr int kPreviewSide = 2000;
+
+}  // namespace
+
+MarkedImage::MarkedImage(QWidget* parent) : QWidget(parent) {
+  setMinimumSize(480, 320);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void MarkedImage::Show(const QImage& image, QSize stored, const std::vector<QPointF>& points) {
+  image_ = image;
+  stored_ = stored.isValid() ? stored : image.size();
+  points_ = points;
+  update();
+}
+
+void MarkedImage::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), palette().color(QPalette::Dark));
+  if (image_.isNull()) return;
+  const double scale =
+      std::min(double(width()) / stored_.width(), double(height()) / stored_.height());
+  const QSizeF size(stored_.width() * scale, stored_.height() * scale);
+  const QPointF origin((width() - size.width()) / 2, (height() - size.height()) / 2);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(QRectF(origin, size), image_);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QFont font = painter.font();
+  font.setBold(true);
+  painter.setFont(font);
+  const double arm = 6;
+  for (std::size_t k = 0; k < points_.size(); ++k) {
+    // A point's coordinates count from the centre of the top-left pixel.
+    const QPointF at = origin + (points_[k] + QPointF(0.5, 0.5)) * scale;
+    const QColor colour = k == 0 ? QColor(230, 30, 30) : QColor(20, 200, 40);
+    painter.setPen(QPen(colour, 2));
+    painter.drawLine(at - QPointF(arm, 0), at + QPointF(arm, 0));
+    painter.drawLine(at - QPointF(0, arm), at + QPointF(0, arm));
+    const QString number = QString::number(k + 1);
+    const QPointF text_at = at + QPointF(arm - 2, -arm + 2);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawText(text_at + QPointF(1, 1), number);
+    painter.setPen(QPen(colour.lighter(150), 1));
+    painter.drawText(text_at, number);
+  }
+}
+
+MeasurePreview::MeasurePreview(const QStringList& images, std::vector<std::vector<QPointF>> points,
+                               QWidget* parent)
+    : QDialog(parent), paths_(images), points_(std::move(points)) {
+  setWindowTitle(QStringLiteral("Измеренные снимки"));
+  Images = new QListWidget(this);
+  for (const QString& path : images) Images->addItem(QFileInfo(path).fileName());
+  Images->setMaximumWidth(220);
+  Picture = new MarkedImage(this);
+  auto* note = new QLabel(
+      QStringLiteral("Проверьте, что на каждом снимке точка 1 (красная) и нумерация рядов "
+                     "одни и те же: строка файла с тем же номером должна указывать на ту же точку "
+                     "мишени на всех снимках."),
+      this);
+  note->setWordWrap(true);
+  auto* buttons = new QDialogButtonBox(this);
+  Accept = buttons->addButton(QStringLiteral("Записать и загрузить"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* row = new QHBoxLayout;
+  row->addWidget(Images);
+  row->addWidget(Picture, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(row, 1);
+  layout->addWidget(note);
+  layout->addWidget(buttons);
+  resize(1000, 680);
+
+  connect(Images, &QListWidget::currentRowChanged, this, &MeasurePreview::ShowImage);
+  Images->setCurrentRow(0);
+}
+
+void MeasurePreview::ShowImage(int row) {
+  if (row < 0 || row >= paths_.size()) return;
+  QImageReader reader(paths_[row]);
+  reader.setAutoTransform(false);  // The marks belong to the stored pixels.
+  // Decoded no larger than a screen shows it; the marks keep the stored size's scale.
+  const QSize stored = reader.size();
+  if (stored.width() > kPreviewSide || stored.height() > kPreviewSide)
+    reader.setScaledSize(stored.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio));
+  Picture->Show(reader.read(), stored, points_[static_cast<std::size_t>(row)]);
+}
+
+}  // namespace zirt

@@ -1,0 +1,54 @@
+// The measured images shown one at a time with their numbered marks, so the user can check
+// that every image found the pattern and numbered it the same way before files are written.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QPointF>
+#include <QStringList>
+#include <QWidget>
+#include <vector>
+
+class QListWidget;
+class QPushButton;
+
+namespace zirt {
+
+// One image scaled to fit, each point marked with a cross and its line number in the file.
+class MarkedImage : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit MarkedImage(QWidget* parent);
+  // `image` may be decoded smaller than the `stored` size the points refer to.
+  void Show(const QImage& image, QSize stored, const std::vector<QPointF>& points);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage image_;
+  QSize stored_;
+  std::vector<QPointF> points_;
+};
+
+class MeasurePreview : public QDialog {
+  Q_OBJECT
+
+ public:
+  // points[k] are image k's points, (0, 0) at the centre of the top-left pixel.
+  MeasurePreview(const QStringList& images, std::vector<std::vector<QPointF>> points,
+                 QWidget* parent);
+
+  QListWidget* Images = nullptr;
+  MarkedImage* Picture = nullptr;
+  QPushButton* Accept = nullptr;
+
+ private:
+  void ShowImage(int row);
+
+  QStringList paths_;
+  std::vector<std::vector<QPointF>> points_;
+};
+
+}  // namespace zirt

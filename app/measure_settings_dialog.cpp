@@ -1,0 +1,63 @@
+#include "app/measure_settings_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace zirt {
+
+QStringList MeasureSettings::Arguments() const {
+  static const char* const kOptions[] = {"--chessboard", "--circles", "--asymmetric-circles"};
+  return {QString::fromLatin1(kOptions[kind < 0 || kind > 2 ? 0 : kind]),
+          QStringLiteral("%1x%2").arg(cols).arg(rows)};
+}
+
+MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QWidget* parent)
+    : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Измерить снимки"));
+  Kind = new QComboBox(this);
+  Kind->addItems({QStringLiteral("Шахматная доска"), QStringLiteral("Сетка кругов"),
+                  QStringLiteral("Шахматная сетка кругов (асимметричная)")});
+  Kind->setCurrentIndex(settings.kind);
+  Cols = new QSpinBox(this);
+  Rows = new QSpinBox(this);
+  for (QSpinBox* box : {Cols, Rows}) box->setRange(2, 100);
+  Cols->setValue(settings.cols);
+  Rows->setValue(settings.rows);
+
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("Мишень:"), Kind);
+  form->addRow(QStringLiteral("В ряду:"), Cols);
+  form->addRow(QStringLiteral("Рядов:"), Rows);
+  auto* hint = new QLabel(this);
+  hint->setWordWrap(true);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Измерить"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(hint);
+  layout->addWidget(buttons);
+
+  const auto explain = [this, hint] {
+    hint->setText(Kind->currentIndex() == 0
+                      ? QStringLiteral("Считаются внутренние углы доски: у доски 10 × 7 клеток "
+                                       "их 9 в ряду и 6 рядов.")
+                      : QStringLiteral("Считаются круги: в ряду и число рядов."));
+  };
+  connect(Kind, &QComboBox::currentIndexChanged, this, explain);
+  explain();
+}
+
+MeasureSettings MeasureSettingsDialog::Settings() const {
+  return {Kind->currentIndex(), Cols->value(), Rows->value()};
+}
+
+}  // namespace zirt

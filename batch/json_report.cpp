@@ -1,0 +1,107 @@
+#include "batch/json_report.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+#include <cmath>
+#include <ostream>
+
+#include "diagnostics/diagnostics.h"
+
+namespace zirt {
+namespace {
+
+// JSON holds no NaN: a figure that cannot be had is null.
+QJsonValue Number(double v) {
+  return std::isfinite(v) ? QJsonValue(v) : QJsonValue();
+}
+
+// Text as JSON holds it: bytes that are not UTF-8 become U+FFFD.
+QJsonValue Text(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QJsonValue Estimate(const std::optional<PointEstimate>& e) {
+  if (!e) return QJsonValue();
+  QJsonObject o;
+  o["x"] = Number(e->x);
+  o["y"] = Number(e->y);
+  o["sigma_x"] = Number(e->sigma_x);
+  o["sigma_y"] = Number(e->sigma_y);
+  o["correlation"] = Number(e->correlation);
+  o["sigma0_px"] = Number(e->sigma0_px);
+  o["dof"] = e->dof;
+  o["measurements"] = e->measurements;
+  o["tracks"] = e->tracks;
+  o["rms_px"] = Number(e->rms_px);
+  if (e->has_uncertainty) {
+    QJsonObject ellipse;
+    ellipse["major_px"] = Number(e->major_px);
+    ellipse["minor_px"] = Number(e->minor_px);
+    ellipse["angle_deg"] = Number(e->angle_deg);
+    o["ellipse95"] = ellipse;
+  } else {
+    o["ellipse95"] = QJsonValue();
+  }
+  return o;
+}
+
+}  // namespace
+
+void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
+                    const std::vector<std::string>& report, const std::string& failure,
+                    const Calibration& calibration) {
+  QJsonObject root;
+  QJsonArray names;
+  for (const std::string& file : files) names.append(Text(file));
+  root["files"] = names;
+  QJsonArray lines;
+  for (const std::string& line : report) lines.append(Text(line));
+  root["report"] = lines;
+  root["error"] = failure.empty() ? QJsonValue() : Text(failure);
+  if (failure.empty()) {
+    QJsonObject point;
+    point["x"] = Number(calibration.PrincipalX);
+    point["y"] = Number(calibration.PrincipalY);
+    root["principal_point"] = point;
+  } else {
+    root["principal_point"] = QJsonValue();
+  }
+
+  const Diagnostics d = Diagnose(calibration.Images);
+  root["refined"] = Estimate(d.refined);
+  root["robust"] = Estimate(d.robust);
+  QJsonArray outliers;
+  for (const FlaggedMeasurement& f : d.outliers) {
+    QJsonObject o;
+    o["image"] = f.image + 1;
+    o["point"] = f.point + 1;
+    o["residual_px"] = Number(f.residual_px);
+    o["studentized"] = Number(f.studentized);
+    outliers.append(o);
+  }
+  root["outliers"] = outliers;
+  root["outlier_search_stopped"] = d.outlier_search_cut;
+  QJsonArray images;
+  for (std::size_t k = 0; k < d.images.size(); ++k) {
+    QJsonObject o;
+    o["file"] = k < files.size() ? Text(files[k]) : QJsonValue();
+    o["rms_px"] = Number(d.images[k].rms_px);
+    images.append(o);
+  }
+  root["images"] = images;
+  QJsonArray points;
+  for (std::size_t i = 0; i < d.points.size(); ++i) {
+    QJsonObject o;
+    o["point"] = static_cast<qint64>(i + 1);
+    o["rms_px"] = Number(d.points[i].rms_px);
+    o["flagged"] = d.points[i].flagged;
+    points.append(o);
+  }
+  root["points"] = points;
+  const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
+  out.write(json.constData(), static_cast<std::streamsize>(json.size()));
+}
+
+}  // namespace zirt

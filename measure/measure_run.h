@@ -1,0 +1,29 @@
+// zirt-measure: coordinate files measured from photographs of a calibration pattern, one
+// file per image, in one point order, ready for the load command and zirt-batch.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "measure/pattern.h"
+
+namespace zirt {
+
+inline constexpr int kMeasureOk = 0;
+inline constexpr int kMeasureFailed = 1;
+inline constexpr int kMeasureUsage = 2;
+
+// The coordinate file's lines for one image's points, as the editor writes numbers.
+std::vector<std::string> CoordinateLines(const std::vector<ImagePoint>& points);
+
+// Where an image's file goes: STEM.crd (the image's name without its last extension) in
+// `out_dir`, or beside the image when `out_dir` is empty.
+std::string CoordinateFileFor(const std::string& image, const std::string& out_dir);
+
+// Runs zirt-measure on its arguments (without the program name). With --progress a line
+// "K/N IMAGE" goes to `out` after each image measured. Errors name the image or file on `err`.
+// Returns the exit code.
+int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace zirt

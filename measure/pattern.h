@@ -1,0 +1,40 @@
+// Calibration patterns and finding them in a grey image: a chessboard's inner corners or the
+// centres of a symmetric or asymmetric circle grid, at sub-pixel accuracy.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cv {
+class Mat;
+}
+
+namespace zirt {
+
+enum class PatternKind { kChessboard, kCircles, kAsymmetricCircles };
+
+// A pattern with its counts as calibration tools give them: inner corners (or circles) per
+// row, then rows.
+struct Pattern {
+  PatternKind kind = PatternKind::kChessboard;
+  int cols = 0;
+  int rows = 0;
+  int Count() const { return cols * rows; }
+};
+
+// One image point; (0, 0) is the centre of the top-left stored pixel.
+struct ImagePoint {
+  double x = 0;
+  double y = 0;
+};
+
+// "COLSxROWS" (also "COLSXROWS") with 2..100 in each; nullopt for anything else.
+std::optional<Pattern> ParsePatternSize(PatternKind kind, const std::string& text);
+
+// The pattern's points in the finder's order, row by row, or nullopt when the pattern is not
+// found whole or a point's refinement gives no finite position inside the image. `grey` is
+// 8-bit, one channel.
+std::optional<std::vector<ImagePoint>> FindPattern(const cv::Mat& grey, const Pattern& pattern);
+
+}  // namespace zirt

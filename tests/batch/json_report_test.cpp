@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "batch/batch_run.h"
+#include "batch/json_report.h"
+#include "tests/core/separator_guard.h"
+
+namespace zirt {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int code;
+  std::string out, err;
+  QJsonObject json;
+};
+
+Outcome Batch(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  args.insert(args.begin(), "--json");
+  Outcome r{RunBatch(args, out, err), out.str(), err.str(), {}};
+  QJsonParseError error;
+  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out;
+  r.json = doc.object();
+  return r;
+}
+
+std::string Example(const char* name) {
+  return std::string(ZIRT_EXAMPLES) + "/" + name;
+}
+
+TEST(BatchJson, ZoomExamplesGiveEveryMember) {
+  SeparatorGuard point('.');
+  const std::vector<std::string> files = {Example("zoom1.crd"), Example("zoom2.crd"),
+                                          Example("zoom3.crd"), Example("zoom4.crd")};
+  const Outcome r = Batch(files);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.err, "");
+  const QJsonObject& j = r.json;
+  EXPECT_EQ(j["files"].toArray().size(), 4);
+  EXPECT_EQ(j["files"][0].toString().toStdString(), files[0]);
+  std::ifstream report(Example("zoom-report.txt"));
+  QJsonArray expected;
+  for (std::string line; std::getline(report, line);) expected.append(QString::fromStdString(line));
+  EXPECT_EQ(j["report"].toArray(), expected);
+  EXPECT_TRUE(j["error"].isNull());
+  EXPECT_NEAR(j["principal_point"]["x"].toDouble(), 499.8725, 1e-4);
+  for (const char* name : {"refined", "robust"}) {
+    const QJsonObject e = j[name].toObject();
+    EXPECT_NEAR(e["x"].toDouble(), 499.87, 0.5) << name;
+    EXPECT_NEAR(e["y"].toDouble(), 380.07, 0.5) << name;
+    EXPECT_EQ(e["dof"].toInt(), 48 - 2 - 12);
+    EXPECT_GT(e["sigma_x"].toDouble(), 0);
+    EXPECT_LT(std::fabs(e["correlation"].toDouble()), 1);
+    EXPECT_GT(e["ellipse95"]["major_px"].toDouble(), e["ellipse95"]["minor_px"].toDouble());
+    EXPECT_GT(e["rms_px"].toDouble(), 0);
+  }
+  EXPECT_TRUE(j["outliers"].toArray().isEmpty());
+  EXPECT_EQ(j["images"].toArray().size(), 4);
+  EXPECT_EQ(j["images"][3]["file"].toString().toStdString(), files[3]);
+  EXPECT_EQ(j["points"].toArray().size(), 12);
+  EXPECT_EQ(j["points"][11]["point"].toInt(), 12);
+  EXPECT_FALSE(j["points"][11]["flagged"].toBool());
+}
+
+TEST(BatchJson, FailuresAndSettings) {
+  const fs::path dir = fs::path(testing::TempDir()) / "zirt-json";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  auto write = [&](const std::string& name, const std::string& text) {
+    std::ofstream((dir / name).string(), std::ios::binary) << text;
+    return (dir / name).string();
+  };
+  const std::string v1 = write("v1.crd", "5 ; 1\r\n"), v2 = write("v2.crd", "5 ; 2\r\n");
+  const std::vector<std::string> worked = {Example("worked-1.crd"), Example("worked-2.crd"),
+                                           Example("worked-3.crd")};
+  {
+    // The report's failure; the diagnostics have one track, so no point either.
+    const Outcome r = Batch({v1, v2});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Invalid floating point operation.\n");
+    EXPECT_EQ(r.json["error"].toString().toStdString(), "Invalid floating point operation.");
+    EXPECT_TRUE(r.json["principal_point"].isNull());
+    EXPECT_TRUE(r.json["refined"].isNull() && r.json["robust"].isNull());
+  }
+  {
+    // Under a comma the report has commas, the numbers keep their point.
+    SeparatorGuard comma(',');
+    std::vector<std::string> step = worked;
+    step.insert(step.begin(), "--step");
+    const Outcome r = Batch(step);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.json["report"].toArray().size(), 14);
+    EXPECT_EQ(r.json["report"][9].toString().toStdString(), "x0(пикс.) = 320,1440");
+    EXPECT_NE(r.out.find("\"x\": 320.14"), std::string::npos);
+    EXPECT_EQ(r.json["refined"]["dof"].toInt(), 6 - 2 - 2);
+  }
+  {
+    // A camera file that cannot be written fails the run, not the object.
+    const Outcome r = Batch({"--camera", (dir / "none" / "x.cam").string(), worked[0], worked[1]});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Ошибка записи cam-файла!");
+    EXPECT_TRUE(r.json["error"].isNull());
+    EXPECT_FALSE(r.json["principal_point"].isNull());
+  }
+  {
+    // Names that are not UTF-8 become U+FFFD; nothing loaded, nothing estimated.
+    const Calibration none;
+    std::ostringstream out;
+    WriteBatchJson(out, {"a\xff.crd"}, {}, "x", none);
+    const QJsonObject j = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+    EXPECT_EQ(j["files"][0].toString(), QString::fromUtf8("a\uFFFD.crd"));
+    EXPECT_TRUE(j["images"].toArray().isEmpty() && j["refined"].isNull());
+  }
+  {
+    // A mistyped coordinate in the third image of the zoom set.
+    std::vector<std::string> files;
+    for (const char* name : {"zoom1.crd", "zoom2.crd", "zoom3.crd", "zoom4.crd"}) {
+      std::ifstream in(Example(name), std::ios::binary);
+      std::string text((std::istreambuf_iterator<char>(in)), {});
+      if (std::string(name) == "zoom3.crd") text.replace(text.find("\r\n") + 2, 1, "4");
+      files.push_back(write(name, text));
+    }
+    SeparatorGuard point('.');
+    const Outcome r = Batch(files);
+    ASSERT_EQ(r.json["outliers"].toArray().size(), 1) << r.out;
+    EXPECT_EQ(r.json["outliers"][0]["image"].toInt(), 3);
+    EXPECT_EQ(r.json["outliers"][0]["point"].toInt(), 2);
+    EXPECT_GT(r.json["outliers"][0]["residual_px"].toDouble(), 50);
+    EXPECT_TRUE(r.json["points"][1]["flagged"].toBool());
+  }
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace zirt

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# zirt-measure end to end: a rendered zoom sequence measured, read by zirt-batch under the
+# regional settings, and the refusals with their exit codes.
+set -u
+measure=$1
+render=$2
+batch=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+mkdir "$work/images"
+principal=$("$render" "$work/images" 0.8 1.0 1.25) || { echo "render failed"; exit 1; }
+
+LC_ALL=ru_RU.UTF-8 "$measure" --chessboard 9x6 --progress "$work"/images/zoom{1,2,3}.png \
+  >"$work/progress" 2>"$work/err"
+[ $? -eq 0 ] || fail "measuring: $(cat "$work/err")"
+[ "$(wc -l <"$work/progress")" -eq 3 ] || fail "three progress lines expected"
+grep -q "^3/3 $work/images/zoom3.png\$" "$work/progress" || fail "last progress line"
+for k in 1 2 3; do
+  f="$work/images/zoom$k.crd"
+  [ "$(wc -l <"$f")" -eq 54 ] || fail "zoom$k.crd has not 54 lines"
+  grep -qv $'\r$' "$f" && fail "zoom$k.crd lines do not end in CR LF"
+  grep -q '\.' "$f" && fail "zoom$k.crd has a point under a comma setting"
+done
+
+# zirt-batch reads the files as hand-made ones; its refined common point of the tracks is
+# within a few hundredths of a pixel of the truth.
+LC_ALL=ru_RU.UTF-8 "$batch" "$work"/images/zoom{1,2,3}.crd >"$work/report" 2>&1 ||
+  fail "zirt-batch: $(cat "$work/report")"
+grep -q '^x0(пикс.) = 480,' "$work/report" || fail "report: $(cat "$work/report")"
+LC_ALL=ru_RU.UTF-8 "$batch" --json "$work"/images/zoom{1,2,3}.crd >"$work/json" 2>&1 ||
+  fail "zirt-batch --json: $(cat "$work/json")"
+python3 - "$work/json" $principal <<'PY' || fail "refined principal point too far from the truth"
+import json, math, sys
+refined = json.load(open(sys.argv[1]))["refined"]
+error = math.hypot(refined["x"] - float(sys.argv[2]), refined["y"] - float(sys.argv[3]))
+print(f"refined principal point {error:.4f} px from the truth")
+sys.exit(error > 0.05)
+PY
+
+# An existing file is kept and named; nothing else is written.
+cp "$work/images/zoom1.crd" "$work/kept"
+cp "$work/images/zoom2.png" "$work/images/other.png"
+"$measure" --chessboard 9x6 "$work/images/other.png" "$work/images/zoom1.png" 2>"$work/err"
+[ $? -eq 1 ] || fail "existing file: exit code"
+grep -q "zoom1.crd" "$work/err" || fail "existing file not named"
+cmp -s "$work/kept" "$work/images/zoom1.crd" || fail "existing file changed"
+[ -e "$work/images/other.crd" ] && fail "a file was written beside a refused run"
+
+# A picture without the pattern is named, and no file is written for the others.
+printf 'P5\n64 48\n255\n' >"$work/images/blank.pgm"
+head -c 3072 /dev/zero | tr '\0' '\200' >>"$work/images/blank.pgm"
+"$measure" --chessboard 9x6 --out "$work/out" "$work/images/zoom2.png" "$work/images/blank.pgm" \
+  2>"$work/err"
+[ $? -eq 1 ] || fail "no pattern: exit code"
+grep -q "blank.pgm" "$work/err" || fail "image without the pattern not named"
+[ -e "$work/out" ] && fail "output folder made for a refused run"
+
+"$measure" --chessboard 9x6 "$work/images/zoom2.png" "$work/images/zoom2.tif" 2>/dev/null
+[ $? -eq 2 ] || fail "two images onto one file: exit code"
+"$measure" --help >/dev/null || fail "--help"
+
+[ "$failures" -eq 0 ] && echo "zirt-measure end to end: all passed"
+exit $((failures > 0))

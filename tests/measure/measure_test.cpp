@@ -1,0 +1,242 @@
+// The measuring core on rendered zoom sequences: every image measured, one point order, the
+// principal point recovered; refusals that leave every file as it was.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "data/coordinate_file.h"
+#include "data/text_file.h"
+#include "measure/image_grey.h"
+#include "measure/measure_run.h"
+#include "measure/point_order.h"
+#include "tests/core/separator_guard.h"
+#include "tests/support/board_render.h"
+
+namespace zirt {
+namespace {
+
+namespace fs = std::filesystem;
+using test::BoardScene;
+using test::RenderBoard;
+
+struct Outcome {
+  int code;
+  std::string out, err;
+};
+
+Outcome Measure(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int code = RunMeasure(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+QImage ToQImage(const cv::Mat& grey) {
+  QImage image(grey.cols, grey.rows, QImage::Format_Grayscale8);
+  for (int y = 0; y < grey.rows; ++y) std::memcpy(image.scanLine(y), grey.ptr(y), grey.cols);
+  return image;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The point nearest, in the least-squares sense, to each track's total-least-squares line.
+ImagePoint CommonPoint(const std::vector<std::vector<ImagePoint>>& sets) {
+  const std::size_t count = sets[0].size();
+  double a11 = 0, a12 = 0, a22 = 0, b1 = 0, b2 = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    double cx = 0, cy = 0;
+    for (const auto& set : sets) cx += set[i].x, cy += set[i].y;
+    cx /= sets.size(), cy /= sets.size();
+    double sxx = 0, sxy = 0, syy = 0;
+    for (const auto& set : sets) {
+      const double dx = set[i].x - cx, dy = set[i].y - cy;
+      sxx += dx * dx, sxy += dx * dy, syy += dy * dy;
+    }
+    const double angle = 0.5 * std::atan2(2 * sxy, sxx - syy);
+    const double ux = std::cos(angle), uy = std::sin(angle);
+    const double m11 = 1 - ux * ux, m12 = -ux * uy, m22 = 1 - uy * uy;
+    a11 += m11, a12 += m12, a22 += m22;
+    b1 += m11 * cx + m12 * cy, b2 += m12 * cx + m22 * cy;
+  }
+  const double det = a11 * a22 - a12 * a12;
+  return {(a22 * b1 - a12 * b2) / det, (a11 * b2 - a12 * b1) / det};
+}
+
+class MeasureTest : public ::testing::Test {
+ protected:
+  std::string Path(const std::string& name) {
+    return dir_.filePath(QString::fromStdString(name)).toStdString();
+  }
+  QTemporaryDir dir_;
+};
+
+TEST(PatternSize, ReadsColsByRows) {
+  const struct {
+    const char* text;
+    int cols, rows;  // 0: refused.
+  } cases[] = {{"9x6", 9, 6},  {"9X6", 9, 6},   {"04x11", 4, 11}, {"100x2", 100, 2},
+               {"1x6", 0, 0},  {"101x6", 0, 0}, {"9x", 0, 0},     {"x6", 0, 0},
+               {"9x6x", 0, 0}, {"9*6", 0, 0},   {" 9x6", 0, 0},   {"-9x6", 0, 0}};
+  for (const auto& c : cases) {
+    const auto pattern = ParsePatternSize(PatternKind::kChessboard, c.text);
+    EXPECT_EQ(pattern.has_value(), c.cols != 0) << c.text;
+    if (pattern && c.cols) {
+      EXPECT_EQ(pattern->cols, c.cols) << c.text;
+      EXPECT_EQ(pattern->rows, c.rows) << c.text;
+    }
+  }
+}
+
+// Every numbering the finder may give, of a board and of a square one, comes back to the first
+// image's order; the first image starts at the corner nearest its top-left with rows across.
+TEST(PointOrder, EveryNumberingMatchesTheFirstImage) {
+  for (const int cols : {9, 5}) {
+    const Pattern pattern{PatternKind::kChessboard, cols, 5};
+    std::vector<ImagePoint> board;  // Rows across the image, slightly rotated and zoomed.
+    for (int r = 0; r < pattern.rows; ++r)
+      for (int c = 0; c < cols; ++c)
+        board.push_back({100.0 + 40 * c - 3 * r, 80.0 + 38 * r + 2 * c});
+    std::vector<ImagePoint> zoomed;
+    for (const ImagePoint& p : board) zoomed.push_back({1.2 * p.x - 20, 1.2 * p.y + 7});
+    const auto at = [&](const std::vector<ImagePoint>& p, int r, int c) { return p[r * cols + c]; };
+    for (int variant = 0; variant < (cols == pattern.rows ? 8 : 4); ++variant) {
+      std::vector<ImagePoint> numbered, zoomed_numbered;
+      for (int r = 0; r < pattern.rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+          int sr = variant & 1 ? pattern.rows - 1 - r : r, sc = variant & 2 ? cols - 1 - c : c;
+          if (variant & 4) std::swap(sr, sc);
+          numbered.push_back(at(board, sr, sc));
+          zoomed_numbered.push_back(at(zoomed, sr, sc));
+        }
+      const std::vector<ImagePoint> first = OrderFirst(numbered, pattern);
+      const std::vector<ImagePoint> second = OrderLike(board, zoomed_numbered, pattern);
+      for (std::size_t k = 0; k < board.size(); ++k) {
+        EXPECT_EQ(first[k].x, board[k].x) << cols << " variant " << variant << " point " << k;
+        EXPECT_EQ(first[k].y, board[k].y) << cols << " variant " << variant << " point " << k;
+        EXPECT_EQ(second[k].x, zoomed[k].x) << cols << " variant " << variant << " point " << k;
+        EXPECT_EQ(second[k].y, zoomed[k].y) << cols << " variant " << variant << " point " << k;
+      }
+    }
+  }
+}
+
+TEST(CoordinateLines, KeepFifteenDigitsWithTheRegionalSeparator) {
+  SeparatorGuard comma(',');
+  EXPECT_EQ(CoordinateLines({{1234.56787109375, 0.5}, {-0.25, 1e-5}}),
+            (std::vector<std::string>{"1234,56787109375 ; 0,5", "-0,25 ; 1E-5"}));
+  EXPECT_EQ(CoordinateFileFor("/a/b/img.01.tif", ""), "/a/b/img.01.crd");
+  EXPECT_EQ(CoordinateFileFor("img", "out"), "out/img.crd");
+}
+
+// A zoom sequence in the formats a camera or a scanner gives: 8-bit grey PNG, 16-bit colour PNG,
+// 16-bit TIFF, colour JPEG. Every image is measured, every file has the true point on each
+// line, and the tracks meet at the principal point.
+TEST_F(MeasureTest, ZoomSequenceGivesThePrincipalPoint) {
+  const BoardScene scene;
+  const double zooms[] = {0.8, 0.95, 1.1, 1.25};
+  std::vector<std::string> images;
+  std::vector<std::vector<cv::Point2d>> truths(4);
+  for (int k = 0; k < 4; ++k) {
+    QImage image = ToQImage(RenderBoard(scene, zooms[k], 100 + k, &truths[k]));
+    const char* names[] = {"z1.png", "z2.png", "z3.tif", "z4.jpg"};
+    if (k == 1) image = image.convertToFormat(QImage::Format_RGBX64);
+    if (k == 2) image = image.convertToFormat(QImage::Format_Grayscale16);
+    if (k == 3) image = image.convertToFormat(QImage::Format_RGB32);
+    images.push_back(Path(names[k]));
+    ASSERT_TRUE(image.save(QString::fromStdString(images.back()), nullptr, 100)) << names[k];
+  }
+  ASSERT_EQ(LoadGreyImage(images[2]).at<uchar>(0, 0),
+            ToQImage(RenderBoard(scene, zooms[2], 102)).pixel(0, 0) & 0xff);
+
+  std::vector<std::string> args = {"--chessboard", "9x6", "--progress", "--out", Path("crd")};
+  args.insert(args.end(), images.begin(), images.end());
+  const Outcome run = Measure(args);
+  ASSERT_EQ(run.code, kMeasureOk) << run.err;
+  EXPECT_EQ(run.out, "1/4 " + images[0] + "\n2/4 " + images[1] + "\n3/4 " + images[2] + "\n4/4 " +
+                         images[3] + "\n");
+  std::vector<std::string> files;
+  for (const char* stem : {"z1", "z2", "z3", "z4"}) files.push_back(Path("crd/") + stem + ".crd");
+  const auto sets = LoadCoordinateFiles(files);
+  std::vector<std::vector<ImagePoint>> lossless;  // Without the JPEG and its compression.
+  for (int k = 0; k < 4; ++k) {
+    ASSERT_EQ(sets[k]->Count(), 54);
+    if (k < 3) lossless.emplace_back();
+    for (int i = 0; i < 54; ++i) {
+      const VT_Point& p = *sets[k]->Get(i);
+      EXPECT_NEAR(p.X, truths[k][i].x, 0.15) << files[k] << " line " << i + 1;
+      EXPECT_NEAR(p.Y, truths[k][i].y, 0.15) << files[k] << " line " << i + 1;
+      if (k < 3) lossless.back().push_back({p.X, p.Y});
+    }
+  }
+  const ImagePoint principal = CommonPoint(lossless);
+  EXPECT_NEAR(principal.x, scene.principal.x, 0.05);
+  EXPECT_NEAR(principal.y, scene.principal.y, 0.05);
+}
+
+// Refusals write nothing and keep what was there.
+TEST_F(MeasureTest, RefusalsWriteNothing) {
+  BoardScene small;
+  small.width = 480, small.height = 320, small.principal = {240, 160};
+  ASSERT_TRUE(ToQImage(RenderBoard(small, 1.0, 1)).save(QString::fromStdString(Path("a.png"))));
+  QImage blank(200, 150, QImage::Format_Grayscale8);
+  blank.fill(128);
+  ASSERT_TRUE(blank.save(QString::fromStdString(Path("blank.png"))));
+  std::ofstream(Path("text.png")) << "not an image";
+  std::ofstream(Path("kept.crd"), std::ios::binary) << "1 ; 2\r\n";
+  ASSERT_TRUE(ToQImage(RenderBoard(small, 1.1, 2)).save(QString::fromStdString(Path("kept.png"))));
+
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    std::string named;  // Must appear on standard error.
+  } cases[] = {
+      {{"--chessboard", "9x6", Path("a.png"), Path("blank.png")},
+       kMeasureFailed,
+       Path("blank.png")},
+      {{"--chessboard", "9x6", Path("text.png"), Path("a.png")}, kMeasureFailed, Path("text.png")},
+      {{"--chessboard", "9x6", Path("a.png"), Path("kept.png")}, kMeasureFailed, Path("kept.crd")},
+      {{"--chessboard", "9x6", Path("a.png"), Path("nothing.png")},
+       kMeasureFailed,
+       Path("nothing.png")},
+      {{"--chessboard", "9x6", "--out", Path("d"), Path("a.png"), Path("sub/a.tif")},
+       kMeasureUsage,
+       Path("d/a.crd")},
+      {{"--chessboard", "9x6", Path("a.png"), Path("a.tif")}, kMeasureUsage, Path("a.crd")},
+      {{"--chessboard", "9x0", Path("a.png")}, kMeasureUsage, "9x0"},
+      {{"--chessboard", "9x6", "--circles", "4x4", Path("a.png")}, kMeasureUsage, "one pattern"},
+      {{Path("a.png")}, kMeasureUsage, "give the pattern"},
+      {{"--chessboard", "9x6"}, kMeasureUsage, "images"},
+      {{"--chessboard", "9x6", "--fast", Path("a.png")}, kMeasureUsage, "--fast"},
+      {{"--chessboard", "9x6", "--out", Path("kept.crd"), Path("a.png")},
+       kMeasureFailed,
+       Path("kept.crd")},
+  };
+  for (const auto& c : cases) {
+    const Outcome run = Measure(c.args);
+    EXPECT_EQ(run.code, c.code) << run.err;
+    EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(Path("a.crd"))) << run.err;
+    EXPECT_EQ(ReadAll(Path("kept.crd")), "1 ; 2\r\n");
+  }
+
+  // A write that fails after another succeeded takes the earlier file away again.
+  fs::create_directory(Path("b.crd"));
+  fs::copy_file(Path("kept.png"), Path("b.png"));
+  Outcome run = Measure({"--chessboard", "9x6", "--overwrite", Path("a.png"), Path("b.png")});
+  EXPECT_EQ(run.code, kMeasureFailed);
+  EXPECT_NE(run.err.find(Path("b.crd")), std::string::npos) << run.err;
+  EXPECT_FALSE(fs::exists(Path("a.crd")));
+
+  run = Measure({"--chessboard", "9x6", "--overwrite", Path("a.png"), Path("kept.png")});
+  EXPECT_EQ(run.code, kMeasureOk) << run.err;
+  EXPECT_EQ(ReadLines(Path("kept.crd")).size(), 54u);
+}
+
+}  // namespace
+}  // namespace zirt

@@ -1,0 +1,212 @@
+// The diagnostics window: opened from the computation menu, its figures as texts, the flagged
+// rows, the picture's highlight and its export.
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+#include "app/diagnostics_text.h"
+#include "app/diagnostics_window.h"
+#include "app/mpkalibr.h"
+#include "app/overview_view.h"
+#include "tests/core/separator_guard.h"
+#include "tests/support/scripted_platform.h"
+
+using zirt::Position;
+using zirt::testing::ScriptedPlatform;
+
+namespace {
+
+// A zoom sequence about (960, 540): 10 reference points on 4 images, a little noise that
+// repeats, and optionally point 6 of image 3 moved 20 px across its track.
+std::vector<std::vector<Position>> Zoom(bool gross_error) {
+  std::vector<std::vector<Position>> images;
+  const double zooms[] = {0.8, 0.93, 1.07, 1.2};
+  for (int k = 0; k < 4; ++k) {
+    std::vector<Position> image;
+    for (int j = 0; j < 10; ++j) {
+      const double dx = 300 * std::cos(j * 0.7) + 40 * j, dy = 250 * std::sin(j * 1.3);
+      const double noise = 0.3 * std::sin(17.0 * (k * 10 + j));
+      image.push_back({960 + zooms[k] * dx + noise, 540 + zooms[k] * dy - noise});
+    }
+    images.push_back(image);
+  }
+  if (gross_error) {
+    Position& p = images[2][5];
+    const double dx = p.x - 960, dy = p.y - 540, length = std::hypot(dx, dy);
+    p = {p.x - 20 * dy / length, p.y + 20 * dx / length};
+  }
+  return images;
+}
+
+QByteArray CrdText(const std::vector<Position>& image) {
+  QByteArray text;
+  for (const Position& p : image)
+    text += QByteArray::number(p.x, 'f', 3) + " ; " + QByteArray::number(p.y, 'f', 3) + "\r\n";
+  return text;
+}
+
+}  // namespace
+
+class DiagnosticsWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    platform_ = std::make_unique<ScriptedPlatform>();
+    platform_->SetCurrentFolder(folder_.path());
+    form_ = std::make_unique<TMPForm>(*platform_);
+  }
+  void cleanup() { form_.reset(); }
+
+  // Loads the images as files and computes from the main window.
+  void LoadAndCompute(const std::vector<std::vector<Position>>& images) {
+    QStringList paths;
+    for (std::size_t k = 0; k < images.size(); ++k) {
+      paths << folder_.filePath(QStringLiteral("img%1.crd").arg(k + 1));
+      QFile file(paths.back());
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(CrdText(images[k]));
+    }
+    platform_->ScriptOpenFiles(paths);
+    form_->Button2->click();
+    form_->Button1->click();
+  }
+
+  void Figures_data() {
+    QTest::addColumn<int>("images");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<QString>("refined_x");    // how the refined x0 cell starts
+    QTest::addColumn<QString>("robust_axis");  // the robust ellipse's major semi-axis cell
+    QTest::addColumn<QString>("notes");        // a phrase the notes hold
+    QTest::newRow("zoom") << 4 << 10 << "96"
+                          << "0."
+                          << "Отбраковано грубых измерений: 1";
+    QTest::newRow("no dof") << 2 << 2 << "9"
+                            << "нет: мало измерений"
+                            << "оценить точность";
+    QTest::newRow("one point") << 3 << 1 << "не найдена"
+                               << "—"
+                               << "не найдена";
+  }
+  void Figures() {
+    QFETCH(int, images);
+    QFETCH(int, points);
+    auto data = Zoom(true);
+    data.resize(static_cast<std::size_t>(images));
+    for (auto& image : data) image.resize(static_cast<std::size_t>(points));
+    const zirt::DiagnosticsData d =
+        zirt::CollectDiagnostics({}, data, std::nullopt, QStringLiteral("Floating point"));
+    const auto rows = zirt::EstimateRows(d);
+    QCOMPARE(rows[0][1], QStringLiteral("не найдена"));
+    QFETCH(QString, refined_x);
+    QFETCH(QString, robust_axis);
+    QFETCH(QString, notes);
+    QVERIFY2(rows[0][2].startsWith(refined_x), qPrintable(rows[0][2]));
+    QVERIFY2(rows[3][3].startsWith(robust_axis), qPrintable(rows[3][3]));
+    QVERIFY2(zirt::EstimateNotes(d).contains(notes), qPrintable(zirt::EstimateNotes(d)));
+    QVERIFY(zirt::EstimateNotes(d).contains(QStringLiteral("Floating point")));
+  }
+
+  void EllipseMagnifiedToBeSeen() {
+    const std::pair<double, double> cases[] = {{20, 1}, {12, 1},      {5, 5},
+                                               {1, 20}, {0.01, 2000}, {0, 1}};
+    for (auto [pixels, factor] : cases) QCOMPARE(zirt::EllipseMagnification(pixels), factor);
+  }
+
+  void OpensFromMenuAfterComputation() {
+    QVERIFY(!form_->N16->isEnabled());
+    LoadAndCompute(Zoom(true));
+    QVERIFY(form_->N16->isEnabled());
+    form_->N16->trigger();
+    zirt::DiagnosticsWindow* window = form_->Diagnostics;
+    QVERIFY(window != nullptr && window->isVisible() && !window->isModal());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Диагностика"));
+    // The report's point beside the refined one, both near the true centre.
+    const QTableWidget* estimates = window->Estimates;
+    QVERIFY(estimates->item(0, 1)->text().startsWith(QStringLiteral("96")));
+    QVERIFY(estimates->item(0, 2)->text().contains(QStringLiteral("±")));
+    // Point 6 is flagged and tinted; point 1 is not.
+    const QAbstractItemModel* points = window->Points->model();
+    QCOMPARE(points->rowCount(), 10);
+    QVERIFY(points->index(5, 3).data().toString().startsWith(QStringLiteral("да")));
+    QVERIFY(points->index(5, 0).data(Qt::BackgroundRole).isValid());
+    QVERIFY(!points->index(0, 0).data(Qt::BackgroundRole).isValid());
+    QCOMPARE(window->Images->model()->index(2, 4).data().toString(), QStringLiteral("1"));
+
+    // Clicking a row highlights it in the picture.
+    window->Points->scrollTo(points->index(5, 0));
+    QTest::mouseClick(window->Points->viewport(), Qt::LeftButton, {},
+                      window->Points->visualRect(points->index(5, 0)).center());
+    QCOMPARE(window->Overview->HighlightedPoint(), 5);
+    QTest::mouseClick(window->Images->viewport(), Qt::LeftButton, {},
+                      window->Images->visualRect(window->Images->model()->index(1, 0)).center());
+    QCOMPARE(window->Overview->HighlightedImage(), 1);
+    QCOMPARE(window->Overview->HighlightedPoint(), -1);
+
+    // The wheel zooms, a double click shows everything again.
+    QWheelEvent wheel(QPointF(50, 50), window->Overview->mapToGlobal(QPointF(50, 50)), {}, {0, 240},
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(window->Overview, &wheel);
+    QVERIFY(window->Overview->Zoom() > 1.5);
+    window->FitButton->click();
+    QCOMPARE(window->Overview->Zoom(), 1.0);
+  }
+
+  void RefreshesOnNewComputation() {
+    LoadAndCompute(Zoom(true));
+    form_->N16->trigger();
+    QCOMPARE(form_->Diagnostics->Data().result.outliers.size(), std::size_t{1});
+    LoadAndCompute(Zoom(false));
+    QCOMPARE(form_->Diagnostics->Data().result.outliers.size(), std::size_t{0});
+    QVERIFY(form_->Diagnostics->Notes->isHidden());
+  }
+
+  void ExportsPngAndSvg() {
+    LoadAndCompute(Zoom(true));
+    form_->N16->trigger();
+    zirt::DiagnosticsWindow* window = form_->Diagnostics;
+    const QString png = folder_.filePath(QStringLiteral("overview.png"));
+    const QString svg = folder_.filePath(QStringLiteral("overview.svg"));
+    platform_->ScriptSaveFile(png);
+    platform_->ScriptSaveFile(svg);
+    window->ExportButton->click();
+    window->ExportButton->click();
+    QCOMPARE(platform_->SaveDialogs().size(), std::size_t{2});
+    QImage image(png);
+    QCOMPARE(image.size(), window->Overview->size());
+    QSvgRenderer renderer(svg);
+    QVERIFY(renderer.isValid());
+    QVERIFY(platform_->Messages().empty());
+
+    // Over an existing file only when the user agrees.
+    const qint64 written = QFileInfo(svg).size();
+    platform_->ScriptSaveFile(svg);
+    platform_->ScriptAnswer(zirt::Answer::kNo);
+    window->ExportButton->click();
+    QCOMPARE(platform_->Messages().size(), std::size_t{1});
+    QCOMPARE(QFileInfo(svg).size(), written);
+    platform_->ClearRecords();
+
+    // A folder that is not there: the error is shown and nothing claims success.
+    platform_->ScriptSaveFile(folder_.filePath(QStringLiteral("none/overview.svg")));
+    window->ExportButton->click();
+    QCOMPARE(platform_->Messages().size(), std::size_t{1});
+    QCOMPARE(platform_->Messages()[0].request.text, QStringLiteral("Не удалось записать рисунок!"));
+  }
+
+ private:
+  zirt::SeparatorGuard separator_{'.'};
+  QTemporaryDir folder_;
+  std::unique_ptr<ScriptedPlatform> platform_;
+  std::unique_ptr<TMPForm> form_;
+};
+
+QTEST_MAIN(DiagnosticsWindowTest)
+#include "diagnostics_window_test.moc"
