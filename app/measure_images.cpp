@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <exception>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/measure_preview.h"
@@ -14,6 +16,7 @@
 #include "app/measure_settings_dialog.h"
 #include "app/mpkalibr.h"
 #include "data/number_format.h"
+#include "data/posix_file.h"
 #include "data/text_file.h"
 #include "platform/platform.h"
 
@@ -134,17 +137,32 @@ void MeasureImagesCommand(TMPForm& form, Platform& platform) {
   if (preview.exec() != QDialog::Accepted) return;
 
   // Written as the editor writes numbers, with the separator of the regional settings now.
+  // A failure part way puts back what the files written before it replaced.
   QStringList written;
+  std::vector<std::optional<std::string>> replaced;
   try {
     for (qsizetype k = 0; k < targets.size(); ++k) {
       TextLines lines;
       for (const QPointF& p : points[static_cast<std::size_t>(k)])
         lines.push_back(FormatGeneral(p.x()) + " ; " + FormatGeneral(p.y()));
-      WriteLines(targets[k].toStdString(), lines);
+      const std::string target = targets[k].toStdString();
+      std::optional<std::string> old;
+      if (QFileInfo(targets[k]).isFile()) old = ReadFileBytes(target);
+      WriteLines(target, lines);
       written << targets[k];
+      replaced.push_back(std::move(old));
     }
   } catch (const std::exception& error) {
-    for (const QString& file : written) QFile::remove(file);
+    for (qsizetype k = 0; k < written.size(); ++k) {
+      try {
+        if (const auto& old = replaced[static_cast<std::size_t>(k)]) {
+          WriteFileAtomic(written[k].toStdString(), *old);
+        } else {
+          QFile::remove(written[k]);
+        }
+      } catch (const std::exception&) {  // The first failure is the one reported.
+      }
+    }
     Tell(platform, &form, QStringLiteral("Ошибка записи файла координат!"),
          QString::fromUtf8(error.what()));
     return;

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "data/number_format.h"
+#include "data/posix_file.h"
 #include "data/text_file.h"
 #include "measure/image_grey.h"
 #include "measure/point_order.h"
@@ -175,6 +176,9 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kMeasureFailed;
   }
   std::vector<std::string> written;
+  // What each written file replaced (with --overwrite), so that a failed run puts it back
+  // rather than leaving the user with neither the old file nor the new one.
+  std::vector<std::optional<std::string>> replaced;
   bool made_folder = false;
   try {
     if (!options.out_dir.empty()) {
@@ -187,15 +191,30 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
       std::error_code ignored;
       if (!options.overwrite && fs::exists(fs::symlink_status(files[k], ignored)))
         throw EFileError(files[k] + " exists; give --overwrite to replace it");
+      std::optional<std::string> old;
+      if (fs::is_regular_file(files[k], ignored)) old = ReadFileBytes(files[k]);
       WriteLines(files[k], CoordinateLines(measured[k]));
       written.push_back(files[k]);
+      replaced.push_back(std::move(old));
     }
   } catch (const std::exception& e) {
     std::error_code ignored;
-    for (const std::string& file : written) fs::remove(file, ignored);
+    for (std::size_t k = 0; k < written.size(); ++k) {
+      try {
+        if (replaced[k]) {
+          WriteFileAtomic(written[k], *replaced[k]);
+        } else {
+          fs::remove(written[k], ignored);
+        }
+      } catch (const EFileError& restore) {
+        err << "zirt-measure: " << restore.what() << "\n";
+      }
+    }
     if (made_folder) fs::remove(options.out_dir, ignored);  // Only while it is empty.
     err << "zirt-measure: " << e.what() << "\n";
-    if (!written.empty()) err << "zirt-measure: the files written before it were removed\n";
+    if (!written.empty())
+      err << "zirt-measure: the files written before it were removed or given back their old "
+             "content\n";
     return kMeasureFailed;
   }
   return kMeasureOk;

@@ -232,6 +232,12 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
   EXPECT_EQ(run.code, kMeasureFailed);
   EXPECT_NE(run.err.find(Path("b.crd")), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(Path("a.crd")));
+  // ... and gives a file it replaced its old content back.
+  std::ofstream(Path("a.crd"), std::ios::binary) << "9 ; 9\r\n";
+  run = Measure({"--chessboard", "9x6", "--overwrite", Path("a.png"), Path("b.png")});
+  EXPECT_EQ(run.code, kMeasureFailed);
+  EXPECT_EQ(ReadAll(Path("a.crd")), "9 ; 9\r\n");
+  fs::remove(Path("a.crd"));
 
   run = Measure({"--chessboard", "9x6", "--overwrite", Path("a.png"), Path("kept.png")});
   EXPECT_EQ(run.code, kMeasureOk) << run.err;

@@ -143,6 +143,28 @@ class MeasureImagesTest : public QObject {
       if (wrong_count)
         QVERIFY(platform.Messages().back().request.detail.contains(QStringLiteral("снимок 1.png")));
     }
+
+    // Replacing agreed to, a write that fails part way gives the earlier file its old content.
+    {
+      QFile old(kept);
+      QVERIFY(old.open(QIODevice::WriteOnly));
+      old.write("1 ; 2\r\n");
+    }
+    const QString blocked = folder.filePath(QStringLiteral("снимок 3.crd"));
+    QVERIFY(QDir().mkdir(blocked));
+    platform.ScriptOpenFiles(images);
+    platform.ScriptAnswer(zirt::Answer::kYes);
+    DialogAnswers replace;
+    replace.Start();
+    form.MeasureImages->trigger();
+    replace.timer.stop();
+    QCOMPARE(platform.Messages().back().request.text,
+             QStringLiteral("Ошибка записи файла координат!"));
+    QFile old(kept);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("1 ; 2\r\n"));
+    QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("снимок 2.crd"))));
+    QVERIFY(QDir().rmdir(blocked));
   }
 
  private:
