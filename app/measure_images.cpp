@@ -7,16 +7,13 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <exception>
-#include <optional>
-#include <string>
 #include <vector>
 
 #include "app/measure_preview.h"
 #include "app/measure_progress.h"
 #include "app/measure_settings_dialog.h"
 #include "app/mpkalibr.h"
-#include "data/number_format.h"
-#include "data/posix_file.h"
+#include "data/coordinate_file.h"
 #include "data/text_file.h"
 #include "platform/platform.h"
 
@@ -137,32 +134,16 @@ void MeasureImagesCommand(TMPForm& form, Platform& platform) {
   if (preview.exec() != QDialog::Accepted) return;
 
   // Written as the editor writes numbers, with the separator of the regional settings now.
-  // A failure part way puts back what the files written before it replaced.
-  QStringList written;
-  std::vector<std::optional<std::string>> replaced;
+  WrittenFiles written;
   try {
     for (qsizetype k = 0; k < targets.size(); ++k) {
       TextLines lines;
       for (const QPointF& p : points[static_cast<std::size_t>(k)])
-        lines.push_back(FormatGeneral(p.x()) + " ; " + FormatGeneral(p.y()));
-      const std::string target = targets[k].toStdString();
-      std::optional<std::string> old;
-      if (QFileInfo(targets[k]).isFile()) old = ReadFileBytes(target);
-      WriteLines(target, lines);
-      written << targets[k];
-      replaced.push_back(std::move(old));
+        lines.push_back(FormatCoordinateLine(p.x(), p.y()));
+      written.Write(targets[k].toStdString(), lines);
     }
   } catch (const std::exception& error) {
-    for (qsizetype k = 0; k < written.size(); ++k) {
-      try {
-        if (const auto& old = replaced[static_cast<std::size_t>(k)]) {
-          WriteFileAtomic(written[k].toStdString(), *old);
-        } else {
-          QFile::remove(written[k]);
-        }
-      } catch (const std::exception&) {  // The first failure is the one reported.
-      }
-    }
+    written.TakeBack();  // The first failure is the one reported.
     Tell(platform, &form, QStringLiteral("Ошибка записи файла координат!"),
          QString::fromUtf8(error.what()));
     return;

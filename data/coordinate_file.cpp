@@ -3,10 +3,15 @@
 #include <limits>
 
 #include "data/coordinate_parse.h"
+#include "data/number_format.h"
 #include "data/number_parse.h"
 #include "data/text_file.h"
 
 namespace zirt {
+
+std::string FormatCoordinateLine(double x, double y) {
+  return FormatGeneral(x) + " ; " + FormatGeneral(y);
+}
 
 ECoordinateFileError::ECoordinateFileError(std::string file, int line, std::string cause)
     : Exception(line > 0 ? file + ", строка " + std::to_string(line) + ": " + cause

@@ -25,6 +25,9 @@ class ECoordinateFileError : public Exception {
   std::string cause_;
 };
 
+// A point as the editor writes it into a coordinate file: "x ; y", each in FormatGeneral.
+std::string FormatCoordinateLine(double x, double y);
+
 // Splits a line at its first ';' into x and y; raises EConvertError for a bad field.
 VT_Point ParseCoordinateLine(std::string_view line);
 

@@ -6,8 +6,7 @@
 #include <ostream>
 #include <set>
 
-#include "data/number_format.h"
-#include "data/posix_file.h"
+#include "data/coordinate_file.h"
 #include "data/text_file.h"
 #include "measure/image_grey.h"
 #include "measure/point_order.h"
@@ -102,8 +101,7 @@ std::string OutputFiles(const Options& options, std::vector<std::string>& files)
 std::vector<std::string> CoordinateLines(const std::vector<ImagePoint>& points) {
   std::vector<std::string> lines;
   lines.reserve(points.size());
-  for (const ImagePoint& p : points)
-    lines.push_back(FormatGeneral(p.x) + " ; " + FormatGeneral(p.y));
+  for (const ImagePoint& p : points) lines.push_back(FormatCoordinateLine(p.x, p.y));
   return lines;
 }
 
@@ -175,10 +173,7 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
     err << "zirt-measure: nothing written\n";
     return kMeasureFailed;
   }
-  std::vector<std::string> written;
-  // What each written file replaced (with --overwrite), so that a failed run puts it back
-  // rather than leaving the user with neither the old file nor the new one.
-  std::vector<std::optional<std::string>> replaced;
+  WrittenFiles written;
   bool made_folder = false;
   try {
     if (!options.out_dir.empty()) {
@@ -191,28 +186,16 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
       std::error_code ignored;
       if (!options.overwrite && fs::exists(fs::symlink_status(files[k], ignored)))
         throw EFileError(files[k] + " exists; give --overwrite to replace it");
-      std::optional<std::string> old;
-      if (fs::is_regular_file(files[k], ignored)) old = ReadFileBytes(files[k]);
-      WriteLines(files[k], CoordinateLines(measured[k]));
-      written.push_back(files[k]);
-      replaced.push_back(std::move(old));
+      written.Write(files[k], CoordinateLines(measured[k]));
     }
   } catch (const std::exception& e) {
+    const bool any_written = !written.Empty();
+    for (const std::string& failure : written.TakeBack())
+      err << "zirt-measure: " << failure << "\n";
     std::error_code ignored;
-    for (std::size_t k = 0; k < written.size(); ++k) {
-      try {
-        if (replaced[k]) {
-          WriteFileAtomic(written[k], *replaced[k]);
-        } else {
-          fs::remove(written[k], ignored);
-        }
-      } catch (const EFileError& restore) {
-        err << "zirt-measure: " << restore.what() << "\n";
-      }
-    }
     if (made_folder) fs::remove(options.out_dir, ignored);  // Only while it is empty.
     err << "zirt-measure: " << e.what() << "\n";
-    if (!written.empty())
+    if (any_written)
       err << "zirt-measure: the files written before it were removed or given back their old "
              "content\n";
     return kMeasureFailed;
