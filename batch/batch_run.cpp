@@ -67,11 +67,6 @@ class ReportLines : public CalibrationView {
   int error_ = 0;
 };
 
-bool IsRegularFile(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 // Whether `output` is one of the files (the same file, whatever name or link leads there).
 bool IsOneOf(const std::string& output, const std::vector<std::string>& files) {
   struct stat target;

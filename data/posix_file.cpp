@@ -199,4 +199,9 @@ bool NameExists(const std::string& path) {
   return ::lstat(path.c_str(), &info) == 0;
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 }  // namespace zirt

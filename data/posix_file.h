@@ -43,4 +43,7 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes);
 // Whether anything has this name: a file, a folder, or a symbolic link, dangling included.
 bool NameExists(const std::string& path);
 
+// Whether the name leads, through any links, to a regular file.
+bool IsRegularFile(const std::string& path);
+
 }  // namespace zirt

@@ -1,6 +1,5 @@
 #include "data/text_file.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -140,9 +139,8 @@ void WriteLines(const std::string& path, const TextLines& lines) {
 }
 
 void WrittenFiles::Write(const std::string& path, const TextLines& lines) {
-  struct stat info;
   std::optional<std::string> replaced;
-  if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) replaced = ReadFileBytes(path);
+  if (IsRegularFile(path)) replaced = ReadFileBytes(path);
   WriteLines(path, lines);
   written_.push_back({path, std::move(replaced)});
 }
