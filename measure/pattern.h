@@ -32,9 +32,16 @@ struct ImagePoint {
 // "COLSxROWS" (also "COLSXROWS") with 2..100 in each; nullopt for anything else.
 std::optional<Pattern> ParsePatternSize(PatternKind kind, const std::string& text);
 
+// How a pattern was found, or why not.
+struct FindDetail {
+  std::string road;     // the detector and scale that found it (chessboards)
+  bool larger = false;  // a chessboard with more corners than the pattern's size was seen
+};
+
 // The pattern's points in the finder's order, row by row, or nullopt when the pattern is not
 // found whole or a point's refinement gives no finite position inside the image. `grey` is
 // 8-bit, one channel.
-std::optional<std::vector<ImagePoint>> FindPattern(const cv::Mat& grey, const Pattern& pattern);
+std::optional<std::vector<ImagePoint>> FindPattern(const cv::Mat& grey, const Pattern& pattern,
+                                                   FindDetail* detail = nullptr);
 
 }  // namespace zirt
