@@ -29,12 +29,18 @@ bool Inside(const cv::Point2f& p, const cv::Mat& image) {
 }  // namespace
 
 std::optional<Pattern> ParsePatternSize(PatternKind kind, const std::string& text) {
+  if (kind == PatternKind::kChessboard && text == "auto") return Pattern{kind, 0, 0};
   const auto x = text.find_first_of("xX");
   if (x == std::string::npos) return std::nullopt;
   Pattern pattern{kind, 0, 0};
   if (!ParseCount(text.substr(0, x), pattern.cols) || !ParseCount(text.substr(x + 1), pattern.rows))
     return std::nullopt;
   return pattern;
+}
+
+Pattern FindChessboardPattern(const cv::Mat& grey) {
+  const cv::Size size = FindChessboardSize(grey);
+  return {PatternKind::kChessboard, size.width, size.height};
 }
 
 std::optional<std::vector<ImagePoint>> FindPattern(const cv::Mat& grey, const Pattern& pattern,
