@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "batch/fast_batch.h"
+#include "batch/into_file.h"
 #include "batch/json_report.h"
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
@@ -16,7 +17,9 @@ namespace zirt {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: zirt-batch [--step] [--json] [--camera FILE.cam [--overwrite]] FILE.crd ...\n"
+    "Usage: zirt-batch [--step] [--json] [--camera FILE.cam] [--into FILE [--colmap-camera ID]\n"
+    "                  [--kalibr-camera NAME]] [--point report|refined|robust] [--overwrite]\n"
+    "                  FILE.crd ...\n"
     "Finds the principal point from the coordinate files of two or more images and prints\n"
     "the report that the main window's list would show.\n"
     "  --step             step-by-step mode: also the statistics of every fitted line\n"
@@ -27,7 +30,17 @@ constexpr const char* kUsage =
     "  --camera FILE.cam  write the principal point into lines 7 and 8 of a camera file,\n"
     "                     taking FILE.cam's lines when it exists, as FILEP.cam beside it;\n"
     "                     the name written is printed on standard error\n"
-    "  --overwrite        replace an existing FILEP.cam (kept otherwise)\n"
+    "  --into FILE        write the point into a copy of another tool's calibration file,\n"
+    "                     beside it with P before the extension (ost.yaml -> ostP.yaml):\n"
+    "                     OpenCV FileStorage YAML or XML (camera_matrix, cameraMatrix), ROS\n"
+    "                     camera_info YAML, COLMAP cameras.txt (cx, cy + 0.5) or Kalibr\n"
+    "                     camchain YAML; every other byte stays, a comment gives sigma\n"
+    "  --colmap-camera ID the camera of cameras.txt (needed when it holds several)\n"
+    "  --kalibr-camera NAME  the camera of the camchain (cam0 when not given)\n"
+    "  --point WHICH      the point --into writes: the report's (the default), the refined\n"
+    "                     one (perpendicular least squares) or the robust one (the refined\n"
+    "                     one without the gross errors found)\n"
+    "  --overwrite        replace an existing FILEP.cam or --into result (kept otherwise)\n"
     "  --help             this text\n"
     "Numbers are read and written with the decimal separator of the regional settings\n"
     "(LC_ALL, LC_NUMERIC, LANG).\n";
@@ -80,6 +93,26 @@ bool IsOneOf(const std::string& output, const std::vector<std::string>& files) {
   return false;
 }
 
+enum class PointChoice { kReport, kRefined, kRobust };
+
+bool ParsePoint(const std::string& text, PointChoice& choice) {
+  if (text == "report")
+    choice = PointChoice::kReport;
+  else if (text == "refined")
+    choice = PointChoice::kRefined;
+  else if (text == "robust")
+    choice = PointChoice::kRobust;
+  else
+    return false;
+  return true;
+}
+
+const char* PointName(PointChoice choice) {
+  return choice == PointChoice::kReport    ? "report"
+         : choice == PointChoice::kRefined ? "refined"
+                                           : "robust";
+}
+
 // Writes the camera file as the save command does, without asking: an existing output (a
 // dangling link counts) is replaced only with --overwrite.
 int WriteCamera(Calibration& calibration, const std::string& picked, bool overwrite,
@@ -112,6 +145,9 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   std::vector<std::string> files;
   std::string camera;
   bool overwrite = false;
+  PointChoice point = PointChoice::kReport;
+  std::string into;
+  ExportOptions into_options;
   bool json = false;
   bool options_end = false;
   for (std::size_t k = 0; k < args.size(); ++k) {
@@ -137,6 +173,23 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kBatchUsage;
       }
       camera = args[++k];
+    } else if (!options_end && (arg == "--into" || arg == "--point" || arg == "--colmap-camera" ||
+                                arg == "--kalibr-camera")) {
+      if (k + 1 == args.size()) {
+        err << "zirt-batch: " << arg << " needs a value\n" << kUsage;
+        return kBatchUsage;
+      }
+      const std::string& value = args[++k];
+      if (arg == "--into") {
+        into = value;
+      } else if (arg == "--colmap-camera") {
+        into_options.colmap_camera = value;
+      } else if (arg == "--kalibr-camera") {
+        into_options.kalibr_camera = value;
+      } else if (!ParsePoint(value, point)) {
+        err << "zirt-batch: --point takes report, refined or robust\n" << kUsage;
+        return kBatchUsage;
+      }
     } else if (!options_end && arg.size() > 1 && arg[0] == '-') {
       err << "zirt-batch: unknown option " << arg << "\n" << kUsage;
       return kBatchUsage;
@@ -152,10 +205,16 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kBatchFailed;
   }
 
+  if (!into.empty() && IsOneOf(CalibrationOutputName(into), files)) {
+    err << "zirt-batch: " << CalibrationOutputName(into)
+        << " is one of the coordinate files; it is not written\n";
+    return kBatchFailed;
+  }
+
   // Plain files go both cores' way; anything else, and every failure, the window's way.
   PlainImages plain;
-  // --json reads the loaded point sets, which only the window's way keeps.
-  const bool plain_loaded = !json && LoadPlainImages(files, plain);
+  // --json and --into read the loaded point sets, which only the window's way keeps.
+  const bool plain_loaded = !json && into.empty() && LoadPlainImages(files, plain);
   try {
     if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
@@ -199,6 +258,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kBatchFailed;
   }
   if (code == kBatchOk && !camera.empty()) code = WriteCamera(calibration, camera, overwrite, err);
+  if (code == kBatchOk && !into.empty())
+    code = WriteIntoFile(calibration, PointName(point), into, into_options, overwrite, err);
   return code;
 }
 
