@@ -19,7 +19,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: zirt-batch [--step] [--json] [--camera FILE.cam] [--into FILE [--colmap-camera ID]\n"
     "                  [--kalibr-camera NAME]] [--point report|refined|robust] [--overwrite]\n"
-    "                  FILE.crd ...\n"
+    "                  [--pdf FILE.pdf] FILE.crd ...\n"
     "Finds the principal point from the coordinate files of two or more images and prints\n"
     "the report that the main window's list would show.\n"
     "  --step             step-by-step mode: also the statistics of every fitted line\n"
@@ -41,6 +41,8 @@ constexpr const char* kUsage =
     "                     one (perpendicular least squares) or the robust one (the refined\n"
     "                     one without the gross errors found)\n"
     "  --overwrite        replace an existing FILEP.cam or --into result (kept otherwise)\n"
+    "  --pdf FILE.pdf     write the report as an A4 PDF: inputs with SHA-256, the three\n"
+    "                     estimates, the picture, tables, gross errors, the sequence test\n"
     "  --help             this text\n"
     "Numbers are read and written with the decimal separator of the regional settings\n"
     "(LC_ALL, LC_NUMERIC, LANG).\n";
@@ -50,13 +52,13 @@ constexpr const char* kUsage =
 // to go into the object.
 class ReportLines : public CalibrationView {
  public:
-  ReportLines(std::ostream& out, bool keep) : out_(out), keep_(keep) {}
+  // `record`: printed and kept as well, for the PDF.
+  ReportLines(std::ostream& out, bool keep, bool record = false)
+      : out_(out), keep_(keep), record_(record) {}
   void ClearReport() override { kept_.clear(); }
   void AppendReport(const std::string& line) override {
-    if (keep_) {
-      kept_.push_back(line);
-      return;
-    }
+    if (keep_ || record_) kept_.push_back(line);
+    if (keep_) return;
     out_ << line << '\n';
     Check();
   }
@@ -76,6 +78,7 @@ class ReportLines : public CalibrationView {
   }
   std::ostream& out_;
   bool keep_;
+  bool record_;
   std::vector<std::string> kept_;
   int error_ = 0;
 };
@@ -138,7 +141,30 @@ int WriteCamera(Calibration& calibration, const std::string& picked, bool overwr
   return kBatchOk;
 }
 
+PdfReportWriter pdf_writer = nullptr;
+
+// The command as a shell would take it back, for the report.
+std::string CommandLine(const std::vector<std::string>& args) {
+  std::string line = "zirt-batch";
+  for (const std::string& arg : args) {
+    const bool plain =
+        !arg.empty() && arg.find_first_of(" \t'\"\\$`;&|<>()*?") == std::string::npos;
+    if (plain) {
+      line += " " + arg;
+      continue;
+    }
+    line += " '";
+    for (char c : arg) line += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    line += "'";
+  }
+  return line;
+}
+
 }  // namespace
+
+void SetPdfReportWriter(PdfReportWriter writer) {
+  pdf_writer = writer;
+}
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   Calibration calibration;
@@ -147,6 +173,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   bool overwrite = false;
   PointChoice point = PointChoice::kReport;
   std::string into;
+  std::string pdf;
   ExportOptions into_options;
   bool json = false;
   bool options_end = false;
@@ -174,7 +201,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
       }
       camera = args[++k];
     } else if (!options_end && (arg == "--into" || arg == "--point" || arg == "--colmap-camera" ||
-                                arg == "--kalibr-camera")) {
+                                arg == "--kalibr-camera" || arg == "--pdf")) {
       if (k + 1 == args.size()) {
         err << "zirt-batch: " << arg << " needs a value\n" << kUsage;
         return kBatchUsage;
@@ -182,6 +209,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
       const std::string& value = args[++k];
       if (arg == "--into") {
         into = value;
+      } else if (arg == "--pdf") {
+        pdf = value;
       } else if (arg == "--colmap-camera") {
         into_options.colmap_camera = value;
       } else if (arg == "--kalibr-camera") {
@@ -205,6 +234,14 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kBatchFailed;
   }
 
+  if (!pdf.empty() && !pdf_writer) {
+    err << "zirt-batch: --pdf is not available in this build\n";
+    return kBatchUsage;
+  }
+  if (!pdf.empty() && IsOneOf(pdf, files)) {
+    err << "zirt-batch: " << pdf << " is one of the coordinate files; it is not written\n";
+    return kBatchFailed;
+  }
   if (!into.empty() && IsOneOf(CalibrationOutputName(into), files)) {
     err << "zirt-batch: " << CalibrationOutputName(into)
         << " is one of the coordinate files; it is not written\n";
@@ -214,7 +251,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   // Plain files go both cores' way; anything else, and every failure, the window's way.
   PlainImages plain;
   // --json and --into read the loaded point sets, which only the window's way keeps.
-  const bool plain_loaded = !json && into.empty() && LoadPlainImages(files, plain);
+  const bool plain_loaded = !json && into.empty() && pdf.empty() && LoadPlainImages(files, plain);
   try {
     if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
@@ -225,7 +262,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kBatchFailed;
   }
 
-  ReportLines report(out, json);
+  ReportLines report(out, json, !pdf.empty());
   errno = 0;
   int code = kBatchOk;
   std::string failure;
@@ -256,6 +293,15 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   if (!written) {
     err << "zirt-batch: the report could not be written: " << SystemReason(report.Error()) << "\n";
     return kBatchFailed;
+  }
+  if (!pdf.empty()) {
+    try {
+      pdf_writer(pdf, files, report.Kept(), failure, calibration, CommandLine(args));
+      err << pdf << "\n";
+    } catch (const std::exception& e) {
+      err << "zirt-batch: the PDF report could not be written: " << e.what() << "\n";
+      code = kBatchFailed;
+    }
   }
   if (code == kBatchOk && !camera.empty()) code = WriteCamera(calibration, camera, overwrite, err);
   if (code == kBatchOk && !into.empty())
