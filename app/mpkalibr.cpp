@@ -280,6 +280,7 @@ void TMPForm::LoadFiles(const QStringList& chosen) {
   calibration_.TakeImages(std::move(sets));
   image_names_.clear();
   for (const std::string& path : paths) image_names_.push_back(zirt::ShortName(path));
+  image_paths_ = paths;
   for (std::size_t k = 0; k < paths.size(); ++k) {
     const zirt::Color colour = Palette[k % Palette.size()];
     const zirt::VT_Points& set = calibration_.Images[static_cast<std::ptrdiff_t>(k)];
