@@ -150,12 +150,19 @@ double DetectionScale(const cv::Mat& grey) {
 
 }  // namespace
 
-ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size) {
+std::vector<std::string> ChessboardRoads() {
+  std::vector<std::string> names;
+  for (const Road& road : kRoads) names.push_back(road.name);
+  return names;
+}
+
+ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size, int only_road) {
   ChessboardFinding finding;
   finding.size = size;
   const double base = DetectionScale(grey);
   cv::Mat copies[2];
   for (const Road& road : kRoads) {
+    if (only_road >= 0 && &road != &kRoads[only_road]) continue;
     const double scale = base * road.scale;
     cv::Mat& small = copies[road.scale < 1];
     if (small.empty()) small = Reduced(grey, scale);
