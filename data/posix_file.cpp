@@ -206,8 +206,7 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
   int error = 0;
   const std::string target = FollowLinks(path, &error);
   if (error == 0) error = Replace(target, bytes);
-  if (error != 0)
-    throw EFileError("Cannot create file " + path, ErrorText(error));
+  if (error != 0) throw EFileError("Cannot create file " + path, ErrorText(error));
 }
 
 bool NameExists(const std::string& path) {

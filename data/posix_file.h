@@ -2,9 +2,9 @@
 // replacing a file atomically so that neither a full disk nor a power cut loses its old text.
 #pragma once
 
+#include <sys/types.h>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <vector>
 
 #include "data/exceptions.h"

@@ -60,11 +60,11 @@ cv::Mat LoadThroughQt(std::FILE* file, const std::string& path, long long max_pi
   QImageReader::setAllocationLimit(2048);
   QImage image = reader.read();
   if (image.isNull())
-    throw EImageError(ImageFault::kDamaged, path,
-                      "damaged: " + reader.errorString().toStdString());
+    throw EImageError(ImageFault::kDamaged, path, "damaged: " + reader.errorString().toStdString());
   // Qt weighs the colours by luminance and scales 16-bit samples with rounding.
   image = image.convertToFormat(QImage::Format_Grayscale8);
-  if (image.isNull()) throw EImageError(ImageFault::kUnreadable, path, "cannot be read: out of memory");
+  if (image.isNull())
+    throw EImageError(ImageFault::kUnreadable, path, "cannot be read: out of memory");
   cv::Mat grey(image.height(), image.width(), CV_8UC1);
   for (int y = 0; y < image.height(); ++y)
     std::memcpy(grey.ptr(y), image.constScanLine(y), static_cast<std::size_t>(image.width()));
@@ -90,8 +90,9 @@ cv::Mat LoadGreyImage(const std::string& path, double max_megapixels) {
   }
   if (!S_ISREG(info.st_mode)) {
     ::close(fd);
-    throw EImageError(ImageFault::kNotRegular, path,
-                      S_ISDIR(info.st_mode) ? "not a regular file (a folder)" : "not a regular file");
+    throw EImageError(
+        ImageFault::kNotRegular, path,
+        S_ISDIR(info.st_mode) ? "not a regular file (a folder)" : "not a regular file");
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   File file(::fdopen(fd, "rb"));

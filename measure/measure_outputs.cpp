@@ -106,8 +106,7 @@ void MadeFolders::RemoveEmpty() {
 }
 
 int CheckOutputs(const std::vector<std::string>& images, const std::vector<std::string>& files,
-                 const std::string& out_dir, bool overwrite, MadeFolders& made,
-                 std::ostream& err) {
+                 const std::string& out_dir, bool overwrite, MadeFolders& made, std::ostream& err) {
   if (FindClashes(images, files, err)) {
     err << "zirt-measure: nothing measured\n";
     return kMeasureUsage;

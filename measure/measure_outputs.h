@@ -23,7 +23,6 @@ class MadeFolders {
 // exit code: 2 for an output that is an input or is shared by two images, 1 for a folder that
 // cannot take the files or an existing file without `overwrite`, 0 when all is well.
 int CheckOutputs(const std::vector<std::string>& images, const std::vector<std::string>& files,
-                 const std::string& out_dir, bool overwrite, MadeFolders& made,
-                 std::ostream& err);
+                 const std::string& out_dir, bool overwrite, MadeFolders& made, std::ostream& err);
 
 }  // namespace zirt

@@ -159,7 +159,8 @@ std::vector<Measured> MeasureAll(const Options& options, MadeFolders& made, std:
     changed.wait_for(lock, std::chrono::milliseconds(50));
     for (; told < count && results[told].done; ++told) {
       if (!results[told].error.empty()) err << "zirt-measure: " << results[told].error << "\n";
-      if (options.progress) out << told + 1 << "/" << count << " " << options.images[told] << std::endl;
+      if (options.progress)
+        out << told + 1 << "/" << count << " " << options.images[told] << std::endl;
     }
     lock.unlock();
     if (const int signal = TakeStopSignal()) {
@@ -204,8 +205,8 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
   for (const std::string& image : options.images)
     files.push_back(CoordinateFileFor(image, options.out_dir));
   MadeFolders made;
-  if (const int code = CheckOutputs(options.images, files, options.out_dir, options.overwrite,
-                                    made, err);
+  if (const int code =
+          CheckOutputs(options.images, files, options.out_dir, options.overwrite, made, err);
       code != kMeasureOk)
     return code;
 
