@@ -251,6 +251,11 @@ void StagedFiles::Commit() {
     Staged& file = staged_[done];
     struct stat old;
     if (::lstat(file.target.c_str(), &old) == 0) {
+      // Only a regular file was there when it was staged; anything else came since.
+      if (!S_ISREG(old.st_mode)) {
+        error = S_ISDIR(old.st_mode) ? EISDIR : EEXIST;
+        break;
+      }
       // The old file keeps a name of its own until the new one is in place.
       file.aside = file.temp.substr(0, file.temp.size() - 4) + ".old";
       // Where hard links are not had (FAT, some network shares) the old file moves aside.
