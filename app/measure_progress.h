@@ -15,7 +15,8 @@ class MeasureProgress : public QProgressDialog {
   Q_OBJECT
 
  public:
-  enum class Outcome { kMeasured, kFailed, kCancelled };
+  // kInterrupted: zirt-measure was ended from outside (killed, or stopped by a signal).
+  enum class Outcome { kMeasured, kFailed, kInterrupted, kCancelled };
 
   // Measures `images` with the pattern `arguments` into `out_dir`.
   MeasureProgress(const QStringList& images, const QStringList& arguments, const QString& out_dir,
