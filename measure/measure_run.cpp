@@ -120,8 +120,9 @@ std::string NotFound(const cv::Mat& grey, const Pattern& pattern, const FindDeta
     return "the chessboard has more inner corners than " + asked +
            ": check the pattern size (or give --chessboard auto)";
   const Pattern seen = FindChessboardPattern(grey);
-  if (seen.Count() > 0 && !(std::min(seen.cols, seen.rows) == std::min(pattern.cols, pattern.rows) &&
-                            std::max(seen.cols, seen.rows) == std::max(pattern.cols, pattern.rows)))
+  if (seen.Count() > 0 &&
+      !(std::min(seen.cols, seen.rows) == std::min(pattern.cols, pattern.rows) &&
+        std::max(seen.cols, seen.rows) == std::max(pattern.cols, pattern.rows)))
     return "the pattern is not found; a chessboard of " + SizeText(seen.cols, seen.rows) +
            " inner corners is in view: check the pattern size";
   return "the pattern is not found";

@@ -16,15 +16,15 @@
 
 #include "data/coordinate_file.h"
 #include "data/text_file.h"
+#include "diagnostics/diagnostics.h"
 #include "measure/image_grey.h"
 #include "measure/measure_run.h"
 #include "measure/pattern.h"
 #include "measure/point_order.h"
 #include "measure/zoom_check.h"
-#include "diagnostics/diagnostics.h"
-#include "tests/support/photo_zoom.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/board_render.h"
+#include "tests/support/photo_zoom.h"
 
 namespace zirt {
 namespace {
@@ -90,10 +90,9 @@ TEST(PatternSize, ReadsColsByRows) {
   const struct {
     const char* text;
     int cols, rows;  // 0: refused.
-  } cases[] = {{"9x6", 9, 6},  {"9X6", 9, 6},   {"04x11", 4, 11}, {"100x2", 100, 2},
-               {"1x6", 0, 0},  {"101x6", 0, 0}, {"9x", 0, 0},     {"x6", 0, 0},
-               {"9x6x", 0, 0}, {"9*6", 0, 0},   {" 9x6", 0, 0},   {"-9x6", 0, 0},
-               {"AUTO", 0, 0}};
+  } cases[] = {{"9x6", 9, 6},   {"9X6", 9, 6},  {"04x11", 4, 11}, {"100x2", 100, 2}, {"1x6", 0, 0},
+               {"101x6", 0, 0}, {"9x", 0, 0},   {"x6", 0, 0},     {"9x6x", 0, 0},    {"9*6", 0, 0},
+               {" 9x6", 0, 0},  {"-9x6", 0, 0}, {"AUTO", 0, 0}};
   for (const auto& c : cases) {
     const auto pattern = ParsePatternSize(PatternKind::kChessboard, c.text);
     EXPECT_EQ(pattern.has_value(), c.cols != 0) << c.text;
@@ -382,7 +381,8 @@ TEST_F(MeasureTest, WrongCorrespondencesAreRefused) {
   const std::vector<cv::Mat> images = sequence("left01", &jpeg);
   const std::vector<cv::Mat> other = sequence("left09", nullptr);
   std::vector<std::vector<ImagePoint>> good;
-  for (const cv::Mat& image : images) good.push_back(OrderFirst(*FindPattern(image, pattern), pattern));
+  for (const cv::Mat& image : images)
+    good.push_back(OrderFirst(*FindPattern(image, pattern), pattern));
   auto another_board = good;
   another_board[2] = OrderFirst(*FindPattern(other[0], pattern), pattern);
   auto shifted = good;  // Every point moved one square along the rows, as a sub-board would.
