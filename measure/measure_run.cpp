@@ -1,5 +1,6 @@
 #include "measure/measure_run.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "measure/measure_write.h"
 #include "measure/point_order.h"
 #include "measure/stop_signals.h"
+#include "measure/zoom_check.h"
 
 namespace zirt {
 namespace {
@@ -22,20 +24,23 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "Usage: zirt-measure --chessboard COLSxROWS | --circles COLSxROWS |\n"
+    "Usage: zirt-measure --chessboard COLSxROWS|auto | --circles COLSxROWS |\n"
     "                    --asymmetric-circles COLSxROWS [--out DIR] [--overwrite] [--progress]\n"
     "                    [--max-megapixels N] IMAGE...\n"
     "Finds the calibration pattern in every image (JPEG, PNG, TIFF) and writes its points, in\n"
     "the same order for every image, to STEM.crd beside the image or in DIR.\n"
-    "COLS and ROWS count the inner corners of a chessboard or the circles of a grid.\n"
+    "COLS and ROWS count the inner corners of a chessboard or the circles of a grid; with\n"
+    "--chessboard auto the count is found in the first image and printed as \"chessboard\n"
+    "COLSxROWS\" on standard output.\n"
     "  --out DIR     write the files into DIR (created when missing)\n"
     "  --overwrite   replace existing coordinate files (kept otherwise, and nothing written)\n"
     "  --progress    print \"K/N IMAGE\" on standard output after each image measured\n"
     "  --max-megapixels N  refuse images of more than N million pixels (default 100), told\n"
     "                by the image's header before it is decoded\n"
     "  --help        this text\n"
-    "Nothing is written unless the pattern is found in every image; an output that is one of\n"
-    "the images is refused before anything is measured. Numbers are written with\n"
+    "Nothing is written unless the pattern is found in every image and every image's points\n"
+    "are the first image's seen through a zoom; an output that is one of the images is\n"
+    "refused before anything is measured. Numbers are written with\n"
     "the decimal separator of the regional settings (LC_ALL, LC_NUMERIC, LANG).\n";
 
 struct Options {
@@ -91,13 +96,36 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
       if (options.pattern) return "give one pattern only";
       if (k + 1 == args.size()) return arg + " needs COLSxROWS";
       options.pattern = ParsePatternSize(*kind, args[++k]);
-      if (!options.pattern) return "bad pattern size " + args[k] + " (COLSxROWS, 2 to 100 each)";
+      if (!options.pattern)
+        return "bad pattern size " + args[k] + " (COLSxROWS, 2 to 100 each" +
+               (*kind == PatternKind::kChessboard ? ", or auto)" : ")");
     }
   }
   if (options.help) return {};
   if (!options.pattern) return "give the pattern: --chessboard, --circles or --asymmetric-circles";
   if (options.images.empty()) return "give one or more images";
   return {};
+}
+
+std::string SizeText(int cols, int rows) {
+  return std::to_string(cols) + "x" + std::to_string(rows);
+}
+
+// Why the pattern was not found, with the size to give where a chessboard of another size is
+// in view.
+std::string NotFound(const cv::Mat& grey, const Pattern& pattern, const FindDetail& detail) {
+  const std::string asked = SizeText(pattern.cols, pattern.rows);
+  if (pattern.kind != PatternKind::kChessboard) return "the pattern is not found";
+  if (detail.larger)
+    return "the chessboard has more inner corners than " + asked +
+           ": check the pattern size (or give --chessboard auto)";
+  const Pattern seen = FindChessboardPattern(grey);
+  if (seen.Count() > 0 &&
+      !(std::min(seen.cols, seen.rows) == std::min(pattern.cols, pattern.rows) &&
+        std::max(seen.cols, seen.rows) == std::max(pattern.cols, pattern.rows)))
+    return "the pattern is not found; a chessboard of " + SizeText(seen.cols, seen.rows) +
+           " inner corners is in view: check the pattern size";
+  return "the pattern is not found";
 }
 
 // One image's outcome: its points in the finder's order, or the message naming it.
@@ -109,12 +137,14 @@ struct Measured {
 
 void MeasureOne(const std::string& image, const Options& options, Measured& result) {
   try {
+    const cv::Mat grey = LoadGreyImage(image, options.max_megapixels);
+    FindDetail detail;
     const std::optional<std::vector<ImagePoint>> points =
-        FindPattern(LoadGreyImage(image, options.max_megapixels), *options.pattern);
+        FindPattern(grey, *options.pattern, &detail);
     if (points) {
       result.points = *points;
     } else {
-      result.error = image + ": the pattern is not found";
+      result.error = image + ": " + NotFound(grey, *options.pattern, detail);
     }
   } catch (const EImageError& e) {
     result.error = e.Message();
@@ -210,6 +240,24 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
       code != kMeasureOk)
     return code;
 
+  Pattern& pattern = *options.pattern;
+  if (pattern.Count() == 0) {
+    try {
+      pattern = FindChessboardPattern(LoadGreyImage(options.images[0], options.max_megapixels));
+    } catch (const EImageError& e) {
+      err << "zirt-measure: " << e.Message() << "\nzirt-measure: nothing written\n";
+      made.RemoveEmpty();
+      return kMeasureFailed;
+    }
+    if (pattern.Count() == 0) {
+      err << "zirt-measure: " << options.images[0]
+          << ": no chessboard is found to count its corners\nzirt-measure: nothing written\n";
+      made.RemoveEmpty();
+      return kMeasureFailed;
+    }
+    out << "chessboard " << pattern.cols << "x" << pattern.rows << std::endl;
+  }
+
   // Every image is tried, so that one run names every image to retake.
   std::vector<Measured> results = MeasureAll(options, made, out, err);
   bool failed = false;
@@ -221,8 +269,14 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
   std::vector<std::vector<ImagePoint>> measured(results.size());
   for (std::size_t k = 0; k < results.size(); ++k)
-    measured[k] = k == 0 ? OrderFirst(results[0].points, *options.pattern)
-                         : OrderLike(measured[0], results[k].points, *options.pattern);
+    measured[k] = k == 0 ? OrderFirst(results[0].points, pattern)
+                         : OrderLike(measured[0], results[k].points, pattern);
+  if (const std::optional<ZoomRefusal> refusal = MatchToFirst(measured, pattern)) {
+    err << "zirt-measure: " << options.images[refusal->image] << ": " << refusal->reason
+        << "\nzirt-measure: nothing written\n";
+    made.RemoveEmpty();
+    return kMeasureFailed;
+  }
 
   const int code = WriteCoordinateFiles(files, measured, options.overwrite, err);
   if (code != kMeasureOk) made.RemoveEmpty();
