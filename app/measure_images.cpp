@@ -262,7 +262,7 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
       return Step::kDone;
     }
   }
-  MeasurePreview preview(images, points, &form);
+  MeasurePreview preview(images, points, progress.FoundSize(), &form);
   if (preview.exec() != QDialog::Accepted) return Step::kDone;
   return WriteAndLoad(form, platform, images, targets, points);
 }

@@ -77,7 +77,11 @@ void MeasureProgress::ReadProgress() {
   while ((end = static_cast<int>(pending_.indexOf('\n'))) >= 0) {
     const QString line = QString::fromUtf8(pending_.left(end));
     pending_.remove(0, end + 1);
-    // "K/N IMAGE"
+    // "chessboard COLSxROWS" with --chessboard auto, then "K/N IMAGE"
+    if (line.startsWith(QLatin1String("chessboard "))) {
+      found_size_ = line.mid(11).replace(QLatin1Char('x'), QStringLiteral(" × "));
+      continue;
+    }
     const int slash = static_cast<int>(line.indexOf(QLatin1Char('/')));
     const int blank = static_cast<int>(line.indexOf(QLatin1Char(' ')));
     bool ok = false;

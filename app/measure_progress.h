@@ -27,6 +27,8 @@ class MeasureProgress : public QProgressDialog {
   Outcome Run();
   // What zirt-measure said on failure, the images named.
   const QString& Errors() const { return errors_; }
+  // The chessboard's size zirt-measure found ("9 × 6"), when it was asked to find it.
+  const QString& FoundSize() const { return found_size_; }
 
  private:
   void ReadProgress();
@@ -36,6 +38,7 @@ class MeasureProgress : public QProgressDialog {
   QStringList arguments_;
   QByteArray pending_;
   QString errors_;
+  QString found_size_;
   int count_;
   bool finished_ = false;  // zirt-measure ended by itself.
   Outcome outcome_ = Outcome::kFailed;

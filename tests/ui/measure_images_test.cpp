@@ -1,10 +1,12 @@
 // "Файл → Измерить снимки…" with the real zirt-measure: the pattern asked, the marks shown
 // for checking, the files written beside the images and loaded; refusals that write nothing.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -47,12 +49,14 @@ struct DialogAnswers {
   void Poll() {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* ask = qobject_cast<zirt::MeasureSettingsDialog*>(modal)) {
+      ask->FindSize->setChecked(find_size);
       ask->Cols->setValue(cols);
       ask->Rows->setValue(6);
       settings_shown++;
       settings_shown <= accepts ? ask->accept() : ask->reject();
     } else if (auto* preview = qobject_cast<zirt::MeasurePreview*>(modal)) {
       preview_images = preview->Images->count();
+      preview_note = preview->Note->text();
       if (const QByteArray shot = qgetenv("ZIRT_PREVIEW_SHOT"); !shot.isEmpty()) {
         preview->Images->setCurrentRow(1);
         QApplication::processEvents();
@@ -65,11 +69,13 @@ struct DialogAnswers {
   }
   QTimer timer;  // Stops with the answers.
   int cols = 9;
+  bool find_size = false;  // the dialog's "find the size from the first image"
   int accepts = 1;
   bool accept_preview = true;
   bool cancel = false;  // The progress bar's Отмена.
   int settings_shown = 0;
   int preview_images = -1;
+  QString preview_note;
 };
 
 }  // namespace
@@ -105,10 +111,15 @@ class MeasureImagesTest : public QObject {
     TMPForm form(platform);
     platform.ScriptOpenFiles(images);
     DialogAnswers answers;
+    answers.find_size = true;
+    answers.cols = 5;  // Not asked for: the board's size is found.
     answers.Start();
     form.MeasureImages->trigger();
     QCOMPARE(answers.settings_shown, 1);
     QCOMPARE(answers.preview_images, 3);
+    QVERIFY2(answers.preview_note.contains(QStringLiteral("9 × 6")) ||
+                 answers.preview_note.contains(QStringLiteral("6 × 9")),
+             qPrintable(answers.preview_note));
     QVERIFY2(platform.Messages().empty(),
              qPrintable(platform.Messages().empty() ? QString()
                                                     : platform.Messages()[0].request.detail));
