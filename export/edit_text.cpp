@@ -41,9 +41,15 @@ double NumberAt(std::string_view text, const std::string& what) {
 
 namespace {
 
+// Digits beyond a double's 17 say nothing; a source that has more keeps up to this many.
+constexpr int kMostDecimals = 30;
+
 std::string ToChars(double value, std::chars_format format, int precision) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, format, precision);
+  // Room for a double's 309 whole digits and kMostDecimals decimals.
+  char buffer[400];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, format,
+                                    std::min(precision, kMostDecimals));
+  if (result.ec != std::errc()) return ToChars(value, std::chars_format::general, 17);
   return std::string(buffer, result.ptr);
 }
 
@@ -64,7 +70,7 @@ std::string FormatLike(double value, std::string_view sample) {
   const int decimals = dot == std::string_view::npos ? 0 : int(sample.size() - dot - 1);
   const double magnitude = std::fabs(value);
   const int whole = magnitude > 0 ? int(std::floor(std::log10(magnitude))) + 1 : 1;
-  const int precision = std::clamp(std::max(decimals, kDigits - whole), 0, 30);
+  const int precision = std::clamp(std::max(decimals, kDigits - whole), 0, kMostDecimals);
   std::string text = ToChars(value, std::chars_format::fixed, precision);
   // Zeros beyond both the sample's decimals and the value's digits say nothing.
   const int keep = dot == std::string_view::npos ? 0 : std::max(decimals, 1);

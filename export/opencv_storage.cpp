@@ -135,7 +135,16 @@ std::string PutOpenCvXml(std::string_view text, const ExportedPoint& point) {
     if (lines[line].begin + lines[line].indent == start) {
       CommentBefore(edits, text, lines, line, "<!--", CommentText(point), " -->");
     } else {
-      edits.Insert(start, "<!-- " + CommentText(point) + " -->");
+      // On a line shared with other elements the comment goes just before the matrix, and
+      // ours from an earlier export there is replaced.
+      const std::string comment = "<!-- " + CommentText(point) + " -->";
+      const std::size_t ours = text.rfind("<!-- ZIRT:", start);
+      const std::size_t ours_end = ours == std::string_view::npos ? ours : text.find("-->", ours);
+      if (ours != std::string_view::npos && ours >= lines[line].begin &&
+          ours_end != std::string_view::npos && ours_end + 3 == start)
+        edits.Replace({ours, start}, comment);
+      else
+        edits.Insert(start, comment);
     }
   }
   if (!found) Refuse("В хранилище OpenCV нет матрицы camera_matrix или cameraMatrix.");

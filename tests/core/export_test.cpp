@@ -194,6 +194,10 @@ TEST(CalibrationExport, NumbersKeepTheSourceStyleAndFifteenDigits) {
   EXPECT_EQ(FormatLike(512, "1536"), "512");
   EXPECT_EQ(FormatLike(-12.5, "10.000"), "-12.500");
   EXPECT_EQ(FormatLike(1.0 / 3, "0.33333333333333333333"), "0.33333333333333331483");
+  // A source with more digits than any double keeps thirty, never an overrun buffer.
+  EXPECT_EQ(FormatLike(384.0625, "3.8" + std::string(60, '4') + "e+02"),
+            "3.840625000000000000000000000000e+02");
+  EXPECT_EQ(FormatLike(1e300, "0." + std::string(40, '5')).size(), 301u + 31u);
 }
 
 TEST(CalibrationExport, ResultGoesBesideWithPBeforeTheExtension) {
