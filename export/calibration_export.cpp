@@ -45,7 +45,7 @@ ExportEdit PutPointInto(std::string_view bytes, const ExportedPoint& point,
 }
 
 std::string CalibrationOutputName(std::string_view picked) {
-  const std::size_t slash = picked.find_last_of('/');
+  const std::size_t slash = picked.find_last_of("\\/");  // as ShortName splits names
   const std::size_t name = slash == std::string_view::npos ? 0 : slash + 1;
   const std::size_t dot = picked.find_last_of('.');
   if (dot == std::string_view::npos || dot <= name) return std::string(picked) + "P";

@@ -24,9 +24,10 @@ std::vector<Span> Matrix(const YamlScan& yaml, const std::string& name, long row
 
 }  // namespace
 
+// OpenCV's tagged matrices are told apart first; an untagged camera_matrix is ROS's, so that
+// a file without its projection_matrix is refused for that and not as unknown.
 bool LooksLikeRos(const YamlScan& yaml) {
-  const std::size_t n = yaml.Lines().size();
-  return yaml.Key("camera_matrix", 0, 0, n) && yaml.Key("projection_matrix", 0, 0, n);
+  return yaml.Key("camera_matrix", 0, 0, yaml.Lines().size()).has_value();
 }
 
 std::string PutRos(const YamlScan& yaml, const ExportedPoint& point) {

@@ -162,6 +162,7 @@ TEST(CalibrationExport, RefusalsNameTheReason) {
                 "projection_matrix:\n  rows: 3\n  cols: 3"),
        {},
        "projection_matrix не 3 × 4"},
+      {ros.substr(0, ros.find("projection_matrix")), {}, "нет поля projection_matrix"},
       {colmap, {}, "несколько камер (1, 2, 3, 4)"},
       {colmap, {"7", "cam0"}, "нет камеры 7; есть: 1, 2, 3, 4"},
       {replaced(colmap, "2 PINHOLE", "2 PINHOLE_X"), {"2", "cam0"}, "«PINHOLE_X» не известна"},
@@ -206,6 +207,7 @@ TEST(CalibrationExport, ResultGoesBesideWithPBeforeTheExtension) {
   EXPECT_EQ(CalibrationOutputName("/a.b/calib"), "/a.b/calibP");
   EXPECT_EQ(CalibrationOutputName("/a/.hidden"), "/a/.hiddenP");
   EXPECT_EQ(CalibrationOutputName("x.tar.yaml"), "x.tarP.yaml");
+  EXPECT_EQ(CalibrationOutputName("D:\\a.b\\ost"), "D:\\a.b\\ostP");
 }
 
 }  // namespace
