@@ -19,9 +19,10 @@ struct FileDialogRequest {
   bool multi_select = false;
 };
 
-enum class Buttons { kOk, kYesNo };
+// kYesNoCancel: Escape and the window's close button mean Cancel.
+enum class Buttons { kOk, kYesNo, kYesNoCancel };
 enum class Icon { kNone, kError, kWarning, kInformation, kQuestion };
-enum class Answer { kOk, kYes, kNo };
+enum class Answer { kOk, kYes, kNo, kCancel };
 
 struct MessageRequest {
   QString text;

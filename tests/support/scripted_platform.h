@@ -36,8 +36,9 @@ class ScriptedPlatform : public Platform {
   void ScriptSaveFile(std::optional<QString> path) { save_answers_.push_back(std::move(path)); }
   void ScriptAnswer(Answer answer) { message_answers_.push_back(answer); }
 
-  // Unscripted, a dialog is cancelled and a Yes/No question gets No, the answer that never
-  // consents. Each such call is counted, so a test can tell it went off script.
+  // Unscripted, a dialog is cancelled, a Yes/No question gets No, the answer that never
+  // consents, and a question with Cancel gets Cancel. Each such call is counted, so a test can tell
+  // it went off script.
   int UnscriptedCalls() const { return unscripted_; }
 
   const std::vector<ShownMessage>& Messages() const { return messages_; }
