@@ -1,7 +1,10 @@
 #include "app/image_view.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -25,6 +28,20 @@ ViewBitmap::ViewBitmap(QSize size) : image_(size, QImage::Format_RGB32) {
 
 Color ViewBitmap::Pixel(int x, int y) const {
   return FromQRgb(image_.pixel(x, y));
+}
+
+int ViewBitmap::ToPixel(double value) const {
+  return TruncToInt(static_cast<Ext>(value) * scale_);
+}
+
+Ext ViewBitmap::FitScale(double max_x, double max_y, int margin) const {
+  const Ext room_x = static_cast<Ext>(Width() - 1 - margin);
+  const Ext room_y = static_cast<Ext>(Height() - 1 - margin);
+  Ext scale = kTwoThirds;
+  // Points at 2/3 past the bitmap's edge; NaN and negative extents leave the scale alone.
+  if (max_x * kTwoThirds >= Width() && room_x > 0) scale = std::min(scale, room_x / max_x);
+  if (max_y * kTwoThirds >= Height() && room_y > 0) scale = std::min(scale, room_y / max_y);
+  return scale;
 }
 
 void ViewBitmap::Fill(Color colour) {
@@ -67,7 +84,7 @@ void ViewBitmap::DrawCross(Color colour, int h, int x, int y) {
 void ViewBitmap::DrawLine(Color colour, const VT_Point& line) {
   const double y0 = 0.0 * line.X + line.Y;
   const double y1 = 1000.0 * line.X + line.Y;
-  DrawSegment(colour, ToView(0.0), ToView(y0), ToView(1000.0), ToView(y1));
+  DrawSegment(colour, ToPixel(0.0), ToPixel(y0), ToPixel(1000.0), ToPixel(y1));
 }
 
 void ViewBitmap::DrawSegment(Color colour, int x0, int y0, int x1, int y1) {
@@ -150,13 +167,55 @@ void StretchedImage::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   const qreal ratio = devicePixelRatioF();
   const QSize shown(qRound(width() * ratio), qRound(height() * ratio));
-  if (keep_marks_ && (shown.width() < source_->width() || shown.height() < source_->height())) {
-    QImage reduced = ReduceKeepingMarks(*source_, shown, background_);
+  // The part of the picture in view, in its own pixels.
+  const QRectF part(-pan_.x() / zoom_ * source_->width() / width(),
+                    -pan_.y() / zoom_ * source_->height() / height(), source_->width() / zoom_,
+                    source_->height() / zoom_);
+  if (keep_marks_ && (shown.width() < part.width() || shown.height() < part.height())) {
+    QImage reduced = ReduceKeepingMarks(source_->copy(part.toAlignedRect()), shown, background_);
     reduced.setDevicePixelRatio(ratio);
     painter.drawImage(QPoint(0, 0), reduced);
     return;
   }
-  painter.drawImage(rect(), *source_);
+  painter.drawImage(QRectF(pan_, QSizeF(width() * zoom_, height() * zoom_)), *source_);
+}
+
+void StretchedImage::ResetZoom() {
+  zoom_ = 1;
+  pan_ = {};
+  update();
+}
+
+void StretchedImage::ClampPan() {
+  pan_.setX(std::clamp(pan_.x(), width() - width() * zoom_, 0.0));
+  pan_.setY(std::clamp(pan_.y(), height() - height() * zoom_, 0.0));
+}
+
+void StretchedImage::wheelEvent(QWheelEvent* event) {
+  if (!zoomable_ || event->angleDelta().y() == 0) return QWidget::wheelEvent(event);
+  constexpr double kMaxZoom = 32;
+  const double zoom =
+      std::clamp(zoom_ * std::pow(1.25, event->angleDelta().y() / 120.0), 1.0, kMaxZoom);
+  // The picture's point under the cursor stays there.
+  const QPointF at = event->position();
+  pan_ = at - (at - pan_) * (zoom / zoom_);
+  zoom_ = zoom;
+  ClampPan();
+  update();
+  event->accept();
+}
+
+void StretchedImage::mousePressEvent(QMouseEvent* event) {
+  drag_from_ = event->position();
+  QWidget::mousePressEvent(event);
+}
+
+void StretchedImage::mouseMoveEvent(QMouseEvent* event) {
+  if (!zoomable_ || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
+  pan_ += event->position() - drag_from_;
+  drag_from_ = event->position();
+  ClampPan();
+  update();
 }
 
 QImage ReduceKeepingMarks(const QImage& source, QSize size, QRgb background) {

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "data/data_structures.h"
+#include "data/extended.h"
 
 namespace zirt {
 
@@ -28,6 +29,15 @@ class ViewBitmap {
   // The pixel as 0x00BBGGRR; the point must lie inside.
   Color Pixel(int x, int y) const;
 
+  // Image pixels to bitmap pixels: TruncToInt(value × scale), in extended precision. The
+  // scale is 2/3 unless points reach beyond the bitmap at 2/3 (FitScale).
+  Ext Scale() const { return scale_; }
+  void SetScale(Ext scale) { scale_ = scale; }
+  int ToPixel(double value) const;
+  // 2/3 when image points up to (max_x, max_y) fit the bitmap with a cross of half-length
+  // `margin` around them, else the largest scale at which they do.
+  Ext FitScale(double max_x, double max_y, int margin) const;
+
   void Fill(Color colour);
 
   // An upright cross centred on (x, y): the bars run from centre − h to centre + h with the
@@ -48,6 +58,7 @@ class ViewBitmap {
   void VerticalRun(QRgb rgb, long long x, long long y0, long long y1);
 
   QImage image_;
+  Ext scale_ = kTwoThirds;
 };
 
 // `source` at `size` for marks on a plain background: where the size is larger, pixels are
@@ -56,7 +67,8 @@ class ViewBitmap {
 QImage ReduceKeepingMarks(const QImage& source, QSize size, QRgb background);
 
 // Shows a picture it does not own, stretched to the widget without smoothing, so each
-// bitmap pixel stays a sharp block when the window grows.
+// bitmap pixel stays a sharp block when the window grows. With zooming allowed, the wheel
+// enlarges it about the cursor and a drag moves it.
 class StretchedImage : public QWidget {
   Q_OBJECT
 
@@ -68,12 +80,28 @@ class StretchedImage : public QWidget {
   const QImage* Source() const { return source_; }
   // A picture of marks on this background colour keeps its marks when shown smaller.
   void SetMarksBackground(QRgb background);
+  void AllowZoom(bool allow) { zoomable_ = allow; }
+  // How many times the fitted picture is enlarged (1 shows it whole), and its shift.
+  double Zoom() const { return zoom_; }
+  QPointF Pan() const { return pan_; }
+  // Back to the whole picture.
+  void ResetZoom();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
+  // Keeps the enlarged picture over the whole widget.
+  void ClampPan();
+
   const QImage* source_ = nullptr;
+  bool zoomable_ = false;
+  double zoom_ = 1;
+  QPointF pan_;  // Widget pixels from the widget's corner to the picture's, at most 0.
+  QPointF drag_from_;
   bool keep_marks_ = false;
   QRgb background_ = 0;
 };

@@ -43,14 +43,18 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // The load command's work on files already chosen.
   void LoadFiles(const QStringList& chosen);
   void Button3Click();  // Save the result.
-  void N12Click();      // Help.
-  void N13Click();      // About box.
-  void N15Click();      // Step-by-step switch.
-  void N16Click();      // The diagnostics window, opened or brought up to date.
+  // The save command for this point: the report's, or the diagnostics' refined or robust one.
+  void SavePoint(double x, double y);
+  void N12Click();  // Help.
+  void N13Click();  // About box.
+  void N15Click();  // Step-by-step switch.
+  void N16Click();  // The diagnostics window, opened or brought up to date.
+  // Fills the diagnostics window with the data now loaded; in front of the others when asked.
+  void ShowDiagnostics(bool bring_up);
   // Copies the selected report lines, or the whole report, to the clipboard.
   void CopyReport();
-  // Asks whether to save an unsaved result. The window closes unless the user asked to save
-  // and nothing was written.
+  // Asks whether to save an unsaved result of the data now loaded. The window stays open on
+  // Cancel, and when the user asked to save and nothing was written.
   void FormClose(QCloseEvent* event);
 
   // Both file dialogs start in this folder next time.
@@ -125,7 +129,10 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // Gives the bitmap the size Image1 has in the design, scaled, once.
   void CreateBitmap();
   void EnableSaving(bool enabled);
-  // A computation that failed on an image shorter than the first names both counts.
+  // Images whose points reach past the bitmap at 2/3 are drawn smaller, all of them in view.
+  void FitPictureToPoints();
+  // A computation's error with what in the data caused it and what to do, and the refined
+  // point's offer where the diagnostics find one.
   void ShowComputeError(const zirt::Exception& error);
   // Repaints now in step-by-step mode, but at most once per display frame.
   void RepaintForProgress();

@@ -1,0 +1,67 @@
+#include "data/compute_hints.h"
+
+#include "data/load_hints.h"
+
+namespace zirt {
+namespace {
+
+std::string Number(int point) {
+  return std::to_string(point);
+}
+
+ComputeHint ShortImage(const ImageSets& images, const std::vector<std::string>& names) {
+  std::vector<int> counts;
+  for (std::size_t k = 0; k < images.Length(); ++k)
+    counts.push_back(images[static_cast<std::ptrdiff_t>(k)].Count());
+  const std::string note = PointCountNote(names, counts);
+  if (note.empty()) return {};
+  return {ComputeFault::kShortImage,
+          0,
+          {note,
+           "Что делать: во всех файлах должно быть поровну точек и в одном порядке — "
+           "допишите недостающие точки или уберите лишние и загрузите файлы снова."}};
+}
+
+}  // namespace
+
+ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::string>& names,
+                               int fitted) {
+  if (images.Length() < 2) return {};
+  if (ComputeHint hint = ShortImage(images, names); hint.fault != ComputeFault::kNone) return hint;
+  const int points = images[0].Count();
+  if (fitted >= points) {
+    return {ComputeFault::kNoCommonPoint,
+            0,
+            {"Прямые всех реперных точек параллельны: общей точки у них нет.",
+             "Что делать: снимите последовательность с изменением масштаба (зума), чтобы точки "
+             "сходились к главной точке, и измерьте её снова."}};
+  }
+  if (fitted < 0) return {};
+  const int index = fitted;
+  const VT_Point& first = *images[0].Get(index);
+  bool same_x = true, same_y = true;
+  for (std::size_t k = 1; k < images.Length(); ++k) {
+    const VT_Point& p = *images[static_cast<std::ptrdiff_t>(k)].Get(index);
+    same_x = same_x && p.X == first.X;
+    same_y = same_y && p.Y == first.Y;
+  }
+  const int point = index + 1;
+  const std::string where = "Реперная точка " + Number(point);
+  const std::string todo = "Что делать: проверьте координаты точки " + Number(point) +
+                           " во всех файлах; если они верны, уберите эту точку из всех файлов.";
+  if (same_x && same_y)
+    return {ComputeFault::kStillTrack,
+            point,
+            {where + " стоит на месте: на всех снимках у неё одни и те же координаты, прямую "
+                     "через неё провести нельзя.",
+             todo}};
+  if (same_x)
+    return {ComputeFault::kVerticalTrack,
+            point,
+            {where + " движется строго по вертикали (x одинаков на всех снимках): такую прямую "
+                     "счёт отчёта построить не может.",
+             todo}};
+  return {};
+}
+
+}  // namespace zirt
