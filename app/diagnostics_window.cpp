@@ -132,13 +132,13 @@ void DiagnosticsWindow::BuildControls() {
 
   Overview = new OverviewView;
   Overview->setObjectName(QStringLiteral("Overview"));
-  ExportButton = new QPushButton(QStringLiteral("Сохранить рисунок…"));
+  ExportButton = new QPushButton(QStringLiteral("Сохранить &рисунок…"));
   ExportButton->setObjectName(QStringLiteral("ExportButton"));
-  FitButton = new QPushButton(QStringLiteral("Показать всё"));
+  FitButton = new QPushButton(QStringLiteral("&Показать всё"));
   FitButton->setObjectName(QStringLiteral("FitButton"));
-  SaveRefinedButton = new QPushButton(QStringLiteral("Сохранить уточнённую точку…"));
+  SaveRefinedButton = new QPushButton(QStringLiteral("Сохранить &уточнённую точку…"));
   SaveRefinedButton->setObjectName(QStringLiteral("SaveRefinedButton"));
-  SaveRobustButton = new QPushButton(QStringLiteral("Сохранить устойчивую точку…"));
+  SaveRobustButton = new QPushButton(QStringLiteral("Сохранить у&стойчивую точку…"));
   SaveRobustButton->setObjectName(QStringLiteral("SaveRobustButton"));
   Advice = new QLabel(kAdvice);
   Advice->setObjectName(QStringLiteral("Advice"));

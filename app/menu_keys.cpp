@@ -1,5 +1,6 @@
 #include "app/menu_keys.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -20,10 +21,10 @@ QAction* WithAccessKey(const QList<QAction*>& actions, char16_t letter) {
   return nullptr;
 }
 
-// Watches the application's keys for the one window that holds the bar.
-class MenuKeys : public QObject {
+// Watches the application's keys; acts only where Qt itself found nothing to do.
+class AccessKeys : public QObject {
  public:
-  explicit MenuKeys(QMenuBar* bar) : QObject(bar), bar_(bar) {}
+  using QObject::QObject;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -33,15 +34,16 @@ class MenuKeys : public QObject {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr) return false;
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (auto* menu = qobject_cast<QMenu*>(widget); menu != nullptr && type == QEvent::KeyPress)
-      return InMenu(menu, *key);
-    if (widget->window() != bar_->window() || !bar_->isEnabled()) return false;
-    return type == QEvent::KeyPress ? Pressed(*key) : Released(*key);
+    if (auto* menu = qobject_cast<QMenu*>(widget))
+      return type == QEvent::KeyPress && InMenu(menu, *key);
+    QWidget* window = widget->window();
+    if (!window->isActiveWindow() && !window->isVisible()) return false;
+    return type == QEvent::KeyPress ? Pressed(window, *key) : Released(window, *key);
   }
 
  private:
   // A Latin-layout letter in an open menu goes to the item with the Cyrillic access key there.
-  bool InMenu(QMenu* menu, const QKeyEvent& key) {
+  static bool InMenu(QMenu* menu, const QKeyEvent& key) {
     if (key.modifiers() & ~(Qt::AltModifier | Qt::ShiftModifier | Qt::KeypadModifier)) return false;
     const char16_t letter = CyrillicOfKey(key.key());
     if (letter == 0 || key.text().isEmpty() || key.text().at(0).unicode() == letter) return false;
@@ -52,34 +54,56 @@ class MenuKeys : public QObject {
     return true;
   }
 
-  bool Pressed(const QKeyEvent& key) {
+  static QMenuBar* BarOf(QWidget* window) {
+    auto* bar = window->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly);
+    return bar != nullptr && bar->isVisible() && bar->isEnabled() ? bar : nullptr;
+  }
+
+  bool Pressed(QWidget* window, const QKeyEvent& key) {
     const bool alt_only = key.modifiers() == Qt::AltModifier;
     alt_alone_ = key.key() == Qt::Key_Alt && (alt_only || key.modifiers() == Qt::NoModifier);
-    if (key.key() == Qt::Key_F10 && key.modifiers() == Qt::NoModifier) return Open(FirstMenu());
+    QMenuBar* bar = BarOf(window);
+    if (key.key() == Qt::Key_F10 && key.modifiers() == Qt::NoModifier)
+      return bar != nullptr && Open(bar, FirstMenu(bar));
     if (!alt_only) return false;
     const char16_t letter = CyrillicOfKey(key.key());
-    return letter != 0 && Open(WithAccessKey(bar_->actions(), letter));
+    if (letter == 0) return false;
+    if (bar != nullptr && Open(bar, WithAccessKey(bar->actions(), letter))) return true;
+    return ClickButton(window, letter);
   }
 
-  bool Released(const QKeyEvent& key) {
+  bool Released(QWidget* window, const QKeyEvent& key) {
     if (key.key() != Qt::Key_Alt || !alt_alone_) return false;
     alt_alone_ = false;
-    return Open(FirstMenu());
+    QMenuBar* bar = BarOf(window);
+    return bar != nullptr && Open(bar, FirstMenu(bar));
   }
 
-  QAction* FirstMenu() const {
-    for (QAction* action : bar_->actions())
+  static bool ClickButton(QWidget* window, char16_t letter) {
+    const QChar upper = QChar(letter).toUpper();
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+      if (button->window() != window || !button->isVisible() || !button->isEnabled()) continue;
+      const QKeySequence key = QKeySequence::mnemonic(button->text());
+      if (key.isEmpty() || key[0].key() != upper.unicode()) continue;
+      button->setFocus(Qt::ShortcutFocusReason);
+      button->click();
+      return true;
+    }
+    return false;
+  }
+
+  static QAction* FirstMenu(QMenuBar* bar) {
+    for (QAction* action : bar->actions())
       if (action->isVisible() && action->isEnabled() && action->menu() != nullptr) return action;
     return nullptr;
   }
 
-  bool Open(QAction* action) {
+  static bool Open(QMenuBar* bar, QAction* action) {
     if (action == nullptr || !action->isEnabled()) return false;
-    bar_->setActiveAction(action);
+    bar->setActiveAction(action);
     return true;
   }
 
-  QMenuBar* bar_;
   bool alt_alone_ = false;
 };
 
@@ -107,8 +131,11 @@ char16_t CyrillicOfKey(int qt_key) {
   return 0;
 }
 
-void InstallMenuKeys(QMenuBar* bar) {
-  qApp->installEventFilter(new MenuKeys(bar));
+void InstallAccessKeys() {
+  static AccessKeys* installed = nullptr;
+  if (installed != nullptr) return;
+  installed = new AccessKeys(qApp);
+  qApp->installEventFilter(installed);
 }
 
 }  // namespace zirt

@@ -1,8 +1,7 @@
-// Keyboard access to a window's menu bar beyond Qt's own: the Cyrillic access keys also from
-// a Latin keyboard layout (the key where the letter sits), F10, and a lone Alt.
+// Keyboard access beyond Qt's own, for every window of the program: the Cyrillic access keys
+// of menus and buttons also from a Latin keyboard layout (the key where the letter sits), and
+// F10 or a lone Alt to open a window's menu bar.
 #pragma once
-
-class QMenuBar;
 
 namespace zirt {
 
@@ -10,7 +9,7 @@ namespace zirt {
 // key that has none.
 char16_t CyrillicOfKey(int qt_key);
 
-// Installs the keys on the window of `bar`; they live as long as the bar.
-void InstallMenuKeys(QMenuBar* bar);
+// Installs the keys for the whole application, once.
+void InstallAccessKeys();
 
 }  // namespace zirt

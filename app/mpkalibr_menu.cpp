@@ -48,7 +48,7 @@ void TMPForm::BuildMenu() {
   N12->setShortcut(QKeySequence::HelpContents);
   N13 = add(N11, QStringLiteral("&О программе"), "N13");
 
-  zirt::InstallMenuKeys(menuBar());
+  zirt::InstallAccessKeys();
 }
 
 void TMPForm::ConnectCommands() {

@@ -161,17 +161,17 @@ void TRedForm::BuildMenu() {
   MainMenu1 = new QMenuBar(this);
   MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
   layout()->setMenuBar(MainMenu1);
-  N1 = MainMenu1->addMenu(QStringLiteral("Файл"));
+  N1 = MainMenu1->addMenu(QStringLiteral("&Файл"));
   N1->setObjectName(QStringLiteral("N1"));
-  N3 = N1->addAction(QStringLiteral("Сохранить"));
+  N3 = N1->addAction(QStringLiteral("&Сохранить"));
   N3->setObjectName(QStringLiteral("N3"));
   N3->setShortcut(QKeySequence::Save);
-  N16 = N1->addAction(QStringLiteral("Сохранить как…"));
+  N16 = N1->addAction(QStringLiteral("Сохранить &как…"));
   N16->setObjectName(QStringLiteral("N16"));
   N16->setShortcut(QKeySequence::SaveAs);
   N15 = N1->addSeparator();
   N15->setObjectName(QStringLiteral("N15"));
-  N6 = N1->addAction(QStringLiteral("Выход"));
+  N6 = N1->addAction(QStringLiteral("&Выход"));
   N6->setObjectName(QStringLiteral("N6"));
 }
 

@@ -111,12 +111,12 @@ class RedFormTest : public QObject {
     QVERIFY(form.FileName().isEmpty());
     QVERIFY(!form.Modified());
     QCOMPARE(form.MainMenu1->actions().size(), 1);
-    QCOMPARE(form.N1->title(), QStringLiteral("Файл"));
+    QCOMPARE(form.N1->title(), QStringLiteral("&Файл"));
     QCOMPARE(form.N1->actions(), (QList<QAction*>{form.N3, form.N16, form.N15, form.N6}));
-    QCOMPARE(form.N3->text(), QStringLiteral("Сохранить"));
-    QCOMPARE(form.N16->text(), QStringLiteral("Сохранить как…"));
+    QCOMPARE(form.N3->text(), QStringLiteral("&Сохранить"));
+    QCOMPARE(form.N16->text(), QStringLiteral("Сохранить &как…"));
     QVERIFY(form.N15->isSeparator());
-    QCOMPARE(form.N6->text(), QStringLiteral("Выход"));
+    QCOMPARE(form.N6->text(), QStringLiteral("&Выход"));
     QCOMPARE(form.ToolButton10->toolTip(), QStringLiteral("Сохранить"));
     QCOMPARE(form.ToolButton3->toolTip(), QStringLiteral("Добавить"));
     QCOMPARE(form.ToolButton5->toolTip(), QStringLiteral("Добавить в конец"));

@@ -208,7 +208,7 @@ class DiagnosticsWindowTest : public QObject {
     QVERIFY(form_->State().ResultSaved);
     platform_->ScriptSaveFile(folder_.filePath(QStringLiteral("s.cam")));
     close_editor();
-    window->SaveRobustButton->click();
+    QTest::keyClick(window->Points, Qt::Key_C, Qt::AltModifier);  // С on the Russian layout
     QCOMPARE(CameraLines(QStringLiteral("sP.cam")).at(7),
              QString::fromStdString(zirt::FormatFixed4(robust.y)) +
                  QStringLiteral(" ; Координата Y главной точки"));
