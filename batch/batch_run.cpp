@@ -10,6 +10,7 @@
 #include "batch/json_report.h"
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
+#include "data/compute_hints.h"
 #include "data/coordinate_file.h"
 #include "data/posix_file.h"
 #include "diagnostics/diagnostics.h"
@@ -147,6 +148,19 @@ int WriteCamera(Calibration& calibration, PointChoice choice, const std::string&
   return kBatchOk;
 }
 
+// Under a failed computation's message, what in the files made it fail and what to do, in the
+// words the window uses. The files read already, so they read again.
+void PrintHint(const std::vector<std::string>& files, std::ostream& err) {
+  try {
+    ImageSets images;
+    for (auto& set : LoadCoordinateFiles(files)) images.Append(std::move(set));
+    std::vector<std::string> names;
+    for (const std::string& file : files) names.push_back(ShortName(file));
+    for (const std::string& line : ComputeFailureHint(images, names, -1).lines) err << line << "\n";
+  } catch (const std::exception&) {  // A hint is a courtesy; the failure is reported already.
+  }
+}
+
 }  // namespace
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -220,6 +234,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   errno = 0;
   int code = kBatchOk;
   std::string failure;
+  bool failed_run = false;  // The computation raised, rather than refused the images.
   try {
     switch (plain_loaded ? ComputePlainImages(plain, calibration, report)
                          : calibration.Compute(report)) {
@@ -234,6 +249,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
   } catch (const Exception& e) {
     failure = DisplayText(e.Message());
+    failed_run = true;
   } catch (const std::exception& e) {  // Such as memory running out, as the window shows it.
     failure = DisplayText(e.what());
   }
@@ -241,6 +257,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   const bool written = report.Finish();
   if (!failure.empty()) {
     err << failure << "\n";
+    if (failed_run) PrintHint(files, err);
     code = kBatchFailed;
   }
   // A report that did not reach its reader is a failure, whatever the computation did.

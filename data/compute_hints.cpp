@@ -36,7 +36,14 @@ ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::s
              "Что делать: снимите последовательность с изменением масштаба (зума), чтобы точки "
              "сходились к главной точке, и измерьте её снова."}};
   }
-  if (fitted < 0) return {};
+  if (fitted < 0) {
+    // Nothing else known of the run: only a track the fit cannot take is named.
+    for (int i = 0; i < points; ++i)
+      if (ComputeHint hint = ComputeFailureHint(images, names, i);
+          hint.fault != ComputeFault::kNone)
+        return hint;
+    return {};
+  }
   const int index = fitted;
   const VT_Point& first = *images[0].Get(index);
   bool same_x = true, same_y = true;

@@ -45,6 +45,8 @@ LC_ALL=C expect none 1 "Координаты не загружены!" --
 LC_ALL=C expect one 1 "Невозможно работать по одному снимку!" -- zoom1.crd
 printf '1 ; 2\r\n' >"$work/short.crd"
 LC_ALL=C expect short 1 "Index out of bounds ListOfT::Get." -- worked-1.crd "$work/short.crd"
+[ "$(sed -n 2p "$work/err")" = "Точек в файле short.crd: 1, в файле worked-1.crd: 2." ] \
+  || fail "short: the files are not named under the error"
 printf '1 ; 2\r\n\r\n' >"$work/blank.crd"
 LC_ALL=C expect bad-line 1 "Ошибка загрузки файла координат!" -- worked-1.crd "$work/blank.crd"
 LC_ALL=C expect missing 1 "Ошибка загрузки файла координат!" -- worked-1.crd "$work/nothing.crd"
@@ -52,6 +54,8 @@ printf '5 ; 1\r\n' >"$work/v1.crd"
 printf '5 ; 2\r\n' >"$work/v2.crd"
 LC_ALL=C expect vertical 1 "Invalid floating point operation." -- --step "$work/v1.crd" "$work/v2.crd"
 [ "$(cat "$work/out")" = $'\n1.0000-ая прямая:' ] || fail "report so far is not printed"
+grep -q '^Реперная точка 1 движется строго по вертикали' "$work/err" \
+  || fail "vertical: the point is not named under the error"
 printf '0;5\r\n' >"$work/z1.crd"
 printf '10;8\r\n' >"$work/z2.crd"
 LC_ALL=C expect zero-divide 1 "Floating point division by zero." -- "$work/z1.crd" "$work/z2.crd"
