@@ -246,6 +246,11 @@ void DiagnosticsWindow::FillEstimates() {
   const QString notes = EstimateNotes(data_);
   Notes->setText(notes);
   Notes->setVisible(!notes.isEmpty());
+  // Wrapped lines need their height at the narrowest the column gets, or the window's
+  // smallest size would lay them over the table.
+  const int narrowest = Estimates->minimumWidth();
+  Notes->setMinimumHeight(Notes->heightForWidth(narrowest));
+  Advice->setMinimumHeight(Advice->heightForWidth(narrowest));
 }
 
 void DiagnosticsWindow::ExportPicture() {
