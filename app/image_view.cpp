@@ -162,6 +162,7 @@ void StretchedImage::SetMarksBackground(QRgb background) {
 }
 
 void StretchedImage::paintEvent(QPaintEvent*) {
+  if (on_first_paint) std::exchange(on_first_paint, nullptr)();
   if (source_ == nullptr || source_->isNull()) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);

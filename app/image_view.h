@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 #include "data/data_structures.h"
 #include "data/extended.h"
@@ -81,6 +82,8 @@ class StretchedImage : public QWidget {
   // A picture of marks on this background colour keeps its marks when shown smaller.
   void SetMarksBackground(QRgb background);
   void AllowZoom(bool allow) { zoomable_ = allow; }
+  // Called once, after the widget's first paint.
+  std::function<void()> on_first_paint;
   // How many times the fitted picture is enlarged (1 shows it whole), and its shift.
   double Zoom() const { return zoom_; }
   QPointF Pan() const { return pan_; }

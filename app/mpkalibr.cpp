@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
 #include <memory>
@@ -104,9 +105,9 @@ TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
   Image1->SetSource(&bitmap_.Image());
   Image1->SetMarksBackground(zirt::ToQRgb(zirt::kBackground));
   Image1->AllowZoom(true);
-  // Start-up decodes the picture only as large as the window shows it.
-  preview_ = zirt::LoadPreviewPicture(Image1->size());
-  PreviewImage->SetSource(&preview_);
+  // The window paints first and the picture comes right after: its decode is the larger part
+  // of start-up beyond an empty window's, and the window is of use before it.
+  PreviewImage->on_first_paint = [this] { QTimer::singleShot(0, this, [this] { ShowPreview(); }); };
 
   if (const QScreen* screen = this->screen()) {
     QRect frame = geometry();
@@ -367,12 +368,20 @@ void TMPForm::closeEvent(QCloseEvent* event) {
 void TMPForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   // A window grown past the picture decoded at start-up gets the whole stored picture.
-  if (PreviewImage != nullptr && PreviewImage->isVisible() && !preview_full_ &&
+  if (PreviewImage != nullptr && PreviewImage->isVisible() && !preview_.isNull() &&
+      !preview_full_ &&
       (PreviewImage->width() > preview_.width() || PreviewImage->height() > preview_.height())) {
     preview_ = zirt::LoadPreviewPicture();
     preview_full_ = true;
     PreviewImage->SetSource(&preview_);
   }
+}
+
+void TMPForm::ShowPreview() {
+  // Only as large as the window shows it; a load may have taken its place already.
+  if (!preview_.isNull() || PreviewImage->isHidden()) return;
+  preview_ = zirt::LoadPreviewPicture(Image1->size());
+  PreviewImage->SetSource(&preview_);
 }
 
 void TMPForm::N15Click() {

@@ -69,6 +69,9 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   void DrawCross(zirt::Color colour, int h, int x, int y);
   void DrawLine(zirt::Color colour, const zirt::VT_Point& line);
 
+  // Decodes the start-up picture and shows it, once; the window's first paint asks for it.
+  void ShowPreview();
+
   const zirt::Calibration& State() const { return calibration_; }
   const zirt::ViewBitmap& Bitmap() const { return bitmap_; }
   // Screen pixels per design pixel.

@@ -93,8 +93,11 @@ class MainWindowTest : public QObject {
     QVERIFY(!form.Bitmap().Image().isNull());
     QVERIFY(Uniform(form.Bitmap().Image(), qRgb(0xC0, 0xC0, 0xC0)));
     QVERIFY(!form.PreviewImage->isHidden());
-    // The stored picture is 1018 × 717; start-up decodes it just large enough to cover the view.
+    // The stored picture is 1018 × 717; start-up decodes it just large enough to cover the view,
+    // once the window has painted.
     QCOMPARE(zirt::LoadPreviewPicture().size(), QSize(1018, 717));
+    s.form->show();
+    QTRY_VERIFY(form.PreviewImage->Source() != nullptr);
     const QSize shown = form.PreviewImage->Source()->size();
     QVERIFY(shown.width() >= form.Image1->width() && shown.height() >= form.Image1->height());
     QVERIFY(shown.width() <= 1018);
