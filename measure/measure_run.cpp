@@ -1,5 +1,6 @@
 #include "measure/measure_run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <opencv2/core.hpp>
 #include <optional>
@@ -10,6 +11,7 @@
 #include "data/text_file.h"
 #include "measure/image_grey.h"
 #include "measure/point_order.h"
+#include "measure/zoom_check.h"
 
 namespace zirt {
 namespace {
@@ -17,17 +19,20 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "Usage: zirt-measure --chessboard COLSxROWS | --circles COLSxROWS |\n"
+    "Usage: zirt-measure --chessboard COLSxROWS|auto | --circles COLSxROWS |\n"
     "                    --asymmetric-circles COLSxROWS [--out DIR] [--overwrite] [--progress]\n"
     "                    IMAGE...\n"
     "Finds the calibration pattern in every image (JPEG, PNG, TIFF) and writes its points, in\n"
     "the same order for every image, to STEM.crd beside the image or in DIR.\n"
-    "COLS and ROWS count the inner corners of a chessboard or the circles of a grid.\n"
+    "COLS and ROWS count the inner corners of a chessboard or the circles of a grid; with\n"
+    "--chessboard auto the count is found in the first image and printed as \"chessboard\n"
+    "COLSxROWS\" on standard output.\n"
     "  --out DIR     write the files into DIR (created when missing)\n"
     "  --overwrite   replace existing coordinate files (kept otherwise, and nothing written)\n"
     "  --progress    print \"K/N IMAGE\" on standard output after each image measured\n"
     "  --help        this text\n"
-    "Nothing is written unless the pattern is found in every image. Numbers are written with\n"
+    "Nothing is written unless the pattern is found in every image and every image's points\n"
+    "are the first image's seen through a zoom. Numbers are written with\n"
     "the decimal separator of the regional settings (LC_ALL, LC_NUMERIC, LANG).\n";
 
 struct Options {
@@ -75,7 +80,9 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
       if (options.pattern) return "give one pattern only";
       if (k + 1 == args.size()) return arg + " needs COLSxROWS";
       options.pattern = ParsePatternSize(*kind, args[++k]);
-      if (!options.pattern) return "bad pattern size " + args[k] + " (COLSxROWS, 2 to 100 each)";
+      if (!options.pattern)
+        return "bad pattern size " + args[k] + " (COLSxROWS, 2 to 100 each" +
+               (*kind == PatternKind::kChessboard ? ", or auto)" : ")");
     }
   }
   if (options.help) return {};
@@ -94,6 +101,26 @@ std::string OutputFiles(const Options& options, std::vector<std::string>& files)
     if (!seen.insert(key).second) return "two images would both write " + files.back();
   }
   return {};
+}
+
+std::string SizeText(int cols, int rows) {
+  return std::to_string(cols) + "x" + std::to_string(rows);
+}
+
+// Why the pattern was not found, with the size to give where a chessboard of another size is
+// in view.
+std::string NotFound(const cv::Mat& grey, const Pattern& pattern, const FindDetail& detail) {
+  const std::string asked = SizeText(pattern.cols, pattern.rows);
+  if (pattern.kind != PatternKind::kChessboard) return "the pattern is not found";
+  if (detail.larger)
+    return "the chessboard has more inner corners than " + asked +
+           ": check the pattern size (or give --chessboard auto)";
+  const Pattern seen = FindChessboardPattern(grey);
+  if (seen.Count() > 0 && !(std::min(seen.cols, seen.rows) == std::min(pattern.cols, pattern.rows) &&
+                            std::max(seen.cols, seen.rows) == std::max(pattern.cols, pattern.rows)))
+    return "the pattern is not found; a chessboard of " + SizeText(seen.cols, seen.rows) +
+           " inner corners is in view: check the pattern size";
+  return "the pattern is not found";
 }
 
 }  // namespace
@@ -142,18 +169,34 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (exists) return kMeasureFailed;
   }
 
+  Pattern& pattern = *options.pattern;
+  if (pattern.Count() == 0) {
+    try {
+      pattern = FindChessboardPattern(LoadGreyImage(options.images[0]));
+    } catch (const EImageError& e) {
+      err << "zirt-measure: " << e.Message() << "\n";
+      return kMeasureFailed;
+    }
+    if (pattern.Count() == 0) {
+      err << "zirt-measure: " << options.images[0]
+          << ": no chessboard is found to count its corners\nzirt-measure: nothing written\n";
+      return kMeasureFailed;
+    }
+    out << "chessboard " << pattern.cols << "x" << pattern.rows << std::endl;
+  }
+
   // Every image is tried, so that one run names every image to retake.
-  const Pattern& pattern = *options.pattern;
   std::vector<std::vector<ImagePoint>> measured(options.images.size());
   std::vector<ImagePoint> first;
   bool failed = false;
   for (std::size_t k = 0; k < options.images.size(); ++k) {
     const std::string& image = options.images[k];
     try {
-      const std::optional<std::vector<ImagePoint>> points =
-          FindPattern(LoadGreyImage(image), pattern);
+      const cv::Mat grey = LoadGreyImage(image);
+      FindDetail detail;
+      const std::optional<std::vector<ImagePoint>> points = FindPattern(grey, pattern, &detail);
       if (!points) {
-        err << "zirt-measure: " << image << ": the pattern is not found\n";
+        err << "zirt-measure: " << image << ": " << NotFound(grey, pattern, detail) << "\n";
         failed = true;
       } else if (first.empty()) {
         measured[k] = first = OrderFirst(*points, pattern);
@@ -168,6 +211,12 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
       failed = true;
     }
     if (options.progress) out << k + 1 << "/" << options.images.size() << " " << image << std::endl;
+  }
+  if (!failed) {
+    if (const std::optional<ZoomRefusal> refusal = MatchToFirst(measured, pattern)) {
+      err << "zirt-measure: " << options.images[refusal->image] << ": " << refusal->reason << "\n";
+      failed = true;
+    }
   }
   if (failed) {
     err << "zirt-measure: nothing written\n";

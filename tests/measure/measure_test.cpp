@@ -4,6 +4,8 @@
 
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,7 +14,11 @@
 #include "data/text_file.h"
 #include "measure/image_grey.h"
 #include "measure/measure_run.h"
+#include "measure/pattern.h"
 #include "measure/point_order.h"
+#include "measure/zoom_check.h"
+#include "diagnostics/diagnostics.h"
+#include "tests/support/photo_zoom.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/board_render.h"
 
@@ -82,7 +88,8 @@ TEST(PatternSize, ReadsColsByRows) {
     int cols, rows;  // 0: refused.
   } cases[] = {{"9x6", 9, 6},  {"9X6", 9, 6},   {"04x11", 4, 11}, {"100x2", 100, 2},
                {"1x6", 0, 0},  {"101x6", 0, 0}, {"9x", 0, 0},     {"x6", 0, 0},
-               {"9x6x", 0, 0}, {"9*6", 0, 0},   {" 9x6", 0, 0},   {"-9x6", 0, 0}};
+               {"9x6x", 0, 0}, {"9*6", 0, 0},   {" 9x6", 0, 0},   {"-9x6", 0, 0},
+               {"AUTO", 0, 0}};
   for (const auto& c : cases) {
     const auto pattern = ParsePatternSize(PatternKind::kChessboard, c.text);
     EXPECT_EQ(pattern.has_value(), c.cols != 0) << c.text;
@@ -242,6 +249,89 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
   run = Measure({"--chessboard", "9x6", "--overwrite", Path("a.png"), Path("kept.png")});
   EXPECT_EQ(run.code, kMeasureOk) << run.err;
   EXPECT_EQ(ReadLines(Path("kept.crd")).size(), 54u);
+}
+
+// Zoom sequences made from real photographs of a 9 × 6 board (one of them a board the
+// sector-based detector alone misses): every image measured, the numbering checked against
+// the first image, and the refined point within a tenth of a pixel of the zoom's centre.
+TEST(PhotoSequence, MeasuredNearTheTrueCentre) {
+  const Pattern pattern{PatternKind::kChessboard, 9, 6};
+  for (const char* name : {"left05", "left12", "left03"}) {
+    const cv::Mat photo = test::ReadTestPhoto(name);
+    const test::PhotoZoom zoom = test::RandomPhotoZoom(photo, 11);
+    const std::vector<cv::Mat> images = test::MakePhotoZoom(photo, zoom, 11);
+    std::vector<std::vector<ImagePoint>> measured;
+    for (const cv::Mat& image : images) {
+      const auto points = FindPattern(image, pattern);
+      ASSERT_TRUE(points) << name << " image " << measured.size() + 1;
+      measured.push_back(measured.empty() ? OrderFirst(*points, pattern)
+                                          : OrderLike(measured[0], *points, pattern));
+    }
+    // Numbered from the opposite corner, an image is given the first image's numbering back.
+    const std::vector<ImagePoint> right = measured[1];
+    std::reverse(measured[1].begin(), measured[1].end());
+    ASSERT_FALSE(MatchToFirst(measured, pattern)) << name;
+    EXPECT_EQ(measured[1][0].x, right[0].x) << name;
+    std::vector<std::vector<Position>> positions;
+    for (const auto& image : measured) {
+      positions.emplace_back();
+      for (const ImagePoint& p : image) positions.back().push_back({p.x, p.y});
+    }
+    const auto refined = Diagnose(positions).refined;
+    ASSERT_TRUE(refined);
+    EXPECT_LT(std::hypot(refined->x - zoom.centre.x, refined->y - zoom.centre.y), 0.1) << name;
+  }
+}
+
+// What must never give a principal point: another board in one image, one image whose points
+// shifted by a square, a pattern size smaller than the board (every image would count another
+// part of it). zirt-measure names the image and the size to check, and writes nothing; with
+// "auto" it finds the size itself.
+TEST_F(MeasureTest, WrongCorrespondencesAreRefused) {
+  const Pattern pattern{PatternKind::kChessboard, 9, 6};
+  const auto sequence = [](const char* name, std::vector<std::vector<unsigned char>>* jpeg) {
+    const cv::Mat photo = test::ReadTestPhoto(name);
+    test::PhotoZoom zoom = test::RandomPhotoZoom(photo, 3);
+    zoom.zooms = {1, 0.9, 0.8};
+    return test::MakePhotoZoom(photo, zoom, 3, jpeg);
+  };
+  std::vector<std::vector<unsigned char>> jpeg;
+  const std::vector<cv::Mat> images = sequence("left01", &jpeg);
+  const std::vector<cv::Mat> other = sequence("left09", nullptr);
+  std::vector<std::vector<ImagePoint>> good;
+  for (const cv::Mat& image : images) good.push_back(OrderFirst(*FindPattern(image, pattern), pattern));
+  auto another_board = good;
+  another_board[2] = OrderFirst(*FindPattern(other[0], pattern), pattern);
+  auto shifted = good;  // Every point moved one square along the rows, as a sub-board would.
+  for (std::size_t i = 0; i + 1 < shifted[1].size(); ++i)
+    if ((i + 1) % 9) shifted[1][i] = good[1][i + 1];
+  for (std::size_t i = 8; i < shifted[1].size(); i += 9)
+    shifted[1][i] = {2 * good[1][i].x - good[1][i - 1].x, 2 * good[1][i].y - good[1][i - 1].y};
+  for (auto* set : {&another_board, &shifted}) {
+    const std::size_t bad = set == &another_board ? 2 : 1;
+    const auto refusal = MatchToFirst(*set, pattern);
+    ASSERT_TRUE(refusal) << bad;
+    EXPECT_EQ(refusal->image, bad);
+  }
+
+  std::vector<std::string> files;
+  for (std::size_t k = 0; k < jpeg.size(); ++k) {
+    files.push_back(Path("p" + std::to_string(k + 1) + ".jpg"));
+    std::ofstream(files.back(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg[k].data()), jpeg[k].size());
+  }
+  for (const char* size : {"3x3", "5x4", "7x6", "9x5"}) {
+    const Outcome run = Measure({"--chessboard", size, files[0]});
+    EXPECT_EQ(run.code, kMeasureFailed) << size;
+    EXPECT_NE(run.err.find("check the pattern size"), std::string::npos) << size << run.err;
+    EXPECT_FALSE(fs::exists(Path("p1.crd"))) << size;
+  }
+  std::vector<std::string> args = {"--chessboard", "auto"};
+  args.insert(args.end(), files.begin(), files.end());
+  const Outcome run = Measure(args);
+  ASSERT_EQ(run.code, kMeasureOk) << run.err;
+  EXPECT_TRUE(run.out == "chessboard 9x6\n" || run.out == "chessboard 6x9\n") << run.out;
+  EXPECT_EQ(ReadLines(Path("p3.crd")).size(), 54u);
 }
 
 }  // namespace
