@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
-#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -30,8 +29,12 @@ Color ViewBitmap::Pixel(int x, int y) const {
   return FromQRgb(image_.pixel(x, y));
 }
 
-int ViewBitmap::ToPixel(double value) const {
-  return TruncToInt(static_cast<Ext>(value) * scale_);
+int ViewBitmap::ToPixelX(double value) const {
+  return TruncToInt((static_cast<Ext>(value) - origin_x_) * scale_);
+}
+
+int ViewBitmap::ToPixelY(double value) const {
+  return TruncToInt((static_cast<Ext>(value) - origin_y_) * scale_);
 }
 
 Ext ViewBitmap::FitScale(double max_x, double max_y, int margin) const {
@@ -84,7 +87,7 @@ void ViewBitmap::DrawCross(Color colour, int h, int x, int y) {
 void ViewBitmap::DrawLine(Color colour, const VT_Point& line) {
   const double y0 = 0.0 * line.X + line.Y;
   const double y1 = 1000.0 * line.X + line.Y;
-  DrawSegment(colour, ToPixel(0.0), ToPixel(y0), ToPixel(1000.0), ToPixel(y1));
+  DrawSegment(colour, ToPixelX(0.0), ToPixelY(y0), ToPixelX(1000.0), ToPixelY(y1));
 }
 
 void ViewBitmap::DrawSegment(Color colour, int x0, int y0, int x1, int y1) {
@@ -168,41 +171,23 @@ void StretchedImage::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   const qreal ratio = devicePixelRatioF();
   const QSize shown(qRound(width() * ratio), qRound(height() * ratio));
-  // The part of the picture in view, in its own pixels.
-  const QRectF part(-pan_.x() / zoom_ * source_->width() / width(),
-                    -pan_.y() / zoom_ * source_->height() / height(), source_->width() / zoom_,
-                    source_->height() / zoom_);
-  if (keep_marks_ && (shown.width() < part.width() || shown.height() < part.height())) {
-    QImage reduced = ReduceKeepingMarks(source_->copy(part.toAlignedRect()), shown, background_);
+  if (keep_marks_ && (shown.width() < source_->width() || shown.height() < source_->height())) {
+    QImage reduced = ReduceKeepingMarks(*source_, shown, background_);
     reduced.setDevicePixelRatio(ratio);
     painter.drawImage(QPoint(0, 0), reduced);
     return;
   }
-  painter.drawImage(QRectF(pan_, QSizeF(width() * zoom_, height() * zoom_)), *source_);
+  painter.drawImage(rect(), *source_);
 }
 
-void StretchedImage::ResetZoom() {
-  zoom_ = 1;
-  pan_ = {};
-  update();
-}
-
-void StretchedImage::ClampPan() {
-  pan_.setX(std::clamp(pan_.x(), width() - width() * zoom_, 0.0));
-  pan_.setY(std::clamp(pan_.y(), height() - height() * zoom_, 0.0));
+QPointF StretchedImage::ToSource(QPointF widget) const {
+  if (source_ == nullptr || width() == 0 || height() == 0) return widget;
+  return {widget.x() * source_->width() / width(), widget.y() * source_->height() / height()};
 }
 
 void StretchedImage::wheelEvent(QWheelEvent* event) {
-  if (!zoomable_ || event->angleDelta().y() == 0) return QWidget::wheelEvent(event);
-  constexpr double kMaxZoom = 32;
-  const double zoom =
-      std::clamp(zoom_ * std::pow(1.25, event->angleDelta().y() / 120.0), 1.0, kMaxZoom);
-  // The picture's point under the cursor stays there.
-  const QPointF at = event->position();
-  pan_ = at - (at - pan_) * (zoom / zoom_);
-  zoom_ = zoom;
-  ClampPan();
-  update();
+  if (!on_wheel || event->angleDelta().y() == 0) return QWidget::wheelEvent(event);
+  on_wheel(event->angleDelta().y() / 120.0, ToSource(event->position()));
   event->accept();
 }
 
@@ -212,11 +197,10 @@ void StretchedImage::mousePressEvent(QMouseEvent* event) {
 }
 
 void StretchedImage::mouseMoveEvent(QMouseEvent* event) {
-  if (!zoomable_ || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
-  pan_ += event->position() - drag_from_;
+  if (!on_drag || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
+  const QPointF by = ToSource(event->position()) - ToSource(drag_from_);
   drag_from_ = event->position();
-  ClampPan();
-  update();
+  on_drag(by);
 }
 
 QImage ReduceKeepingMarks(const QImage& source, QSize size, QRgb background) {

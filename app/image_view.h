@@ -30,11 +30,19 @@ class ViewBitmap {
   // The pixel as 0x00BBGGRR; the point must lie inside.
   Color Pixel(int x, int y) const;
 
-  // Image pixels to bitmap pixels: TruncToInt(value × scale), in extended precision. The
-  // scale is 2/3 unless points reach beyond the bitmap at 2/3 (FitScale).
+  // Image pixels to bitmap pixels: TruncToInt((value − origin) × scale), in extended
+  // precision. The scale is 2/3 unless points reach beyond the bitmap at 2/3 (FitScale); the
+  // origin, the image point at the bitmap's corner, is (0, 0) unless the view is zoomed.
   Ext Scale() const { return scale_; }
   void SetScale(Ext scale) { scale_ = scale; }
-  int ToPixel(double value) const;
+  Ext OriginX() const { return origin_x_; }
+  Ext OriginY() const { return origin_y_; }
+  void SetOrigin(Ext x, Ext y) {
+    origin_x_ = x;
+    origin_y_ = y;
+  }
+  int ToPixelX(double value) const;
+  int ToPixelY(double value) const;
   // 2/3 when image points up to (max_x, max_y) fit the bitmap with a cross of half-length
   // `margin` around them, else the largest scale at which they do.
   Ext FitScale(double max_x, double max_y, int margin) const;
@@ -60,6 +68,8 @@ class ViewBitmap {
 
   QImage image_;
   Ext scale_ = kTwoThirds;
+  Ext origin_x_ = 0;
+  Ext origin_y_ = 0;
 };
 
 // `source` at `size` for marks on a plain background: where the size is larger, pixels are
@@ -68,8 +78,8 @@ class ViewBitmap {
 QImage ReduceKeepingMarks(const QImage& source, QSize size, QRgb background);
 
 // Shows a picture it does not own, stretched to the widget without smoothing, so each
-// bitmap pixel stays a sharp block when the window grows. With zooming allowed, the wheel
-// enlarges it about the cursor and a drag moves it.
+// bitmap pixel stays a sharp block when the window grows. The wheel and a drag are passed on
+// to whoever draws the picture, in the picture's pixels.
 class StretchedImage : public QWidget {
   Q_OBJECT
 
@@ -81,14 +91,12 @@ class StretchedImage : public QWidget {
   const QImage* Source() const { return source_; }
   // A picture of marks on this background colour keeps its marks when shown smaller.
   void SetMarksBackground(QRgb background);
-  void AllowZoom(bool allow) { zoomable_ = allow; }
   // Called once, after the widget's first paint.
   std::function<void()> on_first_paint;
-  // How many times the fitted picture is enlarged (1 shows it whole), and its shift.
-  double Zoom() const { return zoom_; }
-  QPointF Pan() const { return pan_; }
-  // Back to the whole picture.
-  void ResetZoom();
+  // The wheel turned by `notches` (positive away from the user) over picture pixel `at`.
+  std::function<void(double notches, QPointF at)> on_wheel;
+  // A drag with the left button moved by `by` picture pixels.
+  std::function<void(QPointF by)> on_drag;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -97,13 +105,10 @@ class StretchedImage : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  // Keeps the enlarged picture over the whole widget.
-  void ClampPan();
+  // Widget pixels to the picture's.
+  QPointF ToSource(QPointF widget) const;
 
   const QImage* source_ = nullptr;
-  bool zoomable_ = false;
-  double zoom_ = 1;
-  QPointF pan_;  // Widget pixels from the widget's corner to the picture's, at most 0.
   QPointF drag_from_;
   bool keep_marks_ = false;
   QRgb background_ = 0;

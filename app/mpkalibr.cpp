@@ -53,8 +53,6 @@ constexpr int kListItemHeight = 16;
 constexpr int kSaveButtonBottom = 361 + 25;  // In Panel4.
 constexpr int kButtonMargin = 8;
 constexpr int kPictureMinimumWidth = 120;
-constexpr int kMarkHalfLength = 10;
-constexpr int kResultHalfLength = 30;
 // One display frame: in step-by-step mode the picture is repainted at most this often.
 constexpr qint64 kFrameMilliseconds = 16;
 
@@ -104,7 +102,8 @@ TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
   bitmap_.Fill(zirt::kBackground);
   Image1->SetSource(&bitmap_.Image());
   Image1->SetMarksBackground(zirt::ToQRgb(zirt::kBackground));
-  Image1->AllowZoom(true);
+  Image1->on_wheel = [this](double notches, QPointF at) { ZoomPicture(notches, at); };
+  Image1->on_drag = [this](QPointF by) { PanPicture(by); };
   // The window paints first and the picture comes right after: its decode is the larger part
   // of start-up beyond an empty window's, and the window is of use before it.
   PreviewImage->on_first_paint = [this] { QTimer::singleShot(0, this, [this] { ShowPreview(); }); };
@@ -233,6 +232,8 @@ void TMPForm::EnableSaving(bool enabled) {
 void TMPForm::ClearAll() {
   bitmap_.Fill(zirt::kBackground);
   Image1->update();
+  lines_drawn_ = false;
+  result_drawn_ = false;
   calibration_.ClearData();
   image_names_.clear();
   ListBox1->ClearLines();
@@ -288,34 +289,14 @@ void TMPForm::LoadFiles(const QStringList& chosen) {
   ClearAll();
   calibration_.TakeImages(std::move(sets));
   FitPictureToPoints();
+  DrawMarks();
   image_names_.clear();
-  for (const std::string& path : paths) image_names_.push_back(zirt::ShortName(path));
-  for (std::size_t k = 0; k < paths.size(); ++k) {
-    const zirt::Color colour = Palette[k % Palette.size()];
-    const zirt::VT_Points& set = calibration_.Images[static_cast<std::ptrdiff_t>(k)];
-    for (int i = 0; i < set.Count(); ++i) {
-      const zirt::VT_Point* point = set.Get(i);
-      bitmap_.DrawCross(colour, kMarkHalfLength, bitmap_.ToPixel(point->X),
-                        bitmap_.ToPixel(point->Y));
-    }
-    ListBox1->AddLine(QString::fromStdString(image_names_[k]));
+  for (const std::string& path : paths) {
+    image_names_.push_back(zirt::ShortName(path));
+    ListBox1->AddLine(QString::fromStdString(image_names_.back()));
   }
   PreviewImage->hide();
   Image1->update();
-}
-
-void TMPForm::FitPictureToPoints() {
-  double max_x = 0, max_y = 0;
-  for (std::size_t k = 0; k < calibration_.Images.Length(); ++k) {
-    const zirt::VT_Points& set = calibration_.Images[static_cast<std::ptrdiff_t>(k)];
-    for (int i = 0; i < set.Count(); ++i) {
-      // std::max keeps the extent when a coordinate is NaN.
-      max_x = std::max(max_x, set.Get(i)->X);
-      max_y = std::max(max_y, set.Get(i)->Y);
-    }
-  }
-  bitmap_.SetScale(bitmap_.FitScale(max_x, max_y, kMarkHalfLength));
-  Image1->ResetZoom();
 }
 
 void TMPForm::Button1Click() {
@@ -345,8 +326,7 @@ void TMPForm::Button1Click() {
     case zirt::ComputeOutcome::kDone:
       break;
   }
-  DrawCross(zirt::kResultColour, kResultHalfLength, bitmap_.ToPixel(calibration_.PrincipalX),
-            bitmap_.ToPixel(calibration_.PrincipalY));
+  DrawResult();
   EnableSaving(true);
   ListBox1->ScrollToResult();
   ComputationRan(std::nullopt);
@@ -403,6 +383,7 @@ void TMPForm::AppendReport(const std::string& line) {
 
 void TMPForm::LineFitted(const zirt::VT_Point& line) {
   bitmap_.DrawLine(zirt::kLineColour, line);
+  lines_drawn_ = true;
   RepaintForProgress();
 }
 

@@ -132,8 +132,19 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // Gives the bitmap the size Image1 has in the design, scaled, once.
   void CreateBitmap();
   void EnableSaving(bool enabled);
-  // Images whose points reach past the bitmap at 2/3 are drawn smaller, all of them in view.
+  // Images whose points reach past the bitmap at 2/3 are drawn smaller, all of them in view;
+  // the view comes back whole.
   void FitPictureToPoints();
+  // Every loaded point's cross, in its image's colour.
+  void DrawMarks();
+  // The principal point's cross.
+  void DrawResult();
+  // The wheel and a drag on the picture: the marks are drawn anew at the new scale or place,
+  // so they keep their size and none merges into a block.
+  void ZoomPicture(double notches, QPointF at);
+  void PanPicture(QPointF by);
+  // Keeps the view within the fitted picture and draws everything shown again.
+  void RedrawPicture();
   // A computation's error with what in the data caused it and what to do, and the refined
   // point's offer where the diagnostics find one.
   void ShowComputeError(const zirt::Exception& error);
@@ -147,6 +158,10 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   double scale_ = 1.0;
   zirt::Calibration calibration_;
   zirt::ViewBitmap bitmap_;
+  zirt::Ext fit_scale_ = zirt::kTwoThirds;  // The scale that shows every point.
+  double zoom_ = 1;                         // The view's scale over fit_scale_, 1 to 32.
+  bool lines_drawn_ = false;                // A step-by-step run drew fitted lines.
+  bool result_drawn_ = false;               // A computation drew the principal point.
   QImage preview_;
   bool preview_full_ = false;  // Decoded at its stored size rather than the window's.
   QString open_dialog_folder_;
