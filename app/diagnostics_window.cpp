@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -249,8 +250,8 @@ void DiagnosticsWindow::FillEstimates() {
   // Wrapped lines need their height at the narrowest the column gets, or the window's
   // smallest size would lay them over the table.
   const int narrowest = Estimates->minimumWidth();
-  Notes->setMinimumHeight(Notes->heightForWidth(narrowest));
-  Advice->setMinimumHeight(Advice->heightForWidth(narrowest));
+  Notes->setMinimumHeight(std::max(0, Notes->heightForWidth(narrowest)));
+  Advice->setMinimumHeight(std::max(0, Advice->heightForWidth(narrowest)));
 }
 
 void DiagnosticsWindow::ExportPicture() {

@@ -39,6 +39,15 @@ find_window() {  # PATTERN [SECONDS]: the newest visible window whose title matc
   return 1
 }
 
+gone() {  # PATTERN: waits up to 10 s for no window to match
+  local deadline=$((SECONDS + 10))
+  while ((SECONDS < deadline)); do
+    find_window "$1" 1 >/dev/null || return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 LC_ALL=C "$build/zirt" &
 pid=$!
 main=$(find_window '^Калибровка главной точки$' 20) || fail "the main window did not appear"
@@ -194,7 +203,7 @@ wait_window '^Сохранение$' >/dev/null || fail "no close question after
 xdotool key Escape
 sleep 0.8
 kill -0 "$pid" 2>/dev/null || fail "Escape on the close question quit the program"
-find_window '^Сохранение$' 1 >/dev/null && fail "the close question stayed after Escape"
+gone '^Сохранение$' || fail "the close question stayed after Escape"
 refocus
 # Ctrl+D, then Alt+E (У on the Russian layout): Сохранить уточнённую точку…
 xdotool key ctrl+d
@@ -209,8 +218,7 @@ wait_window '^cam2P.cam Внутренняя геометрия$' >/dev/null
 xdotool key alt
 sleep 0.4
 xdotool key d
-sleep 0.6
-find_window '^cam2P.cam Внутренняя геометрия$' 1 >/dev/null && fail "the editor did not close"
+gone '^cam2P.cam Внутренняя геометрия$' || fail "the editor did not close"
 refined_x=$(LC_ALL=C "$build/zirt-batch" --json zoom1.crd zoom2.crd zoom3.crd zoom4.crd |
   awk '/"refined": \{/ { on = 1 } on && /^        "x": / { printf "%.4f\n", $2; exit }')
 line7=$(sed -n 7p cam2P.cam | iconv -f CP1251 -t UTF-8 | tr -d '\r')
@@ -229,7 +237,7 @@ refocus
 xdotool key alt
 sleep 0.4
 xdotool key d
-for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 find_window '^Сохранение$' 1 >/dev/null && fail "a load left an old result to save"
 kill -0 "$pid" 2>/dev/null && fail "the program did not end after a new load"
 wait "$pid"
