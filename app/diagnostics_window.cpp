@@ -124,6 +124,10 @@ void DiagnosticsWindow::BuildControls() {
   Notes = new QLabel;
   Notes->setObjectName(QStringLiteral("Notes"));
   Notes->setWordWrap(true);
+  Warning = new QLabel;
+  Warning->setObjectName(QStringLiteral("Warning"));
+  Warning->setWordWrap(true);
+  Warning->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold"));
 
   Points = MakeTable(point_rows_.get(), "Points");
   Images = MakeTable(image_rows_.get(), "Images");
@@ -149,6 +153,7 @@ void DiagnosticsWindow::BuildControls() {
   auto* left_layout = new QVBoxLayout(left);
   left_layout->setContentsMargins(0, 0, 0, 0);
   left_layout->addWidget(Estimates);
+  left_layout->addWidget(Warning);
   left_layout->addWidget(Notes);
   left_layout->addWidget(tabs, 1);
   left_layout->addWidget(Advice);
@@ -213,6 +218,7 @@ void DiagnosticsWindow::MarkStale() {
   Estimates->setRowCount(0);
   point_rows_->Reset(0);
   image_rows_->Reset(0);
+  Warning->setVisible(false);
   Notes->setText(QStringLiteral("Устарело — нажмите Счёт"));
   Notes->setVisible(true);
   EnableCommands();
@@ -247,11 +253,15 @@ void DiagnosticsWindow::FillEstimates() {
   const QString notes = EstimateNotes(data_);
   Notes->setText(notes);
   Notes->setVisible(!notes.isEmpty());
+  const QString warning = ConsistencyWarning(data_);
+  Warning->setText(warning);
+  Warning->setVisible(!warning.isEmpty());
   // Wrapped lines need their height at the narrowest the column gets, or the window's
   // smallest size would lay them over the table.
   const int narrowest = Estimates->minimumWidth();
   Notes->setMinimumHeight(std::max(0, Notes->heightForWidth(narrowest)));
   Advice->setMinimumHeight(std::max(0, Advice->heightForWidth(narrowest)));
+  Warning->setMinimumHeight(std::max(0, Warning->heightForWidth(narrowest)));
 }
 
 void DiagnosticsWindow::ExportPicture() {

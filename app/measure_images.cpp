@@ -63,16 +63,18 @@ bool ReadPoints(const QString& path, std::vector<QPointF>& points) {
 
 // zirt-measure's reason for an image ("damaged: …") in the window's words.
 QString RussianReason(const QString& reason) {
-  if (reason.startsWith(QLatin1String("not a regular file")))
-    return QStringLiteral("не обычный файл");
-  if (reason.startsWith(QLatin1String("damaged"))) return QStringLiteral("повреждён");
-  if (reason.startsWith(QLatin1String("the pattern is not found")))
+  const auto starts = [&](const char* words) { return reason.startsWith(QLatin1String(words)); };
+  if (starts("not a regular file")) return QStringLiteral("не обычный файл");
+  if (starts("damaged")) return QStringLiteral("повреждён");
+  if (starts("cannot be read")) return QStringLiteral("не читается");
+  if (starts("the pattern is not found") || starts("the chessboard has more"))
     return QStringLiteral("мишень не найдена");
-  if (reason.startsWith(QLatin1String("too large ("))) {
+  if (starts("too large (")) {
     const QString megapixels = reason.mid(11).section(QLatin1Char(' '), 0, 0);
     return QStringLiteral("слишком большой (%1 Мпикс)").arg(megapixels);
   }
-  return QStringLiteral("не читается");
+  if (starts("its points do not")) return QStringLiteral("точки не согласуются с первым снимком");
+  return QStringLiteral("не измерен");  // The detail holds zirt-measure's words.
 }
 
 // "снимок 1.png — повреждён" for each image zirt-measure's `errors` name, in the images' order.

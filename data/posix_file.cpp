@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <set>
 
 namespace zirt {
 namespace {
@@ -139,12 +140,16 @@ int WriteTemporary(const std::string& target, std::string_view bytes, std::strin
   return error;
 }
 
-// The new name must reach the disk too, or a power cut could bring back the old file.
-int SyncFolderOf(const std::string& target) {
-  Descriptor folder(OpenRetrying(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+int SyncFolder(const std::string& path) {
+  Descriptor folder(OpenRetrying(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder.Get() < 0) return 0;
   const int error = SyncRetrying(folder.Get());
   return error == EINVAL || error == EROFS ? 0 : error;  // Not every file system syncs folders.
+}
+
+// The new name must reach the disk too, or a power cut could bring back the old file.
+int SyncFolderOf(const std::string& target) {
+  return SyncFolder(FolderOf(target));
 }
 
 // Writes the temporary file whole and renames it over the target; 0 or the error number.
@@ -275,10 +280,13 @@ void StagedFiles::Commit() {
     }
   }
   if (error == 0) {
+    std::set<std::string> folders;
     for (Staged& file : staged_) {
       if (!file.aside.empty()) ::unlink(file.aside.c_str());
-      SyncFolderOf(file.target);
+      folders.insert(FolderOf(file.target));
     }
+    // The new names must reach the disk, or a power cut could bring back the old files.
+    for (const std::string& folder : folders) SyncFolder(folder);
     staged_.clear();
     return;
   }

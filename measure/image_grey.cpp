@@ -57,7 +57,12 @@ cv::Mat LoadThroughQt(std::FILE* file, const std::string& path, long long max_pi
   if (static_cast<long long>(size.width()) * size.height() > max_pixels)
     TooLarge(path, size.width(), size.height(), max_megapixels);
   // Qt refuses images above 128 MB by default: a 24-megapixel 16-bit colour TIFF is 192 MB.
-  QImageReader::setAllocationLimit(2048);
+  // Set once: two threads decode at a time, and the limit is Qt's one global.
+  static const bool limit_set = [] {
+    QImageReader::setAllocationLimit(2048);
+    return true;
+  }();
+  (void)limit_set;
   QImage image = reader.read();
   if (image.isNull())
     throw EImageError(ImageFault::kDamaged, path, "damaged: " + reader.errorString().toStdString());

@@ -269,8 +269,14 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
   std::vector<std::vector<ImagePoint>> measured(results.size());
   for (std::size_t k = 0; k < results.size(); ++k)
-    measured[k] = k == 0 ? OrderFirst(results[0].points, *options.pattern)
-                         : OrderLike(measured[0], results[k].points, *options.pattern);
+    measured[k] = k == 0 ? OrderFirst(results[0].points, pattern)
+                         : OrderLike(measured[0], results[k].points, pattern);
+  if (const std::optional<ZoomRefusal> refusal = MatchToFirst(measured, pattern)) {
+    err << "zirt-measure: " << options.images[refusal->image] << ": " << refusal->reason
+        << "\nzirt-measure: nothing written\n";
+    made.RemoveEmpty();
+    return kMeasureFailed;
+  }
 
   const int code = WriteCoordinateFiles(files, measured, options.overwrite, err);
   if (code != kMeasureOk) made.RemoveEmpty();

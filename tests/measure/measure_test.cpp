@@ -6,7 +6,6 @@
 #include <zlib.h>
 #include <QImage>
 #include <QTemporaryDir>
-
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
