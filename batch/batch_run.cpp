@@ -289,7 +289,6 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   }
   if (code == kBatchOk)
     WarnIfInconsistent(plain_loaded ? RefinedOf(plain) : RefinedPoint(calibration.Images), err);
-  if (code == kBatchOk && !camera.empty()) code = WriteCamera(calibration, camera, overwrite, err);
   if (code == kBatchOk && !camera.empty())
     code = WriteCamera(calibration, point, camera, overwrite, err);
   return code;

@@ -1,5 +1,7 @@
 #include "data/compute_hints.h"
 
+#include <cmath>
+
 #include "data/load_hints.h"
 
 namespace zirt {
@@ -22,6 +24,27 @@ ComputeHint ShortImage(const ImageSets& images, const std::vector<std::string>& 
            "допишите недостающие точки или уберите лишние и загрузите файлы снова."}};
 }
 
+// Every track, first image to last, runs in one direction: the lines have no common point.
+bool TracksParallel(const ImageSets& images) {
+  const VT_Points& first = images[0];
+  const VT_Points& last = images[static_cast<std::ptrdiff_t>(images.Length()) - 1];
+  long double x0 = 0, y0 = 0;
+  bool have = false;
+  for (int i = 0; i < first.Count(); ++i) {
+    const long double dx = static_cast<long double>(last.Get(i)->X) - first.Get(i)->X;
+    const long double dy = static_cast<long double>(last.Get(i)->Y) - first.Get(i)->Y;
+    if (!have) {
+      x0 = dx;
+      y0 = dy;
+      have = true;
+      continue;
+    }
+    const long double cross = dx * y0 - dy * x0;
+    if (std::fabs(cross) > 1e-9L * std::hypot(dx, dy) * std::hypot(x0, y0)) return false;
+  }
+  return have;
+}
+
 }  // namespace
 
 ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::string>& names,
@@ -30,6 +53,7 @@ ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::s
   if (ComputeHint hint = ShortImage(images, names); hint.fault != ComputeFault::kNone) return hint;
   const int points = images[0].Count();
   if (fitted >= points) {
+    if (!TracksParallel(images)) return {};
     return {ComputeFault::kNoCommonPoint,
             0,
             {"Прямые всех реперных точек параллельны: общей точки у них нет.",
@@ -37,12 +61,12 @@ ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::s
              "сходились к главной точке, и измерьте её снова."}};
   }
   if (fitted < 0) {
-    // Nothing else known of the run: only a track the fit cannot take is named.
+    // Nothing else known of the run: a track the fit cannot take, or tracks all parallel.
     for (int i = 0; i < points; ++i)
       if (ComputeHint hint = ComputeFailureHint(images, names, i);
           hint.fault != ComputeFault::kNone)
         return hint;
-    return {};
+    return ComputeFailureHint(images, names, points);
   }
   const int index = fitted;
   const VT_Point& first = *images[0].Get(index);

@@ -26,7 +26,8 @@ struct ComputeHint {
 
 // `fitted` is how many lines the run had fitted when it failed: the reference point it was on
 // is number fitted + 1; all of them fitted means the common point failed. A negative `fitted`
-// (a run that kept no lines) names the first track the fit cannot take, if any.
+// (a run that kept no lines) names the first track the fit cannot take, or tracks that are
+// all parallel, if any.
 ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::string>& names,
                                int fitted);
 
