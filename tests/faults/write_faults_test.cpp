@@ -14,7 +14,7 @@
 #include <cerrno>
 #include <memory>
 
-#include "app/mpkalibr.h"
+#include "app/main/mpkalibr.h"
 #include "data/posix_file.h"
 #include "editor/red_form.h"
 #include "tests/support/scripted_platform.h"

@@ -13,10 +13,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/diagnostics_text.h"
-#include "app/diagnostics_window.h"
-#include "app/mpkalibr.h"
-#include "app/overview_view.h"
+#include "app/diagnostics/diagnostics_text.h"
+#include "app/diagnostics/diagnostics_window.h"
+#include "app/diagnostics/overview_view.h"
+#include "app/main/mpkalibr.h"
 #include "data/number_format.h"
 #include "data/text_file.h"
 #include "tests/core/separator_guard.h"

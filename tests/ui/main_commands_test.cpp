@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "app/about_box.h"
-#include "app/mpkalibr.h"
+#include "app/main/mpkalibr.h"
 #include "data/text_file.h"
 #include "platform/help_viewer.h"
 #include "tests/core/separator_guard.h"

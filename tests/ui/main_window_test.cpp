@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "app/artwork.h"
-#include "app/diagnostics_window.h"
-#include "app/mpkalibr.h"
+#include "app/diagnostics/diagnostics_window.h"
+#include "app/main/mpkalibr.h"
 #include "data/number_parse.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/scripted_platform.h"

@@ -21,8 +21,8 @@
 #include <cstdio>
 
 #include "app/about_box.h"
-#include "app/diagnostics_window.h"
-#include "app/mpkalibr.h"
+#include "app/diagnostics/diagnostics_window.h"
+#include "app/main/mpkalibr.h"
 #include "data/decimal_separator.h"
 #include "platform/help_viewer.h"
 #include "platform/qt_platform.h"

@@ -1,4 +1,4 @@
-#include "app/measure_progress.h"
+#include "app/measure/measure_progress.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/overview_view.h"
+#include "app/diagnostics/overview_view.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,7 +10,7 @@
 #include <optional>
 #include <utility>
 
-#include "app/image_view.h"
+#include "app/main/image_view.h"
 #include "calib/calibration.h"
 
 namespace zirt {

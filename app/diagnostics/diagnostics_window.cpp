@@ -1,4 +1,4 @@
-#include "app/diagnostics_window.h"
+#include "app/diagnostics/diagnostics_window.h"
 
 #include <QAbstractTableModel>
 #include <QFileInfo>
@@ -20,7 +20,7 @@
 #include <functional>
 #include <utility>
 
-#include "app/overview_view.h"
+#include "app/diagnostics/overview_view.h"
 
 namespace zirt {
 

@@ -1,4 +1,4 @@
-#include "app/menu_keys.h"
+#include "app/main/menu_keys.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "app/main_messages.h"
+#include "app/main/main_messages.h"
 
 #include <QFileInfo>
 #include <QStringList>

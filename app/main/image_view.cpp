@@ -1,4 +1,4 @@
-#include "app/image_view.h"
+#include "app/main/image_view.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -9,7 +9,7 @@
 #include <QRectF>
 #include <QWidget>
 
-#include "app/diagnostics_text.h"
+#include "app/diagnostics/diagnostics_text.h"
 
 class QPainter;
 

@@ -1,4 +1,4 @@
-#include "app/mpkalibr.h"
+#include "app/main/mpkalibr.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -20,10 +20,10 @@
 
 #include "app/about_box.h"
 #include "app/artwork.h"
-#include "app/design_panel.h"
-#include "app/diagnostics_window.h"
-#include "app/main_messages.h"
-#include "app/measure_images.h"
+#include "app/diagnostics/diagnostics_window.h"
+#include "app/main/design_panel.h"
+#include "app/main/main_messages.h"
+#include "app/measure/measure_images.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
 #include "data/file_layouts.h"

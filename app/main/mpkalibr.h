@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/image_view.h"
-#include "app/report_list.h"
+#include "app/main/image_view.h"
+#include "app/main/report_list.h"
 #include "calib/calibration.h"
 #include "platform/platform.h"
 

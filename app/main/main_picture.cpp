@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/mpkalibr.h"
+#include "app/main/mpkalibr.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/report_list.h"
+#include "app/main/report_list.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -4,9 +4,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "app/measure_images.h"
-#include "app/menu_keys.h"
-#include "app/mpkalibr.h"
+#include "app/main/menu_keys.h"
+#include "app/main/mpkalibr.h"
+#include "app/measure/measure_images.h"
 #include "platform/exception_display.h"
 
 void TMPForm::BuildMenu() {

@@ -8,9 +8,9 @@
 #include <QSplitter>
 #include <QStringList>
 
-#include "app/diagnostics_window.h"
-#include "app/main_messages.h"
-#include "app/mpkalibr.h"
+#include "app/diagnostics/diagnostics_window.h"
+#include "app/main/main_messages.h"
+#include "app/main/mpkalibr.h"
 #include "calib/camera_file.h"
 #include "data/compute_hints.h"
 #include "data/file_layouts.h"

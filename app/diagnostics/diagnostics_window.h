@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/diagnostics_text.h"
+#include "app/diagnostics/diagnostics_text.h"
 #include "platform/platform.h"
 
 class QLabel;
