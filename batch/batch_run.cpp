@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <ostream>
 
 #include "batch/fast_batch.h"
@@ -11,6 +12,7 @@
 #include "batch/json_report.h"
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
+#include "data/compute_hints.h"
 #include "data/coordinate_file.h"
 #include "data/posix_file.h"
 #include "diagnostics/diagnostics.h"
@@ -60,10 +62,11 @@ constexpr const char* kUsage =
     "                     camchain YAML; every other byte stays, a comment gives sigma\n"
     "  --colmap-camera ID the camera of cameras.txt (needed when it holds several)\n"
     "  --kalibr-camera NAME  the camera of the camchain (cam0 when not given)\n"
-    "  --point WHICH      the point --into writes: the report's (the default), the refined\n"
-    "                     one (perpendicular least squares) or the robust one (the refined\n"
-    "                     one without the gross errors found)\n"
     "  --overwrite        replace an existing FILEP.cam or --into result (kept otherwise)\n"
+    "  --point WHICH      the point --camera and --into write: the report's (the default),\n"
+    "                     the refined one (perpendicular least squares, 1.5-2 times more\n"
+    "                     accurate where the measuring errors are random) or the robust one\n"
+    "                     (the refined one without the gross errors found)\n"
     "  --pdf FILE.pdf     write the report as an A4 PDF: inputs with SHA-256, the three\n"
     "                     estimates, the picture, tables, gross errors, the sequence test\n"
     "  --help             this text\n"
@@ -139,14 +142,35 @@ const char* PointName(PointChoice choice) {
                                            : "robust";
 }
 
+// The point --point chose, from the computation or the diagnostics of the loaded images;
+// false when the diagnostics found none.
+bool ChosenPoint(const Calibration& calibration, PointChoice choice, double& x, double& y) {
+  if (choice == PointChoice::kReport) {
+    x = calibration.PrincipalX;
+    y = calibration.PrincipalY;
+    return true;
+  }
+  const Diagnostics diagnostics = Diagnose(calibration.Images);
+  const std::optional<PointEstimate>& point =
+      choice == PointChoice::kRefined ? diagnostics.refined : diagnostics.robust;
+  if (!point) return false;
+  x = point->x;
+  y = point->y;
+  return true;
+}
+
 // Writes the camera file as the save command does, without asking: an existing output (a
 // dangling link counts) is replaced only with --overwrite.
-int WriteCamera(Calibration& calibration, const std::string& picked, bool overwrite,
-                std::ostream& err) {
+int WriteCamera(Calibration& calibration, PointChoice choice, const std::string& picked,
+                bool overwrite, std::ostream& err) {
   const std::string output = CameraOutputName(picked);
+  double x = 0, y = 0;
+  if (!ChosenPoint(calibration, choice, x, y)) {
+    err << "zirt-batch: the diagnostics find no such point; the camera file is not written\n";
+    return kBatchFailed;
+  }
   try {
-    const TextLines lines = CameraFileLines(picked, IsRegularFile(picked), calibration.PrincipalX,
-                                            calibration.PrincipalY);
+    const TextLines lines = CameraFileLines(picked, IsRegularFile(picked), x, y);
     if (!overwrite && NameExists(output)) {
       err << "zirt-batch: " << output << " exists; give --overwrite to replace it\n";
       return kBatchFailed;
@@ -181,6 +205,19 @@ std::string CommandLine(const std::vector<std::string>& args) {
     line += "'";
   }
   return line;
+}
+
+// Under a failed computation's message, what in the files made it fail and what to do, in the
+// words the window uses. The files read already, so they read again.
+void PrintHint(const std::vector<std::string>& files, std::ostream& err) {
+  try {
+    ImageSets images;
+    for (auto& set : LoadCoordinateFiles(files)) images.Append(std::move(set));
+    std::vector<std::string> names;
+    for (const std::string& file : files) names.push_back(ShortName(file));
+    for (const std::string& line : ComputeFailureHint(images, names, -1).lines) err << line << "\n";
+  } catch (const std::exception&) {  // A hint is a courtesy; the failure is reported already.
+  }
 }
 
 }  // namespace
@@ -223,7 +260,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kBatchUsage;
       }
       camera = args[++k];
-    } else if (!options_end && (arg == "--into" || arg == "--point" || arg == "--colmap-camera" ||
+    } else if (!options_end && (arg == "--into" || arg == "--colmap-camera" ||
                                 arg == "--kalibr-camera" || arg == "--pdf")) {
       if (k + 1 == args.size()) {
         err << "zirt-batch: " << arg << " needs a value\n" << kUsage;
@@ -238,10 +275,13 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         into_options.colmap_camera = value;
       } else if (arg == "--kalibr-camera") {
         into_options.kalibr_camera = value;
-      } else if (!ParsePoint(value, point)) {
-        err << "zirt-batch: --point takes report, refined or robust\n" << kUsage;
+      }
+    } else if (!options_end && arg == "--point") {
+      if (k + 1 == args.size() || !ParsePoint(args[k + 1], point)) {
+        err << "zirt-batch: --point needs report, refined or robust\n" << kUsage;
         return kBatchUsage;
       }
+      ++k;
     } else if (!options_end && arg.size() > 1 && arg[0] == '-') {
       err << "zirt-batch: unknown option " << arg << "\n" << kUsage;
       return kBatchUsage;
@@ -273,8 +313,10 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
   // Plain files go both cores' way; anything else, and every failure, the window's way.
   PlainImages plain;
-  // --json and --into read the loaded point sets, which only the window's way keeps.
-  const bool plain_loaded = !json && into.empty() && pdf.empty() && LoadPlainImages(files, plain);
+  // --json, --into, --pdf and the diagnostics' points read the loaded point sets, which only
+  // the window's way keeps.
+  const bool plain_loaded = !json && into.empty() && pdf.empty() && point == PointChoice::kReport &&
+                            LoadPlainImages(files, plain);
   try {
     if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
@@ -289,6 +331,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   errno = 0;
   int code = kBatchOk;
   std::string failure;
+  bool failed_run = false;  // The computation raised, rather than refused the images.
   try {
     switch (plain_loaded ? ComputePlainImages(plain, calibration, report)
                          : calibration.Compute(report)) {
@@ -303,6 +346,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
   } catch (const Exception& e) {
     failure = DisplayText(e.Message());
+    failed_run = true;
   } catch (const std::exception& e) {  // Such as memory running out, as the window shows it.
     failure = DisplayText(e.what());
   }
@@ -310,6 +354,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   const bool written = report.Finish();
   if (!failure.empty()) {
     err << failure << "\n";
+    if (failed_run) PrintHint(files, err);
     code = kBatchFailed;
   }
   // A report that did not reach its reader is a failure, whatever the computation did.
@@ -328,7 +373,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   }
   if (code == kBatchOk)
     WarnIfInconsistent(plain_loaded ? RefinedOf(plain) : RefinedPoint(calibration.Images), err);
-  if (code == kBatchOk && !camera.empty()) code = WriteCamera(calibration, camera, overwrite, err);
+  if (code == kBatchOk && !camera.empty())
+    code = WriteCamera(calibration, point, camera, overwrite, err);
   if (code == kBatchOk && !into.empty())
     code = WriteIntoFile(calibration, PointName(point), into, into_options, overwrite, err);
   return code;

@@ -1,9 +1,9 @@
-#include "app/result_files.h"
+#include "app/main/result_files.h"
 
 #include <QFileInfo>
 
-#include "app/main_messages.h"
-#include "app/mpkalibr.h"
+#include "app/main/main_messages.h"
+#include "app/main/mpkalibr.h"
 #include "data/posix_file.h"
 #include "export/calibration_export.h"
 #include "report/pdf_report.h"
