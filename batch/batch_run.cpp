@@ -10,7 +10,9 @@
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
+#include "data/load_hints.h"
 #include "data/posix_file.h"
+#include "data/text_file.h"
 
 namespace zirt {
 namespace {
@@ -105,6 +107,19 @@ int WriteCamera(Calibration& calibration, const std::string& picked, bool overwr
   return kBatchOk;
 }
 
+// The points of each image loaded, whichever way it was loaded.
+std::vector<int> PointCounts(bool plain_loaded, const PlainImages& plain,
+                             const Calibration& calibration) {
+  std::vector<int> counts;
+  if (plain_loaded) {
+    for (const auto& image : plain.images) counts.push_back(static_cast<int>(image.count));
+  } else {
+    for (std::size_t k = 0; k < calibration.Images.Length(); ++k)
+      counts.push_back(calibration.Images[static_cast<std::ptrdiff_t>(k)].Count());
+  }
+  return counts;
+}
+
 }  // namespace
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -160,6 +175,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
     err << "Ошибка загрузки файла координат!\n" << e.Message() << "\n";
+    for (const std::string& hint : e.Hints()) err << hint << "\n";
     return kBatchFailed;
   } catch (const std::exception& e) {  // Files too large for memory, as the window has it.
     err << "Ошибка загрузки файла координат!\n" << e.what() << "\n";
@@ -170,6 +186,9 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   errno = 0;
   int code = kBatchOk;
   std::string failure;
+  std::vector<std::string> notes;
+  std::vector<std::string> names;
+  for (const std::string& file : files) names.push_back(ShortName(file));
   try {
     switch (plain_loaded ? ComputePlainImages(plain, calibration, report)
                          : calibration.Compute(report)) {
@@ -184,6 +203,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
   } catch (const Exception& e) {
     failure = DisplayText(e.Message());
+    notes = ComputeFailureNotes(names, PointCounts(plain_loaded, plain, calibration), e.Message());
   } catch (const std::exception& e) {  // Such as memory running out, as the window shows it.
     failure = DisplayText(e.what());
   }
@@ -191,6 +211,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   const bool written = report.Finish();
   if (!failure.empty()) {
     err << failure << "\n";
+    for (const std::string& note : notes) err << note << "\n";
     code = kBatchFailed;
   }
   // A report that did not reach its reader is a failure, whatever the computation did.

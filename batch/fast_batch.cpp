@@ -13,6 +13,7 @@
 #include <limits>
 #include <thread>
 
+#include "calib/track_survey.h"
 #include "data/coordinate_parse.h"
 #include "data/number_format.h"
 #include "data/text_file.h"
@@ -153,7 +154,6 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   const auto& images = loaded.images;
   if (images.empty()) return ComputeOutcome::kNoImages;
   if (images.size() == 1) return ComputeOutcome::kOneImage;
-  report.ClearReport();
 
   // The first image fixes the number of tracks; a shorter image ends them with the error of
   // the list's Get in the pass of its first missing point.
@@ -167,9 +167,14 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   const bool step_mode = calibration.StepMode;
   std::vector<PlainPoint> lines(passes);
   std::vector<Spread> spreads(step_mode ? passes : 0);
+  // With a short image the fit fails in the list's Get anyway, which names the fault better
+  // than a survey of the tracks before it.
+  const bool survey = passes == images[0].count && passes > 0;
+  std::vector<TrackMotion> motions(survey ? passes : 0);
 
   // Each track is fitted on its own, so ranges of them go to the cores; the first failing
-  // track of the lowest range that has one is the failure of the whole.
+  // track of the lowest range that has one is the failure of the whole. A range goes on
+  // surveying its tracks after a failure: a refusal of the whole comes first.
   struct Range {
     std::size_t failed_at;
     std::exception_ptr failure;
@@ -183,23 +188,33 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
       // Two tracks at a time: their sums interleave, and each then goes on by itself.
       for (std::size_t i = passes * r / kRanges; i < end; i += 2) {
         const std::size_t last = std::min(i + 2, end);
+        bool moves = true;
+        for (std::size_t t = i; survey && t < last; ++t) {
+          motions[t] = MotionOf(n, Track{columns.data(), t});
+          moves &= !motions[t].still;
+        }
+        if (ranges[r].failure) continue;
         RegressionSums sums[2];
-        UntestedSumsOfTwo(n, Track{columns.data(), i}, Track{columns.data(), last - 1}, sums[0],
-                          sums[1]);
+        // A track that does not move is left out; its fit alone may fail.
+        if (moves)
+          UntestedSumsOfTwo(n, Track{columns.data(), i}, Track{columns.data(), last - 1}, sums[0],
+                            sums[1]);
         std::size_t t = i;
         try {
           for (; t < last; ++t) {
+            if (survey && motions[t].still) continue;
             const Track at{columns.data(), t};
-            lines[t] = LineThrough(n, at, sums[t - i]);
+            lines[t] = moves ? LineThrough(n, at, sums[t - i]) : LineThrough(n, at);
             if (step_mode) spreads[t] = SpreadAround(lines[t], n, at);
           }
         } catch (...) {
           ranges[r] = {t, std::current_exception()};
-          break;
         }
       }
     }
   });
+  std::vector<int> still;
+  if (survey) still = StillTracks(motions);
   std::size_t done = passes;
   std::exception_ptr failure;
   for (const Range& range : ranges) {
@@ -209,6 +224,9 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
       break;
     }
   }
+  report.ClearReport();
+  if (!still.empty()) report.AppendReport(StillTracksNote(still));
+  const auto left_out = [&](std::size_t i) { return survey && motions[i].still; };
 
   if (step_mode) {
     const auto heading = [&](std::size_t i) {
@@ -216,6 +234,7 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
       report.AppendReport(FormatFixed4(static_cast<double>(i + 1)) + "-ая прямая:");
     };
     for (std::size_t i = 0; i < done; ++i) {
+      if (left_out(i)) continue;
       heading(i);
       report.AppendReport("Среднее = " + FormatFixed(spreads[i].mean, 10, 3));
       report.AppendReport("СКО = " + FormatFixed(spreads[i].deviation, 10, 3));
@@ -224,6 +243,12 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   }
   if (failure) std::rethrow_exception(failure);
   if (passes < images[0].count) throw Exception(kListIndexMessage);
+  if (!still.empty()) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < passes; ++i)
+      if (!left_out(i)) lines[kept++] = lines[i];
+    lines.resize(kept);
+  }
 
   const PlainPoint result = FindPrincipalPoint(lines, report);
   calibration.PrincipalX = result.X;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "data/coordinate_file.h"
+#include "data/data_structures.h"
 #include "data/decimal_separator.h"
 #include "data/text_file.h"
 
@@ -69,15 +70,6 @@ std::vector<std::string> LoadFaultHints(std::string_view text, int line, char se
                          "региональные настройки."};
 }
 
-std::vector<std::string> LoadFaultHintsForFile(const std::string& path, int line, char separator) {
-  if (line < 1) return {};
-  try {
-    return LoadFaultHints(ReadTextFile(path), line, separator);
-  } catch (const Exception&) {
-    return {};
-  }
-}
-
 std::string PointCountNote(const std::vector<std::string>& names, const std::vector<int>& counts) {
   if (counts.empty() || names.size() != counts.size()) return {};
   // The fit takes the points in order and stops at the first image that has run out.
@@ -86,6 +78,17 @@ std::string PointCountNote(const std::vector<std::string>& names, const std::vec
   const auto k = static_cast<std::size_t>(shortest - counts.begin());
   return "Точек в файле " + names[k] + ": " + std::to_string(counts[k]) + ", в файле " +
          names.front() + ": " + std::to_string(counts.front()) + ".";
+}
+
+std::vector<std::string> ComputeFailureNotes(const std::vector<std::string>& names,
+                                             const std::vector<int>& counts,
+                                             const std::string& message) {
+  if (counts.empty() || names.size() != counts.size()) return {};
+  if (counts.front() == 0) return {"В файле " + names.front() + " нет точек."};
+  if (message != kListIndexMessage) return {};
+  std::string note = PointCountNote(names, counts);
+  if (note.empty()) return {};
+  return {std::move(note)};
 }
 
 }  // namespace zirt

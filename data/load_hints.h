@@ -16,12 +16,17 @@ std::string LoadFaultPlace(const std::string& file, int line);
 // refused line is an empty last line. Empty when neither is the case.
 std::vector<std::string> LoadFaultHints(std::string_view text, int line, char separator);
 
-// The file read again for LoadFaultHints; nothing when it cannot be read.
-std::vector<std::string> LoadFaultHintsForFile(const std::string& path, int line, char separator);
-
 // Images fitted line by line need as many points as the first image. For the first image
 // with fewer: "Точек в файле zoom3.crd: 8, в файле zoom1.crd: 12."; empty when none is
 // shorter.
 std::string PointCountNote(const std::vector<std::string>& names, const std::vector<int>& counts);
+
+// The lines that explain a computation that failed with `message` (as raised) where the
+// images' point counts tell why: the first image has no points ("В файле zoom1.crd нет
+// точек."), or an image has fewer than the first (PointCountNote). The window and zirt-batch
+// show them under the failure.
+std::vector<std::string> ComputeFailureNotes(const std::vector<std::string>& names,
+                                             const std::vector<int>& counts,
+                                             const std::string& message);
 
 }  // namespace zirt

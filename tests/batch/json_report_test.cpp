@@ -9,6 +9,7 @@
 
 #include "batch/batch_run.h"
 #include "batch/json_report.h"
+#include "calib/track_survey.h"
 #include "tests/core/separator_guard.h"
 
 namespace zirt {
@@ -83,11 +84,12 @@ TEST(BatchJson, FailuresAndSettings) {
   const std::vector<std::string> worked = {Example("worked-1.crd"), Example("worked-2.crd"),
                                            Example("worked-3.crd")};
   {
-    // The report's failure; the diagnostics have one track, so no point either.
+    // One track fixes no point: refused, and the diagnostics have none either.
     const Outcome r = Batch({v1, v2});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "Invalid floating point operation.\n");
-    EXPECT_EQ(r.json["error"].toString().toStdString(), "Invalid floating point operation.");
+    EXPECT_EQ(r.err, std::string(kNoCommonPointMessage) + "\n");
+    EXPECT_EQ(r.json["error"].toString().toStdString(), kNoCommonPointMessage);
+    EXPECT_TRUE(r.json["report"].toArray().isEmpty());
     EXPECT_TRUE(r.json["principal_point"].isNull());
     EXPECT_TRUE(r.json["refined"].isNull() && r.json["robust"].isNull());
   }
