@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <random>
 
@@ -73,6 +74,31 @@ struct Track {
   double mx = 0, my = 0;
   double sxx = 0, sxy = 0, syy = 0;
 };
+
+// The track of the points p[k] for which keep(k), as Recompute takes it: in order, the mean
+// first, then the scatter about it.
+template <typename Keep>
+Track TrackOf(const Position* p, int n, Keep keep) {
+  Track t;
+  double sx = 0, sy = 0;
+  for (int k = 0; k < n; ++k) {
+    if (!keep(k)) continue;
+    ++t.n;
+    sx += p[k].x;
+    sy += p[k].y;
+  }
+  if (t.n == 0) return t;
+  t.mx = sx / t.n;
+  t.my = sy / t.n;
+  for (int k = 0; k < n; ++k) {
+    if (!keep(k)) continue;
+    const double dx = p[k].x - t.mx, dy = p[k].y - t.my;
+    t.sxx += dx * dx;
+    t.sxy += dx * dy;
+    t.syy += dy * dy;
+  }
+  return t;
+}
 
 // A track's best line through a point c: unit direction u (normal (−uy, ux)); over its
 // measurements the sums of t = u·(p − c), t² and r = n·(p − c), and r², the least of which
@@ -180,6 +206,46 @@ void MedianLineResiduals(const Position* p, int n, double cx, double cy, double*
   for (int k = 0; k < n; ++k) r[k] = std::fabs(wx * (p[k].y - cy) - wy * (p[k].x - cx));
 }
 
+// The measurements set aside, by track and image: a bit per image while the images fit in a
+// word (every pass asks for every measurement), a list per track beyond.
+class AsideSet {
+ public:
+  AsideSet(int tracks, int images)
+      : bits_(images <= 64 ? std::size_t(tracks) : 0, 0),
+        lists_(images <= 64 ? 0 : std::size_t(tracks)) {}
+  bool Has(int i, int k) const {
+    if (!bits_.empty()) return bits_[std::size_t(i)] >> k & 1;
+    const std::vector<int>& l = lists_[std::size_t(i)];
+    return !l.empty() && std::find(l.begin(), l.end(), k) != l.end();
+  }
+  void Add(int i, int k) {
+    if (!bits_.empty()) {
+      bits_[std::size_t(i)] |= std::uint64_t{1} << k;
+    } else {
+      lists_[std::size_t(i)].push_back(k);
+    }
+  }
+  void Remove(int i, int k) {
+    if (!bits_.empty()) {
+      bits_[std::size_t(i)] &= ~(std::uint64_t{1} << k);
+    } else {
+      std::vector<int>& l = lists_[std::size_t(i)];
+      l.erase(std::find(l.begin(), l.end(), k));
+    }
+  }
+  void Clear(int i) {
+    if (!bits_.empty()) {
+      bits_[std::size_t(i)] = 0;
+    } else {
+      lists_[std::size_t(i)].clear();
+    }
+  }
+
+ private:
+  std::vector<std::uint64_t> bits_;
+  std::vector<std::vector<int>> lists_;
+};
+
 template <typename Source>
 class Engine {
  public:
@@ -189,15 +255,14 @@ class Engine {
         images_(source.Images()),
         points_(images_ > 0 ? source.Count(0) : 0),
         tracks_(std::size_t(points_)),
-        dropped_(std::size_t(points_)) {}
+        dropped_(points_, images_) {}
 
   Diagnostics Run();
 
  private:
   bool Used(int k, int i, double x, double y) const {
     if (!std::isfinite(x) || !std::isfinite(y)) return false;
-    const std::vector<int>& dropped = dropped_[std::size_t(i)];
-    return dropped.empty() || std::find(dropped.begin(), dropped.end(), k) == dropped.end();
+    return !dropped_.Has(i, k);
   }
   void AccumulateAll();
   void Recompute(int i);
@@ -224,7 +289,7 @@ class Engine {
   const int images_;
   const int points_;
   std::vector<Track> tracks_;
-  std::vector<std::vector<int>> dropped_;  // per track, the images of those set aside
+  AsideSet dropped_;
   std::vector<FlaggedMeasurement> flagged_;
 };
 
@@ -496,7 +561,7 @@ FlaggedMeasurement Engine<Source>::Worst(const Fit& fit, bool& exceeds) const {
 template <typename Source>
 void Engine<Source>::SetAside(const FlaggedMeasurement& f) {
   flagged_.push_back(f);
-  dropped_[std::size_t(f.point)].push_back(f.image);
+  dropped_.Add(f.point, f.image);
   Recompute(f.point);
 }
 
@@ -504,7 +569,7 @@ template <typename Source>
 void Engine<Source>::Restore() {
   const FlaggedMeasurement f = flagged_.back();
   flagged_.pop_back();
-  dropped_[std::size_t(f.point)].pop_back();
+  dropped_.Remove(f.point, f.image);
   Recompute(f.point);
 }
 
@@ -611,15 +676,16 @@ int Engine<Source>::Prescreen(double cx, double cy, double bound) {
     const int n = Gather(i, points, images);
     MedianLineResiduals(points.data(), n, cx, cy, tangent.data(), r.data());
     const int nearest = int(std::min_element(r.begin(), r.begin() + n) - r.begin());
+    const auto keep = [&](int k) { return k == nearest || !(r[std::size_t(k)] > bound); };
     bool any = false;
     for (int k = 0; k < n; ++k) {
-      if (k == nearest || !(r[std::size_t(k)] > bound)) continue;
+      if (keep(k)) continue;
       flagged_.push_back({images[std::size_t(k)], i, r[std::size_t(k)], 0});
-      dropped_[std::size_t(i)].push_back(images[std::size_t(k)]);
+      dropped_.Add(i, images[std::size_t(k)]);
       any = true;
       ++count;
     }
-    if (any) Recompute(i);
+    if (any) tracks_[std::size_t(i)] = TrackOf(points.data(), n, keep);
   }
   return count;
 }
@@ -668,8 +734,7 @@ bool Engine<Source>::Hides(const Fit& fit, const std::vector<int>& sampled, doub
 
 template <typename Source>
 void Engine<Source>::TakeBack(int image, int point) {
-  std::vector<int>& dropped = dropped_[std::size_t(point)];
-  dropped.erase(std::find(dropped.begin(), dropped.end(), image));
+  dropped_.Remove(point, image);
 }
 
 // One round on the fit: a measurement set aside comes back when its studentised prediction
@@ -788,7 +853,7 @@ int Engine<Source>::Rebalance(Fit& fit) {
   flagged_ = std::move(kept);
   for (const FlaggedMeasurement& f : out) {
     flagged_.push_back(f);
-    dropped_[std::size_t(f.point)].push_back(f.image);
+    dropped_.Add(f.point, f.image);
     Recompute(f.point);
   }
   if (taken_back == 0 && out.empty()) return 0;
@@ -796,10 +861,10 @@ int Engine<Source>::Rebalance(Fit& fit) {
   if (!next) {
     for (const FlaggedMeasurement& f : out) changed[std::size_t(f.point)] = 1;
     for (int i = 0; i < points_; ++i)
-      if (changed[std::size_t(i)]) dropped_[std::size_t(i)].clear();
+      if (changed[std::size_t(i)]) dropped_.Clear(i);
     flagged_ = before;
     for (const FlaggedMeasurement& f : flagged_)
-      if (changed[std::size_t(f.point)]) dropped_[std::size_t(f.point)].push_back(f.image);
+      if (changed[std::size_t(f.point)]) dropped_.Add(f.point, f.image);
     for (int i = 0; i < points_; ++i)
       if (changed[std::size_t(i)]) Recompute(i);
     return 0;
@@ -890,7 +955,7 @@ Diagnostics Engine<Source>::Run() {
       for (const FlaggedMeasurement& f : flagged_) touched.push_back(f.point);
       flagged_.clear();
       for (const int i : touched) {
-        dropped_[std::size_t(i)].clear();
+        dropped_.Clear(i);
         Recompute(i);
       }
     }
