@@ -929,7 +929,9 @@ Diagnostics Engine<Source>::Run() {
   std::optional<Fit> fit = Solve(cx, cy);
   if (!fit) return d;
   d.refined = Estimate(*fit);
-  const double rounds = std::max(1.0, search_work_ / 2 / std::max(1, fit->measurements));
+  // No work at all allows no search: only whether one stands out is told.
+  const double rounds =
+      search_work_ > 0 ? std::max(1.0, search_work_ / 2 / std::max(1, fit->measurements)) : 0;
   int round = 0;
   // Many gross errors hide one another from the test below: start it from the measurements
   // that a high-breakdown point finds near their lines, and let the test decide each. A set
@@ -940,7 +942,7 @@ Diagnostics Engine<Source>::Run() {
   const double bound = std::max(kPrescreen * scale, 1e-10 * (1 + std::hypot(sx, sy)));
   bool stands_out = false;
   Worst(*fit, stands_out);
-  if (started && (stands_out || Hides(*fit, sampled, sx, sy, bound)) &&
+  if (rounds > 0 && started && (stands_out || Hides(*fit, sampled, sx, sy, bound)) &&
       Prescreen(sx, sy, bound) > 0) {
     std::optional<Fit> start = Solve(sx, sy);
     // Too little left to test anything: the set is judged as a whole below.
