@@ -16,6 +16,7 @@
 #include "calib/track_survey.h"
 #include "data/coordinate_parse.h"
 #include "data/number_format.h"
+#include "data/posix_file.h"
 #include "data/text_file.h"
 
 namespace zirt {
@@ -83,6 +84,25 @@ bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::
   return true;
 }
 
+// The file module's reader into the buffer kept from file to file, with its NUL after.
+bool ReadInto(const std::string& path, ByteBuffer& buffer) {
+  struct Sink : ByteSink {
+    explicit Sink(ByteBuffer& b) : buffer(b) {}
+    char* Room(std::size_t size, std::size_t kept) override {
+      buffer.size = kept;
+      Reserve(buffer, size + 1);
+      return buffer.data.get();
+    }
+    ByteBuffer& buffer;
+  } sink(buffer);
+  buffer.size = 0;
+  std::size_t size = 0;
+  if (ReadRegularFile(path, sink, size)) return false;
+  buffer.size = size;
+  buffer.data[size] = '\0';
+  return true;
+}
+
 // Point j of track i: the column j of the images.
 struct Track {
   const PlainPoint* const* columns;
@@ -91,37 +111,6 @@ struct Track {
 };
 
 }  // namespace
-
-bool ReadWholeFile(const std::string& path, ByteBuffer& buffer) {
-  buffer.size = 0;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  // Closed however the reading ends, running out of memory included.
-  const struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat status;
-  bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-  // Room for the whole file, a byte more to see its end in the second read, and the NUL.
-  std::size_t room = ok ? static_cast<std::size_t>(status.st_size) + 2 : 0;
-  while (ok) {
-    Reserve(buffer, buffer.size + room);
-    const ssize_t got =
-        ::read(fd, buffer.data.get() + buffer.size, buffer.capacity - 1 - buffer.size);
-    if (got < 0) {
-      ok = errno == EINTR;
-    } else if (got == 0) {
-      break;
-    } else {
-      buffer.size += static_cast<std::size_t>(got);
-      room = 2;  // A file that grows as it is read is read on in larger pieces.
-    }
-  }
-  if (!ok) return false;
-  buffer.data[buffer.size] = '\0';
-  return true;
-}
 
 bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded) {
   loaded.images.clear();
@@ -139,7 +128,7 @@ bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded)
     ByteBuffer buffer;
     try {
       for (std::size_t k; !failed.load(std::memory_order_relaxed) && (k = next++) < paths.size();)
-        if (!ReadWholeFile(paths[k], buffer) || !ParseImage(buffer, paths[k], loaded.images[k]))
+        if (!ReadInto(paths[k], buffer) || !ParseImage(buffer, paths[k], loaded.images[k]))
           failed = true;
     } catch (...) {  // A bad line, or memory running out.
       failed = true;
