@@ -1,5 +1,6 @@
 #include "app/measure_settings_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -12,6 +13,7 @@ namespace zirt {
 
 QStringList MeasureSettings::Arguments() const {
   static const char* const kOptions[] = {"--chessboard", "--circles", "--asymmetric-circles"};
+  if (kind == 0 && find_size) return {QStringLiteral("--chessboard"), QStringLiteral("auto")};
   return {QString::fromLatin1(kOptions[kind < 0 || kind > 2 ? 0 : kind]),
           QStringLiteral("%1x%2").arg(cols).arg(rows)};
 }
@@ -28,9 +30,12 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   for (QSpinBox* box : {Cols, Rows}) box->setRange(2, 100);
   Cols->setValue(settings.cols);
   Rows->setValue(settings.rows);
+  FindSize = new QCheckBox(QStringLiteral("Определить размер доски по первому снимку"), this);
+  FindSize->setChecked(settings.find_size);
 
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Мишень:"), Kind);
+  form->addRow(FindSize);
   form->addRow(QStringLiteral("В ряду:"), Cols);
   form->addRow(QStringLiteral("Рядов:"), Rows);
   auto* hint = new QLabel(this);
@@ -47,17 +52,22 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   layout->addWidget(buttons);
 
   const auto explain = [this, hint] {
+    const bool automatic = Kind->currentIndex() == 0 && FindSize->isChecked();
+    FindSize->setVisible(Kind->currentIndex() == 0);
+    Cols->setEnabled(!automatic);
+    Rows->setEnabled(!automatic);
     hint->setText(Kind->currentIndex() == 0
                       ? QStringLiteral("Считаются внутренние углы доски: у доски 10 × 7 клеток "
                                        "их 9 в ряду и 6 рядов.")
                       : QStringLiteral("Считаются круги: в ряду и число рядов."));
   };
   connect(Kind, &QComboBox::currentIndexChanged, this, explain);
+  connect(FindSize, &QCheckBox::toggled, this, explain);
   explain();
 }
 
 MeasureSettings MeasureSettingsDialog::Settings() const {
-  return {Kind->currentIndex(), Cols->value(), Rows->value()};
+  return {Kind->currentIndex(), Cols->value(), Rows->value(), FindSize->isChecked()};
 }
 
 }  // namespace zirt

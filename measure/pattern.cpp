@@ -1,9 +1,10 @@
 #include "measure/pattern.h"
 
 #include <cmath>
-#include <limits>
 #include <opencv2/calib3d.hpp>
 #include <opencv2/core.hpp>
+
+#include "measure/chessboard.h"
 
 namespace zirt {
 namespace {
@@ -25,44 +26,10 @@ bool Inside(const cv::Point2f& p, const cv::Mat& image) {
          p.x <= image.cols - 0.5f && p.y <= image.rows - 0.5f;
 }
 
-// The finder's own accuracy refinement is the best on rendered zoom sequences with blur and
-// noise: an extra cornerSubPix moved the principal point further from the truth, and
-// normalising the image made every corner worse (bench/measure_accuracy.cpp).
-bool FindChessboard(const cv::Mat& grey, const cv::Size& size, std::vector<cv::Point2f>& found) {
-  return cv::findChessboardCornersSB(grey, size, found,
-                                     cv::CALIB_CB_ACCURACY | cv::CALIB_CB_EXHAUSTIVE);
-}
-
-// The refinement leans a little with the direction it looks in; the same image turned by 180°
-// leans the other way. On rendered zoom sequences the mean of the two cut the corner error by a
-// quarter and the 95th percentile of the principal point's error nearly by half. Where the
-// turned image gives another board, the first finding stands.
-void AverageWithTurned(const cv::Mat& grey, const cv::Size& size, std::vector<cv::Point2f>& found) {
-  cv::Mat turned;
-  cv::rotate(grey, turned, cv::ROTATE_180);
-  std::vector<cv::Point2f> other;
-  if (!FindChessboard(turned, size, other) || other.size() != found.size()) return;
-  const float right = static_cast<float>(grey.cols - 1), bottom = static_cast<float>(grey.rows - 1);
-  std::vector<cv::Point2f> mean(found.size());
-  for (std::size_t i = 0; i < found.size(); ++i) {
-    // The turned board may be numbered from any corner: pair each point with its nearest.
-    float nearest = std::numeric_limits<float>::infinity();
-    for (const cv::Point2f& q : other) {
-      const cv::Point2f back(right - q.x, bottom - q.y);
-      const float distance = static_cast<float>(cv::norm(back - found[i]));
-      if (distance < nearest) {
-        nearest = distance;
-        mean[i] = (found[i] + back) * 0.5f;
-      }
-    }
-    if (!(nearest < 0.5f)) return;
-  }
-  found = std::move(mean);
-}
-
 }  // namespace
 
 std::optional<Pattern> ParsePatternSize(PatternKind kind, const std::string& text) {
+  if (kind == PatternKind::kChessboard && text == "auto") return Pattern{kind, 0, 0};
   const auto x = text.find_first_of("xX");
   if (x == std::string::npos) return std::nullopt;
   Pattern pattern{kind, 0, 0};
@@ -71,16 +38,26 @@ std::optional<Pattern> ParsePatternSize(PatternKind kind, const std::string& tex
   return pattern;
 }
 
-std::optional<std::vector<ImagePoint>> FindPattern(const cv::Mat& grey, const Pattern& pattern) {
+Pattern FindChessboardPattern(const cv::Mat& grey) {
+  const cv::Size size = FindChessboardSize(grey);
+  return {PatternKind::kChessboard, size.width, size.height};
+}
+
+std::optional<std::vector<ImagePoint>> FindPattern(const cv::Mat& grey, const Pattern& pattern,
+                                                   FindDetail* detail) {
   CV_Assert(grey.type() == CV_8UC1);
   const cv::Size size(pattern.cols, pattern.rows);
   std::vector<cv::Point2f> found;
   bool ok = false;
   switch (pattern.kind) {
-    case PatternKind::kChessboard:
-      ok = FindChessboard(grey, size, found);
-      if (ok) AverageWithTurned(grey, size, found);
-      break;
+    case PatternKind::kChessboard: {
+      const ChessboardFinding board = FindChessboard(grey, size);
+      if (detail) *detail = {board.road, board.larger};
+      if (board.corners.empty()) return std::nullopt;
+      std::vector<ImagePoint> points;
+      for (const cv::Point2d& p : board.corners) points.push_back({p.x, p.y});
+      return points;
+    }
     case PatternKind::kCircles:
       ok = cv::findCirclesGrid(grey, size, found, cv::CALIB_CB_SYMMETRIC_GRID);
       break;

@@ -18,7 +18,7 @@ enum class PatternKind { kChessboard, kCircles, kAsymmetricCircles };
 // row, then rows.
 struct Pattern {
   PatternKind kind = PatternKind::kChessboard;
-  int cols = 0;
+  int cols = 0;  // 0 with rows 0: a chessboard whose size is found from the first image
   int rows = 0;
   int Count() const { return cols * rows; }
 };
@@ -29,12 +29,23 @@ struct ImagePoint {
   double y = 0;
 };
 
-// "COLSxROWS" (also "COLSXROWS") with 2..100 in each; nullopt for anything else.
+// "COLSxROWS" (also "COLSXROWS") with 2..100 in each, or "auto" for a chessboard; nullopt for
+// anything else.
 std::optional<Pattern> ParsePatternSize(PatternKind kind, const std::string& text);
+
+// How a pattern was found, or why not.
+struct FindDetail {
+  std::string road;     // the detector and scale that found it (chessboards)
+  bool larger = false;  // a chessboard with more corners than the pattern's size was seen
+};
+
+// The chessboard's inner-corner count found in `grey` (cols and rows 0 when none is found).
+Pattern FindChessboardPattern(const cv::Mat& grey);
 
 // The pattern's points in the finder's order, row by row, or nullopt when the pattern is not
 // found whole or a point's refinement gives no finite position inside the image. `grey` is
 // 8-bit, one channel.
-std::optional<std::vector<ImagePoint>> FindPattern(const cv::Mat& grey, const Pattern& pattern);
+std::optional<std::vector<ImagePoint>> FindPattern(const cv::Mat& grey, const Pattern& pattern,
+                                                   FindDetail* detail = nullptr);
 
 }  // namespace zirt

@@ -73,6 +73,13 @@ Directions DirectionsOf(const std::vector<ImagePoint>& p, const Pattern& pattern
 
 }  // namespace
 
+std::vector<std::vector<ImagePoint>> Numberings(const std::vector<ImagePoint>& points,
+                                                const Pattern& pattern) {
+  std::vector<std::vector<ImagePoint>> all;
+  for (const Renumbering& r : Renumberings(pattern)) all.push_back(Renumber(points, pattern, r));
+  return all;
+}
+
 std::vector<ImagePoint> OrderFirst(const std::vector<ImagePoint>& points, const Pattern& pattern) {
   std::vector<ImagePoint> best = points;
   double best_distance = std::numeric_limits<double>::infinity();

@@ -17,4 +17,9 @@ std::vector<ImagePoint> OrderFirst(const std::vector<ImagePoint>& points, const 
 std::vector<ImagePoint> OrderLike(const std::vector<ImagePoint>& first,
                                   const std::vector<ImagePoint>& points, const Pattern& pattern);
 
+// Every numbering of `points` (in the finder's order) that the pattern's symmetry allows: from
+// each of its corners, and for a square board also down the columns.
+std::vector<std::vector<ImagePoint>> Numberings(const std::vector<ImagePoint>& points,
+                                                const Pattern& pattern);
+
 }  // namespace zirt

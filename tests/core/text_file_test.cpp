@@ -136,27 +136,61 @@ TEST_F(TextFileTest, AFileTheUserMayNotWriteStays) {
   EXPECT_EQ(Bytes(path), QByteArray("old\r\n"));
 }
 
-// Taking back writes made through links gives the targets their old text and leaves the
-// links links; a chain of relative links writes its last target.
+// A commit that fails puts back a file replaced through links, and the links stay links; a
+// chain of relative links writes its last target.
 TEST_F(TextFileTest, TakingBackThroughLinks) {
   QDir(dir_.path()).mkdir("sub");
   WriteLines(Path("sub/target.crd"), {"old"});
   ASSERT_EQ(symlink("sub/middle.crd", Path("first.crd").c_str()), 0);
   ASSERT_EQ(symlink("target.crd", Path("sub/middle.crd").c_str()), 0);
-  WrittenFiles written;
-  written.Write(Path("first.crd"), {"new"});
-  written.Write(Path("fresh.crd"), {"fresh"});
-  EXPECT_EQ(ReadLines(Path("sub/target.crd")), V{"new"});
-  struct stat info;
-  for (const char* link : {"first.crd", "sub/middle.crd"}) {
-    ASSERT_EQ(lstat(Path(link).c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode)) << link;
+  const auto links_stay = [&] {
+    struct stat info;
+    for (const char* link : {"first.crd", "sub/middle.crd"}) {
+      ASSERT_EQ(lstat(Path(link).c_str(), &info), 0);
+      EXPECT_TRUE(S_ISLNK(info.st_mode)) << link;
+    }
+  };
+  {
+    StagedFiles staged;
+    staged.Stage(Path("first.crd"), "new\r\n");
+    staged.Stage(Path("fresh.crd"), "fresh\r\n");
+    staged.Stage(Path("late.crd"), "late\r\n");
+    QDir(dir_.path()).mkpath("late.crd/inside");
+    EXPECT_THROW(staged.Commit(), EFileError);
   }
-  EXPECT_TRUE(written.TakeBack().empty());
   EXPECT_EQ(ReadLines(Path("sub/target.crd")), V{"old"});
-  ASSERT_EQ(lstat(Path("first.crd").c_str(), &info), 0);
-  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  links_stay();
   EXPECT_FALSE(NameExists(Path("fresh.crd")));
+  StagedFiles staged;
+  staged.Stage(Path("first.crd"), "new\r\n");
+  staged.Commit();
+  EXPECT_EQ(ReadLines(Path("sub/target.crd")), V{"new"});
+  links_stay();
+}
+
+// A rename that fails in the commit puts back the files renamed before it, old content and
+// all, and leaves no temporary or second name behind; nothing is touched before the commit.
+TEST_F(TextFileTest, StagedFilesAreCommittedAllOrNone) {
+  WriteLines(Path("old.crd"), {"old"});
+  StagedFiles staged;
+  staged.Stage(Path("old.crd"), "new\r\n");
+  staged.Stage(Path("new.crd"), "made\r\n");
+  staged.Stage(Path("late.crd"), "late\r\n");
+  EXPECT_EQ(Bytes(Path("old.crd")), QByteArray("old\r\n"));
+  // A folder that takes the last name after it was staged: its rename fails.
+  QDir(dir_.path()).mkpath("late.crd/inside");
+  EXPECT_THROW(staged.Commit(), EFileError);
+  EXPECT_EQ(Bytes(Path("old.crd")), QByteArray("old\r\n"));
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.crd"});
+
+  QDir(dir_.filePath("late.crd")).removeRecursively();
+  StagedFiles again;
+  again.Stage(Path("old.crd"), "new\r\n");
+  again.Stage(Path("new.crd"), "made\r\n");
+  again.Commit();
+  EXPECT_EQ(Bytes(Path("old.crd")), QByteArray("new\r\n"));
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"new.crd", "old.crd"}));
 }
 
 TEST_F(TextFileTest, ReplacesWhereALinkPointsAndKeepsThePermissions) {

@@ -2,19 +2,28 @@
 // principal point recovered; refusals that leave every file as it was.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <zlib.h>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QtEndian>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "data/coordinate_file.h"
 #include "data/text_file.h"
+#include "diagnostics/diagnostics.h"
 #include "measure/image_grey.h"
 #include "measure/measure_run.h"
+#include "measure/pattern.h"
 #include "measure/point_order.h"
+#include "measure/zoom_check.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/board_render.h"
+#include "tests/support/photo_zoom.h"
 
 namespace zirt {
 namespace {
@@ -80,9 +89,9 @@ TEST(PatternSize, ReadsColsByRows) {
   const struct {
     const char* text;
     int cols, rows;  // 0: refused.
-  } cases[] = {{"9x6", 9, 6},  {"9X6", 9, 6},   {"04x11", 4, 11}, {"100x2", 100, 2},
-               {"1x6", 0, 0},  {"101x6", 0, 0}, {"9x", 0, 0},     {"x6", 0, 0},
-               {"9x6x", 0, 0}, {"9*6", 0, 0},   {" 9x6", 0, 0},   {"-9x6", 0, 0}};
+  } cases[] = {{"9x6", 9, 6},   {"9X6", 9, 6},  {"04x11", 4, 11}, {"100x2", 100, 2}, {"1x6", 0, 0},
+               {"101x6", 0, 0}, {"9x", 0, 0},   {"x6", 0, 0},     {"9x6x", 0, 0},    {"9*6", 0, 0},
+               {" 9x6", 0, 0},  {"-9x6", 0, 0}, {"AUTO", 0, 0}};
   for (const auto& c : cases) {
     const auto pattern = ParsePatternSize(PatternKind::kChessboard, c.text);
     EXPECT_EQ(pattern.has_value(), c.cols != 0) << c.text;
@@ -237,7 +246,12 @@ TEST_F(MeasureTest, EveryImageIsNumberedLikeTheFirst) {
   }
 }
 
-// Refusals write nothing and keep what was there.
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Refusals write nothing and keep what was there: outputs that are images or shared, files
+// that are not images, damaged or too large ones, folders that cannot take the files.
 TEST_F(MeasureTest, RefusalsWriteNothing) {
   BoardScene small;
   small.width = 480, small.height = 320, small.principal = {240, 160};
@@ -248,6 +262,43 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
   std::ofstream(Path("text.png")) << "not an image";
   std::ofstream(Path("kept.crd"), std::ios::binary) << "1 ; 2\r\n";
   ASSERT_TRUE(ToQImage(RenderBoard(small, 1.1, 2)).save(QString::fromStdString(Path("kept.png"))));
+  // Outputs that lead onto an image: a link named as the output, an image named *.crd, and
+  // two names of one folder.
+  fs::copy_file(Path("a.png"), Path("c.png"));
+  fs::create_symlink("c.png", Path("c.crd"));
+  fs::copy_file(Path("a.png"), Path("photo.crd"));
+  fs::create_directory(Path("real"));
+  fs::create_directory_symlink("real", Path("alias"));
+  fs::copy_file(Path("a.png"), Path("real/x.png"));
+  // Files that are not images to measure.
+  ASSERT_EQ(mkfifo(Path("fifo.png").c_str(), 0666), 0);
+  fs::create_directory(Path("dir.png"));
+  fs::create_symlink("loop.png", Path("loop.png"));
+  fs::create_symlink("missing", Path("dangling"));
+  ASSERT_TRUE(ToQImage(RenderBoard(small, 1.0, 3))
+                  .save(QString::fromStdString(Path("a.jpg")), nullptr, 90));
+  const std::string jpeg = ReadAll(Path("a.jpg"));
+  WriteBytes(Path("cut.jpg"), jpeg.substr(0, jpeg.size() / 2));
+  std::string flipped = jpeg;
+  for (const std::size_t at : {jpeg.size() / 3, jpeg.size() / 2, 2 * jpeg.size() / 3})
+    flipped[at] ^= 0x10;
+  WriteBytes(Path("flip.jpg"), flipped);
+  const std::string png = ReadAll(Path("a.png"));
+  WriteBytes(Path("cut.png"), png.substr(0, png.size() - 40));
+  // Headers claiming 20000 x 20000 with almost no data behind.
+  std::string huge_jpeg = jpeg;
+  huge_jpeg.replace(huge_jpeg.find("\xff\xc0") + 5, 4, "\x4e\x20\x4e\x20");  // SOF height, width.
+  WriteBytes(Path("huge.jpg"), huge_jpeg);
+  QImage tiny(1, 1, QImage::Format_Grayscale8);
+  tiny.fill(0);
+  ASSERT_TRUE(tiny.save(QString::fromStdString(Path("tiny.png"))));
+  std::string huge = ReadAll(Path("tiny.png"));
+  huge.replace(16, 8, std::string("\x00\x00\x4e\x20\x00\x00\x4e\x20", 8));  // IHDR width, height.
+  const quint32 crc = qToBigEndian(
+      static_cast<quint32>(crc32(0, reinterpret_cast<const Bytef*>(huge.data() + 12), 17)));
+  huge.replace(29, 4, reinterpret_cast<const char*>(&crc), 4);
+  fs::create_directory(Path("huge"));
+  WriteBytes(Path("huge/huge.png"), huge);
 
   const struct {
     std::vector<std::string> args;
@@ -274,6 +325,36 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
       {{"--chessboard", "9x6", "--out", Path("kept.crd"), Path("a.png")},
        kMeasureFailed,
        Path("kept.crd")},
+      {{"--chessboard", "9x6", "--out", Path("dangling"), Path("a.png")},
+       kMeasureFailed,
+       "a symbolic link to nothing"},
+      {{"--chessboard", "9x6", "--overwrite", Path("a.png"), Path("c.png")},
+       kMeasureUsage,
+       Path("c.crd") + " is the image " + Path("c.png")},
+      {{"--chessboard", "9x6", "--overwrite", Path("photo.crd")}, kMeasureUsage, "is the image"},
+      {{"--chessboard", "9x6", Path("real/x.png"), Path("alias/x.tif")},
+       kMeasureUsage,
+       "would both write"},
+      {{"--chessboard", "9x6", Path("fifo.png"), Path("a.png")},
+       kMeasureFailed,
+       Path("fifo.png") + ": not a regular file"},
+      {{"--chessboard", "9x6", Path("dir.png")},
+       kMeasureFailed,
+       Path("dir.png") + ": not a regular"},
+      {{"--chessboard", "9x6", Path("loop.png")}, kMeasureFailed, "symbolic links"},
+      {{"--chessboard", "9x6", Path("cut.jpg")}, kMeasureFailed, Path("cut.jpg") + ": damaged"},
+      {{"--chessboard", "9x6", Path("flip.jpg")}, kMeasureFailed, Path("flip.jpg") + ": damaged"},
+      {{"--chessboard", "9x6", Path("cut.png")}, kMeasureFailed, Path("cut.png") + ": damaged"},
+      {{"--chessboard", "9x6", Path("huge.jpg"), Path("huge/huge.png")},
+       kMeasureFailed,
+       Path("huge/huge.png") + ": too large (400 MP"},
+      {{"--chessboard", "9x6", Path("huge.jpg")}, kMeasureFailed, "too large (400 MP"},
+      {{"--chessboard", "9x6", "--max-megapixels", "0.1", Path("a.png")},
+       kMeasureFailed,
+       "too large (1 MP, 480 x 320; the limit is 0.1 MP"},
+      {{"--chessboard", "9x6", "--max-megapixels", "0", Path("a.png")},
+       kMeasureUsage,
+       "--max-megapixels"},
   };
   for (const auto& c : cases) {
     const Outcome run = Measure(c.args);
@@ -281,6 +362,8 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
     EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(Path("a.crd"))) << run.err;
     EXPECT_EQ(ReadAll(Path("kept.crd")), "1 ; 2\r\n");
+    EXPECT_EQ(ReadAll(Path("c.png")), png);
+    EXPECT_EQ(ReadAll(Path("photo.crd")), png);
   }
 
   // Files already there, a link that leads nowhere among them, are named before any image is
@@ -334,6 +417,95 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
   run = Measure({"--chessboard", "9x6", "--overwrite", Path("a.png"), Path("kept.png")});
   EXPECT_EQ(run.code, kMeasureOk) << run.err;
   EXPECT_EQ(ReadLines(Path("kept.crd")).size(), 54u);
+  // Names are bytes: one that is not UTF-8 is measured and written as it is.
+  fs::copy_file(Path("a.png"), Path("k\xf1.png"));
+  run = Measure({"--chessboard", "9x6", Path("k\xf1.png")});
+  EXPECT_EQ(run.code, kMeasureOk) << run.err;
+  EXPECT_EQ(ReadLines(Path("k\xf1.crd")).size(), 54u);
+}
+
+// Zoom sequences made from real photographs of a 9 × 6 board (one of them a board the
+// sector-based detector alone misses): every image measured, the numbering checked against
+// the first image, and the refined point within a tenth of a pixel of the zoom's centre.
+TEST(PhotoSequence, MeasuredNearTheTrueCentre) {
+  const Pattern pattern{PatternKind::kChessboard, 9, 6};
+  for (const char* name : {"left05", "left12", "left03"}) {
+    const cv::Mat photo = test::ReadTestPhoto(name);
+    const test::PhotoZoom zoom = test::RandomPhotoZoom(photo, 11);
+    const std::vector<cv::Mat> images = test::MakePhotoZoom(photo, zoom, 11);
+    std::vector<std::vector<ImagePoint>> measured;
+    for (const cv::Mat& image : images) {
+      const auto points = FindPattern(image, pattern);
+      ASSERT_TRUE(points) << name << " image " << measured.size() + 1;
+      measured.push_back(measured.empty() ? OrderFirst(*points, pattern)
+                                          : OrderLike(measured[0], *points, pattern));
+    }
+    // Numbered from the opposite corner, an image is given the first image's numbering back.
+    const std::vector<ImagePoint> right = measured[1];
+    std::reverse(measured[1].begin(), measured[1].end());
+    ASSERT_FALSE(MatchToFirst(measured, pattern)) << name;
+    EXPECT_EQ(measured[1][0].x, right[0].x) << name;
+    std::vector<std::vector<Position>> positions;
+    for (const auto& image : measured) {
+      positions.emplace_back();
+      for (const ImagePoint& p : image) positions.back().push_back({p.x, p.y});
+    }
+    const auto refined = Diagnose(positions).refined;
+    ASSERT_TRUE(refined);
+    EXPECT_LT(std::hypot(refined->x - zoom.centre.x, refined->y - zoom.centre.y), 0.1) << name;
+  }
+}
+
+// What must never give a principal point: another board in one image, one image whose points
+// shifted by a square, a pattern size smaller than the board (every image would count another
+// part of it). zirt-measure names the image and the size to check, and writes nothing; with
+// "auto" it finds the size itself.
+TEST_F(MeasureTest, WrongCorrespondencesAreRefused) {
+  const Pattern pattern{PatternKind::kChessboard, 9, 6};
+  const auto sequence = [](const char* name, std::vector<std::vector<unsigned char>>* jpeg) {
+    const cv::Mat photo = test::ReadTestPhoto(name);
+    test::PhotoZoom zoom = test::RandomPhotoZoom(photo, 3);
+    zoom.zooms = {1, 0.9, 0.8};
+    return test::MakePhotoZoom(photo, zoom, 3, jpeg);
+  };
+  std::vector<std::vector<unsigned char>> jpeg;
+  const std::vector<cv::Mat> images = sequence("left01", &jpeg);
+  const std::vector<cv::Mat> other = sequence("left09", nullptr);
+  std::vector<std::vector<ImagePoint>> good;
+  for (const cv::Mat& image : images)
+    good.push_back(OrderFirst(*FindPattern(image, pattern), pattern));
+  auto another_board = good;
+  another_board[2] = OrderFirst(*FindPattern(other[0], pattern), pattern);
+  auto shifted = good;  // Every point moved one square along the rows, as a sub-board would.
+  for (std::size_t i = 0; i + 1 < shifted[1].size(); ++i)
+    if ((i + 1) % 9) shifted[1][i] = good[1][i + 1];
+  for (std::size_t i = 8; i < shifted[1].size(); i += 9)
+    shifted[1][i] = {2 * good[1][i].x - good[1][i - 1].x, 2 * good[1][i].y - good[1][i - 1].y};
+  for (auto* set : {&another_board, &shifted}) {
+    const std::size_t bad = set == &another_board ? 2 : 1;
+    const auto refusal = MatchToFirst(*set, pattern);
+    ASSERT_TRUE(refusal) << bad;
+    EXPECT_EQ(refusal->image, bad);
+  }
+
+  std::vector<std::string> files;
+  for (std::size_t k = 0; k < jpeg.size(); ++k) {
+    files.push_back(Path("p" + std::to_string(k + 1) + ".jpg"));
+    std::ofstream(files.back(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg[k].data()), jpeg[k].size());
+  }
+  for (const char* size : {"3x3", "5x4", "7x6", "9x5"}) {
+    const Outcome run = Measure({"--chessboard", size, files[0]});
+    EXPECT_EQ(run.code, kMeasureFailed) << size;
+    EXPECT_NE(run.err.find("check the pattern size"), std::string::npos) << size << run.err;
+    EXPECT_FALSE(fs::exists(Path("p1.crd"))) << size;
+  }
+  std::vector<std::string> args = {"--chessboard", "auto"};
+  args.insert(args.end(), files.begin(), files.end());
+  const Outcome run = Measure(args);
+  ASSERT_EQ(run.code, kMeasureOk) << run.err;
+  EXPECT_TRUE(run.out == "chessboard 9x6\n" || run.out == "chessboard 6x9\n") << run.out;
+  EXPECT_EQ(ReadLines(Path("p3.crd")).size(), 54u);
 }
 
 }  // namespace

@@ -1,0 +1,252 @@
+#include "measure/chessboard.h"
+
+#include <algorithm>
+#include <cmath>
+#include <opencv2/calib3d.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "measure/corner_refine.h"
+
+namespace zirt {
+namespace {
+
+// Detection runs on a copy whose longer side is at most this: the detectors' cost grows with
+// the pixel count, and a board a person sees at a glance is still many pixels a square there.
+constexpr int kDetectionSide = 1280;
+
+// The refinement's window, as a share of the distance to the nearest edge that does not pass
+// through the corner.
+constexpr double kWindowShare = 0.7;
+
+// A crossing is taken when at most this share of the window's structure breaks its symmetry.
+constexpr double kMaxAsymmetry = 0.35;
+
+struct Road {
+  const char* name;
+  double scale;  // of the detection copy
+  bool classic;
+  int flags;
+};
+
+constexpr Road kRoads[] = {
+    {"SB", 1, false, 0},
+    {"SB normalised", 1, false, cv::CALIB_CB_NORMALIZE_IMAGE | cv::CALIB_CB_EXHAUSTIVE},
+    {"classic", 1, true,
+     cv::CALIB_CB_ADAPTIVE_THRESH | cv::CALIB_CB_NORMALIZE_IMAGE | cv::CALIB_CB_FAST_CHECK},
+    {"SB half", 0.5, false, cv::CALIB_CB_EXHAUSTIVE},
+    {"classic half", 0.5, true,
+     cv::CALIB_CB_ADAPTIVE_THRESH | cv::CALIB_CB_NORMALIZE_IMAGE | cv::CALIB_CB_FAST_CHECK},
+};
+
+double Cross(cv::Point2d u, cv::Point2d v) {
+  return u.x * v.y - u.y * v.x;
+}
+
+// The grid step along the row and down the column at corner (row, col), from its neighbours.
+void Steps(const std::vector<cv::Point2d>& p, cv::Size size, int row, int col, cv::Point2d& u,
+           cv::Point2d& v) {
+  const auto at = [&](int r, int c) { return p[r * size.width + c]; };
+  const int c0 = std::max(0, col - 1), c1 = std::min(size.width - 1, col + 1);
+  const int r0 = std::max(0, row - 1), r1 = std::min(size.height - 1, row + 1);
+  u = (at(row, c1) - at(row, c0)) * (1.0 / (c1 - c0));
+  v = (at(r1, col) - at(r0, col)) * (1.0 / (r1 - r0));
+}
+
+// The window that holds only the corner's own two edges, widened by kWindowShare.
+double WindowRadius(cv::Point2d u, cv::Point2d v) {
+  const double area = std::abs(Cross(u, v));
+  const double nu = cv::norm(u), nv = cv::norm(v);
+  if (!(nu > 0 && nv > 0)) return 0;
+  return kWindowShare * std::min(area / nu, area / nv);
+}
+
+bool IsCrossing(const RefinedCorner& c, cv::Point2d seed, double spacing) {
+  return c.converged && c.asymmetry <= kMaxAsymmetry && c.contrast >= 4 &&
+         cv::norm(c.at - seed) <= 0.3 * spacing;
+}
+
+// A board's grid changes its step smoothly: along a row or down a column the next step is
+// nearly the last one, and each cell is nearly a parallelogram. Crossings of the scene that a
+// detector strung together into a grid fail this.
+bool IsRegularGrid(const std::vector<cv::Point2d>& p, cv::Size size) {
+  const auto at = [&](int r, int c) { return p[r * size.width + c]; };
+  const auto near = [](cv::Point2d a, cv::Point2d b) {
+    return cv::norm(a - b) <= 0.25 * std::max(cv::norm(a), cv::norm(b));
+  };
+  for (int r = 0; r < size.height; ++r)
+    for (int c = 0; c < size.width; ++c) {
+      if (c + 2 < size.width && !near(at(r, c + 1) - at(r, c), at(r, c + 2) - at(r, c + 1)))
+        return false;
+      if (r + 2 < size.height && !near(at(r + 1, c) - at(r, c), at(r + 2, c) - at(r + 1, c)))
+        return false;
+      if (r + 1 < size.height && c + 1 < size.width &&
+          (!near(at(r, c + 1) - at(r, c), at(r + 1, c + 1) - at(r + 1, c)) ||
+           !near(at(r + 1, c) - at(r, c), at(r + 1, c + 1) - at(r, c + 1))))
+        return false;
+    }
+  return true;
+}
+
+// Refines every seed on the full image; false when one of them is not a clean crossing.
+bool Refine(const cv::Mat& grey, cv::Size size, std::vector<cv::Point2d>& corners,
+            std::vector<double>& sigma, std::vector<double>& contrast) {
+  const std::vector<cv::Point2d> seeds = corners;
+  sigma.assign(corners.size(), 0);
+  contrast.assign(corners.size(), 0);
+  for (int row = 0; row < size.height; ++row)
+    for (int col = 0; col < size.width; ++col) {
+      cv::Point2d u, v;
+      Steps(seeds, size, row, col, u, v);
+      const std::size_t i = row * size.width + col;
+      const RefinedCorner c = RefineCorner(grey, seeds[i], WindowRadius(u, v));
+      if (!IsCrossing(c, seeds[i], std::min(cv::norm(u), cv::norm(v)))) return false;
+      corners[i] = c.at;
+      sigma[i] = c.sigma_px;
+      contrast[i] = c.contrast;
+    }
+  return true;
+}
+
+// Whether the board goes on beyond one of its outer rows or columns: one step past the outer
+// corners lies the board's edge (no crossing) on a board of the size asked, and more crossings
+// on a larger one.
+bool GoesOn(const cv::Mat& grey, cv::Size size, const std::vector<cv::Point2d>& corners,
+            double contrast) {
+  const auto at = [&](int r, int c) { return corners[r * size.width + c]; };
+  const auto side = [&](int count, auto edge, auto inner) {
+    int crossings = 0;
+    for (int k = 0; k < count; ++k) {
+      const cv::Point2d e = edge(k), step = e - inner(k);
+      const cv::Point2d beyond = e + step;
+      cv::Point2d u, v;
+      // The step across the side and the one along it give the window's size.
+      const cv::Point2d along = k + 1 < count ? edge(k + 1) - e : e - edge(k - 1);
+      const RefinedCorner c = RefineCorner(grey, beyond, WindowRadius(step, along));
+      if (IsCrossing(c, beyond, std::min(cv::norm(step), cv::norm(along))) &&
+          c.contrast >= 0.5 * contrast)
+        ++crossings;
+    }
+    return 2 * crossings > count;
+  };
+  const int w = size.width, h = size.height;
+  return side(
+             w, [&](int k) { return at(0, k); }, [&](int k) { return at(1, k); }) ||
+         side(
+             w, [&](int k) { return at(h - 1, k); }, [&](int k) { return at(h - 2, k); }) ||
+         side(
+             h, [&](int k) { return at(k, 0); }, [&](int k) { return at(k, 1); }) ||
+         side(
+             h, [&](int k) { return at(k, w - 1); }, [&](int k) { return at(k, w - 2); });
+}
+
+cv::Mat Reduced(const cv::Mat& grey, double scale) {
+  if (scale >= 1) return grey;
+  cv::Mat small;
+  cv::resize(grey, small, cv::Size(), scale, scale, cv::INTER_AREA);
+  return small;
+}
+
+// The sector-based detector draws on OpenCV's random numbers: a fixed start makes every run
+// on the same image find the same board.
+void ResetRandom() {
+  cv::theRNG().state = 0x5eed;
+}
+
+double DetectionScale(const cv::Mat& grey) {
+  return std::min(1.0, double(kDetectionSide) / std::max(grey.cols, grey.rows));
+}
+
+}  // namespace
+
+std::vector<std::string> ChessboardRoads() {
+  std::vector<std::string> names;
+  for (const Road& road : kRoads) names.push_back(road.name);
+  return names;
+}
+
+ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size, int only_road) {
+  ChessboardFinding finding;
+  finding.size = size;
+  const double base = DetectionScale(grey);
+  cv::Mat copies[2];
+  for (const Road& road : kRoads) {
+    if (only_road >= 0 && &road != &kRoads[only_road]) continue;
+    const double scale = base * road.scale;
+    cv::Mat& small = copies[road.scale < 1];
+    if (small.empty()) small = Reduced(grey, scale);
+    std::vector<cv::Point2f> found;
+    ResetRandom();
+    const bool ok = road.classic ? cv::findChessboardCorners(small, size, found, road.flags)
+                                 : cv::findChessboardCornersSB(small, size, found, road.flags);
+    if (!ok || static_cast<int>(found.size()) != size.area()) continue;
+    // Pixel centres: the copy's pixel k covers the image's (k + ½)/scale − ½.
+    std::vector<cv::Point2d> corners;
+    for (const cv::Point2f& p : found)
+      corners.emplace_back((p.x + 0.5) / scale - 0.5, (p.y + 0.5) / scale - 0.5);
+    std::vector<double> sigma, contrast;
+    if (!IsRegularGrid(corners, size) || !Refine(grey, size, corners, sigma, contrast) ||
+        !IsRegularGrid(corners, size))
+      continue;
+    std::vector<double> sorted = contrast;
+    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+    finding.road = road.name;
+    if (GoesOn(grey, size, corners, sorted[sorted.size() / 2])) {
+      finding.larger = true;
+      return finding;
+    }
+    finding.corners = std::move(corners);
+    finding.sigma_px = std::move(sigma);
+    return finding;
+  }
+  return finding;
+}
+
+cv::Size FindChessboardSize(const cv::Mat& grey) {
+  const double scale = DetectionScale(grey);
+  const cv::Mat small = Reduced(grey, scale);
+  for (const int flags : {0, cv::CALIB_CB_NORMALIZE_IMAGE | cv::CALIB_CB_EXHAUSTIVE}) {
+    std::vector<cv::Point2f> found;
+    cv::Mat meta;
+    ResetRandom();
+    if (!cv::findChessboardCornersSB(small, {3, 3}, found, flags | cv::CALIB_CB_LARGER, meta) ||
+        static_cast<int>(found.size()) != meta.cols * meta.rows)
+      continue;
+    // The detector's larger board may take in the board's edge or crossings beyond it: outer
+    // rows and columns are dropped until every corner left is a clean crossing.
+    cv::Size size(meta.cols, meta.rows);
+    std::vector<cv::Point2d> seeds;
+    for (const cv::Point2f& p : found)
+      seeds.emplace_back((p.x + 0.5) / scale - 0.5, (p.y + 0.5) / scale - 0.5);
+    std::vector<char> crossing(seeds.size());
+    for (int row = 0; row < size.height; ++row)
+      for (int col = 0; col < size.width; ++col) {
+        cv::Point2d u, v;
+        Steps(seeds, size, row, col, u, v);
+        const std::size_t i = row * size.width + col;
+        crossing[i] = IsCrossing(RefineCorner(grey, seeds[i], WindowRadius(u, v)), seeds[i],
+                                 std::min(cv::norm(u), cv::norm(v)));
+      }
+    int top = 0, bottom = size.height - 1, left = 0, right = size.width - 1;
+    const auto failures = [&](int r0, int r1, int c0, int c1) {
+      int n = 0;
+      for (int r = r0; r <= r1; ++r)
+        for (int c = c0; c <= c1; ++c) n += !crossing[r * size.width + c];
+      return n;
+    };
+    while (bottom - top >= 1 && right - left >= 1 && failures(top, bottom, left, right) > 0) {
+      const int lines[4] = {failures(top, top, left, right), failures(bottom, bottom, left, right),
+                            failures(top, bottom, left, left), failures(top, bottom, right, right)};
+      const int worst = static_cast<int>(std::max_element(lines, lines + 4) - lines);
+      if (lines[worst] == 0) break;
+      if (worst == 0) ++top;
+      if (worst == 1) --bottom;
+      if (worst == 2) ++left;
+      if (worst == 3) --right;
+    }
+    if (bottom - top >= 1 && right - left >= 1 && failures(top, bottom, left, right) == 0)
+      return {right - left + 1, bottom - top + 1};
+  }
+  return {0, 0};
+}
+
+}  // namespace zirt
