@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "data/coordinate_file.h"
-#include "data/data_structures.h"
 #include "data/decimal_separator.h"
 #include "data/text_file.h"
 
@@ -78,17 +77,6 @@ std::string PointCountNote(const std::vector<std::string>& names, const std::vec
   const auto k = static_cast<std::size_t>(shortest - counts.begin());
   return "Точек в файле " + names[k] + ": " + std::to_string(counts[k]) + ", в файле " +
          names.front() + ": " + std::to_string(counts.front()) + ".";
-}
-
-std::vector<std::string> ComputeFailureNotes(const std::vector<std::string>& names,
-                                             const std::vector<int>& counts,
-                                             const std::string& message) {
-  if (counts.empty() || names.size() != counts.size()) return {};
-  if (counts.front() == 0) return {"В файле " + names.front() + " нет точек."};
-  if (message != kListIndexMessage) return {};
-  std::string note = PointCountNote(names, counts);
-  if (note.empty()) return {};
-  return {std::move(note)};
 }
 
 }  // namespace zirt

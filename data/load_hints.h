@@ -21,12 +21,4 @@ std::vector<std::string> LoadFaultHints(std::string_view text, int line, char se
 // shorter.
 std::string PointCountNote(const std::vector<std::string>& names, const std::vector<int>& counts);
 
-// The lines that explain a computation that failed with `message` (as raised) where the
-// images' point counts tell why: the first image has no points ("В файле zoom1.crd нет
-// точек."), or an image has fewer than the first (PointCountNote). The window and zirt-batch
-// show them under the failure.
-std::vector<std::string> ComputeFailureNotes(const std::vector<std::string>& names,
-                                             const std::vector<int>& counts,
-                                             const std::string& message);
-
 }  // namespace zirt

@@ -9,8 +9,9 @@
 
 #include "batch/batch_run.h"
 #include "batch/fast_batch.h"
+#include "calib/track_survey.h"
+#include "data/compute_hints.h"
 #include "data/coordinate_file.h"
-#include "data/load_hints.h"
 #include "data/text_file.h"
 #include "tests/core/separator_guard.h"
 
@@ -47,16 +48,16 @@ std::pair<std::string, std::string> WindowRun(const std::vector<std::string>& pa
       case ComputeOutcome::kOneImage:
         return {report.out, std::string(kOneImageMessage) + "\n"};
     }
+  } catch (const EUndeterminedPoint& e) {
+    return {report.out, DisplayText(e.Message()) + "\n"};
   } catch (const Exception& e) {
+    // The window's box names the point or files under the error, from the lines it fitted.
     std::vector<std::string> names;
-    std::vector<int> counts;
-    for (std::size_t k = 0; k < paths.size(); ++k) {
-      names.push_back(ShortName(paths[k]));
-      counts.push_back(calibration.Images[static_cast<std::ptrdiff_t>(k)].Count());
-    }
+    for (const std::string& path : paths) names.push_back(ShortName(path));
     std::string err = DisplayText(e.Message()) + "\n";
-    for (const std::string& note : ComputeFailureNotes(names, counts, e.Message()))
-      err += note + "\n";
+    for (const std::string& line :
+         ComputeFailureHint(calibration.Images, names, calibration.FittedLines.Count()).lines)
+      err += line + "\n";
     return {report.out, err};
   }
   return {};
@@ -167,7 +168,14 @@ TEST(BatchPaths, SameReportsAndFailuresAsTheWindow) {
         const auto [window_out, window_err] = WindowRun(paths, step);
         const std::string what = test.name + (step ? ", step by step, " : ", ") + separator;
         EXPECT_EQ(out.str(), window_out) << what;
-        EXPECT_EQ(err.str(), window_err) << what;
+        // The consistency warning is the batch's own, after a report that computed.
+        std::string batch_err = err.str();
+        if (const auto warning = batch_err.find("zirt-batch: warning: ");
+            warning != std::string::npos) {
+          EXPECT_EQ(code, kBatchOk) << what;
+          batch_err.erase(warning, batch_err.find('\n', warning) + 1 - warning);
+        }
+        EXPECT_EQ(batch_err, window_err) << what;
         EXPECT_EQ(code, window_err.empty() ? kBatchOk : kBatchFailed) << what;
       }
     }

@@ -57,17 +57,6 @@ TEST(PointCountNote, NamesTheFirstShortestImageAndTheFirst) {
   // Longer images than the first are not at fault.
   EXPECT_EQ(PointCountNote(names, {8, 12, 8, 9}), "");
   EXPECT_EQ(PointCountNote({"a"}, {3}), "");
-
-  // Under a computation's failure: the counts only where they explain it.
-  const std::string index = "Index out of bounds ListOfT::Get";
-  using Lines = std::vector<std::string>;
-  EXPECT_EQ(ComputeFailureNotes(names, {12, 12, 8, 8}, index),
-            Lines{"Точек в файле zoom3.crd: 8, в файле zoom1.crd: 12."});
-  EXPECT_EQ(ComputeFailureNotes(names, {12, 12, 8, 8}, "Invalid floating point operation"),
-            Lines{});
-  EXPECT_EQ(ComputeFailureNotes(names, {0, 12, 8, 8}, "Invalid floating point operation"),
-            Lines{"В файле zoom1.crd нет точек."});
-  EXPECT_EQ(ComputeFailureNotes(names, {12, 12, 12, 12}, index), Lines{});
 }
 
 }  // namespace
