@@ -12,9 +12,12 @@
 #include "batch/json_report.h"
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
+#include "calib/track_survey.h"
 #include "data/compute_hints.h"
 #include "data/coordinate_file.h"
+#include "data/load_hints.h"
 #include "data/posix_file.h"
+#include "data/text_file.h"
 #include "diagnostics/diagnostics.h"
 
 namespace zirt {
@@ -321,6 +324,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
     err << "Ошибка загрузки файла координат!\n" << e.Message() << "\n";
+    for (const std::string& hint : e.Hints()) err << hint << "\n";
     return kBatchFailed;
   } catch (const std::exception& e) {  // Files too large for memory, as the window has it.
     err << "Ошибка загрузки файла координат!\n" << e.what() << "\n";
@@ -344,6 +348,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         failure = kOneImageMessage;
         break;
     }
+  } catch (const EUndeterminedPoint& e) {  // A refusal says all there is in its own words.
+    failure = DisplayText(e.Message());
   } catch (const Exception& e) {
     failure = DisplayText(e.Message());
     failed_run = true;

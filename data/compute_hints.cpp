@@ -50,6 +50,11 @@ bool TracksParallel(const ImageSets& images) {
 ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::string>& names,
                                int fitted) {
   if (images.Length() < 2) return {};
+  if (images[0].Count() == 0 && !names.empty())
+    return {ComputeFault::kNoPoints,
+            0,
+            {"В файле " + names.front() + " нет точек.",
+             "Что делать: загрузите файлы заново, первым — файл с точками."}};
   if (ComputeHint hint = ShortImage(images, names); hint.fault != ComputeFault::kNone) return hint;
   const int points = images[0].Count();
   if (fitted >= points) {

@@ -12,6 +12,7 @@ namespace zirt {
 // Why the computation could not go on, found from the data alone.
 enum class ComputeFault {
   kNone,           // nothing in the data explains it
+  kNoPoints,       // the first image has no points, so there is nothing to fit
   kShortImage,     // an image has fewer points than the first
   kVerticalTrack,  // a reference point keeps its x on every image
   kStillTrack,     // a reference point keeps both coordinates on every image

@@ -5,7 +5,6 @@
 
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
-#include "data/decimal_separator.h"
 #include "data/exceptions.h"
 #include "data/load_hints.h"
 #include "data/text_file.h"
@@ -15,16 +14,10 @@ namespace zirt {
 namespace {
 
 const QString kErrorCaption = QStringLiteral("Ошибка!");
-// The path of the file an error names by its short name.
-std::string PathNamed(const std::vector<std::string>& paths, const std::string& short_name) {
-  for (const std::string& path : paths)
-    if (ShortName(path) == short_name) return path;
-  return short_name;
-}
 
 }  // namespace
 
-void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::string>& paths,
+void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::string>& /*paths*/,
                    const ECoordinateFileError* error) {
   MessageRequest request;
   request.text = QStringLiteral("Ошибка загрузки файла координат!");
@@ -36,9 +29,7 @@ void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::st
     const QString place =
         QString::fromStdString(LoadFaultPlace(ShortName(error->File()), error->Line()));
     QStringList informative{place};
-    for (const std::string& hint :
-         LoadFaultHintsForFile(PathNamed(paths, error->File()), error->Line(), DecimalSeparator()))
-      informative << QString::fromStdString(hint);
+    for (const std::string& hint : error->Hints()) informative << QString::fromStdString(hint);
     request.informative = informative.join(QLatin1Char('\n'));
     request.detail = place;
     if (!error->Cause().empty())

@@ -35,6 +35,8 @@ TEST(ComputeFailureHint, NamesTheFaultAndItsPoint) {
        ComputeFault::kNoCommonPoint,
        0,
        "Прямые всех реперных точек параллельны"},
+      // An empty first file leaves nothing to fit.
+      {{{}, {{2, 1}}}, -1, ComputeFault::kNoPoints, 0, "В файле a.crd нет точек."},
       // A short image explains the failure whatever the point.
       {{{{1, 1}, {5, 2}}, {{2, 1}}},
        1,
