@@ -25,8 +25,9 @@ bool Set(const char* name) {
 int main(int argc, char* argv[]) {
   // Without a display Qt aborts with a long trace; one line says what to do instead.
   if (!Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) {
-    std::fputs("zirt: no display found; run it under a virtual one: xvfb-run -a build/zirt\n",
-               stderr);
+    // The name it was started by: build/zirt in the build tree, zirt when installed.
+    std::fprintf(stderr, "zirt: no display found; run it under a virtual one: xvfb-run -a %s\n",
+                 argc > 0 && argv[0][0] != '\0' ? argv[0] : "zirt");
     return 1;
   }
 

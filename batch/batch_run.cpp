@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "batch/fast_batch.h"
+#include "batch/into_file.h"
 #include "batch/json_report.h"
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
@@ -44,8 +45,9 @@ std::optional<PointEstimate> RefinedOf(const PlainImages& plain) {
 }
 
 constexpr const char* kUsage =
-    "Usage: zirt-batch [--step] [--json] [--camera FILE.cam [--overwrite]\n"
-    "                  [--point report|refined|robust]] FILE.crd ...\n"
+    "Usage: zirt-batch [--step] [--json] [--camera FILE.cam] [--into FILE [--colmap-camera ID]\n"
+    "                  [--kalibr-camera NAME]] [--point report|refined|robust] [--overwrite]\n"
+    "                  [--pdf FILE.pdf] FILE.crd ...\n"
     "Finds the principal point from the coordinate files of two or more images and prints\n"
     "the report that the main window's list would show.\n"
     "  --step             step-by-step mode: also the statistics of every fitted line\n"
@@ -56,11 +58,20 @@ constexpr const char* kUsage =
     "  --camera FILE.cam  write the principal point into lines 7 and 8 of a camera file,\n"
     "                     taking FILE.cam's lines when it exists, as FILEP.cam beside it;\n"
     "                     the name written is printed on standard error\n"
-    "  --overwrite        replace an existing FILEP.cam (kept otherwise)\n"
-    "  --point WHICH      the point --camera writes: the report's (the default), the\n"
-    "                     refined one (perpendicular least squares, 1.5-2 times more\n"
+    "  --into FILE        write the point into a copy of another tool's calibration file,\n"
+    "                     beside it with P before the extension (ost.yaml -> ostP.yaml):\n"
+    "                     OpenCV FileStorage YAML or XML (camera_matrix, cameraMatrix), ROS\n"
+    "                     camera_info YAML, COLMAP cameras.txt (cx, cy + 0.5) or Kalibr\n"
+    "                     camchain YAML; every other byte stays, a comment gives sigma\n"
+    "  --colmap-camera ID the camera of cameras.txt (needed when it holds several)\n"
+    "  --kalibr-camera NAME  the camera of the camchain (cam0 when not given)\n"
+    "  --overwrite        replace an existing FILEP.cam or --into result (kept otherwise)\n"
+    "  --point WHICH      the point --camera and --into write: the report's (the default),\n"
+    "                     the refined one (perpendicular least squares, 1.5-2 times more\n"
     "                     accurate where the measuring errors are random) or the robust one\n"
     "                     (the refined one without the gross errors found)\n"
+    "  --pdf FILE.pdf     write the report as an A4 PDF: inputs with SHA-256, the three\n"
+    "                     estimates, the picture, tables, gross errors, the sequence test\n"
     "  --help             this text\n"
     "Numbers are read and written with the decimal separator of the regional settings\n"
     "(LC_ALL, LC_NUMERIC, LANG).\n";
@@ -70,13 +81,13 @@ constexpr const char* kUsage =
 // to go into the object.
 class ReportLines : public CalibrationView {
  public:
-  ReportLines(std::ostream& out, bool keep) : out_(out), keep_(keep) {}
+  // `record`: printed and kept as well, for the PDF.
+  ReportLines(std::ostream& out, bool keep, bool record = false)
+      : out_(out), keep_(keep), record_(record) {}
   void ClearReport() override { kept_.clear(); }
   void AppendReport(const std::string& line) override {
-    if (keep_) {
-      kept_.push_back(line);
-      return;
-    }
+    if (keep_ || record_) kept_.push_back(line);
+    if (keep_) return;
     out_ << line << '\n';
     Check();
   }
@@ -96,6 +107,7 @@ class ReportLines : public CalibrationView {
   }
   std::ostream& out_;
   bool keep_;
+  bool record_;
   std::vector<std::string> kept_;
   int error_ = 0;
 };
@@ -125,6 +137,12 @@ bool ParsePoint(const std::string& text, PointChoice& choice) {
   else
     return false;
   return true;
+}
+
+const char* PointName(PointChoice choice) {
+  return choice == PointChoice::kReport    ? "report"
+         : choice == PointChoice::kRefined ? "refined"
+                                           : "robust";
 }
 
 // The point --point chose, from the computation or the diagnostics of the loaded images;
@@ -173,6 +191,25 @@ int WriteCamera(Calibration& calibration, PointChoice choice, const std::string&
   return kBatchOk;
 }
 
+PdfReportWriter pdf_writer = nullptr;
+
+// The command as a shell would take it back, for the report.
+std::string CommandLine(const std::vector<std::string>& args) {
+  std::string line = "zirt-batch";
+  for (const std::string& arg : args) {
+    const bool plain =
+        !arg.empty() && arg.find_first_of(" \t'\"\\$`;&|<>()*?") == std::string::npos;
+    if (plain) {
+      line += " " + arg;
+      continue;
+    }
+    line += " '";
+    for (char c : arg) line += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    line += "'";
+  }
+  return line;
+}
+
 // Under a failed computation's message, what in the files made it fail and what to do, in the
 // words the window uses. The files read already, so they read again.
 void PrintHint(const std::vector<std::string>& files, std::ostream& err) {
@@ -188,12 +225,19 @@ void PrintHint(const std::vector<std::string>& files, std::ostream& err) {
 
 }  // namespace
 
+void SetPdfReportWriter(PdfReportWriter writer) {
+  pdf_writer = writer;
+}
+
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   Calibration calibration;
   std::vector<std::string> files;
   std::string camera;
   bool overwrite = false;
   PointChoice point = PointChoice::kReport;
+  std::string into;
+  std::string pdf;
+  ExportOptions into_options;
   bool json = false;
   bool options_end = false;
   for (std::size_t k = 0; k < args.size(); ++k) {
@@ -219,6 +263,22 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kBatchUsage;
       }
       camera = args[++k];
+    } else if (!options_end && (arg == "--into" || arg == "--colmap-camera" ||
+                                arg == "--kalibr-camera" || arg == "--pdf")) {
+      if (k + 1 == args.size()) {
+        err << "zirt-batch: " << arg << " needs a value\n" << kUsage;
+        return kBatchUsage;
+      }
+      const std::string& value = args[++k];
+      if (arg == "--into") {
+        into = value;
+      } else if (arg == "--pdf") {
+        pdf = value;
+      } else if (arg == "--colmap-camera") {
+        into_options.colmap_camera = value;
+      } else if (arg == "--kalibr-camera") {
+        into_options.kalibr_camera = value;
+      }
     } else if (!options_end && arg == "--point") {
       if (k + 1 == args.size() || !ParsePoint(args[k + 1], point)) {
         err << "zirt-batch: --point needs report, refined or robust\n" << kUsage;
@@ -240,11 +300,26 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kBatchFailed;
   }
 
+  if (!pdf.empty() && !pdf_writer) {
+    err << "zirt-batch: --pdf is not available in this build\n";
+    return kBatchUsage;
+  }
+  if (!pdf.empty() && IsOneOf(pdf, files)) {
+    err << "zirt-batch: " << pdf << " is one of the coordinate files; it is not written\n";
+    return kBatchFailed;
+  }
+  if (!into.empty() && IsOneOf(CalibrationOutputName(into), files)) {
+    err << "zirt-batch: " << CalibrationOutputName(into)
+        << " is one of the coordinate files; it is not written\n";
+    return kBatchFailed;
+  }
+
   // Plain files go both cores' way; anything else, and every failure, the window's way.
   PlainImages plain;
-  // --json and the diagnostics' points read the loaded point sets, which only the window's
-  // way keeps.
-  const bool plain_loaded = !json && point == PointChoice::kReport && LoadPlainImages(files, plain);
+  // --json, --into, --pdf and the diagnostics' points read the loaded point sets, which only
+  // the window's way keeps.
+  const bool plain_loaded = !json && into.empty() && pdf.empty() && point == PointChoice::kReport &&
+                            LoadPlainImages(files, plain);
   try {
     if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
@@ -256,7 +331,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return kBatchFailed;
   }
 
-  ReportLines report(out, json);
+  ReportLines report(out, json, !pdf.empty());
   errno = 0;
   int code = kBatchOk;
   std::string failure;
@@ -293,10 +368,21 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "zirt-batch: the report could not be written: " << SystemReason(report.Error()) << "\n";
     return kBatchFailed;
   }
+  if (!pdf.empty()) {
+    try {
+      pdf_writer(pdf, files, report.Kept(), failure, calibration, CommandLine(args));
+      err << pdf << "\n";
+    } catch (const std::exception& e) {
+      err << "zirt-batch: the PDF report could not be written: " << e.what() << "\n";
+      code = kBatchFailed;
+    }
+  }
   if (code == kBatchOk)
     WarnIfInconsistent(plain_loaded ? RefinedOf(plain) : RefinedPoint(calibration.Images), err);
   if (code == kBatchOk && !camera.empty())
     code = WriteCamera(calibration, point, camera, overwrite, err);
+  if (code == kBatchOk && !into.empty())
+    code = WriteIntoFile(calibration, PointName(point), into, into_options, overwrite, err);
   return code;
 }
 

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "diagnostics/diagnostics.h"
+#include "diagnostics/sequence_test.h"
 
 namespace zirt {
 namespace {
@@ -84,14 +85,28 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
   root["outliers"] = outliers;
   root["outlier_search_stopped"] = d.outlier_search_cut;
   root["consistent"] = Consistent(d.refined);
+  const SequenceTest sequence = TestSequence(calibration.Images, d);
   QJsonArray images;
   for (std::size_t k = 0; k < d.images.size(); ++k) {
     QJsonObject o;
     o["file"] = k < files.size() ? Text(files[k]) : QJsonValue();
     o["rms_px"] = Number(d.images[k].rms_px);
+    const ImageShift* s =
+        k < sequence.images.size() && sequence.images[k].defined ? &sequence.images[k] : nullptr;
+    o["shift_px"] = s ? QJsonArray{Number(s->dx), Number(s->dy)} : QJsonValue();
+    o["shift_sigma_px"] = s ? QJsonArray{Number(s->sigma_x), Number(s->sigma_y)} : QJsonValue();
+    o["shift_flagged"] = s ? s->flagged : false;
     images.append(o);
   }
   root["images"] = images;
+  QJsonObject test;
+  test["defined"] = sequence.defined;
+  test["level"] = kShiftLevel;
+  test["bound_f"] = sequence.defined ? Number(sequence.bound) : QJsonValue();
+  QJsonArray findings;
+  for (const std::string& line : SequenceFindings(sequence, files)) findings.append(Text(line));
+  test["findings"] = findings;
+  root["sequence_test"] = test;
   QJsonArray points;
   for (std::size_t i = 0; i < d.points.size(); ++i) {
     QJsonObject o;

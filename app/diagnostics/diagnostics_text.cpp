@@ -1,5 +1,6 @@
 #include "app/diagnostics/diagnostics_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -60,6 +61,10 @@ DiagnosticsData CollectDiagnostics(std::vector<QString> files,
                                    std::optional<Position> report_point, QString report_failure) {
   DiagnosticsData data;
   data.result = Diagnose(images);
+  if (data.result.refined)
+    data.sequence = TestSequence(images, data.result.refined->x, data.result.refined->y);
+  else
+    data.sequence.images.resize(images.size());
   data.files = std::move(files);
   data.images = std::move(images);
   data.report_point = report_point;
@@ -121,6 +126,15 @@ QString EstimateNotes(const DiagnosticsData& data) {
     notes << QStringLiteral("Отбраковано грубых измерений: %1.").arg(data.result.outliers.size());
   if (data.result.outlier_search_cut)
     notes << QStringLiteral("Поиск грубых измерений прерван: их слишком много.");
+  // A sequence where no image moved says nothing here.
+  const bool moved = std::any_of(data.sequence.images.begin(), data.sequence.images.end(),
+                                 [](const ImageShift& s) { return s.flagged; });
+  if (moved || (!data.sequence.defined && data.result.refined)) {
+    std::vector<std::string> names;
+    for (const QString& file : data.files) names.push_back(file.toStdString());
+    for (const std::string& line : SequenceFindings(data.sequence, names))
+      notes << QString::fromStdString(line);
+  }
   return notes.join(QLatin1Char('\n'));
 }
 

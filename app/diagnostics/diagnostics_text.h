@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "diagnostics/diagnostics.h"
+#include "diagnostics/sequence_test.h"
 
 namespace zirt {
 
@@ -18,6 +19,7 @@ struct DiagnosticsData {
   std::optional<Position> report_point;       // the report's principal point, if found
   QString report_failure;                     // its failure's message otherwise
   Diagnostics result;
+  SequenceTest sequence;  // whether an image moved against the refined point
 };
 
 // The loaded measurements, X the column and Y the row.

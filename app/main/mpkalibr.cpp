@@ -291,6 +291,7 @@ void TMPForm::LoadFiles(const QStringList& chosen) {
   FitPictureToPoints();
   DrawMarks();
   image_names_.clear();
+  image_paths_ = paths;
   for (const std::string& path : paths) {
     image_names_.push_back(zirt::ShortName(path));
     ListBox1->AddLine(QString::fromStdString(image_names_.back()));

@@ -73,6 +73,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   void ShowPreview();
 
   const zirt::Calibration& State() const { return calibration_; }
+  // The loaded files' full names, in load order.
+  const std::vector<std::string>& ImagePaths() const { return image_paths_; }
   const zirt::ViewBitmap& Bitmap() const { return bitmap_; }
   // Screen pixels per design pixel.
   double Scale() const { return scale_; }
@@ -100,6 +102,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QAction* N4 = nullptr;
   QAction* MeasureImages = nullptr;  // Coordinate files measured from photographs.
   QAction* N6 = nullptr;
+  QAction* WriteCalibration = nullptr;  // The point into another tool's calibration file.
+  QAction* PdfReport = nullptr;         // The report as a PDF.
   QAction* N7 = nullptr;
   QAction* N5 = nullptr;
   QMenu* N3 = nullptr;  // Настройки
@@ -169,5 +173,6 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QElapsedTimer progress_clock_;
   bool progress_pending_ = false;
   std::vector<std::string> image_names_;    // Short names of the loaded files, in load order.
+  std::vector<std::string> image_paths_;    // Their full names.
   std::optional<QString> compute_failure_;  // Why the last computation found no point.
 };

@@ -6,6 +6,7 @@
 
 #include "app/main/menu_keys.h"
 #include "app/main/mpkalibr.h"
+#include "app/main/result_files.h"
 #include "app/measure/measure_images.h"
 #include "platform/exception_display.h"
 
@@ -27,6 +28,12 @@ void TMPForm::BuildMenu() {
   N7->setObjectName(QStringLiteral("N7"));
   MeasureImages = add(N1, QStringLiteral("&Измерить снимки…"), "MeasureImages");
   N1->insertAction(N6, MeasureImages);
+  WriteCalibration = add(N1, QStringLiteral("Записать в &файл калибровки…"), "WriteCalibration");
+  PdfReport = add(N1, QStringLiteral("&Отчёт PDF…"), "PdfReport");
+  N1->insertAction(N7, WriteCalibration);
+  N1->insertAction(N7, PdfReport);
+  WriteCalibration->setEnabled(false);
+  PdfReport->setEnabled(false);
   N5 = add(N1, QStringLiteral("&Выход"), "N5");
 
   N3 = menuBar()->addMenu(QStringLiteral("&Настройки"));
@@ -68,6 +75,17 @@ void TMPForm::ConnectCommands() {
     zirt::RunGuarded(platform_, this, [&] { zirt::MeasureImagesCommand(*this, platform_); });
   });
   connect(N5, &QAction::triggered, this, &QWidget::close);
+  // Both need a computed point, as saving does.
+  connect(N6, &QAction::changed, this, [this] {
+    WriteCalibration->setEnabled(N6->isEnabled());
+    PdfReport->setEnabled(N6->isEnabled());
+  });
+  connect(WriteCalibration, &QAction::triggered, this, [this] {
+    zirt::RunGuarded(platform_, this, [&] { zirt::WriteCalibrationCommand(*this, platform_); });
+  });
+  connect(PdfReport, &QAction::triggered, this, [this] {
+    zirt::RunGuarded(platform_, this, [&] { zirt::PdfReportCommand(*this, platform_); });
+  });
   // Qt flips a checkable item before it reports the trigger, but the switch belongs to
   // N15Click; undo Qt's flip so the handler alone decides.
   connect(N15, &QAction::triggered, this, [this, guarded] {

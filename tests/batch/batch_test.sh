@@ -172,6 +172,26 @@ if command -v strace >/dev/null; then
   calls=$(grep -oE '(fsync|fdatasync|rename|renameat2?)\(' "$work/trace" | tr -d '(' | tr '\n' ' ')
   [ "$calls" = "fsync rename fsync " ] || fail "sync and rename calls: $calls"
 fi
+# --into: another tool's file beside the picked one, only the point changed; refusals name why.
+mkdir "$work/into"
+zooms="zoom1.crd zoom2.crd zoom3.crd zoom4.crd"
+printf '# Camera list with one line of data per camera:\n1 PINHOLE 1000 760 1200 1200 500 380\n' \
+  >"$work/into/cameras.txt"
+LC_ALL=C expect into-colmap 0 "$work/into/camerasP.txt" -- --into "$work/into/cameras.txt" $zooms
+[ "$(tail -n 1 "$work/into/camerasP.txt")" = "1 PINHOLE 1000 760 1200 1200 500.372471480146 380.56579988317" ] \
+  || fail "COLMAP's cx, cy are not the report's point plus half a pixel"
+grep -q '^# ZIRT: .*(report estimate), sigma x0 = 0.291' "$work/into/camerasP.txt" || fail "no comment in cameras.txt"
+LC_ALL=C expect into-kept 1 "zirt-batch: $work/into/camerasP.txt exists; give --overwrite to replace it" -- \
+  --into "$work/into/cameras.txt" --point robust $zooms
+LC_ALL=C expect into-overwrite 0 "$work/into/camerasP.txt" -- \
+  --into "$work/into/cameras.txt" --point refined --overwrite $zooms
+grep -q '^1 PINHOLE 1000 760 1200 1200 500.412140491206 380.556051168497$' "$work/into/camerasP.txt" \
+  || fail "--point refined was not written"
+printf 'hello\n' >"$work/into/other.yaml"
+LC_ALL=C expect into-refused 1 "Ошибка записи файла калибровки!" -- --into "$work/into/other.yaml" $zooms
+grep -q 'Вид файла не распознан' "$work/err" && [ ! -e "$work/into/otherP.yaml" ] || fail "an unknown file was not refused"
+LC_ALL=C expect into-missing 1 "Ошибка записи файла калибровки!" -- --into "$work/into/none.yaml" $zooms
+expect into-point 2 "zirt-batch: --point needs report, refined or robust" -- --point best $zooms
 expect camera-no-name 2 "zirt-batch: --camera needs a file name" -- worked-1.crd --camera
 
 [ "$failures" -eq 0 ] && echo "all batch checks passed"

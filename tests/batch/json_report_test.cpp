@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -73,6 +74,12 @@ TEST(BatchJson, ZoomExamplesGiveEveryMember) {
   EXPECT_EQ(j["points"].toArray().size(), 12);
   EXPECT_EQ(j["points"][11]["point"].toInt(), 12);
   EXPECT_FALSE(j["points"][11]["flagged"].toBool());
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_FALSE(j["images"][k]["shift_flagged"].toBool()) << k;
+    EXPECT_EQ(j["images"][k]["shift_px"].toArray().size(), 2);
+    EXPECT_GT(j["images"][k]["shift_sigma_px"][1].toDouble(), 0);
+  }
+  EXPECT_TRUE(j["sequence_test"]["defined"].toBool());
   EXPECT_TRUE(j.contains("consistent"));
   EXPECT_TRUE(j["consistent"].toBool());
 }
@@ -198,6 +205,31 @@ TEST(BatchJson, FailuresAndSettings) {
     EXPECT_EQ(r.json["refined"]["dof"].toInt(), 0);
     EXPECT_TRUE(r.json["refined"]["ellipse95"].isNull());
     EXPECT_TRUE(r.json["refined"]["sigma_x"].isNull());
+  }
+  {
+    // The camera moved before the third image: every point of it 1.2 px right, 0.4 px up.
+    std::vector<std::string> files;
+    for (const char* name : {"zoom1.crd", "zoom2.crd", "zoom3.crd", "zoom4.crd"}) {
+      std::ifstream in(Example(name));
+      std::string text;
+      for (std::string line; std::getline(in, line);) {
+        double x = 0, y = 0;
+        std::sscanf(line.c_str(), "%lf ; %lf", &x, &y);
+        if (std::string(name) == "zoom3.crd") x += 1.2, y -= 0.4;
+        char buffer[80];
+        std::snprintf(buffer, sizeof buffer, "%.4f ; %.4f\r\n", x, y);
+        text += buffer;
+      }
+      files.push_back(write(name, text));
+    }
+    SeparatorGuard point('.');
+    const Outcome r = Batch(files);
+    EXPECT_TRUE(r.json["images"][2]["shift_flagged"].toBool()) << r.out;
+    EXPECT_NEAR(r.json["images"][2]["shift_px"][0].toDouble(), 1.2, 0.3);
+    EXPECT_EQ(r.json["sequence_test"]["findings"][0].toString().toStdString().rfind(
+                  "снимок zoom3.crd сдвинут на (1.", 0),
+              0u)
+        << r.out;
   }
   fs::remove_all(dir);
 }

@@ -10,6 +10,8 @@
 #include "calib/calibration.h"
 #include "diagnostics/diagnostics.h"
 #include "diagnostics/quantiles.h"
+#include "diagnostics/sequence_test.h"
+#include "tests/core/separator_guard.h"
 
 namespace zirt {
 namespace {
@@ -281,6 +283,88 @@ TEST(Diagnose, MonteCarloOfZoomSequences) {
   EXPECT_EQ(vertical_solved, sets / 10);
   EXPECT_EQ(vertical_report_solved, 0);
 }
+
+// A zoom sequence of `k` images of `n` random points about a random centre, with Gaussian
+// measuring noise of `sigma` px.
+Images Zoom(std::mt19937& rng, int k, int n, double sigma) {
+  std::uniform_real_distribution<double> u(0, 1);
+  std::normal_distribution<double> noise(0, sigma);
+  const double cx = 450 + 100 * u(rng), cy = 330 + 100 * u(rng);
+  std::vector<Position> target;
+  for (int i = 0; i < n; ++i) target.push_back({100 + 800 * u(rng), 80 + 600 * u(rng)});
+  Images images(static_cast<std::size_t>(k));
+  for (int j = 0; j < k; ++j) {
+    const double s = 0.6 + 0.4 * j / (k - 1) + 0.02 * u(rng);
+    for (const Position& p : target)
+      images[std::size_t(j)].push_back(
+          {cx + s * (p.x - cx) + noise(rng), cy + s * (p.y - cy) + noise(rng)});
+  }
+  return images;
+}
+
+SequenceTest Tested(const Images& images) {
+  const Diagnostics d = Diagnose(images);
+  return d.refined ? TestSequence(images, d.refined->x, d.refined->y) : SequenceTest{};
+}
+
+TEST(SequenceTest, NamesTheShiftedImageAndNeedsThree) {
+  SeparatorGuard point('.');
+  std::mt19937 rng(21);
+  Images images = Zoom(rng, 6, 10, 0.02);
+  for (Position& p : images[2]) {
+    p.x += 1.2;
+    p.y -= 0.4;
+  }
+  const SequenceTest test = Tested(images);
+  ASSERT_TRUE(test.defined);
+  for (int k = 0; k < 6; ++k)
+    EXPECT_LE(test.images[std::size_t(k)].statistic, test.images[2].statistic) << k;
+  EXPECT_NEAR(test.images[2].dx, 1.2, 4 * test.images[2].sigma_x);
+  EXPECT_NEAR(test.images[2].dy, -0.4, 4 * test.images[2].sigma_y);
+  const std::vector<std::string> names = {"/d/zoom1.crd", "/d/zoom2.crd", "/d/zoom3.crd",
+                                          "/d/zoom4.crd", "/d/zoom5.crd", "/d/zoom6.crd"};
+  EXPECT_EQ(SequenceFindings(test, names)[0],
+            "снимок zoom3.crd сдвинут на (1.2; −0.4) пикс.: камера сдвинулась или центр зума "
+            "сместился");
+  images.resize(2);
+  const SequenceTest two = Tested(images);
+  EXPECT_FALSE(two.defined);
+  EXPECT_EQ(SequenceFindings(two, names)[0],
+            "Проверка сдвига снимков не определена: нужно не меньше трёх снимков.");
+}
+
+// The false-alarm rate of clean sequences stays within 2%, and one image moved by six times
+// its own σ is found in at least 90% of sequences, for three images and more.
+TEST(SequenceTest, FalseAlarmsAndDetectionOnSimulatedSequences) {
+  std::mt19937 rng(2112);
+  for (const int k : {3, 4, 6}) {
+    constexpr int kRuns = 2000;
+    int false_alarms = 0, found = 0;
+    std::uniform_real_distribution<double> u(0, 1);
+    for (int run = 0; run < kRuns; ++run) {
+      Images images = Zoom(rng, k, 6 + run % 10, 0.05 + 0.3 * u(rng));
+      const SequenceTest clean = Tested(images);
+      ASSERT_TRUE(clean.defined);
+      bool any = false;
+      for (const ImageShift& s : clean.images) any = any || s.flagged;
+      false_alarms += any;
+      const std::size_t moved = std::size_t(run % k);
+      const double angle = 2 * 3.14159265358979323846 * u(rng);
+      const double along = 6 * std::hypot(clean.images[moved].sigma_x * std::cos(angle),
+                                          clean.images[moved].sigma_y * std::sin(angle));
+      for (Position& p : images[moved]) {
+        p.x += along * std::cos(angle);
+        p.y += along * std::sin(angle);
+      }
+      found += Tested(images).images[moved].flagged;
+    }
+    EXPECT_LE(false_alarms, kRuns * 2 / 100) << k << " images";
+    EXPECT_GE(found, kRuns * 90 / 100) << k << " images";
+    std::printf("%d images: %d false alarms, %d of %d shifts found\n", k, false_alarms, found,
+                kRuns);
+  }
+}
+
 
 // Gross errors by the tenth: measurements replaced by a point anywhere in the frame or moved
 // 10 to 60 px. The high-breakdown start keeps the robust point within half again the clean

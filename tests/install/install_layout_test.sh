@@ -11,7 +11,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null || { echo "FAIL: install"; exit 1; }
 root="$stage/usr"
 for f in bin/zirt bin/zirt-batch bin/zirt-measure share/zirt/ZIRTHelp/ZIRT_01.html share/applications/zirt.desktop \
-         share/icons/hicolor/scalable/apps/zirt.svg share/doc/zirt/examples/zoom1.crd; do
+         share/icons/hicolor/scalable/apps/zirt.svg share/doc/zirt/examples/zoom1.crd \
+         share/doc/zirt/copyright share/doc/zirt/examples/photos/zoom1.jpg; do
   [ -f "$root/$f" ] || fail "$f is not installed"
 done
 for f in bin/zirt bin/zirt-batch bin/zirt-measure; do [ -x "$root/$f" ] || fail "$f is not executable"; done
@@ -29,6 +30,11 @@ grep -q '<svg' "$root/share/icons/hicolor/scalable/apps/zirt.svg" || fail "the i
 # The installed batch program works on the installed examples.
 out=$(cd "$root/share/doc/zirt/examples" && LC_ALL=C "$root/bin/zirt-batch" zoom1.crd zoom2.crd zoom3.crd zoom4.crd)
 [ "$out" = "$(cat "$root/share/doc/zirt/examples/zoom-report.txt")" ] || fail "the installed zirt-batch reports otherwise"
+
+# Without a display the installed program names itself, not the build tree's.
+msg=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/zirt" 2>&1)
+[ "$msg" = "zirt: no display found; run it under a virtual one: xvfb-run -a $root/bin/zirt" ] \
+  || fail "the no-display message: $msg"
 
 [ "$failures" -eq 0 ] && echo "installed layout is complete"
 exit $((failures > 0))

@@ -90,5 +90,14 @@ PY
 [ $? -eq 2 ] || fail "two images onto one file: exit code"
 "$measure" --help >/dev/null || fail "--help"
 
+# The README's road from the shipped photographs gives the point they were rendered about.
+photos=$(cd "$(dirname "$0")/../../examples/photos" && pwd)
+mkdir "$work/photos"
+LC_ALL=C "$measure" --chessboard 9x6 --out "$work/photos" "$photos"/zoom{1,2,3,4}.jpg >/dev/null 2>&1 \
+  || fail "the shipped photographs do not measure"
+LC_ALL=C "$batch" "$work"/photos/zoom{1,2,3,4}.crd >"$work/photos/report" 2>&1 || fail "the shipped road"
+awk '/^x0/ { x = $3 } /^y0/ { y = $3 } END { exit !((x - 480.37)^2 + (y - 321.81)^2 < 0.05^2) }' \
+  "$work/photos/report" || fail "the shipped photographs' point: $(cat "$work/photos/report")"
+
 [ "$failures" -eq 0 ] && echo "zirt-measure end to end: all passed"
 exit $((failures > 0))

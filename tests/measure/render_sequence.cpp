@@ -1,5 +1,6 @@
 // Writes a rendered zoom sequence of a 9 x 6 chessboard for the end-to-end scripts:
-//   zirt_render_sequence [--size WxH] DIR ZOOM...   ->  DIR/zoom1.png, DIR/zoom2.png, ...
+//   zirt_render_sequence [--jpeg] [--size WxH] DIR ZOOM...   ->  DIR/zoom1.png, DIR/zoom2.png, ...
+// (zoom1.jpg … with --jpeg, as a camera writes them: examples/photos was made so).
 // The principal point of the sequence is printed on standard output as "X Y".
 #include <QImage>
 #include <cstdio>
@@ -11,6 +12,12 @@
 int main(int argc, char** argv) {
   zirt::test::BoardScene scene;
   int first = 1;
+  const char* format = "png";
+  if (argc > 1 && std::strcmp(argv[1], "--jpeg") == 0) {
+    format = "jpg";
+    ++argv;
+    --argc;
+  }
   if (argc > 2 && std::strcmp(argv[1], "--size") == 0) {
     // A smaller frame keeps the principal point at the same place relative to the frame.
     if (std::sscanf(argv[2], "%dx%d", &scene.width, &scene.height) != 2) return 2;
@@ -23,9 +30,11 @@ int main(int argc, char** argv) {
     const cv::Mat grey = zirt::test::RenderBoard(scene, std::atof(argv[k]), 40 + k - first + 1);
     QImage image(grey.cols, grey.rows, QImage::Format_Grayscale8);
     for (int y = 0; y < grey.rows; ++y) std::memcpy(image.scanLine(y), grey.ptr(y), grey.cols);
-    if (!image.save(QStringLiteral("%1/zoom%2.png")
+    if (!image.save(QStringLiteral("%1/zoom%2.%3")
                         .arg(QString::fromLocal8Bit(argv[first]))
-                        .arg(k - first)))
+                        .arg(k - first)
+                        .arg(QString::fromLatin1(format)),
+                    nullptr, 90))
       return 1;
   }
   std::printf("%.17g %.17g\n", scene.principal.x, scene.principal.y);

@@ -105,6 +105,9 @@ class DiagnosticsWindowTest : public QObject {
     QTest::newRow("no dof") << 2 << 2 << "9"
                             << "нет: мало измерений"
                             << "оценить точность";
+    QTest::newRow("two images") << 2 << 10 << "9"
+                                << "1."
+                                << "нужно не меньше трёх снимков";
     QTest::newRow("one point") << 3 << 1 << "не найдена"
                                << "—"
                                << "не найдена";

@@ -116,6 +116,39 @@ class MainCommandsTest : public QObject {
     QVERIFY(s.platform.Messages().empty());
   }
 
+  void resultGoesIntoCalibrationFilesAndThePdfReport() {
+    zirt::SeparatorGuard point('.');
+    Session s;
+    QVERIFY(!s.form->WriteCalibration->isEnabled() && !s.form->PdfReport->isEnabled());
+    s.LoadAndCompute();
+    QVERIFY(s.form->WriteCalibration->isEnabled() && s.form->PdfReport->isEnabled());
+    s.platform.ScriptOpenFiles({s.Write("cameras.txt", "1 PINHOLE 640 480 500 500 320 240\n")});
+    s.form->WriteCalibration->trigger();
+    const QStringList lines = s.Lines("camerasP.txt");
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[1].startsWith(QStringLiteral("1 PINHOLE 640 480 500 500 320.64397838")),
+             qPrintable(lines[1]));
+    QCOMPARE(s.MessageTexts().last(), QStringLiteral("Записан файл ") + s.Path("camerasP.txt"));
+    // Asked before an existing result is replaced; No keeps it.
+    s.platform.ScriptOpenFiles({s.Path("cameras.txt")});
+    s.platform.ScriptAnswer(Answer::kNo);
+    s.form->WriteCalibration->trigger();
+    QCOMPARE(s.MessageTexts().last(), QStringLiteral("Перезаписать существующий файл?"));
+    s.platform.ScriptOpenFiles({s.Write("notes.txt", "hello\n")});
+    s.form->WriteCalibration->trigger();
+    QCOMPARE(s.MessageTexts().last(), QStringLiteral("Ошибка записи файла калибровки!"));
+    QVERIFY(s.platform.Messages().back().request.informative.startsWith(
+        QStringLiteral("Вид файла не распознан")));
+    QVERIFY(!QFile::exists(s.Path("notesP.txt")));
+
+    s.platform.ScriptSaveFile(s.Path("report.pdf"));
+    s.form->PdfReport->trigger();
+    QFile pdf(s.Path("report.pdf"));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
+    QCOMPARE(s.platform.UnscriptedCalls(), 0);
+  }
+
   void existingFileKeepsItsOtherLines() {
     zirt::SeparatorGuard point('.');
     Session s;

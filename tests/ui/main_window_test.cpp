@@ -136,7 +136,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(Texts(form.menuBar()->actions()),
              (QStringList{"&Файл", "&Настройки", "&Счёт", "&Помощь"}));
     QCOMPARE(Texts(form.N1->actions()),
-             (QStringList{"&Загрузить", "&Измерить снимки…", "&Сохранить", "-", "&Выход"}));
+             (QStringList{"&Загрузить", "&Измерить снимки…", "&Сохранить",
+                          "Записать в &файл калибровки…", "&Отчёт PDF…", "-", "&Выход"}));
     QCOMPARE(Texts(form.N3->actions()), QStringList{"&Пошаговый режим работы"});
     QCOMPARE(Texts(form.N2->actions()), (QStringList{"&Главная точка", "&Диагностика…"}));
     QCOMPARE(Texts(form.N11->actions()), (QStringList{"&Справка", "&О программе"}));

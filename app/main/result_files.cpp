@@ -1,0 +1,85 @@
+#include "app/main/result_files.h"
+
+#include <QFileInfo>
+
+#include "app/main/main_messages.h"
+#include "app/main/mpkalibr.h"
+#include "data/posix_file.h"
+#include "export/calibration_export.h"
+#include "report/pdf_report.h"
+
+namespace zirt {
+namespace {
+
+const QString kErrorCaption = QStringLiteral("Ошибка!");
+
+// An existing name, a dangling link included, is replaced only when the user agrees.
+bool MayWrite(Platform& platform, const QString& output) {
+  const QFileInfo info(output);
+  if (!platform.FileExists(output) && !info.isDir() && !info.isSymLink()) return true;
+  return AskOverwrite(platform, output);
+}
+
+void ShowFailure(Platform& platform, QWidget* owner, const char* text, const QString& reason) {
+  MessageRequest request;
+  request.text = QString::fromUtf8(text);
+  request.caption = kErrorCaption;
+  request.informative = reason;
+  platform.ShowMessage(owner, request);
+}
+
+void ShowWritten(Platform& platform, QWidget* owner, const QString& output) {
+  MessageRequest request;
+  request.text = QStringLiteral("Записан файл %1").arg(output);
+  request.caption = QStringLiteral("Сохранение");
+  platform.ShowMessage(owner, request);
+}
+
+}  // namespace
+
+void WriteCalibrationCommand(TMPForm& form, Platform& platform) {
+  FileDialogRequest dialog;
+  dialog.filter = QStringLiteral("Calibration Files|*.yaml;*.yml;*.xml;*.txt|All Files|*.*");
+  dialog.initial_folder = form.SaveDialogFolder();
+  const QStringList picked = platform.OpenFiles(&form, dialog);
+  if (picked.isEmpty()) return;
+  form.SetDialogDirs(platform.CurrentFolder());
+  const std::optional<ExportedPoint> point = PointToExport(form.State(), "report");
+  try {
+    const PreparedExport prepared = PrepareExport(picked[0].toStdString(), *point, {});
+    const QString output = QString::fromStdString(prepared.output);
+    if (!MayWrite(platform, output)) return;
+    WriteExport(prepared);
+    ShowWritten(platform, &form, output);
+  } catch (const EFileError& e) {
+    ShowFailure(platform, &form, kExportFailedMessage, QString::fromStdString(e.Described()));
+  } catch (const ERefusedCalibration& e) {
+    ShowFailure(platform, &form, kExportFailedMessage, QString::fromStdString(e.Message()));
+  }
+}
+
+void PdfReportCommand(TMPForm& form, Platform& platform) {
+  FileDialogRequest dialog;
+  dialog.filter = QStringLiteral("PDF Files|*.pdf|All Files|*.*");
+  dialog.default_extension = QStringLiteral("*.pdf");
+  dialog.initial_folder = form.SaveDialogFolder();
+  const std::optional<QString> picked = platform.SaveFile(&form, dialog);
+  if (!picked) return;
+  form.SetDialogDirs(platform.CurrentFolder());
+  if (!MayWrite(platform, *picked)) return;
+  ReportInputs inputs;
+  inputs.files = form.ImagePaths();
+  for (int i = 0; i < form.ListBox1->count(); ++i)
+    inputs.report.push_back(form.ListBox1->item(i)->text().toStdString());
+  inputs.calibration = &form.State();
+  inputs.command = "ZIRT: Файл → Отчёт PDF…";
+  try {
+    WritePdfReport(picked->toStdString(), inputs);
+    ShowWritten(platform, &form, *picked);
+  } catch (const EFileError& e) {
+    ShowFailure(platform, &form, "Ошибка записи отчёта PDF!",
+                QString::fromStdString(e.Described()));
+  }
+}
+
+}  // namespace zirt

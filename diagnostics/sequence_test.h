@@ -1,0 +1,44 @@
+// Whether the camera moved during the sequence: each image's common shift against the model
+// in which every track is a line through one centre, with its σ and a test over all images.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "diagnostics/diagnostics.h"
+
+namespace zirt {
+
+// One image's shift: the (dx, dy) that, added to all its measurements, best explains their
+// distances from the tracks' lines, with the tracks' directions and the centre refitted.
+struct ImageShift {
+  bool defined = false;  // false where the image's tracks leave the shift undetermined
+  double dx = 0, dy = 0;
+  double sigma_x = 0, sigma_y = 0;
+  double statistic = 0;  // F with 2 and dof − 2 degrees of freedom
+  bool flagged = false;
+};
+
+struct SequenceTest {
+  bool defined = false;  // three images or more, and a refined point
+  double bound = 0;      // the F each image's statistic is held against
+  std::vector<ImageShift> images;
+};
+
+// The test's level over the whole sequence, shared among the images (Bonferroni).
+inline constexpr double kShiftLevel = 0.01;
+
+// `cx`, `cy` the refined point of the same images (Diagnose); reference points as Diagnose
+// takes them.
+SequenceTest TestSequence(const std::vector<std::vector<Position>>& images, double cx, double cy);
+SequenceTest TestSequence(const ImageSets& images, double cx, double cy);
+// With the refined point of `d`; not defined when it has none.
+SequenceTest TestSequence(const ImageSets& images, const Diagnostics& d);
+
+// What the test says, in the words the windows and the report show: one line per flagged
+// image ("снимок zoom3.crd сдвинут на (1,2; −0,4) пикс.: …"), why it is not defined, or that
+// no image moved. `names` are the images' file names (short names are taken).
+std::vector<std::string> SequenceFindings(const SequenceTest& test,
+                                          const std::vector<std::string>& names);
+
+}  // namespace zirt

@@ -1,0 +1,270 @@
+#include "report/pdf_report.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainterPath>
+#include <QPdfWriter>
+#include <cmath>
+
+#include "data/number_format.h"
+#include "data/posix_file.h"
+#include "data/text_file.h"
+#include "diagnostics/sequence_test.h"
+#include "report/pdf_pages.h"
+
+namespace zirt {
+namespace {
+
+QString Q(const std::string& s) {
+  return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+// A figure with the regional separator; a dash when there is none.
+QString Num(double v, int decimals) {
+  return std::isfinite(v) ? Q(FormatFixed(v, 18, decimals)) : QStringLiteral("—");
+}
+
+QString Sha256(const std::string& path) {
+  try {
+    const std::string bytes = ReadFileBytes(path);
+    return QString::fromLatin1(
+        QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())),
+                                 QCryptographicHash::Sha256)
+            .toHex());
+  } catch (const EFileError& e) {
+    return QStringLiteral("не прочитан: ") + Q(e.Reason());
+  }
+}
+
+QStringList EstimateRow(const QString& name, const std::optional<PointEstimate>& e) {
+  if (!e) return {name, QStringLiteral("не найдена")};
+  const bool u = e->has_uncertainty;
+  return {name,
+          Num(e->x, 4),
+          Num(e->y, 4),
+          u ? Num(e->sigma_x, 4) : QStringLiteral("—"),
+          u ? Num(e->sigma_y, 4) : QStringLiteral("—"),
+          u ? Num(e->correlation, 3) : QStringLiteral("—"),
+          u ? Num(e->major_px, 3) + QStringLiteral(" × ") + Num(e->minor_px, 3) +
+                  QStringLiteral(", ") + Num(e->angle_deg, 1) + QStringLiteral("°")
+            : QStringLiteral("—"),
+          QString::number(e->dof)};
+}
+
+constexpr QRgb kColours[] = {qRgb(0, 0, 255),   qRgb(0, 128, 0),   qRgb(200, 120, 0),
+                             qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(128, 64, 0),
+                             qRgb(0, 0, 128),   qRgb(96, 96, 96)};
+
+// Every measurement as a small cross in its image's colour, every track's line from the
+// refined point, gross errors ringed in red, the refined point with its 95% ellipse.
+void Overview(QPainter& p, const QRectF& area, const std::vector<std::vector<Position>>& images,
+              const Diagnostics& d, double unit) {
+  double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
+  const auto grow = [&](double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) return;
+    x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+  };
+  for (const auto& image : images)
+    for (const Position& q : image) grow(q.x, q.y);
+  if (d.refined) grow(d.refined->x, d.refined->y);
+  if (x0 > x1) return;
+  const double span = std::max({x1 - x0, y1 - y0, 1e-9});
+  const double scale = std::min(area.width() / std::max(x1 - x0, span * 0.05),
+                                area.height() / std::max(y1 - y0, span * 0.05)) *
+                       0.92;
+  const QPointF centre((x0 + x1) / 2, (y0 + y1) / 2);
+  const auto to = [&](double x, double y) {
+    return area.center() + QPointF((x - centre.x()) * scale, (y - centre.y()) * scale);
+  };
+  p.setPen(QPen(QColor(170, 170, 170), 0.6 * unit));
+  p.drawRect(area);
+  p.setClipRect(area);
+  if (d.robust) {
+    p.setPen(QPen(QColor(150, 150, 150), 0.4 * unit));
+    for (std::size_t i = 0; i < d.robust->track_angle_deg.size(); ++i) {
+      const double a = d.robust->track_angle_deg[i] * 3.14159265358979323846 / 180;
+      if (!std::isfinite(a)) continue;
+      // From the point out to the track's farthest measurement, on its side.
+      double reach = 0;
+      for (const auto& image : images) {
+        if (i >= image.size() || !std::isfinite(image[i].x)) continue;
+        const double t =
+            (image[i].x - d.robust->x) * std::cos(a) + (image[i].y - d.robust->y) * std::sin(a);
+        if (std::fabs(t) > std::fabs(reach)) reach = t;
+      }
+      p.drawLine(to(d.robust->x, d.robust->y),
+                 to(d.robust->x + reach * std::cos(a), d.robust->y + reach * std::sin(a)));
+    }
+  }
+  const double arm = 1.6 * unit;
+  for (std::size_t k = 0; k < images.size(); ++k) {
+    p.setPen(QPen(QColor(kColours[k % std::size(kColours)]), 0.6 * unit));
+    for (const Position& q : images[k]) {
+      if (!std::isfinite(q.x) || !std::isfinite(q.y)) continue;
+      const QPointF c = to(q.x, q.y);
+      p.drawLine(c - QPointF(arm, 0), c + QPointF(arm, 0));
+      p.drawLine(c - QPointF(0, arm), c + QPointF(0, arm));
+    }
+  }
+  p.setPen(QPen(Qt::red, 0.8 * unit));
+  for (const FlaggedMeasurement& f : d.outliers) {
+    const Position& q = images[std::size_t(f.image)][std::size_t(f.point)];
+    p.drawEllipse(to(q.x, q.y), 4 * unit, 4 * unit);
+  }
+  if (d.robust) {
+    const QPointF c = to(d.robust->x, d.robust->y);
+    p.drawLine(c - QPointF(5 * unit, 0), c + QPointF(5 * unit, 0));
+    p.drawLine(c - QPointF(0, 5 * unit), c + QPointF(0, 5 * unit));
+  }
+}
+
+void Build(PdfPages& pages, const ReportInputs& in) {
+  const Calibration& calibration = *in.calibration;
+  const Diagnostics d = Diagnose(calibration.Images);
+  const SequenceTest sequence = TestSequence(calibration.Images, d);
+  std::vector<std::vector<Position>> images(std::size_t(calibration.Images.Length()));
+  for (int k = 0; k < int(images.size()); ++k)
+    for (int i = 0; i < calibration.Images[k].Count(); ++i)
+      images[std::size_t(k)].push_back(
+          {calibration.Images[k].Get(i)->X, calibration.Images[k].Get(i)->Y});
+
+  pages.Title(QStringLiteral("ZIRT — отчёт о калибровке главной точки"));
+  pages.Paragraph(
+      QStringLiteral("Программа ZIRT, версия %1. Отчёт составлен %2.")
+          .arg(QString::fromLatin1(kReportVersion),
+               QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"))));
+  pages.Paragraph(QStringLiteral("Команда: ") + Q(in.command), true);
+
+  pages.Heading(QStringLiteral("Исходные данные"));
+  std::vector<QStringList> inputs;
+  for (std::size_t k = 0; k < in.files.size(); ++k) {
+    const int count =
+        int(k) < int(calibration.Images.Length()) ? calibration.Images[int(k)].Count() : 0;
+    inputs.push_back(
+        {QString::number(k + 1), Q(in.files[k]), QString::number(count), Sha256(in.files[k])});
+  }
+  pages.Table({QStringLiteral("№"), QStringLiteral("Файл"), QStringLiteral("Точек"),
+               QStringLiteral("SHA-256")},
+              inputs, {0.05, 0.33, 0.08, 0.54},
+              {PdfPages::Cells::kWords, PdfPages::Cells::kAnywhere, PdfPages::Cells::kWords,
+               PdfPages::Cells::kMono});
+
+  pages.Heading(QStringLiteral("Главная точка"));
+  std::vector<QStringList> estimates;
+  if (in.failure.empty())
+    estimates.push_back({QStringLiteral("По отчёту"), Num(calibration.PrincipalX, 4),
+                         Num(calibration.PrincipalY, 4), QStringLiteral("—"), QStringLiteral("—"),
+                         QStringLiteral("—"), QStringLiteral("—"), QStringLiteral("—")});
+  else
+    estimates.push_back({QStringLiteral("По отчёту"), QStringLiteral("не найдена")});
+  estimates.push_back(EstimateRow(QStringLiteral("Уточнённая"), d.refined));
+  estimates.push_back(EstimateRow(QStringLiteral("Устойчивая"), d.robust));
+  pages.Table(
+      {QStringLiteral("Оценка"), QStringLiteral("x0, пикс."), QStringLiteral("y0, пикс."),
+       QStringLiteral("σ x0, пикс."), QStringLiteral("σ y0, пикс."), QStringLiteral("Корр. x0, y0"),
+       QStringLiteral("Эллипс 95%: полуоси, пикс.; угол"), QStringLiteral("Степени свободы")},
+      estimates, {0.13, 0.115, 0.115, 0.095, 0.095, 0.09, 0.24, 0.12});
+  if (!in.failure.empty())
+    pages.Paragraph(QStringLiteral("Счёт по отчёту не удался: ") + Q(in.failure));
+  QStringList report;
+  for (const std::string& line : in.report) report << Q(line);
+  pages.Paragraph(QStringLiteral("Строки отчёта:"));
+  pages.Paragraph(report.join(QLatin1Char('\n')), true);
+
+  pages.Heading(QStringLiteral("Измерения и треки"));
+  const double unit = 1;  // the picture's pens are in device units of the page
+  pages.Picture(330, [&](QPainter& p, const QRectF& area) {
+    Overview(p, area, images, d, area.width() / 510 * unit);
+  });
+  pages.Paragraph(QStringLiteral(
+      "Крестики — измерения, цвет — снимок; серые линии — треки через устойчивую точку; красные "
+      "кружки — измерения, отбракованные как грубые; красный крест — устойчивая точка."));
+
+  pages.Heading(QStringLiteral("Снимки"));
+  std::vector<QStringList> image_rows;
+  for (std::size_t k = 0; k < d.images.size(); ++k) {
+    int set_aside = 0;
+    for (const FlaggedMeasurement& f : d.outliers) set_aside += f.image == int(k);
+    const ImageShift& s = sequence.images[k];
+    image_rows.push_back(
+        {QString::number(k + 1), k < in.files.size() ? Q(ShortName(in.files[k])) : QString(),
+         QString::number(d.images[k].measurements), Num(d.images[k].rms_px, 3),
+         set_aside ? QString::number(set_aside) : QString(),
+         s.defined ? Num(s.dx, 3) + QStringLiteral("; ") + Num(s.dy, 3) : QStringLiteral("—"),
+         s.defined ? Num(s.sigma_x, 3) + QStringLiteral("; ") + Num(s.sigma_y, 3)
+                   : QStringLiteral("—"),
+         s.flagged ? QStringLiteral("сдвинут") : QString()});
+  }
+  pages.Table({QStringLiteral("№"), QStringLiteral("Файл"), QStringLiteral("Измере­ний"),
+               QStringLiteral("СКО, пикс."), QStringLiteral("Отбра­ковано"),
+               QStringLiteral("Сдвиг dx; dy, пикс."), QStringLiteral("σ сдвига, пикс."),
+               QStringLiteral("Проверка")},
+              image_rows, {0.05, 0.2, 0.1, 0.1, 0.11, 0.17, 0.15, 0.12},
+              {PdfPages::Cells::kWords, PdfPages::Cells::kAnywhere});
+
+  pages.Heading(QStringLiteral("Проверка сдвига снимков"));
+  pages.Paragraph(
+      QStringLiteral("Для каждого снимка — общий сдвиг его измерений относительно модели с общим "
+                     "центром, с σ; проверка на уровне 1% на всю последовательность (поправка "
+                     "Бонферрони по снимкам)%1.")
+          .arg(sequence.defined ? QStringLiteral(", граница F(2, %1) = %2")
+                                      .arg(d.refined ? d.refined->dof - 2 : 0)
+                                      .arg(Num(sequence.bound, 2))
+                                : QString()));
+  for (const std::string& line : SequenceFindings(sequence, in.files)) pages.Paragraph(Q(line));
+
+  pages.Heading(QStringLiteral("Грубые ошибки"));
+  if (d.outliers.empty()) {
+    pages.Paragraph(QStringLiteral("Грубых измерений не найдено."));
+  } else {
+    std::vector<QStringList> rows;
+    for (const FlaggedMeasurement& f : d.outliers)
+      rows.push_back({QString::number(f.image + 1), QString::number(f.point + 1),
+                      Num(f.residual_px, 3), Num(f.studentized, 2)});
+    pages.Table({QStringLiteral("Снимок"), QStringLiteral("Точка"),
+                 QStringLiteral("Отклонение от трека, пикс."),
+                 QStringLiteral("Стьюдентизированный остаток")},
+                rows, {0.15, 0.15, 0.35, 0.35});
+  }
+  if (d.outlier_search_cut)
+    pages.Paragraph(QStringLiteral("Поиск грубых измерений прерван: их слишком много."));
+
+  pages.Heading(QStringLiteral("Точки"));
+  std::vector<QStringList> point_rows;
+  for (std::size_t i = 0; i < d.points.size(); ++i)
+    point_rows.push_back({QString::number(i + 1), QString::number(d.points[i].measurements),
+                          Num(d.points[i].rms_px, 3),
+                          d.points[i].flagged ? QStringLiteral("да") : QString()});
+  pages.Table({QStringLiteral("Точка"), QStringLiteral("Измерений"), QStringLiteral("СКО, пикс."),
+               QStringLiteral("Отбракована")},
+              point_rows, {0.2, 0.25, 0.3, 0.25});
+}
+
+}  // namespace
+
+QByteArray PdfReport(const ReportInputs& inputs) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+    writer.setResolution(720);
+    writer.setTitle(QStringLiteral("ZIRT — отчёт о калибровке главной точки"));
+    writer.setCreator(QStringLiteral("ZIRT ") + QString::fromLatin1(kReportVersion));
+    PdfPages pages(writer);
+    Build(pages, inputs);
+  }
+  return bytes;
+}
+
+void WritePdfReport(const std::string& path, const ReportInputs& inputs) {
+  const QByteArray bytes = PdfReport(inputs);
+  WriteFileAtomic(path, std::string_view(bytes.constData(), std::size_t(bytes.size())));
+}
+
+}  // namespace zirt

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# zirt-batch --pdf: the pages render, and every figure of the report is there as text.
+set -u
+batch=$1
+examples=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+cd "$examples" || exit 1
+LC_ALL=C "$batch" --pdf "$work/zoom.pdf" zoom1.crd zoom2.crd zoom3.crd zoom4.crd >/dev/null 2>"$work/err" \
+  || fail "zoom: exit $?: $(cat "$work/err")"
+[ "$(cat "$work/err")" = "$work/zoom.pdf" ] || fail "stderr is not the name written: $(cat "$work/err")"
+pages=$(pdfinfo "$work/zoom.pdf" | awk '/^Pages:/ {print $2}')
+pdftoppm -r 40 -png "$work/zoom.pdf" "$work/page" || fail "pdftoppm refuses the report"
+[ "$(ls "$work"/page*.png | wc -l)" -eq "${pages:-0}" ] || fail "not every page rendered"
+pdftotext -layout "$work/zoom.pdf" "$work/zoom.txt" || fail "pdftotext refuses the report"
+# The report's x0, y0; the refined and robust x0, y0 with their sigma; the inputs' hashes.
+for figure in 'x0, пикс.' 'y0, пикс.' 'σ x0,' 'По отчёту +499.8725 +380.0658' \
+  'Уточнённая +499.9121 +380.0561 +0.2910 +0.2448' 'Устойчивая +499.9121 +380.0561 +0.2910' \
+  "$(sha256sum zoom3.crd | cut -c1-64)" 'Ни один снимок не сдвинут' 'версия 1.0.0' \
+  'zirt-batch --pdf'; do
+  grep -Eq -- "$figure" "$work/zoom.txt" || fail "the text has no '$figure'"
+done
+
+# A moved camera, a long point table over several pages, commas under Russian settings.
+awk -v dir="$work" 'BEGIN { for (k = 1; k <= 3; k++) { f = sprintf("%s/m%d.crd", dir, k); s = 0.6 + 0.2 * k;
+       for (i = 0; i < 300; i++) { a = i * 0.7; r = 50 + i;
+         x = 500 + s * r * cos(a) + (k == 2 ? 3 : 0) + 0.05 * sin(i * k);
+         y = 380 + s * r * sin(a) + 0.05 * cos(i * k * 3);
+         printf "%.4f ; %.4f\r\n", x, y > f } } }'
+LC_ALL=C "$batch" --pdf "$work/moved.pdf" "$work/m1.crd" "$work/m2.crd" "$work/m3.crd" >/dev/null 2>&1
+pdftotext -layout "$work/moved.pdf" "$work/moved.txt" || fail "no text from the moved sequence"
+grep -q 'снимок m[123].crd сдвинут на (' "$work/moved.txt" || fail "no image named as moved"
+grep -Eq '^ *300 +3 ' "$work/moved.txt" || fail "the point table lost its last row"
+[ "$(grep -c 'Точка *Измерений' "$work/moved.txt")" -ge 2 ] || fail "the table's header is not repeated"
+pdftotext "$work/moved.pdf" - | grep -q 'Стр. 4' || fail "the long table did not go on over pages"
+
+# Output onto an input is refused; an unwritable place fails with the reason.
+LC_ALL=C "$batch" --pdf zoom1.crd zoom1.crd zoom2.crd >/dev/null 2>&1 && fail "an input was overwritten"
+LC_ALL=C "$batch" --pdf "$work/none/r.pdf" zoom1.crd zoom2.crd >/dev/null 2>"$work/err" \
+  && fail "a PDF into a missing folder exits 0"
+grep -q 'the PDF report could not be written: Cannot create file' "$work/err" || fail "no reason: $(cat "$work/err")"
+
+[ "$failures" -eq 0 ] && echo "all PDF checks passed"
+exit $((failures > 0))
