@@ -1,0 +1,154 @@
+#include "measure/feature_refine.h"
+
+#include <cmath>
+#include <opencv2/core.hpp>
+#include <vector>
+
+namespace zirt {
+namespace {
+
+// Keys' cubic convolution with a = −0.5, the one of third-order accuracy: its phase error,
+// which differs from track to track, stays well under a hundredth of a pixel on smooth
+// content, and its derivative is the exact gradient of what is sampled, so the Gauss-Newton
+// minimum is the least-squares minimum of the interpolated image itself.
+constexpr double kA = -0.5;
+
+inline double Kernel(double t) {  // t ≥ 0
+  if (t <= 1) return ((kA + 2) * t - (kA + 3)) * t * t + 1;
+  if (t < 2) return ((kA * t - 5 * kA) * t + 8 * kA) * t - 4 * kA;
+  return 0;
+}
+
+inline double KernelSlope(double t) {  // d Kernel / dt, t ≥ 0
+  if (t <= 1) return (3 * (kA + 2) * t - 2 * (kA + 3)) * t;
+  if (t < 2) return (3 * kA * t - 10 * kA) * t + 8 * kA;
+  return 0;
+}
+
+struct Sample {
+  double value, dx, dy;
+};
+
+// The interpolated grey level and its gradient at (x, y); the caller keeps (x, y) at least two
+// pixels inside the image.
+inline Sample Bicubic(const cv::Mat& image, double x, double y) {
+  const int ix = static_cast<int>(std::floor(x)), iy = static_cast<int>(std::floor(y));
+  const double fx = x - ix, fy = y - iy;
+  const double wx[4] = {Kernel(fx + 1), Kernel(fx), Kernel(1 - fx), Kernel(2 - fx)};
+  const double gx[4] = {KernelSlope(fx + 1), KernelSlope(fx), -KernelSlope(1 - fx),
+                        -KernelSlope(2 - fx)};
+  const double wy[4] = {Kernel(fy + 1), Kernel(fy), Kernel(1 - fy), Kernel(2 - fy)};
+  const double gy[4] = {KernelSlope(fy + 1), KernelSlope(fy), -KernelSlope(1 - fy),
+                        -KernelSlope(2 - fy)};
+  Sample s{0, 0, 0};
+  for (int j = 0; j < 4; ++j) {
+    const unsigned char* row = image.ptr<unsigned char>(iy - 1 + j) + (ix - 1);
+    const double r = wx[0] * row[0] + wx[1] * row[1] + wx[2] * row[2] + wx[3] * row[3];
+    const double rg = gx[0] * row[0] + gx[1] * row[1] + gx[2] * row[2] + gx[3] * row[3];
+    s.value += wy[j] * r;
+    s.dx += wy[j] * rg;
+    s.dy += gy[j] * r;
+  }
+  return s;
+}
+
+// Solves the symmetric 4 × 4 system by Gaussian elimination with pivoting; false when singular.
+bool Solve4(long double h[4][4], long double g[4], long double out[4]) {
+  int order[4] = {0, 1, 2, 3};
+  for (int c = 0; c < 4; ++c) {
+    int pivot = c;
+    for (int r = c + 1; r < 4; ++r)
+      if (std::fabs(h[order[r]][c]) > std::fabs(h[order[pivot]][c])) pivot = r;
+    std::swap(order[c], order[pivot]);
+    const long double p = h[order[c]][c];
+    if (!(std::fabs(p) > 1e-12L)) return false;
+    for (int r = c + 1; r < 4; ++r) {
+      const long double f = h[order[r]][c] / p;
+      for (int k = c; k < 4; ++k) h[order[r]][k] -= f * h[order[c]][k];
+      g[order[r]] -= f * g[order[c]];
+    }
+  }
+  for (int c = 3; c >= 0; --c) {
+    long double sum = g[order[c]];
+    for (int k = c + 1; k < 4; ++k) sum -= h[order[c]][k] * out[k];
+    out[c] = sum / h[order[c]][c];
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<PatchMatch> MatchPatch(const cv::Mat& reference, int u, int v, int radius,
+                                     const cv::Mat& image, ImagePoint start, double scale,
+                                     double reach) {
+  if (u - radius < 0 || v - radius < 0 || u + radius >= reference.cols ||
+      v + radius >= reference.rows)
+    return std::nullopt;
+  const int side = 2 * radius + 1;
+  std::vector<double> patch(static_cast<std::size_t>(side * side));
+  long double mean = 0, square = 0;
+  for (int j = 0; j < side; ++j)
+    for (int i = 0; i < side; ++i) {
+      const double t = reference.at<unsigned char>(v - radius + j, u - radius + i);
+      patch[j * side + i] = t;
+      mean += t;
+      square += static_cast<long double>(t) * t;
+    }
+  mean /= patch.size();
+  const long double spread = square / patch.size() - mean * mean;
+  if (!(spread > 4)) return std::nullopt;  // Flat: no position to find.
+
+  double x = start.x, y = start.y;
+  // The template enters with its mean removed, so gain and offset stay uncorrelated.
+  double gain = 1, offset = 0;
+  const double margin = radius * scale + 2.5;
+  bool converged = false;
+  for (int iteration = 0; iteration < 30 && !converged; ++iteration) {
+    if (x < margin || y < margin || x > image.cols - 1 - margin || y > image.rows - 1 - margin)
+      return std::nullopt;
+    long double h[4][4] = {}, g[4] = {};
+    for (int j = 0; j < side; ++j)
+      for (int i = 0; i < side; ++i) {
+        const double t = patch[j * side + i] - static_cast<double>(mean);
+        const Sample s = Bicubic(image, x + scale * (i - radius), y + scale * (j - radius));
+        const double r = s.value - gain * t - offset;
+        const double jac[4] = {s.dx, s.dy, t, 1};
+        for (int a = 0; a < 4; ++a) {
+          for (int b = a; b < 4; ++b) h[a][b] += static_cast<long double>(jac[a]) * jac[b];
+          g[a] += static_cast<long double>(jac[a]) * r;
+        }
+      }
+    for (int a = 0; a < 4; ++a)
+      for (int b = 0; b < a; ++b) h[a][b] = h[b][a];
+    long double step[4];
+    if (!Solve4(h, g, step)) return std::nullopt;
+    // Minimising Σ r² for r = I(p) − gain·t − offset: the position moves against the gradient
+    // term, gain and offset with it.
+    x -= static_cast<double>(step[0]);
+    y -= static_cast<double>(step[1]);
+    gain += static_cast<double>(step[2]);
+    offset += static_cast<double>(step[3]);
+    if (std::hypot(x - start.x, y - start.y) > reach || !(gain > 0)) return std::nullopt;
+    converged = std::hypot(static_cast<double>(step[0]), static_cast<double>(step[1])) < 1e-4;
+  }
+  if (!converged) return std::nullopt;
+  if (x < margin || y < margin || x > image.cols - 1 - margin || y > image.rows - 1 - margin)
+    return std::nullopt;
+
+  long double sum_s = 0, sum_ss = 0, sum_st = 0;
+  for (int j = 0; j < side; ++j)
+    for (int i = 0; i < side; ++i) {
+      const double t = patch[j * side + i] - static_cast<double>(mean);
+      const double s = Bicubic(image, x + scale * (i - radius), y + scale * (j - radius)).value;
+      sum_s += s;
+      sum_ss += static_cast<long double>(s) * s;
+      sum_st += static_cast<long double>(s) * t;
+    }
+  const long double n = patch.size();
+  const long double var_s = sum_ss / n - (sum_s / n) * (sum_s / n);
+  const long double correlation = (sum_st / n) / std::sqrt(var_s * spread);
+  if (!(var_s > 0)) return std::nullopt;
+  return PatchMatch{{x, y}, static_cast<double>(correlation)};
+}
+
+}  // namespace zirt

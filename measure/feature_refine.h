@@ -1,0 +1,32 @@
+// Locating a point of one image in another image of a zoom sequence by least-squares matching
+// of a patch, at full resolution and without the offset that a detector's coordinates carry.
+#pragma once
+
+#include <optional>
+
+#include "measure/pattern.h"
+
+namespace cv {
+class Mat;
+}
+
+namespace zirt {
+
+// The patch of the reference image around the integer pixel (`u`, `v`), half-size `radius`.
+// The template is taken from the stored pixels themselves, so that the track's position in
+// the reference image is exact and needs no interpolation.
+struct PatchMatch {
+  ImagePoint position;    // in the other image, pixel-centre convention
+  double correlation = 0;  // of the template with the matched samples, in [-1, 1]
+};
+
+// Finds where the reference image's patch at (`u`, `v`) lies in `image`, the reference's content
+// scaled by `scale` about some centre, starting from `start`: Gauss-Newton on the position
+// with a gain and an offset of the grey levels, `image` sampled by bicubic interpolation.
+// nullopt when the patch is flat, the match leaves the image, moves more than `reach` pixels
+// from `start`, or does not converge. Both images are 8-bit, one channel.
+std::optional<PatchMatch> MatchPatch(const cv::Mat& reference, int u, int v, int radius,
+                                     const cv::Mat& image, ImagePoint start, double scale,
+                                     double reach);
+
+}  // namespace zirt
