@@ -1,6 +1,7 @@
 #include "measure/measure_run.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <opencv2/core.hpp>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "data/text_file.h"
 #include "measure/image_grey.h"
 #include "measure/point_order.h"
+#include "measure/scene_features.h"
 #include "measure/zoom_check.h"
 
 namespace zirt {
@@ -20,13 +22,15 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "Usage: zirt-measure --chessboard COLSxROWS|auto | --circles COLSxROWS |\n"
-    "                    --asymmetric-circles COLSxROWS [--out DIR] [--overwrite] [--progress]\n"
-    "                    IMAGE...\n"
+    "                    --asymmetric-circles COLSxROWS | --features [--max-points N]\n"
+    "                    [--out DIR] [--overwrite] [--progress] IMAGE...\n"
     "Finds the calibration pattern in every image (JPEG, PNG, TIFF) and writes its points, in\n"
     "the same order for every image, to STEM.crd beside the image or in DIR.\n"
     "COLS and ROWS count the inner corners of a chessboard or the circles of a grid; with\n"
     "--chessboard auto the count is found in the first image and printed as \"chessboard\n"
     "COLSxROWS\" on standard output.\n"
+    "With --features there is no target: points of the scene itself are tracked through the\n"
+    "images (a static scene, the camera on a tripod), at most N of them (2000 by default).\n"
     "  --out DIR     write the files into DIR (created when missing)\n"
     "  --overwrite   replace existing coordinate files (kept otherwise, and nothing written)\n"
     "  --progress    print \"K/N IMAGE\" on standard output after each image measured\n"
@@ -37,12 +41,20 @@ constexpr const char* kUsage =
 
 struct Options {
   std::optional<Pattern> pattern;
+  bool features = false;
+  int max_points = kDefaultMaxTracks;
   std::string out_dir;
   bool overwrite = false;
   bool progress = false;
   bool help = false;
   std::vector<std::string> images;
 };
+
+bool ParseMaxPoints(const std::string& text, int& count) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, count);
+  return error == std::errc() && stop == end && count >= kMinTracks && count <= 100000;
+}
 
 // Fills `options`; on a usage error returns its message.
 std::string ParseOptions(const std::vector<std::string>& args, Options& options) {
@@ -65,6 +77,12 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
     } else if (arg == "--out") {
       if (k + 1 == args.size() || args[k + 1].empty()) return "--out needs a folder";
       options.out_dir = args[++k];
+    } else if (arg == "--features") {
+      options.features = true;
+    } else if (arg == "--max-points") {
+      if (k + 1 == args.size() || !ParseMaxPoints(args[k + 1], options.max_points))
+        return "--max-points needs a count from " + std::to_string(kMinTracks) + " to 100000";
+      ++k;
     } else if (arg == "--chessboard") {
       kind = PatternKind::kChessboard;
     } else if (arg == "--circles") {
@@ -86,7 +104,9 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
     }
   }
   if (options.help) return {};
-  if (!options.pattern) return "give the pattern: --chessboard, --circles or --asymmetric-circles";
+  if (options.features && options.pattern) return "give a pattern or --features, not both";
+  if (!options.pattern && !options.features)
+    return "give the pattern: --chessboard, --circles or --asymmetric-circles (or --features)";
   if (options.images.empty()) return "give one or more images";
   return {};
 }
@@ -169,8 +189,9 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (exists) return kMeasureFailed;
   }
 
-  Pattern& pattern = *options.pattern;
-  if (pattern.Count() == 0) {
+  Pattern scene;  // --features: no pattern
+  Pattern& pattern = options.pattern ? *options.pattern : scene;
+  if (!options.features && pattern.Count() == 0) {
     try {
       pattern = FindChessboardPattern(LoadGreyImage(options.images[0]));
     } catch (const EImageError& e) {
@@ -189,7 +210,10 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
   std::vector<std::vector<ImagePoint>> measured(options.images.size());
   std::vector<ImagePoint> first;
   bool failed = false;
-  for (std::size_t k = 0; k < options.images.size(); ++k) {
+  if (options.features)
+    failed = !MeasureScene(options.images, options.max_points, options.progress ? &out : nullptr,
+                           err, measured);
+  for (std::size_t k = 0; !options.features && k < options.images.size(); ++k) {
     const std::string& image = options.images[k];
     try {
       const cv::Mat grey = LoadGreyImage(image);
@@ -212,7 +236,7 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
     }
     if (options.progress) out << k + 1 << "/" << options.images.size() << " " << image << std::endl;
   }
-  if (!failed) {
+  if (!failed && !options.features) {
     if (const std::optional<ZoomRefusal> refusal = MatchToFirst(measured, pattern)) {
       err << "zirt-measure: " << options.images[refusal->image] << ": " << refusal->reason << "\n";
       failed = true;

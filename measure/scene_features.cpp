@@ -2,22 +2,28 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numeric>
+#include <ostream>
 #include <opencv2/core.hpp>
 #include <opencv2/features2d.hpp>
 #include <opencv2/imgproc.hpp>
 #include <random>
+#include <chrono>
+#include <ctime>
+#include <cstdlib>
 
 #include "diagnostics/diagnostics.h"
 #include "measure/feature_refine.h"
+#include "measure/image_grey.h"
 
 namespace zirt {
 namespace {
 
 // Features are detected on copies no longer than this: the detector's cost grows with the
 // area, and the copies only need to give the zoom model to a pixel or so.
-constexpr int kReducedSide = 1024;
-constexpr int kMaxFeatures = 3000;
+static int kReducedSide = std::getenv("ZIRT_SIDE") ? std::atoi(std::getenv("ZIRT_SIDE")) : 640;
+static int kMaxFeatures = std::getenv("ZIRT_FEAT") ? std::atoi(std::getenv("ZIRT_FEAT")) : 1500;
 constexpr int kMinFeatures = 30;
 constexpr double kRatio = 0.8;  // nearest against second-nearest descriptor distance
 // The model's tolerance on the reduced copies: a match further off is a mismatch.
@@ -172,6 +178,49 @@ std::vector<double> MedianResiduals(const std::vector<std::vector<cv::Point2d>>&
   return medians;
 }
 
+// The image that a camera which moved or turned took, when an image's tracks lie off the
+// zoom model by more than `limit` (median). Named is the image without which the others fit
+// the model best; where several leave a fit within `limit` (with three images any one of them
+// could be the one), the one that lies furthest off the others' fit.
+std::optional<SceneRefusal> MovedImage(const std::vector<std::vector<cv::Point2d>>& positions,
+                                       std::size_t ref, double limit) {
+  const std::size_t n = positions.size();
+  std::vector<std::size_t> all(n);
+  std::iota(all.begin(), all.end(), 0);
+  const std::optional<ZoomModel> model = FitZoom(positions, ref, all);
+  if (!model) return std::nullopt;
+  const std::vector<double> medians = MedianResiduals(positions, ref, *model);
+  const double largest = *std::max_element(medians.begin(), medians.end());
+  if (!(largest > limit)) return std::nullopt;
+  std::size_t worst = std::max_element(medians.begin(), medians.end()) - medians.begin();
+  double best_rest = INFINITY, deviation = -1;
+  for (std::size_t j = 0; j < n && n > 2; ++j) {
+    std::vector<std::size_t> rest;
+    for (std::size_t k = 0; k < n; ++k)
+      if (k != j) rest.push_back(k);
+    const std::size_t base = j == ref ? rest[0] : ref;
+    std::optional<ZoomModel> without = FitZoom(positions, base, rest);
+    if (!without) continue;
+    long double num = 0, den = 0;
+    for (std::size_t i = 0; i < positions[base].size(); ++i) {
+      const cv::Point2d a = positions[base][i] - without->centre;
+      num += a.dot(positions[j][i] - without->centre), den += a.dot(a);
+    }
+    without->scale[j] = static_cast<double>(num / den);
+    std::vector<double> off = MedianResiduals(positions, base, *without);
+    const double own = off[j];
+    off[j] = 0;
+    const double rest_fit = std::max(limit, *std::max_element(off.begin(), off.end()));
+    if (rest_fit < best_rest || (rest_fit == best_rest && own > deviation))
+      best_rest = rest_fit, deviation = own, worst = j;
+  }
+  char text[48];
+  std::snprintf(text, sizeof text, "%.2f", largest);
+  return SceneRefusal{worst, std::string("the points are not zoomed about the common point of the "
+                                         "images (they lie ") +
+                                 text + " px off it): the camera moved or turned"};
+}
+
 // Up to `count` of `points` spread over the area: a grid of about `count` cells, each cell
 // giving its strongest point, then its next strongest, until `count` are chosen.
 std::vector<int> Spread(const std::vector<cv::Point2d>& points, const std::vector<double>& strength,
@@ -295,6 +344,12 @@ CoarseModel MatchFeatures(const std::vector<cv::Mat>& greys, const std::vector<R
                                 : "the images show no zoom: the scale does not change"};
     return out;
   }
+  // Detector coordinates on the reduced copies are good to a fraction of their pixel.
+  const double limit = std::max(reduced[0].fx, reduced[0].fy);
+  if (const std::optional<SceneRefusal> moved = MovedImage(common, 0, limit)) {
+    out.refusal = moved;
+    return out;
+  }
   out.model = *model;
   return out;
 }
@@ -349,9 +404,15 @@ std::vector<cv::Point> Candidates(const Reduced& reduced, cv::Size full, const Z
 SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
   const std::size_t n = greys.size();
   if (n < 2) return Refuse(0, "a zoom sequence needs two or more images");
+  auto T0 = std::chrono::steady_clock::now();
+  auto cpu = [] { return std::clock() / double(CLOCKS_PER_SEC); };
+  double C0 = cpu();
+  auto lap = [&](const char* what) { if (std::getenv("ZIRT_TIMING")) { auto now = std::chrono::steady_clock::now(); std::fprintf(stderr, "%s %.3f cpu %.3f\n", what, std::chrono::duration<double>(now - T0).count(), cpu() - C0); T0 = now; C0 = cpu(); } };
   std::vector<Reduced> reduced;
   for (const cv::Mat& grey : greys) reduced.push_back(Reduce(grey));
+  lap("reduce");
   const CoarseModel coarse = MatchFeatures(greys, reduced);
+  lap("match");
   if (coarse.refusal) return Refuse(coarse.refusal->image, coarse.refusal->reason);
 
   // The most zoomed-in image holds the part of the scene that every image shows, and every
@@ -365,7 +426,7 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
 
   // A patch of a few reduced pixels: its texture is what the features were found on.
   const double factor = std::max(reduced[ref].fx, reduced[ref].fy);
-  const int radius = std::clamp(static_cast<int>(std::lround(3 * factor)), 7, 14);
+  const int radius = std::getenv("ZIRT_R") ? std::atoi(std::getenv("ZIRT_R")) : std::clamp(static_cast<int>(std::lround(3 * factor)), 7, 14);
   const double reach = std::max(3.0, 2 * factor);
   const std::vector<cv::Point> candidates =
       Candidates(reduced[ref], greys[ref].size(), model, ref, greys,
@@ -394,6 +455,7 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
       }
     }
   });
+  lap("patches");
   std::vector<int> kept;
   for (int i = 0; i < static_cast<int>(candidates.size()); ++i)
     if (quality[i] > 0) kept.push_back(i);
@@ -421,40 +483,8 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
   std::iota(all.begin(), all.end(), 0);
   std::optional<ZoomModel> fine = FitZoom(select(kept), ref, all);
   if (!fine) return Refuse(ref == 0 ? 1 : 0, "the images show no zoom: the scale does not change");
-  // A camera that moved or turned leaves one image off the zoom of the others; leaving each
-  // image out in turn names the one that fits the rest worst.
-  {
-    const std::vector<double> medians = MedianResiduals(select(kept), ref, *fine);
-    if (*std::max_element(medians.begin(), medians.end()) > kMovedPx) {
-      std::size_t worst = 0;
-      double deviation = -1;
-      for (std::size_t j = 0; j < n && n > 2; ++j) {
-        std::vector<std::size_t> rest;
-        for (std::size_t k = 0; k < n; ++k)
-          if (k != j) rest.push_back(k);
-        const std::size_t base = j == ref ? rest[0] : ref;
-        const std::optional<ZoomModel> without = FitZoom(select(kept), base, rest);
-        if (!without) continue;
-        // The left-out image's scale against the others' fit.
-        std::vector<std::vector<cv::Point2d>> positions = select(kept);
-        std::optional<ZoomModel> full = without;
-        std::vector<std::size_t> just = {base, j};
-        long double num = 0, den = 0;
-        for (std::size_t i = 0; i < positions[base].size(); ++i) {
-          const cv::Point2d a = positions[base][i] - without->centre;
-          const cv::Point2d b = positions[j][i] - without->centre;
-          num += a.dot(b), den += a.dot(a);
-        }
-        full->scale[j] = static_cast<double>(num / den);
-        const double off = MedianResiduals(positions, base, *full)[j];
-        if (off > deviation) deviation = off, worst = j;
-      }
-      if (n == 2) worst = 1;
-      return Refuse(worst, "the image is not zoomed about the common point of the others (its "
-                           "points lie " + std::to_string(medians[worst == ref ? (ref == 0 ? 1 : 0) : worst]).substr(0, 4) +
-                               " px off it): the camera moved or turned");
-    }
-  }
+  if (const std::optional<SceneRefusal> moved = MovedImage(select(kept), ref, kMovedPx))
+    return Refuse(moved->image, moved->reason);
   // Mismatches and points that moved, against the model fitted to them all.
   {
     const std::vector<std::vector<cv::Point2d>> positions = select(kept);
@@ -486,6 +516,7 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
   }
   if (kept.size() < static_cast<std::size_t>(kMinTracks)) return fewest(kept.size());
 
+  lap("checks");
   std::vector<cv::Point2d> at;
   std::vector<double> strength;
   for (const int i : kept) at.push_back(found[ref][i]), strength.push_back(quality[i]);
@@ -501,6 +532,36 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
   tracks.centre = {fine->centre.x, fine->centre.y};
   for (std::size_t k = 0; k < n; ++k) tracks.scales.push_back(fine->scale[k] / fine->scale[0]);
   return tracks;
+}
+
+bool MeasureScene(const std::vector<std::string>& files, int max_tracks, std::ostream* progress,
+                  std::ostream& err, std::vector<std::vector<ImagePoint>>& measured) {
+  std::vector<cv::Mat> greys;
+  bool failed = false;
+  // Every image is read, so that one run names every image that does not read.
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    try {
+      greys.push_back(LoadGreyImage(files[k]));
+    } catch (const EImageError& e) {
+      err << "zirt-measure: " << e.Message() << "\n";
+      failed = true;
+    }
+    if (progress) *progress << k + 1 << "/" << files.size() << " " << files[k] << std::endl;
+  }
+  if (failed) return false;
+  try {
+    SceneTracks tracks = FindSceneTracks(greys, max_tracks);
+    if (tracks.refusal) {
+      err << "zirt-measure: " << files[tracks.refusal->image] << ": " << tracks.refusal->reason
+          << "\n";
+      return false;
+    }
+    measured = std::move(tracks.images);
+  } catch (const std::exception& e) {  // OpenCV's own failures, memory running out.
+    err << "zirt-measure: " << e.what() << "\n";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace zirt

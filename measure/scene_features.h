@@ -3,6 +3,7 @@
 // not one camera zooming on one static scene.
 #pragma once
 
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,5 +41,11 @@ struct SceneTracks {
 // are dropped. Refused: too little texture, an image that does not map onto the first by a
 // zoom about the common point (the camera moved or turned), fewer than kMinTracks tracks.
 SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks = kDefaultMaxTracks);
+
+// zirt-measure --features: reads every image of `files`, finds the tracks and puts each
+// image's points in `measured`. Errors and refusals name the image on `err`; with `progress`
+// a line "K/N IMAGE" follows each image read. False when nothing is to be written.
+bool MeasureScene(const std::vector<std::string>& files, int max_tracks, std::ostream* progress,
+                  std::ostream& err, std::vector<std::vector<ImagePoint>>& measured);
 
 }  // namespace zirt
