@@ -22,7 +22,9 @@
 
 namespace {
 
-double Cpu() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+double Cpu() {
+  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
 
 // The chessboard road on an image of the same size: one 12-megapixel-class photograph of a
 // board, measured as zirt-measure measures it; wall and processor seconds.
@@ -62,7 +64,8 @@ void Print(const char* name, const Tally& t) {
       "%.3f s/image (processor %.3f)  %ld tracks/seq\n",
       name, t.measured, t.refused, Percentile(t.errors, 0.5), Percentile(t.errors, 0.95),
       t.errors.empty() ? NAN : *std::max_element(t.errors.begin(), t.errors.end()), t.far,
-      t.seconds / std::max(1, t.images), t.cpu / std::max(1, t.images), t.tracks / std::max(1, t.measured));
+      t.seconds / std::max(1, t.images), t.cpu / std::max(1, t.images),
+      t.tracks / std::max(1, t.measured));
 }
 
 }  // namespace
@@ -79,7 +82,8 @@ int main(int argc, char** argv) {
     const cv::Mat photo = zirt::test::ReadTestPhoto(name);
     Tally t;
     for (int s = 0; s < per_photo; ++s) {
-      std::mt19937 random(seed * 1000 + s * 7919 + static_cast<unsigned>(name.size() * 31 + name[0]));
+      std::mt19937 random(seed * 1000 + s * 7919 +
+                          static_cast<unsigned>(name.size() * 31 + name[0]));
       std::uniform_real_distribution<double> unit(0, 1);
       const double mp = fixed_mp > 0 ? fixed_mp : 1 + 11 * unit(random);
       zirt::test::PhotoZoom zoom;
@@ -120,9 +124,11 @@ int main(int argc, char** argv) {
       t.errors.push_back(error);
       if (!(error < 1)) ++t.far;
       if (std::getenv("ZIRT_VERBOSE"))
-        std::fprintf(stderr, "%s seq %d: %.1f MP %d images ratio %.2f: %zu tracks, error %.4f (%.4f, %.4f)\n",
-                     name.c_str(), s, mp, levels, 1 / low, tracks.images[0].size(), error,
-                     refined->x - zoom.centre.x, refined->y - zoom.centre.y);
+        std::fprintf(
+            stderr,
+            "%s seq %d: %.1f MP %d images ratio %.2f: %zu tracks, error %.4f (%.4f, %.4f)\n",
+            name.c_str(), s, mp, levels, 1 / low, tracks.images[0].size(), error,
+            refined->x - zoom.centre.x, refined->y - zoom.centre.y);
     }
     Print(name.c_str(), t);
     total.measured += t.measured, total.refused += t.refused, total.far += t.far;

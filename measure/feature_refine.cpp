@@ -110,9 +110,9 @@ class GridSampler {
       const double f = c - ic;
       at[i] = ic;
       w[4 * i] = Kernel(f + 1), w[4 * i + 1] = Kernel(f), w[4 * i + 2] = Kernel(1 - f),
-          w[4 * i + 3] = Kernel(2 - f);
+            w[4 * i + 3] = Kernel(2 - f);
       g[4 * i] = KernelSlope(f + 1), g[4 * i + 1] = KernelSlope(f),
-          g[4 * i + 2] = -KernelSlope(1 - f), g[4 * i + 3] = -KernelSlope(2 - f);
+            g[4 * i + 2] = -KernelSlope(1 - f), g[4 * i + 3] = -KernelSlope(2 - f);
     }
   }
 
@@ -182,18 +182,18 @@ std::optional<PatchMatch> MatchPatch(const cv::Mat& reference, int u, int v, int
     double ss = 0, sss = 0, sst = 0;
     sampler.Sample(image, x, y, scale, radius);
     for (int k = 0; k < side * side; ++k) {
-        const double t = patch[k] - static_cast<double>(mean);
-        const Sample s{sampler.Value(k), sampler.Dx(k), sampler.Dy(k)};
-        const double r = s.value - gain * t - offset;
-        ss += s.value;
-        sss += s.value * s.value;
-        sst += s.value * t;
-        const double jac[4] = {s.dx, s.dy, t, 1};
-        for (int a = 0; a < 4; ++a) {
-          for (int b = a; b < 4; ++b) hd[a][b] += jac[a] * jac[b];
-          gd[a] += jac[a] * r;
-        }
+      const double t = patch[k] - static_cast<double>(mean);
+      const Sample s{sampler.Value(k), sampler.Dx(k), sampler.Dy(k)};
+      const double r = s.value - gain * t - offset;
+      ss += s.value;
+      sss += s.value * s.value;
+      sst += s.value * t;
+      const double jac[4] = {s.dx, s.dy, t, 1};
+      for (int a = 0; a < 4; ++a) {
+        for (int b = a; b < 4; ++b) hd[a][b] += jac[a] * jac[b];
+        gd[a] += jac[a] * r;
       }
+    }
     long double h[4][4], g[4];
     for (int a = 0; a < 4; ++a) {
       g[a] = gd[a];

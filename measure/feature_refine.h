@@ -16,7 +16,7 @@ namespace zirt {
 // The template is taken from the stored pixels themselves, so that the track's position in
 // the reference image is exact and needs no interpolation.
 struct PatchMatch {
-  ImagePoint position;    // in the other image, pixel-centre convention
+  ImagePoint position;     // in the other image, pixel-centre convention
   double correlation = 0;  // of the template with the matched samples, in [-1, 1]
 };
 

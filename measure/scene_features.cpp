@@ -4,14 +4,11 @@
 #include <cmath>
 #include <cstdio>
 #include <numeric>
-#include <ostream>
 #include <opencv2/core.hpp>
 #include <opencv2/features2d.hpp>
 #include <opencv2/imgproc.hpp>
+#include <ostream>
 #include <random>
-#include <chrono>
-#include <ctime>
-#include <cstdlib>
 
 #include "diagnostics/diagnostics.h"
 #include "measure/feature_refine.h"
@@ -22,8 +19,8 @@ namespace {
 
 // Features are detected on copies no longer than this: the detector's cost grows with the
 // area, and the copies only need to give the zoom model to a pixel or so.
-static int kReducedSide = std::getenv("ZIRT_SIDE") ? std::atoi(std::getenv("ZIRT_SIDE")) : 640;
-static int kMaxFeatures = std::getenv("ZIRT_FEAT") ? std::atoi(std::getenv("ZIRT_FEAT")) : 1500;
+constexpr int kReducedSide = 640;
+constexpr int kMaxFeatures = 1500;
 constexpr int kMinFeatures = 30;
 constexpr double kRatio = 0.8;  // nearest against second-nearest descriptor distance
 // The model's tolerance on the reduced copies: a match further off is a mismatch.
@@ -256,12 +253,14 @@ struct Reduced {
 
 Reduced Reduce(const cv::Mat& grey) {
   Reduced r;
-  const double factor = std::max(1.0, static_cast<double>(std::max(grey.cols, grey.rows)) / kReducedSide);
+  const double factor =
+      std::max(1.0, static_cast<double>(std::max(grey.cols, grey.rows)) / kReducedSide);
   if (factor == 1) {
     r.grey = grey;
     return r;
   }
-  const cv::Size size(std::max(1, cvRound(grey.cols / factor)), std::max(1, cvRound(grey.rows / factor)));
+  const cv::Size size(std::max(1, cvRound(grey.cols / factor)),
+                      std::max(1, cvRound(grey.rows / factor)));
   cv::resize(grey, r.grey, size, 0, 0, cv::INTER_AREA);
   r.fx = static_cast<double>(grey.cols) / size.width;
   r.fy = static_cast<double>(grey.rows) / size.height;
@@ -295,8 +294,7 @@ CoarseModel MatchFeatures(const std::vector<cv::Mat>& greys, const std::vector<R
     }
   }
   // Matches inlying in every image, by the first image's feature.
-  std::vector<std::vector<cv::Point2d>> at(greys.size(),
-                                           std::vector<cv::Point2d>(keys[0].size()));
+  std::vector<std::vector<cv::Point2d>> at(greys.size(), std::vector<cv::Point2d>(keys[0].size()));
   std::vector<int> seen(keys[0].size(), 0);
   for (std::size_t i = 0; i < keys[0].size(); ++i) at[0][i] = reduced[0].Full(keys[0][i].pt);
   const cv::BFMatcher matcher(cv::NORM_L2);
@@ -316,7 +314,8 @@ CoarseModel MatchFeatures(const std::vector<cv::Mat>& greys, const std::vector<R
       return out;
     }
     const double limit = kInlierReducedPx * std::max(reduced[0].fx, reduced[k].fx);
-    const std::vector<int> inliers = RobustSimilarity(matches, limit, 17 + static_cast<unsigned>(k));
+    const std::vector<int> inliers =
+        RobustSimilarity(matches, limit, 17 + static_cast<unsigned>(k));
     if (inliers.size() < static_cast<std::size_t>(kMinTracks) ||
         inliers.size() < matches.size() / 4) {
       out.refusal = SceneRefusal{
@@ -339,9 +338,9 @@ CoarseModel MatchFeatures(const std::vector<cv::Mat>& greys, const std::vector<R
   const std::optional<ZoomModel> model =
       common[0].size() >= 3 ? FitZoom(common, 0, all) : std::nullopt;
   if (!model) {
-    out.refusal = SceneRefusal{
-        1, common[0].size() < 3 ? "too few scene features are found in every image"
-                                : "the images show no zoom: the scale does not change"};
+    out.refusal = SceneRefusal{1, common[0].size() < 3
+                                      ? "too few scene features are found in every image"
+                                      : "the images show no zoom: the scale does not change"};
     return out;
   }
   // Detector coordinates on the reduced copies are good to a fraction of their pixel.
@@ -361,8 +360,8 @@ std::vector<cv::Point> Candidates(const Reduced& reduced, cv::Size full, const Z
                                   int margin) {
   cv::Mat response;
   cv::cornerMinEigenVal(reduced.grey, response, 5, 3);
-  const double cell = std::max(
-      3.0, std::sqrt(static_cast<double>(reduced.grey.cols) * reduced.grey.rows / count));
+  const double cell =
+      std::max(3.0, std::sqrt(static_cast<double>(reduced.grey.cols) * reduced.grey.rows / count));
   std::vector<std::pair<float, cv::Point>> best;
   for (double y0 = 0; y0 < reduced.grey.rows; y0 += cell)
     for (double x0 = 0; x0 < reduced.grey.cols; x0 += cell) {
@@ -404,15 +403,9 @@ std::vector<cv::Point> Candidates(const Reduced& reduced, cv::Size full, const Z
 SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
   const std::size_t n = greys.size();
   if (n < 2) return Refuse(0, "a zoom sequence needs two or more images");
-  auto T0 = std::chrono::steady_clock::now();
-  auto cpu = [] { return std::clock() / double(CLOCKS_PER_SEC); };
-  double C0 = cpu();
-  auto lap = [&](const char* what) { if (std::getenv("ZIRT_TIMING")) { auto now = std::chrono::steady_clock::now(); std::fprintf(stderr, "%s %.3f cpu %.3f\n", what, std::chrono::duration<double>(now - T0).count(), cpu() - C0); T0 = now; C0 = cpu(); } };
   std::vector<Reduced> reduced;
   for (const cv::Mat& grey : greys) reduced.push_back(Reduce(grey));
-  lap("reduce");
   const CoarseModel coarse = MatchFeatures(greys, reduced);
-  lap("match");
   if (coarse.refusal) return Refuse(coarse.refusal->image, coarse.refusal->reason);
 
   // The most zoomed-in image holds the part of the scene that every image shows, and every
@@ -422,11 +415,12 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
     if (coarse.model.scale[k] > coarse.model.scale[ref]) ref = k;
   ZoomModel model;  // with `ref` as reference
   model.centre = coarse.model.centre;
-  for (std::size_t k = 0; k < n; ++k) model.scale.push_back(coarse.model.scale[k] / coarse.model.scale[ref]);
+  for (std::size_t k = 0; k < n; ++k)
+    model.scale.push_back(coarse.model.scale[k] / coarse.model.scale[ref]);
 
   // A patch of a few reduced pixels: its texture is what the features were found on.
   const double factor = std::max(reduced[ref].fx, reduced[ref].fy);
-  const int radius = std::getenv("ZIRT_R") ? std::atoi(std::getenv("ZIRT_R")) : std::clamp(static_cast<int>(std::lround(3 * factor)), 7, 14);
+  const int radius = std::clamp(static_cast<int>(std::lround(3 * factor)), 7, 14);
   const double reach = std::max(3.0, 2 * factor);
   const std::vector<cv::Point> candidates =
       Candidates(reduced[ref], greys[ref].size(), model, ref, greys,
@@ -455,7 +449,6 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
       }
     }
   });
-  lap("patches");
   std::vector<int> kept;
   for (int i = 0; i < static_cast<int>(candidates.size()); ++i)
     if (quality[i] > 0) kept.push_back(i);
@@ -516,14 +509,15 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
   }
   if (kept.size() < static_cast<std::size_t>(kMinTracks)) return fewest(kept.size());
 
-  lap("checks");
   std::vector<cv::Point2d> at;
   std::vector<double> strength;
   for (const int i : kept) at.push_back(found[ref][i]), strength.push_back(quality[i]);
-  std::vector<int> chosen = Spread(at, strength, static_cast<std::size_t>(std::max(max_tracks, kMinTracks)), greys[ref].size());
+  std::vector<int> chosen = Spread(
+      at, strength, static_cast<std::size_t>(std::max(max_tracks, kMinTracks)), greys[ref].size());
   for (int& c : chosen) c = kept[c];
   std::sort(chosen.begin(), chosen.end(), [&](int a, int b) {
-    return std::make_pair(found[ref][a].y, found[ref][a].x) < std::make_pair(found[ref][b].y, found[ref][b].x);
+    return std::make_pair(found[ref][a].y, found[ref][a].x) <
+           std::make_pair(found[ref][b].y, found[ref][b].x);
   });
   SceneTracks tracks;
   tracks.images.resize(n);
