@@ -113,8 +113,10 @@ void MeasureImagesCommand(TMPForm& form, Platform& platform) {
       return;
     case MeasureProgress::Outcome::kFailed:
       Tell(platform, &form,
-           QStringLiteral("Мишень найдена не на всех снимках или снимок не читается. Файлы не "
-                          "записаны."),
+           LastSettings().kind == 3
+               ? QStringLiteral("Снимки не удалось измерить по деталям сцены. Файлы не записаны.")
+               : QStringLiteral("Мишень найдена не на всех снимках или снимок не читается. Файлы "
+                                "не записаны."),
            progress.Errors());
       return;
     case MeasureProgress::Outcome::kMeasured:

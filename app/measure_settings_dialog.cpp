@@ -7,10 +7,12 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zirt {
 
 QStringList MeasureSettings::Arguments() const {
+  if (kind == 3) return {QStringLiteral("--features")};
   static const char* const kOptions[] = {"--chessboard", "--circles", "--asymmetric-circles"};
   return {QString::fromLatin1(kOptions[kind < 0 || kind > 2 ? 0 : kind]),
           QStringLiteral("%1x%2").arg(cols).arg(rows)};
@@ -21,7 +23,8 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   setWindowTitle(QStringLiteral("Измерить снимки"));
   Kind = new QComboBox(this);
   Kind->addItems({QStringLiteral("Шахматная доска"), QStringLiteral("Сетка кругов"),
-                  QStringLiteral("Шахматная сетка кругов (асимметричная)")});
+                  QStringLiteral("Шахматная сетка кругов (асимметричная)"),
+                  QStringLiteral("Без мишени — по деталям сцены")});
   Kind->setCurrentIndex(settings.kind);
   Cols = new QSpinBox(this);
   Rows = new QSpinBox(this);
@@ -47,10 +50,14 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   layout->addWidget(buttons);
 
   const auto explain = [this, hint] {
-    hint->setText(Kind->currentIndex() == 0
-                      ? QStringLiteral("Считаются внутренние углы доски: у доски 10 × 7 клеток "
-                                       "их 9 в ряду и 6 рядов.")
-                      : QStringLiteral("Считаются круги: в ряду и число рядов."));
+    static const char* const kHints[] = {
+        "Считаются внутренние углы доски: у доски 10 × 7 клеток их 9 в ряду и 6 рядов.",
+        "Считаются круги: в ряду и число рядов.", "Считаются круги: в ряду и число рядов.",
+        "Точки берутся из самой сцены: камера на штативе, фокус и сцена неподвижны, меняется "
+        "только зум."};
+    hint->setText(QString::fromUtf8(kHints[std::clamp(Kind->currentIndex(), 0, 3)]));
+    Cols->setEnabled(Kind->currentIndex() != 3);
+    Rows->setEnabled(Kind->currentIndex() != 3);
   };
   connect(Kind, &QComboBox::currentIndexChanged, this, explain);
   explain();

@@ -11,10 +11,10 @@ namespace zirt {
 
 // What zirt-measure is told; kept for the session so the next run starts from it.
 struct MeasureSettings {
-  int kind = 0;  // 0 chessboard, 1 circle grid, 2 asymmetric circle grid.
+  int kind = 0;  // 0 chessboard, 1 circle grid, 2 asymmetric circle grid, 3 the scene itself.
   int cols = 9;
   int rows = 6;
-  // zirt-measure's pattern arguments: "--chessboard 9x6".
+  // zirt-measure's pattern arguments: "--chessboard 9x6", or "--features".
   QStringList Arguments() const;
 };
 
