@@ -25,9 +25,12 @@ constexpr int kMinFeatures = 30;
 constexpr double kRatio = 0.8;  // nearest against second-nearest descriptor distance
 // The model's tolerance on the reduced copies: a match further off is a mismatch.
 constexpr double kInlierReducedPx = 1.5;
-// A track further than this from the zoom model at full resolution is a mismatch or a point
-// that moved; a median residual of an image above kMovedPx means the camera moved or turned.
+// A track further from the zoom model at full resolution than this, or than kTrackSpread
+// times the median track's distance (a lens whose distortion changes with the zoom), is a
+// mismatch or a point that moved; an image whose tracks are shifted or turned by more than
+// kMovedPx against the others was taken after the camera moved or turned.
 constexpr double kTrackLimitPx = 0.5;
+constexpr double kTrackSpread = 8;
 constexpr double kMovedPx = 0.2;
 constexpr double kMinCorrelation = 0.8;
 
@@ -159,24 +162,34 @@ double Median(std::vector<double> values) {
   return *middle;
 }
 
-// Each image's median distance of its tracks from the model.
-std::vector<double> MedianResiduals(const std::vector<std::vector<cv::Point2d>>& positions,
-                                    std::size_t ref, const ZoomModel& model) {
-  std::vector<double> medians(positions.size(), 0);
+// How far each image's tracks lie off the model by a shift or a turn: the larger of the
+// median shift and the median turn about the centre, taken at the median distance from it.
+// Radial residuals are left out: a lens whose distortion changes with the zoom gives those,
+// and the diagnostics show them.
+std::vector<double> ShiftOrTurn(const std::vector<std::vector<cv::Point2d>>& positions,
+                                std::size_t ref, const ZoomModel& model) {
+  std::vector<double> off(positions.size(), 0);
   for (std::size_t k = 0; k < positions.size(); ++k) {
     if (k == ref) continue;
-    std::vector<double> r;
+    std::vector<double> ex, ey, radius;
+    std::vector<cv::Point2d> from, error;
     for (std::size_t i = 0; i < positions[k].size(); ++i) {
-      const cv::Point2d d = positions[k][i] - model.Map(positions[ref][i], k);
-      r.push_back(std::hypot(d.x, d.y));
+      const cv::Point2d at = model.Map(positions[ref][i], k);
+      from.push_back(at - model.centre), error.push_back(positions[k][i] - at);
+      ex.push_back(error.back().x), ey.push_back(error.back().y);
+      radius.push_back(std::hypot(from.back().x, from.back().y));
     }
-    medians[k] = Median(std::move(r));
+    const double middle = Median(radius);
+    std::vector<double> turn;
+    for (std::size_t i = 0; i < from.size(); ++i)
+      if (radius[i] >= middle && radius[i] > 0) turn.push_back(from[i].cross(error[i]) / radius[i]);
+    off[k] = std::max(std::hypot(Median(ex), Median(ey)), std::fabs(Median(turn)));
   }
-  return medians;
+  return off;
 }
 
 // The image that a camera which moved or turned took, when an image's tracks lie off the
-// zoom model by more than `limit` (median). Named is the image without which the others fit
+// zoom model by a shift or a turn of more than `limit`. Named is the image without which the others fit
 // the model best; where several leave a fit within `limit` (with three images any one of them
 // could be the one), the one that lies furthest off the others' fit.
 std::optional<SceneRefusal> MovedImage(const std::vector<std::vector<cv::Point2d>>& positions,
@@ -186,7 +199,7 @@ std::optional<SceneRefusal> MovedImage(const std::vector<std::vector<cv::Point2d
   std::iota(all.begin(), all.end(), 0);
   const std::optional<ZoomModel> model = FitZoom(positions, ref, all);
   if (!model) return std::nullopt;
-  const std::vector<double> medians = MedianResiduals(positions, ref, *model);
+  const std::vector<double> medians = ShiftOrTurn(positions, ref, *model);
   const double largest = *std::max_element(medians.begin(), medians.end());
   if (!(largest > limit)) return std::nullopt;
   std::size_t worst = std::max_element(medians.begin(), medians.end()) - medians.begin();
@@ -204,7 +217,7 @@ std::optional<SceneRefusal> MovedImage(const std::vector<std::vector<cv::Point2d
       num += a.dot(positions[j][i] - without->centre), den += a.dot(a);
     }
     without->scale[j] = static_cast<double>(num / den);
-    std::vector<double> off = MedianResiduals(positions, base, *without);
+    std::vector<double> off = ShiftOrTurn(positions, base, *without);
     const double own = off[j];
     off[j] = 0;
     const double rest_fit = std::max(limit, *std::max_element(off.begin(), off.end()));
@@ -214,7 +227,7 @@ std::optional<SceneRefusal> MovedImage(const std::vector<std::vector<cv::Point2d
   char text[48];
   std::snprintf(text, sizeof text, "%.2f", largest);
   return SceneRefusal{worst, std::string("the points are not zoomed about the common point of the "
-                                         "images (they lie ") +
+                                         "images (shifted or turned ") +
                                  text + " px off it): the camera moved or turned"};
 }
 
@@ -481,16 +494,16 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
   // Mismatches and points that moved, against the model fitted to them all.
   {
     const std::vector<std::vector<cv::Point2d>> positions = select(kept);
-    std::vector<int> close;
-    for (std::size_t t = 0; t < kept.size(); ++t) {
-      bool near = true;
-      for (std::size_t k = 0; k < n && near; ++k) {
-        if (k == ref) continue;
+    std::vector<double> distance(kept.size(), 0);
+    for (std::size_t t = 0; t < kept.size(); ++t)
+      for (std::size_t k = 0; k < n; ++k) {
         const cv::Point2d d = positions[k][t] - fine->Map(positions[ref][t], k);
-        near = std::hypot(d.x, d.y) < kTrackLimitPx;
+        distance[t] = std::max(distance[t], std::hypot(d.x, d.y));
       }
-      if (near) close.push_back(kept[t]);
-    }
+    const double limit = std::max(kTrackLimitPx, kTrackSpread * Median(distance));
+    std::vector<int> close;
+    for (std::size_t t = 0; t < kept.size(); ++t)
+      if (distance[t] < limit) close.push_back(kept[t]);
     kept = std::move(close);
   }
   // Then the diagnostics' own gross-error test, as the computation will run it.
