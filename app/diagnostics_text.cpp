@@ -124,6 +124,15 @@ QString EstimateNotes(const DiagnosticsData& data) {
   return notes.join(QLatin1Char('\n'));
 }
 
+QString ConsistencyWarning(const DiagnosticsData& data) {
+  if (Consistent(data.result.refined)) return {};
+  return QStringLiteral(
+             "Измерения не сходятся в одной точке: σ̂ = %1 пикс. (больше %2 пикс.). Точки "
+             "измерены вручную или пронумерованы неверно, или снимки не одна серия зума.")
+      .arg(FormatNumber(data.result.refined->sigma0_px, 3))
+      .arg(FormatNumber(kConsistentSigmaPx, 0));
+}
+
 QStringList PointHeaders() {
   return {QStringLiteral("Точка"), QStringLiteral("Измерений"), QStringLiteral("СКО, пикс."),
           QStringLiteral("Отбракована")};

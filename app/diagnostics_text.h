@@ -35,6 +35,9 @@ QStringList EstimateHeaders();
 std::vector<QStringList> EstimateRows(const DiagnosticsData& data);
 // One line under the table on what failed or was set aside; empty when all is well.
 QString EstimateNotes(const DiagnosticsData& data);
+// The warning, shown in red, when the refined fit's σ̂ shows measurements that do not meet in
+// one point; empty otherwise.
+QString ConsistencyWarning(const DiagnosticsData& data);
 
 // The reference point table: number, measurements, RMS, flagged.
 QStringList PointHeaders();

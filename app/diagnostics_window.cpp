@@ -116,6 +116,10 @@ void DiagnosticsWindow::BuildControls() {
   Notes = new QLabel;
   Notes->setObjectName(QStringLiteral("Notes"));
   Notes->setWordWrap(true);
+  Warning = new QLabel;
+  Warning->setObjectName(QStringLiteral("Warning"));
+  Warning->setWordWrap(true);
+  Warning->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold"));
 
   Points = MakeTable(point_rows_.get(), "Points");
   Images = MakeTable(image_rows_.get(), "Images");
@@ -134,6 +138,7 @@ void DiagnosticsWindow::BuildControls() {
   auto* left_layout = new QVBoxLayout(left);
   left_layout->setContentsMargins(0, 0, 0, 0);
   left_layout->addWidget(Estimates);
+  left_layout->addWidget(Warning);
   left_layout->addWidget(Notes);
   left_layout->addWidget(tabs, 1);
   auto* right = new QWidget;
@@ -197,6 +202,9 @@ void DiagnosticsWindow::FillEstimates() {
   const QString notes = EstimateNotes(data_);
   Notes->setText(notes);
   Notes->setVisible(!notes.isEmpty());
+  const QString warning = ConsistencyWarning(data_);
+  Warning->setText(warning);
+  Warning->setVisible(!warning.isEmpty());
 }
 
 void DiagnosticsWindow::ExportPicture() {

@@ -39,6 +39,7 @@ class DiagnosticsWindow : public QWidget {
 
   QTableWidget* Estimates = nullptr;
   QLabel* Notes = nullptr;
+  QLabel* Warning = nullptr;  // red: measurements that do not meet in one point
   QTableView* Points = nullptr;
   QTableView* Images = nullptr;
   OverviewView* Overview = nullptr;

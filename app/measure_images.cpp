@@ -4,9 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSet>
 #include <QTemporaryDir>
-#include <exception>
+#include <optional>
 #include <vector>
 
 #include "app/measure_preview.h"
@@ -14,6 +13,7 @@
 #include "app/measure_settings_dialog.h"
 #include "app/mpkalibr.h"
 #include "data/coordinate_file.h"
+#include "data/posix_file.h"
 #include "data/text_file.h"
 #include "platform/platform.h"
 
@@ -28,13 +28,19 @@ MeasureSettings& LastSettings() {
 
 const QString kCaption = QStringLiteral("Измерить снимки");
 
-void Tell(Platform& platform, QWidget* owner, const QString& text, const QString& detail = {}) {
+void Tell(Platform& platform, QWidget* owner, const QString& text, const QString& detail = {},
+          const QString& informative = {}) {
   MessageRequest request;
   request.text = text;
   request.caption = kCaption;
   request.icon = Icon::kWarning;
   request.detail = detail;
+  request.informative = informative;
   platform.ShowMessage(owner, request);
+}
+
+std::string Bytes(const QString& path) {
+  return QFile::encodeName(path).toStdString();
 }
 
 // zirt-measure's file, written with a point: one (x, y) per line.
@@ -55,6 +61,212 @@ bool ReadPoints(const QString& path, std::vector<QPointF>& points) {
   return true;
 }
 
+// zirt-measure's reason for an image ("damaged: …") in the window's words.
+QString RussianReason(const QString& reason) {
+  const auto starts = [&](const char* words) { return reason.startsWith(QLatin1String(words)); };
+  if (starts("not a regular file")) return QStringLiteral("не обычный файл");
+  if (starts("damaged")) return QStringLiteral("повреждён");
+  if (starts("cannot be read")) return QStringLiteral("не читается");
+  if (starts("the pattern is not found") || starts("the chessboard has more"))
+    return QStringLiteral("мишень не найдена");
+  if (starts("too large (")) {
+    const QString megapixels = reason.mid(11).section(QLatin1Char(' '), 0, 0);
+    return QStringLiteral("слишком большой (%1 Мпикс)").arg(megapixels);
+  }
+  if (starts("its points do not")) return QStringLiteral("точки не согласуются с первым снимком");
+  return QStringLiteral("не измерен");  // The detail holds zirt-measure's words.
+}
+
+// "снимок 1.png — повреждён" for each image zirt-measure's `errors` name, in the images' order.
+QStringList ImageFailures(const QStringList& images, const QString& errors) {
+  const QStringList lines = errors.split(QLatin1Char('\n'));
+  QStringList failures;
+  for (const QString& image : images) {
+    const QString prefix = QStringLiteral("zirt-measure: ") + image + QStringLiteral(": ");
+    for (const QString& line : lines) {
+      if (!line.startsWith(prefix)) continue;
+      failures << QFileInfo(image).fileName() + QStringLiteral(" — ") +
+                      RussianReason(line.mid(prefix.size()));
+      break;
+    }
+  }
+  return failures;
+}
+
+// STEM.crd for every image, beside it or in `folder`.
+QStringList TargetsIn(const QStringList& images, const QString& folder) {
+  QStringList targets;
+  for (const QString& image : images) {
+    targets << CoordinateFileBeside(image);
+    if (!folder.isEmpty())
+      targets.back() = QDir(folder).filePath(QFileInfo(targets.back()).fileName());
+  }
+  return targets;
+}
+
+// Why the files cannot go to `targets`: one would land on an image (through a link, or an
+// image named *.crd) or two on one file; empty when they can.
+QString Clash(const QStringList& images, const QStringList& targets) {
+  std::vector<WritePlace> inputs(static_cast<std::size_t>(images.size()));
+  for (qsizetype k = 0; k < images.size(); ++k)
+    PlaceOf(Bytes(images[k]), &inputs[static_cast<std::size_t>(k)]);
+  std::vector<WritePlace> outputs;
+  for (qsizetype k = 0; k < targets.size(); ++k) {
+    WritePlace out;
+    if (PlaceOf(Bytes(targets[k]), &out) != 0) continue;
+    for (qsizetype i = 0; i < images.size(); ++i) {
+      const WritePlace& in = inputs[static_cast<std::size_t>(i)];
+      if (in.exists &&
+          (out == in || (out.exists && out.device == in.device && out.inode == in.inode)))
+        return QStringLiteral("Файл координат %1 — это снимок %2: он был бы записан поверх снимка.")
+            .arg(targets[k], images[i]);
+    }
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+      if (outputs[i] == out)
+        return QStringLiteral("Снимки %1 и %2 дали бы один файл координат %3.")
+            .arg(QFileInfo(images[static_cast<qsizetype>(i)]).fileName(),
+                 QFileInfo(images[k]).fileName(), targets[k]);
+    outputs.push_back(out);
+  }
+  return {};
+}
+
+// Existing files asked about: replaced (kYes), loaded as they are (kLoad), or nothing (kNo).
+Answer AskReplace(Platform& platform, QWidget* owner, const QStringList& targets,
+                  QStringList& existing) {
+  existing.clear();
+  QStringList names;
+  for (const QString& target : targets) {
+    if (!NameExists(Bytes(target))) continue;
+    existing << target;
+    names << QFileInfo(target).fileName();
+  }
+  if (existing.isEmpty()) return Answer::kYes;
+  MessageRequest question;
+  question.text = QStringLiteral("Файлы координат уже есть: %1. Заменить их?")
+                      .arg(names.join(QStringLiteral(", ")));
+  question.caption = kCaption;
+  question.buttons = Buttons::kReplaceLoadCancel;
+  question.icon = Icon::kQuestion;
+  return platform.ShowMessage(owner, question);
+}
+
+// Every file written, or none; the reason when none was.
+QString WriteAll(const QStringList& targets, const std::vector<std::vector<QPointF>>& points) {
+  StagedFiles staged;
+  try {
+    for (qsizetype k = 0; k < targets.size(); ++k) {
+      // Written as the editor writes numbers, with the separator of the regional settings now.
+      TextLines lines;
+      for (const QPointF& p : points[static_cast<std::size_t>(k)])
+        lines.push_back(FormatCoordinateLine(p.x(), p.y()));
+      staged.Stage(Bytes(targets[k]), EncodeLines(lines));
+    }
+    staged.Commit();
+  } catch (const EFileError& error) {
+    return QString::fromUtf8(error.Described());
+  }
+  return {};
+}
+
+enum class Step { kDone, kAgain };
+
+// Writes the files and loads them; when a folder cannot take them, another folder is asked
+// for and the measurements wait for it.
+Step WriteAndLoad(TMPForm& form, Platform& platform, const QStringList& images, QStringList targets,
+                  const std::vector<std::vector<QPointF>>& points) {
+  while (true) {
+    const QString failure = WriteAll(targets, points);
+    if (failure.isEmpty()) {
+      form.LoadFiles(targets);
+      return Step::kDone;
+    }
+    Tell(platform, &form, QStringLiteral("Ошибка записи файла координат!"), failure,
+         QStringLiteral("Выберите другую папку: измерения сохранены до записи."));
+    while (true) {
+      const std::optional<QString> folder =
+          platform.PickFolder(&form, QStringLiteral("Папка для файлов координат"),
+                              QFileInfo(targets[0]).absolutePath());
+      if (!folder) return Step::kDone;
+      targets = TargetsIn(images, *folder);
+      const QString clash = Clash(images, targets);
+      if (clash.isEmpty()) break;
+      Tell(platform, &form, clash);
+    }
+    QStringList existing;
+    switch (AskReplace(platform, &form, targets, existing)) {
+      case Answer::kLoad:
+        form.LoadFiles(existing);
+        return Step::kDone;
+      case Answer::kYes:
+        break;
+      default:
+        return Step::kDone;
+    }
+  }
+}
+
+// One measuring of `images` with the last settings: kAgain after a failure, so the pattern can
+// be given anew for the same images.
+Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
+  const QStringList targets = TargetsIn(images, {});
+  if (const QString clash = Clash(images, targets); !clash.isEmpty()) {
+    Tell(platform, &form, clash);
+    return Step::kDone;
+  }
+  QStringList existing;
+  switch (AskReplace(platform, &form, targets, existing)) {
+    case Answer::kLoad:
+      form.LoadFiles(existing);
+      return Step::kDone;
+    case Answer::kYes:
+      break;
+    default:
+      return Step::kDone;
+  }
+
+  // The measured files pass through one folder, named after the images.
+  QTemporaryDir folder;
+  if (!folder.isValid()) {
+    Tell(platform, &form, QStringLiteral("Не удалось создать временную папку."),
+         folder.errorString());
+    return Step::kDone;
+  }
+  MeasureProgress progress(images, LastSettings().Arguments(), folder.path(), &form);
+  switch (progress.Run()) {
+    case MeasureProgress::Outcome::kCancelled:
+      return Step::kDone;
+    case MeasureProgress::Outcome::kInterrupted:
+      Tell(platform, &form,
+           QStringLiteral("Снимки %1: измерение прервано. Файлы не записаны.")
+               .arg(QFileInfo(images.front()).fileName() +
+                    (images.size() > 1 ? QStringLiteral(" и ещё %1").arg(images.size() - 1)
+                                       : QString())),
+           progress.Errors());
+      return Step::kAgain;
+    case MeasureProgress::Outcome::kFailed:
+      Tell(platform, &form,
+           QStringLiteral("Не измерены снимки:\n%1\nФайлы не записаны.")
+               .arg(ImageFailures(images, progress.Errors()).join(QLatin1Char('\n'))),
+           progress.Errors());
+      return Step::kAgain;
+    case MeasureProgress::Outcome::kMeasured:
+      break;
+  }
+
+  std::vector<std::vector<QPointF>> points(static_cast<std::size_t>(images.size()));
+  for (qsizetype k = 0; k < images.size(); ++k) {
+    const QString measured = folder.filePath(QFileInfo(targets[k]).fileName());
+    if (!ReadPoints(measured, points[static_cast<std::size_t>(k)])) {
+      Tell(platform, &form, QStringLiteral("Не удалось прочесть результат измерения."), measured);
+      return Step::kDone;
+    }
+  }
+  MeasurePreview preview(images, points, progress.FoundSize(), &form);
+  if (preview.exec() != QDialog::Accepted) return Step::kDone;
+  return WriteAndLoad(form, platform, images, targets, points);
+}
+
 }  // namespace
 
 QString CoordinateFileBeside(const QString& image) {
@@ -73,84 +285,13 @@ void MeasureImagesCommand(TMPForm& form, Platform& platform) {
   if (images.isEmpty()) return;
   form.SetDialogDirs(platform.CurrentFolder());
 
-  MeasureSettingsDialog ask(LastSettings(), &form);
-  if (ask.exec() != QDialog::Accepted) return;
-  LastSettings() = ask.Settings();
-
-  // The measured files pass through one folder, named after the images.
-  QStringList targets, existing;
-  QSet<QString> stems;
-  for (const QString& image : images) {
-    targets << CoordinateFileBeside(image);
-    const QString stem = QFileInfo(targets.back()).fileName();
-    if (stems.contains(stem)) {
-      Tell(platform, &form,
-           QStringLiteral("Два снимка дали бы файлы координат с одним именем: %1.").arg(stem));
-      return;
-    }
-    stems.insert(stem);
-    if (platform.FileExists(targets.back())) existing << QFileInfo(targets.back()).fileName();
+  // After a failed measuring the pattern dialog comes back for the same images.
+  while (true) {
+    MeasureSettingsDialog ask(LastSettings(), &form);
+    if (ask.exec() != QDialog::Accepted) return;
+    LastSettings() = ask.Settings();
+    if (MeasureOnce(form, platform, images) == Step::kDone) return;
   }
-  if (!existing.isEmpty()) {
-    MessageRequest question;
-    question.text = QStringLiteral("Файлы координат уже есть: %1. Заменить их?")
-                        .arg(existing.join(QStringLiteral(", ")));
-    question.caption = kCaption;
-    question.buttons = Buttons::kYesNo;
-    question.icon = Icon::kQuestion;
-    if (platform.ShowMessage(&form, question) != Answer::kYes) return;
-  }
-
-  QTemporaryDir folder;
-  if (!folder.isValid()) {
-    Tell(platform, &form, QStringLiteral("Не удалось создать временную папку."),
-         folder.errorString());
-    return;
-  }
-  MeasureProgress progress(images, LastSettings().Arguments(), folder.path(), &form);
-  switch (progress.Run()) {
-    case MeasureProgress::Outcome::kCancelled:
-      return;
-    case MeasureProgress::Outcome::kFailed:
-      Tell(platform, &form,
-           LastSettings().kind == 3
-               ? QStringLiteral("Снимки не удалось измерить по деталям сцены. Файлы не записаны.")
-               : QStringLiteral("Мишень найдена не на всех снимках или снимок не читается. Файлы "
-                                "не записаны."),
-           progress.Errors());
-      return;
-    case MeasureProgress::Outcome::kMeasured:
-      break;
-  }
-
-  std::vector<std::vector<QPointF>> points(static_cast<std::size_t>(images.size()));
-  for (qsizetype k = 0; k < images.size(); ++k) {
-    const QString measured = folder.filePath(QFileInfo(targets[k]).fileName());
-    if (!ReadPoints(measured, points[static_cast<std::size_t>(k)])) {
-      Tell(platform, &form, QStringLiteral("Не удалось прочесть результат измерения."), measured);
-      return;
-    }
-  }
-
-  MeasurePreview preview(images, points, &form);
-  if (preview.exec() != QDialog::Accepted) return;
-
-  // Written as the editor writes numbers, with the separator of the regional settings now.
-  WrittenFiles written;
-  try {
-    for (qsizetype k = 0; k < targets.size(); ++k) {
-      TextLines lines;
-      for (const QPointF& p : points[static_cast<std::size_t>(k)])
-        lines.push_back(FormatCoordinateLine(p.x(), p.y()));
-      written.Write(targets[k].toStdString(), lines);
-    }
-  } catch (const std::exception& error) {
-    written.TakeBack();  // The first failure is the one reported.
-    Tell(platform, &form, QStringLiteral("Ошибка записи файла координат!"),
-         QString::fromUtf8(error.what()));
-    return;
-  }
-  form.LoadFiles(targets);
 }
 
 }  // namespace zirt

@@ -81,7 +81,7 @@ void MarkedImage::paintEvent(QPaintEvent*) {
 }
 
 MeasurePreview::MeasurePreview(const QStringList& images, std::vector<std::vector<QPointF>> points,
-                               QWidget* parent)
+                               const QString& found_size, QWidget* parent)
     : QDialog(parent), paths_(images), points_(std::move(points)) {
   setWindowTitle(QStringLiteral("Измеренные снимки"));
   Images = new QListWidget(this);
@@ -89,16 +89,18 @@ MeasurePreview::MeasurePreview(const QStringList& images, std::vector<std::vecto
   Images->setMaximumWidth(220);
   Picture = new MarkedImage(this);
   const bool tracks = !points_.empty() && points_[0].size() > kNumbered;
-  auto* note = new QLabel(
+  QString check =
       tracks ? QStringLiteral("Точек сцены: %1, показана выборка; линия ведёт от места точки на "
                               "первом снимке. Линии должны быть направлены к одной общей точке, а "
                               "кружки — лежать на тех же деталях сцены на всех снимках.")
                    .arg(points_[0].size())
              : QStringLiteral("Проверьте, что на каждом снимке точка 1 (красная) и нумерация рядов "
                               "одни и те же: строка файла с тем же номером должна указывать на ту "
-                              "же точку мишени на всех снимках."),
-      this);
-  note->setWordWrap(true);
+                              "же точку мишени на всех снимках.");
+  if (!found_size.isEmpty())
+    check = QStringLiteral("Найдена доска %1 внутренних углов. ").arg(found_size) + check;
+  Note = new QLabel(check, this);
+  Note->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(this);
   Accept = buttons->addButton(QStringLiteral("Записать и загрузить"), QDialogButtonBox::AcceptRole);
   buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
@@ -110,7 +112,7 @@ MeasurePreview::MeasurePreview(const QStringList& images, std::vector<std::vecto
   row->addWidget(Picture, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(row, 1);
-  layout->addWidget(note);
+  layout->addWidget(Note);
   layout->addWidget(buttons);
   resize(1000, 680);
 

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <vector>
 
+class QLabel;
 class QListWidget;
 class QPushButton;
 
@@ -42,12 +43,14 @@ class MeasurePreview : public QDialog {
 
  public:
   // points[k] are image k's points, (0, 0) at the centre of the top-left pixel.
+  // `found_size`, when not empty, is the chessboard's size found in the first image.
   MeasurePreview(const QStringList& images, std::vector<std::vector<QPointF>> points,
-                 QWidget* parent);
+                 const QString& found_size, QWidget* parent);
 
   QListWidget* Images = nullptr;
   MarkedImage* Picture = nullptr;
   QPushButton* Accept = nullptr;
+  QLabel* Note = nullptr;
 
  private:
   void ShowImage(int row);

@@ -77,7 +77,11 @@ void MeasureProgress::ReadProgress() {
   while ((end = static_cast<int>(pending_.indexOf('\n'))) >= 0) {
     const QString line = QString::fromUtf8(pending_.left(end));
     pending_.remove(0, end + 1);
-    // "K/N IMAGE"
+    // "chessboard COLSxROWS" with --chessboard auto, then "K/N IMAGE"
+    if (line.startsWith(QLatin1String("chessboard "))) {
+      found_size_ = line.mid(11).replace(QLatin1Char('x'), QStringLiteral(" × "));
+      continue;
+    }
     const int slash = static_cast<int>(line.indexOf(QLatin1Char('/')));
     const int blank = static_cast<int>(line.indexOf(QLatin1Char(' ')));
     bool ok = false;
@@ -94,9 +98,15 @@ void MeasureProgress::ReadProgress() {
 void MeasureProgress::Finished(int code, QProcess::ExitStatus status) {
   finished_ = true;
   ReadProgress();
-  outcome_ = status == QProcess::NormalExit && code == 0 ? Outcome::kMeasured : Outcome::kFailed;
-  if (outcome_ == Outcome::kFailed) {
+  // zirt-measure ends with 128 + the signal's number when a stop signal reaches it.
+  const bool interrupted = status == QProcess::CrashExit || code > 128;
+  outcome_ = interrupted ? Outcome::kInterrupted
+             : code == 0 ? Outcome::kMeasured
+                         : Outcome::kFailed;
+  if (outcome_ != Outcome::kMeasured) {
     errors_ = QString::fromUtf8(process_.readAllStandardError()).trimmed();
+    if (status == QProcess::CrashExit)
+      errors_ += (errors_.isEmpty() ? QString() : QStringLiteral("\n")) + process_.errorString();
     if (errors_.isEmpty()) errors_ = QStringLiteral("zirt-measure завершилась с ошибкой.");
   }
   done(outcome_ == Outcome::kMeasured ? QDialog::Accepted : QDialog::Rejected);

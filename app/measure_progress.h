@@ -15,7 +15,8 @@ class MeasureProgress : public QProgressDialog {
   Q_OBJECT
 
  public:
-  enum class Outcome { kMeasured, kFailed, kCancelled };
+  // kInterrupted: zirt-measure was ended from outside (killed, or stopped by a signal).
+  enum class Outcome { kMeasured, kFailed, kInterrupted, kCancelled };
 
   // Measures `images` with the pattern `arguments` into `out_dir`.
   MeasureProgress(const QStringList& images, const QStringList& arguments, const QString& out_dir,
@@ -26,6 +27,8 @@ class MeasureProgress : public QProgressDialog {
   Outcome Run();
   // What zirt-measure said on failure, the images named.
   const QString& Errors() const { return errors_; }
+  // The chessboard's size zirt-measure found ("9 × 6"), when it was asked to find it.
+  const QString& FoundSize() const { return found_size_; }
 
  private:
   void ReadProgress();
@@ -35,6 +38,7 @@ class MeasureProgress : public QProgressDialog {
   QStringList arguments_;
   QByteArray pending_;
   QString errors_;
+  QString found_size_;
   int count_;
   bool finished_ = false;  // zirt-measure ended by itself.
   Outcome outcome_ = Outcome::kFailed;

@@ -1,5 +1,6 @@
 #include "app/measure_settings_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -14,6 +15,7 @@ namespace zirt {
 QStringList MeasureSettings::Arguments() const {
   if (kind == 3) return {QStringLiteral("--features")};
   static const char* const kOptions[] = {"--chessboard", "--circles", "--asymmetric-circles"};
+  if (kind == 0 && find_size) return {QStringLiteral("--chessboard"), QStringLiteral("auto")};
   return {QString::fromLatin1(kOptions[kind < 0 || kind > 2 ? 0 : kind]),
           QStringLiteral("%1x%2").arg(cols).arg(rows)};
 }
@@ -31,9 +33,12 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   for (QSpinBox* box : {Cols, Rows}) box->setRange(2, 100);
   Cols->setValue(settings.cols);
   Rows->setValue(settings.rows);
+  FindSize = new QCheckBox(QStringLiteral("Определить размер доски по первому снимку"), this);
+  FindSize->setChecked(settings.find_size);
 
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Мишень:"), Kind);
+  form->addRow(FindSize);
   form->addRow(QStringLiteral("В ряду:"), Cols);
   form->addRow(QStringLiteral("Рядов:"), Rows);
   auto* hint = new QLabel(this);
@@ -50,21 +55,24 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   layout->addWidget(buttons);
 
   const auto explain = [this, hint] {
-    static const char* const kHints[] = {
-        "Считаются внутренние углы доски: у доски 10 × 7 клеток их 9 в ряду и 6 рядов.",
-        "Считаются круги: в ряду и число рядов.", "Считаются круги: в ряду и число рядов.",
-        "Точки берутся из самой сцены: камера на штативе, фокус и сцена неподвижны, меняется "
-        "только зум."};
-    hint->setText(QString::fromUtf8(kHints[std::clamp(Kind->currentIndex(), 0, 3)]));
-    Cols->setEnabled(Kind->currentIndex() != 3);
-    Rows->setEnabled(Kind->currentIndex() != 3);
+    const int kind = Kind->currentIndex();
+    const bool automatic = kind == 0 && FindSize->isChecked();
+    FindSize->setVisible(kind == 0);
+    Cols->setEnabled(!automatic && kind != 3);
+    Rows->setEnabled(!automatic && kind != 3);
+    hint->setText(kind == 0   ? QStringLiteral("Считаются внутренние углы доски: у доски 10 × 7 "
+                                               "клеток их 9 в ряду и 6 рядов.")
+                  : kind == 3 ? QStringLiteral("Точки берутся из самой сцены: камера на штативе, "
+                                               "фокус и сцена неподвижны, меняется только зум.")
+                              : QStringLiteral("Считаются круги: в ряду и число рядов."));
   };
   connect(Kind, &QComboBox::currentIndexChanged, this, explain);
+  connect(FindSize, &QCheckBox::toggled, this, explain);
   explain();
 }
 
 MeasureSettings MeasureSettingsDialog::Settings() const {
-  return {Kind->currentIndex(), Cols->value(), Rows->value()};
+  return {Kind->currentIndex(), Cols->value(), Rows->value(), FindSize->isChecked()};
 }
 
 }  // namespace zirt

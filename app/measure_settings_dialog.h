@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QStringList>
 
+class QCheckBox;
 class QComboBox;
 class QSpinBox;
 
@@ -14,7 +15,8 @@ struct MeasureSettings {
   int kind = 0;  // 0 chessboard, 1 circle grid, 2 asymmetric circle grid, 3 the scene itself.
   int cols = 9;
   int rows = 6;
-  // zirt-measure's pattern arguments: "--chessboard 9x6", or "--features".
+  bool find_size = true;  // a chessboard's size found from the first image
+  // zirt-measure's pattern arguments: "--chessboard 9x6", "--chessboard auto" or "--features".
   QStringList Arguments() const;
 };
 
@@ -28,6 +30,7 @@ class MeasureSettingsDialog : public QDialog {
   QComboBox* Kind = nullptr;
   QSpinBox* Cols = nullptr;
   QSpinBox* Rows = nullptr;
+  QCheckBox* FindSize = nullptr;
 };
 
 }  // namespace zirt

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ostream>
 
 #include "batch/fast_batch.h"
@@ -11,9 +12,31 @@
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
 #include "data/posix_file.h"
+#include "diagnostics/diagnostics.h"
 
 namespace zirt {
 namespace {
+
+// The warning when the refined fit shows measurements that do not meet in one point; the
+// report itself is printed as always.
+void WarnIfInconsistent(const std::optional<PointEstimate>& refined, std::ostream& err) {
+  if (Consistent(refined)) return;
+  char sigma[32];
+  std::snprintf(sigma, sizeof sigma, "%.3f", refined->sigma0_px);
+  err << "zirt-batch: warning: the measurements do not meet in one point (refined sigma " << sigma
+      << " px, over 1 px): points measured by hand or numbered wrongly, or images that are not "
+         "one zoom sequence\n";
+}
+
+std::optional<PointEstimate> RefinedOf(const PlainImages& plain) {
+  static_assert(sizeof(PlainPoint) == 2 * sizeof(double));
+  PositionArrays arrays;
+  for (const PlainImages::Image& image : plain.images) {
+    arrays.xy.push_back(reinterpret_cast<const double*>(image.points.get()));
+    arrays.counts.push_back(static_cast<int>(image.count));
+  }
+  return RefinedPoint(arrays);
+}
 
 constexpr const char* kUsage =
     "Usage: zirt-batch [--step] [--json] [--camera FILE.cam [--overwrite]] FILE.crd ...\n"
@@ -198,6 +221,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "zirt-batch: the report could not be written: " << SystemReason(report.Error()) << "\n";
     return kBatchFailed;
   }
+  if (code == kBatchOk)
+    WarnIfInconsistent(plain_loaded ? RefinedOf(plain) : RefinedPoint(calibration.Images), err);
   if (code == kBatchOk && !camera.empty()) code = WriteCamera(calibration, camera, overwrite, err);
   return code;
 }

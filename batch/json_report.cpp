@@ -83,6 +83,7 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
   }
   root["outliers"] = outliers;
   root["outlier_search_stopped"] = d.outlier_search_cut;
+  root["consistent"] = Consistent(d.refined);
   QJsonArray images;
   for (std::size_t k = 0; k < d.images.size(); ++k) {
     QJsonObject o;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "diagnostics/diagnostics.h"
+#include "measure/chessboard.h"
 #include "measure/pattern.h"
 #include "measure/point_order.h"
 #include "measure/zoom_check.h"
@@ -33,6 +34,15 @@ double Percentile(std::vector<double> e, double q) {
   if (e.empty()) return NAN;
   std::sort(e.begin(), e.end());
   return e[std::min(e.size() - 1, static_cast<std::size_t>(q * e.size()))];
+}
+
+// One road of the program's finder alone.
+std::optional<std::vector<ImagePoint>> FindByRoad(const cv::Mat& grey, int road) {
+  const zirt::ChessboardFinding finding = zirt::FindChessboard(grey, {9, 6}, road);
+  if (finding.corners.empty()) return std::nullopt;
+  std::vector<ImagePoint> points;
+  for (const auto& p : finding.corners) points.push_back({p.x, p.y});
+  return points;
 }
 
 // The single accurate call of OpenCV's sector-based finder, for comparison.
@@ -59,17 +69,21 @@ int main(int argc, char** argv) {
               "left08", "left09", "left11", "left12", "left13", "left14"};
   const zirt::Pattern pattern{zirt::PatternKind::kChessboard, 9, 6};
   const bool compare = std::getenv("ZIRT_COMPARE") != nullptr;
-  const char* names[] = {"zirt-measure", "SB accuracy (one pass)"};
-  Tally tallies[2];
+  std::vector<std::string> names = {"zirt-measure", "SB accuracy (one pass)"};
+  for (const std::string& road : zirt::ChessboardRoads())
+    names.push_back("road " + road + " alone");
+  std::vector<Tally> tallies(names.size());
+  const int variants = compare ? static_cast<int>(names.size()) : 1;
   std::map<std::string, int> roads;
   int out_of_view = 0;
   for (const std::string& name : photos) {
     const cv::Mat photo = zirt::test::ReadTestPhoto(name);
     for (int s = 0; s < per_photo; ++s) {
-      const unsigned sequence_seed = seed * 1000 + s * 7919 + static_cast<unsigned>(name.size() * 31 + name.back());
+      const unsigned sequence_seed =
+          seed * 1000 + s * 7919 + static_cast<unsigned>(name.size() * 31 + name.back());
       const zirt::test::PhotoZoom zoom = zirt::test::RandomPhotoZoom(photo, sequence_seed);
       const std::vector<cv::Mat> images = zirt::test::MakePhotoZoom(photo, zoom, sequence_seed);
-      for (int v = 0; v < (compare ? 2 : 1); ++v) {
+      for (int v = 0; v < variants; ++v) {
         Tally& t = tallies[v];
         std::vector<std::vector<ImagePoint>> measured;
         bool found_all = true;
@@ -77,9 +91,11 @@ int main(int argc, char** argv) {
         for (std::size_t k = 0; k < images.size() && found_all; ++k) {
           const auto start = std::chrono::steady_clock::now();
           zirt::FindDetail detail;
-          const auto points =
-              v == 0 ? zirt::FindPattern(images[k], pattern, &detail) : FindSbAccuracy(images[k], pattern);
-          t.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+          const auto points = v == 0   ? zirt::FindPattern(images[k], pattern, &detail)
+                              : v == 1 ? FindSbAccuracy(images[k], pattern)
+                                       : FindByRoad(images[k], v - 2);
+          t.seconds +=
+              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
           ++t.images;
           if (!points) {
             found_all = false;
@@ -92,7 +108,7 @@ int main(int argc, char** argv) {
         }
         if (!found_all) {
           ++t.not_found;
-          std::fprintf(stderr, "%s seq %d: %s\n", name.c_str(), s, where.c_str());
+          if (v == 0) std::fprintf(stderr, "%s seq %d: %s\n", name.c_str(), s, where.c_str());
           continue;
         }
         if (v == 0) {
@@ -102,13 +118,15 @@ int main(int argc, char** argv) {
             for (const ImagePoint& p : measured[0]) {
               const double x = zoom.centre.x + (p.x - zoom.centre.x) * zoom.zooms[k];
               const double y = zoom.centre.y + (p.y - zoom.centre.y) * zoom.zooms[k];
-              if (x < 0 || y < 0 || x > images[k].cols - 1 || y > images[k].rows - 1) inside = false;
+              if (x < 0 || y < 0 || x > images[k].cols - 1 || y > images[k].rows - 1)
+                inside = false;
             }
           if (!inside) ++out_of_view;
         }
         if (const auto refusal = zirt::MatchToFirst(measured, pattern)) {
           ++t.refused;
-          std::fprintf(stderr, "%s seq %d: refused: %s\n", name.c_str(), s, refusal->reason.c_str());
+          std::fprintf(stderr, "%s seq %d: refused: %s\n", name.c_str(), s,
+                       refusal->reason.c_str());
           continue;
         }
         std::vector<std::vector<zirt::Position>> positions;
@@ -130,13 +148,14 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "\n");
   std::printf("%d sequences (%d with the board partly out of view at the long end)\n",
               per_photo * static_cast<int>(photos.size()), out_of_view);
-  for (int v = 0; v < (compare ? 2 : 1); ++v) {
+  for (int v = 0; v < variants; ++v) {
     const Tally& t = tallies[v];
     std::printf(
-        "%-24s measured %3d  not found %3d  refused %3d  refined error median %.4f p95 %.4f max "
+        "%-30s measured %3d  not found %3d  refused %3d  refined error median %.4f p95 %.4f max "
         "%.4f px  %.3f s/image\n",
-        names[v], t.measured, t.not_found, t.refused, Percentile(t.errors, 0.5),
-        Percentile(t.errors, 0.95), t.errors.empty() ? NAN : *std::max_element(t.errors.begin(), t.errors.end()),
+        names[v].c_str(), t.measured, t.not_found, t.refused, Percentile(t.errors, 0.5),
+        Percentile(t.errors, 0.95),
+        t.errors.empty() ? NAN : *std::max_element(t.errors.begin(), t.errors.end()),
         t.seconds / std::max(1, t.images));
   }
   std::printf("roads:");

@@ -1,6 +1,8 @@
 // The 12-megapixel case of measuring's speed goal, for bench/measure_speed.sh:
 //   zirt_measure_speed_image make FILE.jpg [WIDTH]   a photograph of a 9 × 6 board enlarged to
 //                                                    WIDTH (4000) pixels, JPEG quality 90
+//   zirt_measure_speed_image huge FILE.jpg           a small JPEG whose header claims
+//                                                    20000 × 20000 pixels
 //   zirt_measure_speed_image sb FILE.jpg             seconds of one sector-based detector call
 //                                                    with its accuracy flags, on the decoded image
 #include <chrono>
@@ -25,6 +27,19 @@ int main(int argc, char** argv) {
     zirt::test::MakePhotoZoom(photo, zoom, 1, &jpeg);
     FILE* out = std::fopen(argv[2], "wb");
     if (!out || std::fwrite(jpeg[0].data(), 1, jpeg[0].size(), out) != jpeg[0].size()) return 1;
+    return std::fclose(out) == 0 ? 0 : 1;
+  }
+  if (std::strcmp(argv[1], "huge") == 0) {
+    std::vector<unsigned char> jpeg;
+    cv::imencode(".jpg", cv::Mat(16, 16, CV_8UC1, cv::Scalar(128)), jpeg);
+    for (std::size_t i = 0; i + 8 < jpeg.size(); ++i)
+      if (jpeg[i] == 0xff && jpeg[i + 1] == 0xc0) {  // SOF0: length, precision, height, width
+        jpeg[i + 5] = jpeg[i + 7] = 20000 >> 8;
+        jpeg[i + 6] = jpeg[i + 8] = 20000 & 0xff;
+        break;
+      }
+    FILE* out = std::fopen(argv[2], "wb");
+    if (!out || std::fwrite(jpeg.data(), 1, jpeg.size(), out) != jpeg.size()) return 1;
     return std::fclose(out) == 0 ? 0 : 1;
   }
   const cv::Mat grey = cv::imread(argv[2], cv::IMREAD_GRAYSCALE);

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <set>
 
 namespace zirt {
 namespace {
@@ -111,8 +112,9 @@ int SyncRetrying(int fd) {
   return result == 0 ? 0 : errno;
 }
 
-// Writes the temporary file whole and renames it over the target; 0 or the error number.
-int Replace(const std::string& target, std::string_view bytes) {
+// Writes `bytes` whole to a new temporary beside `target`, with the old file's permissions,
+// and syncs it; 0 or the error number (-1: a device or pipe is at the target).
+int WriteTemporary(const std::string& target, std::string_view bytes, std::string* temp) {
   struct stat old;
   const bool replacing = ::stat(target.c_str(), &old) == 0;
   if (replacing && S_ISDIR(old.st_mode)) return EISDIR;
@@ -120,8 +122,7 @@ int Replace(const std::string& target, std::string_view bytes) {
   // A file the user may not write stays, although its folder would let it be replaced.
   if (replacing && ::access(target.c_str(), W_OK) != 0) return errno;
 
-  std::string temp;
-  Descriptor file(CreateTemporary(target, &temp));
+  Descriptor file(CreateTemporary(target, temp));
   if (file.Get() < 0) return errno;
   int error = 0;
   if (replacing) {
@@ -135,16 +136,36 @@ int Replace(const std::string& target, std::string_view bytes) {
   if (error == 0) error = SyncRetrying(file.Get());
   const int close_error = file.Close();
   if (error == 0) error = close_error;
-  if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) {
+  if (error != 0) ::unlink(temp->c_str());
+  return error;
+}
+
+int SyncFolder(const std::string& path) {
+  Descriptor folder(OpenRetrying(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) return 0;
+  const int error = SyncRetrying(folder.Get());
+  return error == EINVAL || error == EROFS ? 0 : error;  // Not every file system syncs folders.
+}
+
+// The new name must reach the disk too, or a power cut could bring back the old file.
+int SyncFolderOf(const std::string& target) {
+  return SyncFolder(FolderOf(target));
+}
+
+// Writes the temporary file whole and renames it over the target; 0 or the error number.
+int Replace(const std::string& target, std::string_view bytes) {
+  std::string temp;
+  if (const int error = WriteTemporary(target, bytes, &temp); error != 0) return error;
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    const int error = errno;
     ::unlink(temp.c_str());
     return error;
   }
-  // The new name must reach the disk too, or a power cut could bring back the old file.
-  Descriptor folder(OpenRetrying(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.Get() < 0) return 0;
-  error = SyncRetrying(folder.Get());
-  return error == EINVAL || error == EROFS ? 0 : error;  // Not every file system syncs folders.
+  return SyncFolderOf(target);
+}
+
+std::string ErrorText(int error) {
+  return error < 0 ? kNotRegular : SystemReason(error);
 }
 
 }  // namespace
@@ -190,8 +211,7 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
   int error = 0;
   const std::string target = FollowLinks(path, &error);
   if (error == 0) error = Replace(target, bytes);
-  if (error != 0)
-    throw EFileError("Cannot create file " + path, error < 0 ? kNotRegular : SystemReason(error));
+  if (error != 0) throw EFileError("Cannot create file " + path, ErrorText(error));
 }
 
 bool NameExists(const std::string& path) {
@@ -202,6 +222,92 @@ bool NameExists(const std::string& path) {
 bool IsRegularFile(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+int PlaceOf(const std::string& path, WritePlace* place) {
+  int error = 0;
+  const std::string target = FollowLinks(path, &error);
+  if (error != 0) return error;
+  struct stat folder;
+  if (::stat(FolderOf(target).c_str(), &folder) != 0) return errno;
+  if (!S_ISDIR(folder.st_mode)) return ENOTDIR;
+  place->folder_device = folder.st_dev;
+  place->folder_inode = folder.st_ino;
+  place->name = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+  struct stat file;
+  place->exists = ::stat(target.c_str(), &file) == 0;
+  place->device = place->exists ? file.st_dev : 0;
+  place->inode = place->exists ? file.st_ino : 0;
+  return 0;
+}
+
+void StagedFiles::Stage(const std::string& path, std::string_view bytes) {
+  int error = 0;
+  Staged staged{path, FollowLinks(path, &error), {}, {}};
+  if (error == 0) error = WriteTemporary(staged.target, bytes, &staged.temp);
+  if (error != 0) throw EFileError("Cannot create file " + path, ErrorText(error));
+  staged_.push_back(std::move(staged));
+}
+
+void StagedFiles::Commit() {
+  std::size_t done = 0;
+  int error = 0;
+  for (; done < staged_.size() && error == 0; ++done) {
+    Staged& file = staged_[done];
+    struct stat old;
+    if (::lstat(file.target.c_str(), &old) == 0) {
+      // Only a regular file was there when it was staged; anything else came since.
+      if (!S_ISREG(old.st_mode)) {
+        error = S_ISDIR(old.st_mode) ? EISDIR : EEXIST;
+        break;
+      }
+      // The old file keeps a name of its own until the new one is in place.
+      file.aside = file.temp.substr(0, file.temp.size() - 4) + ".old";
+      // Where hard links are not had (FAT, some network shares) the old file moves aside.
+      if (::link(file.target.c_str(), file.aside.c_str()) != 0 &&
+          ((errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK) ||
+           ::rename(file.target.c_str(), file.aside.c_str()) != 0)) {
+        error = errno;
+        file.aside.clear();
+        break;
+      }
+    }
+    if (::rename(file.temp.c_str(), file.target.c_str()) != 0) {
+      error = errno;
+      if (!file.aside.empty()) ::unlink(file.aside.c_str());
+      file.aside.clear();
+      break;
+    }
+  }
+  if (error == 0) {
+    std::set<std::string> folders;
+    for (Staged& file : staged_) {
+      if (!file.aside.empty()) ::unlink(file.aside.c_str());
+      folders.insert(FolderOf(file.target));
+    }
+    // The new names must reach the disk, or a power cut could bring back the old files.
+    for (const std::string& folder : folders) SyncFolder(folder);
+    staged_.clear();
+    return;
+  }
+  // `done` names the file that failed; those before it are put back, latest first.
+  const std::string failed = staged_[done].path;
+  for (std::size_t k = done; k-- > 0;) {
+    Staged& file = staged_[k];
+    if (file.aside.empty()) {
+      ::unlink(file.target.c_str());
+    } else {
+      ::rename(file.aside.c_str(), file.target.c_str());
+    }
+  }
+  staged_.erase(staged_.begin(), staged_.begin() + static_cast<std::ptrdiff_t>(done));
+  Discard();
+  throw EFileError("Cannot create file " + failed, SystemReason(error));
+}
+
+void StagedFiles::Discard() {
+  for (const Staged& file : staged_) ::unlink(file.temp.c_str());
+  staged_.clear();
 }
 
 }  // namespace zirt

@@ -2,8 +2,10 @@
 // replacing a file atomically so that neither a full disk nor a power cut loses its old text.
 #pragma once
 
+#include <sys/types.h>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/exceptions.h"
 
@@ -45,5 +47,58 @@ bool NameExists(const std::string& path);
 
 // Whether the name leads, through any links, to a regular file.
 bool IsRegularFile(const std::string& path);
+
+// Where a write to `path` lands, told apart from names that only look different: the folder
+// by its device and inode (reached through any links, "." and ".."), the last name after any
+// symbolic links at it are followed, and the file there when one exists.
+struct WritePlace {
+  dev_t folder_device = 0;
+  ino_t folder_inode = 0;
+  std::string name;
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator==(const WritePlace& other) const {
+    return folder_device == other.folder_device && folder_inode == other.folder_inode &&
+           name == other.name;
+  }
+};
+
+// The place of `path`, or the error number when its folder cannot be reached (an output
+// folder that does not exist yet has no place; its files can clash with nothing).
+int PlaceOf(const std::string& path, WritePlace* place);
+
+// Files replaced all or none, in two phases. Stage() writes each file whole to a temporary
+// beside its target (links followed, as WriteFileAtomic does) and syncs it; Commit() then
+// renames every temporary over its target in one short phase. A file that is replaced is
+// first given a second name beside it (a hard link, never a copy in memory), so a failed
+// rename can put it back and a kill during the phase leaves it there under that name.
+// Destroyed without a Commit(), every temporary is removed.
+class StagedFiles {
+ public:
+  StagedFiles() = default;
+  StagedFiles(const StagedFiles&) = delete;
+  StagedFiles& operator=(const StagedFiles&) = delete;
+  ~StagedFiles() { Discard(); }
+
+  // Raises EFileError "Cannot create file PATH" with the reason; the target is not touched.
+  void Stage(const std::string& path, std::string_view bytes);
+  // Renames every staged file into place. On a failure the files already renamed get their
+  // old content back (or are removed when they were new), the rest are discarded, and
+  // EFileError names the file that failed.
+  void Commit();
+  // Removes the temporaries not yet renamed.
+  void Discard();
+  bool Empty() const { return staged_.empty(); }
+
+ private:
+  struct Staged {
+    std::string path;    // As given, for messages.
+    std::string target;  // Where the links lead.
+    std::string temp;
+    std::string aside;  // The old file's second name while the phase runs; empty when new.
+  };
+  std::vector<Staged> staged_;
+};
 
 }  // namespace zirt

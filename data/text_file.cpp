@@ -1,7 +1,5 @@
 #include "data/text_file.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -136,30 +134,6 @@ std::string EncodeLines(const TextLines& lines) {
 
 void WriteLines(const std::string& path, const TextLines& lines) {
   WriteFileAtomic(path, EncodeLines(lines));
-}
-
-void WrittenFiles::Write(const std::string& path, const TextLines& lines) {
-  std::optional<std::string> replaced;
-  if (IsRegularFile(path)) replaced = ReadFileBytes(path);
-  WriteLines(path, lines);
-  written_.push_back({path, std::move(replaced)});
-}
-
-std::vector<std::string> WrittenFiles::TakeBack() {
-  std::vector<std::string> failures;
-  for (auto it = written_.rbegin(); it != written_.rend(); ++it) {
-    try {
-      if (it->replaced) {
-        WriteFileAtomic(it->path, *it->replaced);
-      } else {
-        ::unlink(it->path.c_str());
-      }
-    } catch (const EFileError& e) {
-      failures.push_back(e.what());
-    }
-  }
-  written_.clear();
-  return failures;
 }
 
 std::string ShortName(std::string_view path) {

@@ -2,7 +2,6 @@
 // 8-bit Windows-1251; in memory it is UTF-8.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,25 +46,6 @@ std::string EncodeLines(const TextLines& lines);
 // Writes EncodeLines(lines) by WriteFileAtomic, so the target is never left half written.
 // Raises EFileError when the file cannot be created or written.
 void WriteLines(const std::string& path, const TextLines& lines);
-
-// Files written one after another, all or none: when a later one fails, TakeBack() removes
-// the files that were new and gives the ones they replaced their old content again, so the
-// user never ends with neither the old file nor the new one.
-class WrittenFiles {
- public:
-  // WriteLines, after keeping what a regular file at `path` held.
-  void Write(const std::string& path, const TextLines& lines);
-  bool Empty() const { return written_.empty(); }
-  // Undoes every write, latest first; returns the messages of those that could not be undone.
-  std::vector<std::string> TakeBack();
-
- private:
-  struct Written {
-    std::string path;
-    std::optional<std::string> replaced;
-  };
-  std::vector<Written> written_;
-};
 
 // The last component of a path: what follows the last '\' (and, on this platform, '/').
 std::string ShortName(std::string_view path);

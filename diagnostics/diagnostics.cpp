@@ -53,6 +53,22 @@ struct SetsSource {
   }
 };
 
+struct ArraysSource {
+  const PositionArrays& arrays;
+  int Images() const { return static_cast<int>(arrays.xy.size()); }
+  int Count(int k) const { return arrays.counts[std::size_t(k)]; }
+  Position At(int k, int i) const {
+    const double* p = arrays.xy[std::size_t(k)] + 2 * std::size_t(i);
+    return {p[0], p[1]};
+  }
+  template <typename F>
+  void ForImage(int k, int points, F&& f) const {
+    const double* p = arrays.xy[std::size_t(k)];
+    const int n = std::min(points, Count(k));
+    for (int i = 0; i < n; ++i) f(i, p[2 * i], p[2 * i + 1]);
+  }
+};
+
 // A track's used measurements: count, mean and scatter about the mean.
 struct Track {
   int n = 0;
@@ -139,6 +155,7 @@ class Engine {
         dropped_(std::size_t(points_)) {}
 
   Diagnostics Run();
+  std::optional<PointEstimate> RefinedOnly();
 
  private:
   bool Used(int k, int i, double x, double y) const {
@@ -525,7 +542,31 @@ Diagnostics Engine<Source>::Run() {
   return d;
 }
 
+template <typename Source>
+std::optional<PointEstimate> Engine<Source>::RefinedOnly() {
+  AccumulateAll();
+  double cx = 0, cy = 0;
+  if (!Start(cx, cy)) return std::nullopt;
+  const std::optional<Fit> fit = Solve(cx, cy);
+  if (!fit) return std::nullopt;
+  return Estimate(*fit);
+}
+
 }  // namespace
+
+std::optional<PointEstimate> RefinedPoint(const PositionArrays& images) {
+  const ArraysSource source{images};
+  return Engine<ArraysSource>(source).RefinedOnly();
+}
+
+std::optional<PointEstimate> RefinedPoint(const ImageSets& images) {
+  const SetsSource source{images};
+  return Engine<SetsSource>(source).RefinedOnly();
+}
+
+bool Consistent(const std::optional<PointEstimate>& refined) {
+  return !refined || !refined->has_uncertainty || !(refined->sigma0_px > kConsistentSigmaPx);
+}
 
 Diagnostics Diagnose(const std::vector<std::vector<Position>>& images) {
   const VectorSource source{images};

@@ -80,6 +80,25 @@ struct Diagnostics {
 Diagnostics Diagnose(const std::vector<std::vector<Position>>& images);
 Diagnostics Diagnose(const ImageSets& images);
 
+// Positions image by image as plain (x, y) pairs, as zirt-batch's fast path keeps them:
+// image k holds counts[k] pairs from xy[k].
+struct PositionArrays {
+  std::vector<const double*> xy;
+  std::vector<int> counts;
+};
+
+// The refined point alone, without the search for gross errors: cheap enough for every run.
+std::optional<PointEstimate> RefinedPoint(const PositionArrays& images);
+std::optional<PointEstimate> RefinedPoint(const ImageSets& images);
+
+// Measurements of a zoom sequence scatter by a fraction of a pixel about their lines; a
+// refined σ̂ above this means they do not meet in one point: points measured by hand or
+// numbered wrongly, or images that are not one zoom sequence.
+inline constexpr double kConsistentSigmaPx = 1.0;
+
+// False when the refined fit's σ̂ exceeds kConsistentSigmaPx.
+bool Consistent(const std::optional<PointEstimate>& refined);
+
 // Gross errors: while the largest externally studentised residual exceeds the two-sided
 // Student t(dof − 1) bound at this level over the measurements used (Bonferroni), that
 // measurement is flagged, set aside and the rest refitted. Setting aside one of a track's

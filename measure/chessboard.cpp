@@ -38,7 +38,9 @@ constexpr Road kRoads[] = {
      cv::CALIB_CB_ADAPTIVE_THRESH | cv::CALIB_CB_NORMALIZE_IMAGE | cv::CALIB_CB_FAST_CHECK},
 };
 
-double Cross(cv::Point2d u, cv::Point2d v) { return u.x * v.y - u.y * v.x; }
+double Cross(cv::Point2d u, cv::Point2d v) {
+  return u.x * v.y - u.y * v.x;
+}
 
 // The grid step along the row and down the column at corner (row, col), from its neighbours.
 void Steps(const std::vector<cv::Point2d>& p, cv::Size size, int row, int col, cv::Point2d& u,
@@ -127,10 +129,14 @@ bool GoesOn(const cv::Mat& grey, cv::Size size, const std::vector<cv::Point2d>& 
     return 2 * crossings > count;
   };
   const int w = size.width, h = size.height;
-  return side(w, [&](int k) { return at(0, k); }, [&](int k) { return at(1, k); }) ||
-         side(w, [&](int k) { return at(h - 1, k); }, [&](int k) { return at(h - 2, k); }) ||
-         side(h, [&](int k) { return at(k, 0); }, [&](int k) { return at(k, 1); }) ||
-         side(h, [&](int k) { return at(k, w - 1); }, [&](int k) { return at(k, w - 2); });
+  return side(
+             w, [&](int k) { return at(0, k); }, [&](int k) { return at(1, k); }) ||
+         side(
+             w, [&](int k) { return at(h - 1, k); }, [&](int k) { return at(h - 2, k); }) ||
+         side(
+             h, [&](int k) { return at(k, 0); }, [&](int k) { return at(k, 1); }) ||
+         side(
+             h, [&](int k) { return at(k, w - 1); }, [&](int k) { return at(k, w - 2); });
 }
 
 cv::Mat Reduced(const cv::Mat& grey, double scale) {
@@ -142,7 +148,9 @@ cv::Mat Reduced(const cv::Mat& grey, double scale) {
 
 // The sector-based detector draws on OpenCV's random numbers: a fixed start makes every run
 // on the same image find the same board.
-void ResetRandom() { cv::theRNG().state = 0x5eed; }
+void ResetRandom() {
+  cv::theRNG().state = 0x5eed;
+}
 
 double DetectionScale(const cv::Mat& grey) {
   return std::min(1.0, double(kDetectionSide) / std::max(grey.cols, grey.rows));
@@ -150,12 +158,19 @@ double DetectionScale(const cv::Mat& grey) {
 
 }  // namespace
 
-ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size) {
+std::vector<std::string> ChessboardRoads() {
+  std::vector<std::string> names;
+  for (const Road& road : kRoads) names.push_back(road.name);
+  return names;
+}
+
+ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size, int only_road) {
   ChessboardFinding finding;
   finding.size = size;
   const double base = DetectionScale(grey);
   cv::Mat copies[2];
   for (const Road& road : kRoads) {
+    if (only_road >= 0 && &road != &kRoads[only_road]) continue;
     const double scale = base * road.scale;
     cv::Mat& small = copies[road.scale < 1];
     if (small.empty()) small = Reduced(grey, scale);

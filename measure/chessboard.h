@@ -22,7 +22,11 @@ struct ChessboardFinding {
 // The board of `size` inner corners in the 8-bit grey `grey`. Where the corners found have
 // neighbouring crossings beyond their outer rows or columns, `larger` is set and no corners are
 // returned: counting a sub-board would number different corners in different images.
-ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size);
+// `only_road` ≥ 0 tries that road alone (for comparing them; see ChessboardRoads()).
+ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size, int only_road = -1);
+
+// The roads' names in the order they are tried.
+std::vector<std::string> ChessboardRoads();
 
 // The whole board's inner-corner count as found in `grey`, or 0×0 when no board is found.
 cv::Size FindChessboardSize(const cv::Mat& grey);

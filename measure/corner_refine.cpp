@@ -25,8 +25,8 @@ RefinedCorner RefineCorner(const cv::Mat& image, cv::Point2d seed, double radius
   RefinedCorner result;
   result.at = seed;
   // Near the image's edge the window shrinks to what the image holds around the seed.
-  radius = std::min(radius, std::min({seed.x, seed.y, image.cols - 1 - seed.x,
-                                      image.rows - 1 - seed.y}) - 4);
+  radius = std::min(
+      radius, std::min({seed.x, seed.y, image.cols - 1 - seed.x, image.rows - 1 - seed.y}) - 4);
   if (!(radius >= 2)) return result;
   // Wide windows are sampled on a coarser lattice: the mirrored phases hold for any step, and
   // a few thousand samples already average the noise down.
@@ -58,10 +58,14 @@ RefinedCorner RefineCorner(const cv::Mat& image, cv::Point2d seed, double radius
       const double px = c.x + o.dx, py = c.y + o.dy, mx = c.x - o.dx, my = c.y - o.dy;
       const double r = Sample(image, px, py) - Sample(image, mx, my);
       // The residual's derivative in c: the gradient at c+d minus the gradient at c−d.
-      const double jx = 0.5 * (Sample(image, px + 0.5, py) - Sample(image, px - 0.5, py) -
-                               Sample(image, mx + 0.5, my) + Sample(image, mx - 0.5, my)) * 2;
-      const double jy = 0.5 * (Sample(image, px, py + 0.5) - Sample(image, px, py - 0.5) -
-                               Sample(image, mx, my + 0.5) + Sample(image, mx, my - 0.5)) * 2;
+      const double jx = 0.5 *
+                        (Sample(image, px + 0.5, py) - Sample(image, px - 0.5, py) -
+                         Sample(image, mx + 0.5, my) + Sample(image, mx - 0.5, my)) *
+                        2;
+      const double jy = 0.5 *
+                        (Sample(image, px, py + 0.5) - Sample(image, px, py - 0.5) -
+                         Sample(image, mx, my + 0.5) + Sample(image, mx, my - 0.5)) *
+                        2;
       a11 += o.w * jx * jx;
       a12 += o.w * jx * jy;
       a22 += o.w * jy * jy;

@@ -8,12 +8,12 @@
 namespace zirt {
 
 struct RefinedCorner {
-  cv::Point2d at;           // pixels; (0, 0) is the centre of the top-left stored pixel
-  bool converged = false;   // the iteration settled inside the image and the window
-  double asymmetry = 1;     // weighted RSS of I(c+d) − I(c−d) over that of I − mean: 0 for a
-                            // perfect crossing, about 2 where the window holds no structure
-  double contrast = 0;      // the weighted standard deviation of the grey levels, grey levels
-  double sigma_px = 0;      // the position's standard error from the residuals, pixels
+  cv::Point2d at;          // pixels; (0, 0) is the centre of the top-left stored pixel
+  bool converged = false;  // the iteration settled inside the image and the window
+  double asymmetry = 1;    // weighted RSS of I(c+d) − I(c−d) over that of I − mean: 0 for a
+                           // perfect crossing, about 2 where the window holds no structure
+  double contrast = 0;     // the weighted standard deviation of the grey levels, grey levels
+  double sigma_px = 0;     // the position's standard error from the residuals, pixels
 };
 
 // Refines `seed` in the 8-bit grey `image` by Gauss–Newton on Σ w(d)·(I(c+d) − I(c−d))² over

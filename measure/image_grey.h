@@ -1,6 +1,6 @@
 // Decoding photographs (JPEG, PNG, TIFF; 8 or 16 bit; colour or grey) into the 8-bit grey
-// image the pattern finders take. The stored pixels are used as they are, without EXIF
-// rotation.
+// image the pattern finders take, refusing what cannot be measured honestly. The stored pixels
+// are used as they are, without EXIF rotation.
 #pragma once
 
 #include <string>
@@ -13,13 +13,29 @@ class Mat;
 
 namespace zirt {
 
-// An image that could not be read; the message names the file.
-class EImageError : public Exception {
- public:
-  using Exception::Exception;
+// Why an image is not measured.
+enum class ImageFault {
+  kUnreadable,  // Missing, no permission, an unknown format.
+  kNotRegular,  // A folder, a pipe, a device.
+  kDamaged,     // The decoder reported damage: cut short, corrupt data.
+  kTooLarge,    // More pixels than the budget, told by the header before decoding.
 };
 
-// The image at `path` as 8-bit grey; raises EImageError when it cannot be decoded.
-cv::Mat LoadGreyImage(const std::string& path);
+// An image that is not measured; the message is "IMAGE: REASON", the reason beginning with the
+// fault's fixed words ("cannot be read", "not a regular file", "damaged", "too large").
+class EImageError : public Exception {
+ public:
+  EImageError(ImageFault fault, const std::string& image, const std::string& reason)
+      : Exception(image + ": " + reason), fault_(fault) {}
+  ImageFault Fault() const { return fault_; }
+
+ private:
+  ImageFault fault_;
+};
+
+inline constexpr double kDefaultMaxMegapixels = 100;
+
+// The image at `path` (bytes, as the system names it) as 8-bit grey. Raises EImageError.
+cv::Mat LoadGreyImage(const std::string& path, double max_megapixels = kDefaultMaxMegapixels);
 
 }  // namespace zirt

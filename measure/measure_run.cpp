@@ -2,17 +2,22 @@
 
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <opencv2/core.hpp>
 #include <optional>
 #include <ostream>
-#include <set>
+#include <thread>
 
 #include "data/coordinate_file.h"
-#include "data/text_file.h"
 #include "measure/image_grey.h"
+#include "measure/measure_outputs.h"
+#include "measure/measure_write.h"
 #include "measure/point_order.h"
 #include "measure/scene_features.h"
+#include "measure/stop_signals.h"
 #include "measure/zoom_check.h"
 
 namespace zirt {
@@ -23,7 +28,7 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "Usage: zirt-measure --chessboard COLSxROWS|auto | --circles COLSxROWS |\n"
     "                    --asymmetric-circles COLSxROWS | --features [--max-points N]\n"
-    "                    [--out DIR] [--overwrite] [--progress] IMAGE...\n"
+    "                    [--out DIR] [--overwrite] [--progress] [--max-megapixels N] IMAGE...\n"
     "Finds the calibration pattern in every image (JPEG, PNG, TIFF) and writes its points, in\n"
     "the same order for every image, to STEM.crd beside the image or in DIR.\n"
     "COLS and ROWS count the inner corners of a chessboard or the circles of a grid; with\n"
@@ -34,9 +39,12 @@ constexpr const char* kUsage =
     "  --out DIR     write the files into DIR (created when missing)\n"
     "  --overwrite   replace existing coordinate files (kept otherwise, and nothing written)\n"
     "  --progress    print \"K/N IMAGE\" on standard output after each image measured\n"
+    "  --max-megapixels N  refuse images of more than N million pixels (default 100), told\n"
+    "                by the image's header before it is decoded\n"
     "  --help        this text\n"
     "Nothing is written unless the pattern is found in every image and every image's points\n"
-    "are the first image's seen through a zoom. Numbers are written with\n"
+    "are the first image's seen through a zoom; an output that is one of the images is\n"
+    "refused before anything is measured. Numbers are written with\n"
     "the decimal separator of the regional settings (LC_ALL, LC_NUMERIC, LANG).\n";
 
 struct Options {
@@ -47,6 +55,7 @@ struct Options {
   bool overwrite = false;
   bool progress = false;
   bool help = false;
+  double max_megapixels = kDefaultMaxMegapixels;
   std::vector<std::string> images;
 };
 
@@ -77,6 +86,13 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
     } else if (arg == "--out") {
       if (k + 1 == args.size() || args[k + 1].empty()) return "--out needs a folder";
       options.out_dir = args[++k];
+    } else if (arg == "--max-megapixels") {
+      char* end = nullptr;
+      const char* text = k + 1 < args.size() ? args[++k].c_str() : "";
+      options.max_megapixels = std::strtod(text, &end);
+      if (*text == '\0' || *end != '\0' || !(options.max_megapixels > 0) ||
+          options.max_megapixels > 1e6)
+        return "--max-megapixels needs a number of million pixels above 0";
     } else if (arg == "--features") {
       options.features = true;
     } else if (arg == "--max-points") {
@@ -111,18 +127,6 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
   return {};
 }
 
-// The one file this run writes for each image, refusing two images that would share one.
-std::string OutputFiles(const Options& options, std::vector<std::string>& files) {
-  std::set<fs::path> seen;
-  for (const std::string& image : options.images) {
-    files.push_back(CoordinateFileFor(image, options.out_dir));
-    std::error_code ignored;
-    const fs::path key = fs::absolute(files.back(), ignored).lexically_normal();
-    if (!seen.insert(key).second) return "two images would both write " + files.back();
-  }
-  return {};
-}
-
 std::string SizeText(int cols, int rows) {
   return std::to_string(cols) + "x" + std::to_string(rows);
 }
@@ -136,11 +140,88 @@ std::string NotFound(const cv::Mat& grey, const Pattern& pattern, const FindDeta
     return "the chessboard has more inner corners than " + asked +
            ": check the pattern size (or give --chessboard auto)";
   const Pattern seen = FindChessboardPattern(grey);
-  if (seen.Count() > 0 && !(std::min(seen.cols, seen.rows) == std::min(pattern.cols, pattern.rows) &&
-                            std::max(seen.cols, seen.rows) == std::max(pattern.cols, pattern.rows)))
+  if (seen.Count() > 0 &&
+      !(std::min(seen.cols, seen.rows) == std::min(pattern.cols, pattern.rows) &&
+        std::max(seen.cols, seen.rows) == std::max(pattern.cols, pattern.rows)))
     return "the pattern is not found; a chessboard of " + SizeText(seen.cols, seen.rows) +
            " inner corners is in view: check the pattern size";
   return "the pattern is not found";
+}
+
+// One image's outcome: its points in the finder's order, or the message naming it.
+struct Measured {
+  bool done = false;
+  std::vector<ImagePoint> points;
+  std::string error;
+};
+
+void MeasureOne(const std::string& image, const Options& options, Measured& result) {
+  try {
+    const cv::Mat grey = LoadGreyImage(image, options.max_megapixels);
+    FindDetail detail;
+    const std::optional<std::vector<ImagePoint>> points =
+        FindPattern(grey, *options.pattern, &detail);
+    if (points) {
+      result.points = *points;
+    } else {
+      result.error = image + ": " + NotFound(grey, *options.pattern, detail);
+    }
+  } catch (const EImageError& e) {
+    result.error = e.Message();
+  } catch (const std::exception& e) {  // OpenCV's own failures, memory running out.
+    result.error = image + ": cannot be measured: " + e.what();
+  }
+}
+
+// Measures every image on up to two threads (the machines this runs on have two cores or
+// more; a third photograph in memory would only add to the peak). Progress and failures are
+// told in the images' order, as soon as an image and all before it are done. A stop signal
+// ends the process at once: nothing is written yet, and only the folders made are removed.
+std::vector<Measured> MeasureAll(const Options& options, MadeFolders& made, std::ostream& out,
+                                 std::ostream& err) {
+  const std::size_t count = options.images.size();
+  std::vector<Measured> results(count);
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::size_t next = 0;
+  const auto work = [&] {
+    while (true) {
+      std::size_t k;
+      {
+        std::lock_guard lock(mutex);
+        if (next == count) return;
+        k = next++;
+      }
+      Measured result;
+      MeasureOne(options.images[k], options, result);
+      result.done = true;
+      std::lock_guard lock(mutex);
+      results[k] = std::move(result);
+      changed.notify_one();
+    }
+  };
+  std::vector<std::thread> workers;
+  for (std::size_t t = 0; t < std::min<std::size_t>(2, count); ++t) workers.emplace_back(work);
+
+  std::size_t told = 0;
+  while (told < count) {
+    std::unique_lock lock(mutex);
+    changed.wait_for(lock, std::chrono::milliseconds(50));
+    for (; told < count && results[told].done; ++told) {
+      if (!results[told].error.empty()) err << "zirt-measure: " << results[told].error << "\n";
+      if (options.progress)
+        out << told + 1 << "/" << count << " " << options.images[told] << std::endl;
+    }
+    lock.unlock();
+    if (const int signal = TakeStopSignal()) {
+      err << "zirt-measure: stopped by " << StopSignalName(signal) << "; nothing written"
+          << std::endl;
+      made.RemoveEmpty();
+      std::_Exit(128 + signal);  // The threads may be deep in a finder; nothing to keep.
+    }
+  }
+  for (std::thread& worker : workers) worker.join();
+  return results;
 }
 
 }  // namespace
@@ -171,109 +252,76 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kMeasureOk;
   }
   std::vector<std::string> files;
-  if (const std::string usage = OutputFiles(options, files); !usage.empty()) {
-    err << "zirt-measure: " << usage << "\n";
-    return kMeasureUsage;
-  }
+  for (const std::string& image : options.images)
+    files.push_back(CoordinateFileFor(image, options.out_dir));
+  MadeFolders made;
+  if (const int code =
+          CheckOutputs(options.images, files, options.out_dir, options.overwrite, made, err);
+      code != kMeasureOk)
+    return code;
 
-  // Existing files are named before any time goes into measuring.
-  if (!options.overwrite) {
-    bool exists = false;
-    for (const std::string& file : files) {
-      std::error_code ignored;
-      if (fs::exists(fs::symlink_status(file, ignored))) {
-        err << "zirt-measure: " << file << " exists; give --overwrite to replace it\n";
-        exists = true;
+  if (options.features) {
+    const auto stop = [&] {
+      if (const int signal = TakeStopSignal()) {
+        err << "zirt-measure: stopped by " << StopSignalName(signal) << "; nothing written"
+            << std::endl;
+        made.RemoveEmpty();
+        std::_Exit(128 + signal);
       }
+    };
+    std::vector<std::vector<ImagePoint>> measured;
+    if (!MeasureScene(options.images, options.max_points, options.max_megapixels,
+                      options.progress ? &out : nullptr, err, stop, measured)) {
+      err << "zirt-measure: nothing written\n";
+      made.RemoveEmpty();
+      return kMeasureFailed;
     }
-    if (exists) return kMeasureFailed;
+    const int code = WriteCoordinateFiles(files, measured, options.overwrite, err);
+    if (code != kMeasureOk) made.RemoveEmpty();
+    return code;
   }
 
-  Pattern scene;  // --features: no pattern
-  Pattern& pattern = options.pattern ? *options.pattern : scene;
-  if (!options.features && pattern.Count() == 0) {
+  Pattern& pattern = *options.pattern;
+  if (pattern.Count() == 0) {
     try {
-      pattern = FindChessboardPattern(LoadGreyImage(options.images[0]));
+      pattern = FindChessboardPattern(LoadGreyImage(options.images[0], options.max_megapixels));
     } catch (const EImageError& e) {
-      err << "zirt-measure: " << e.Message() << "\n";
+      err << "zirt-measure: " << e.Message() << "\nzirt-measure: nothing written\n";
+      made.RemoveEmpty();
       return kMeasureFailed;
     }
     if (pattern.Count() == 0) {
       err << "zirt-measure: " << options.images[0]
           << ": no chessboard is found to count its corners\nzirt-measure: nothing written\n";
+      made.RemoveEmpty();
       return kMeasureFailed;
     }
     out << "chessboard " << pattern.cols << "x" << pattern.rows << std::endl;
   }
 
   // Every image is tried, so that one run names every image to retake.
-  std::vector<std::vector<ImagePoint>> measured(options.images.size());
-  std::vector<ImagePoint> first;
+  std::vector<Measured> results = MeasureAll(options, made, out, err);
   bool failed = false;
-  if (options.features)
-    failed = !MeasureScene(options.images, options.max_points, options.progress ? &out : nullptr,
-                           err, measured);
-  for (std::size_t k = 0; !options.features && k < options.images.size(); ++k) {
-    const std::string& image = options.images[k];
-    try {
-      const cv::Mat grey = LoadGreyImage(image);
-      FindDetail detail;
-      const std::optional<std::vector<ImagePoint>> points = FindPattern(grey, pattern, &detail);
-      if (!points) {
-        err << "zirt-measure: " << image << ": " << NotFound(grey, pattern, detail) << "\n";
-        failed = true;
-      } else if (first.empty()) {
-        measured[k] = first = OrderFirst(*points, pattern);
-      } else {
-        measured[k] = OrderLike(first, *points, pattern);
-      }
-    } catch (const EImageError& e) {
-      err << "zirt-measure: " << e.Message() << "\n";
-      failed = true;
-    } catch (const std::exception& e) {  // OpenCV's own failures, memory running out.
-      err << "zirt-measure: " << image << ": " << e.what() << "\n";
-      failed = true;
-    }
-    if (options.progress) out << k + 1 << "/" << options.images.size() << " " << image << std::endl;
-  }
-  if (!failed && !options.features) {
-    if (const std::optional<ZoomRefusal> refusal = MatchToFirst(measured, pattern)) {
-      err << "zirt-measure: " << options.images[refusal->image] << ": " << refusal->reason << "\n";
-      failed = true;
-    }
-  }
+  for (const Measured& result : results) failed = failed || !result.error.empty();
   if (failed) {
     err << "zirt-measure: nothing written\n";
+    made.RemoveEmpty();
     return kMeasureFailed;
   }
-  WrittenFiles written;
-  bool made_folder = false;
-  try {
-    if (!options.out_dir.empty()) {
-      std::error_code error;
-      made_folder = fs::create_directories(options.out_dir, error);
-      if (error) throw EFileError(options.out_dir + ": " + error.message());
-    }
-    for (std::size_t k = 0; k < files.size(); ++k) {
-      // A file that appeared while the images were measured is kept all the same.
-      std::error_code ignored;
-      if (!options.overwrite && fs::exists(fs::symlink_status(files[k], ignored)))
-        throw EFileError(files[k] + " exists; give --overwrite to replace it");
-      written.Write(files[k], CoordinateLines(measured[k]));
-    }
-  } catch (const std::exception& e) {
-    const bool any_written = !written.Empty();
-    for (const std::string& failure : written.TakeBack())
-      err << "zirt-measure: " << failure << "\n";
-    std::error_code ignored;
-    if (made_folder) fs::remove(options.out_dir, ignored);  // Only while it is empty.
-    err << "zirt-measure: " << e.what() << "\n";
-    if (any_written)
-      err << "zirt-measure: the files written before it were removed or given back their old "
-             "content\n";
+  std::vector<std::vector<ImagePoint>> measured(results.size());
+  for (std::size_t k = 0; k < results.size(); ++k)
+    measured[k] = k == 0 ? OrderFirst(results[0].points, pattern)
+                         : OrderLike(measured[0], results[k].points, pattern);
+  if (const std::optional<ZoomRefusal> refusal = MatchToFirst(measured, pattern)) {
+    err << "zirt-measure: " << options.images[refusal->image] << ": " << refusal->reason
+        << "\nzirt-measure: nothing written\n";
+    made.RemoveEmpty();
     return kMeasureFailed;
   }
-  return kMeasureOk;
+
+  const int code = WriteCoordinateFiles(files, measured, options.overwrite, err);
+  if (code != kMeasureOk) made.RemoveEmpty();
+  return code;
 }
 
 }  // namespace zirt

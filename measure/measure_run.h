@@ -21,9 +21,11 @@ std::vector<std::string> CoordinateLines(const std::vector<ImagePoint>& points);
 // `out_dir`, or beside the image when `out_dir` is empty.
 std::string CoordinateFileFor(const std::string& image, const std::string& out_dir);
 
-// Runs zirt-measure on its arguments (without the program name). With --progress a line
-// "K/N IMAGE" goes to `out` after each image measured. Errors name the image or file on `err`.
-// Returns the exit code.
+// Runs zirt-measure on its arguments (without the program name, names as bytes). With
+// --progress a line "K/N IMAGE" goes to `out` after each image measured, in the images'
+// order. Errors name the image or file on `err`, one line "zirt-measure: IMAGE: REASON" for
+// each image not measured. Returns the exit code; a stop signal while images are measured
+// ends the process with 128 + its number (see HoldStopSignals).
 int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace zirt

@@ -1,6 +1,8 @@
 #include "measure/scene_features.h"
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <cmath>
 #include <cstdio>
 #include <numeric>
@@ -541,23 +543,29 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
   return tracks;
 }
 
-bool MeasureScene(const std::vector<std::string>& files, int max_tracks, std::ostream* progress,
-                  std::ostream& err, std::vector<std::vector<ImagePoint>>& measured) {
+bool MeasureScene(const std::vector<std::string>& files, int max_tracks, double max_megapixels,
+                  std::ostream* progress, std::ostream& err, const std::function<void()>& stop,
+                  std::vector<std::vector<ImagePoint>>& measured) {
   std::vector<cv::Mat> greys;
   bool failed = false;
   // Every image is read, so that one run names every image that does not read.
   for (std::size_t k = 0; k < files.size(); ++k) {
     try {
-      greys.push_back(LoadGreyImage(files[k]));
+      greys.push_back(LoadGreyImage(files[k], max_megapixels));
     } catch (const EImageError& e) {
       err << "zirt-measure: " << e.Message() << "\n";
       failed = true;
     }
+    stop();
     if (progress) *progress << k + 1 << "/" << files.size() << " " << files[k] << std::endl;
   }
   if (failed) return false;
+  // The tracks are found on another thread, so that a stop signal is taken within moments.
+  std::future<SceneTracks> work =
+      std::async(std::launch::async, [&] { return FindSceneTracks(greys, max_tracks); });
+  while (work.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) stop();
   try {
-    SceneTracks tracks = FindSceneTracks(greys, max_tracks);
+    SceneTracks tracks = work.get();
     if (tracks.refusal) {
       err << "zirt-measure: " << files[tracks.refusal->image] << ": " << tracks.refusal->reason
           << "\n";

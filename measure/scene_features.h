@@ -3,6 +3,7 @@
 // not one camera zooming on one static scene.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -42,10 +43,13 @@ struct SceneTracks {
 // zoom about the common point (the camera moved or turned), fewer than kMinTracks tracks.
 SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks = kDefaultMaxTracks);
 
-// zirt-measure --features: reads every image of `files`, finds the tracks and puts each
-// image's points in `measured`. Errors and refusals name the image on `err`; with `progress`
-// a line "K/N IMAGE" follows each image read. False when nothing is to be written.
-bool MeasureScene(const std::vector<std::string>& files, int max_tracks, std::ostream* progress,
-                  std::ostream& err, std::vector<std::vector<ImagePoint>>& measured);
+// zirt-measure --features: reads every image of `files` (refusing those above
+// `max_megapixels`), finds the tracks and puts each image's points in `measured`. Errors and
+// refusals name the image on `err`; with `progress` a line "K/N IMAGE" follows each image
+// read. `stop` is called often, from this thread, to end the run on a stop signal. False when
+// nothing is to be written.
+bool MeasureScene(const std::vector<std::string>& files, int max_tracks, double max_megapixels,
+                  std::ostream* progress, std::ostream& err, const std::function<void()>& stop,
+                  std::vector<std::vector<ImagePoint>>& measured);
 
 }  // namespace zirt

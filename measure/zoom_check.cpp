@@ -57,8 +57,8 @@ Similarity Fit(const std::vector<ImagePoint>& q, const std::vector<ImagePoint>& 
   s.ty = py - s.scale * qy;
   s.largest = 0;
   for (std::size_t i = 0; i < n; ++i)
-    s.largest = std::max(s.largest, std::hypot(s.scale * q[i].x + s.tx - p[i].x,
-                                               s.scale * q[i].y + s.ty - p[i].y));
+    s.largest = std::max(
+        s.largest, std::hypot(s.scale * q[i].x + s.tx - p[i].x, s.scale * q[i].y + s.ty - p[i].y));
   return s;
 }
 
@@ -98,8 +98,9 @@ std::vector<double> CommonCentreDeviations(const std::vector<std::vector<ImagePo
   std::vector<double> largest(images.size(), 0);
   for (std::size_t k = 1; k < images.size(); ++k)
     for (std::size_t i = 0; i < first.size(); ++i)
-      largest[k] = std::max(largest[k], std::hypot(cx + scale[k] * (first[i].x - cx) - images[k][i].x,
-                                                   cy + scale[k] * (first[i].y - cy) - images[k][i].y));
+      largest[k] =
+          std::max(largest[k], std::hypot(cx + scale[k] * (first[i].x - cx) - images[k][i].x,
+                                          cy + scale[k] * (first[i].y - cy) - images[k][i].y));
   return largest;
 }
 

@@ -19,9 +19,11 @@ struct FileDialogRequest {
   bool multi_select = false;
 };
 
-enum class Buttons { kOk, kYesNo };
+// kReplaceLoadCancel: "Да", "Загрузить имеющиеся", "Отмена" for files that exist already,
+// answered kYes, kLoad and kNo.
+enum class Buttons { kOk, kYesNo, kReplaceLoadCancel };
 enum class Icon { kNone, kError, kWarning, kInformation, kQuestion };
-enum class Answer { kOk, kYes, kNo };
+enum class Answer { kOk, kYes, kNo, kLoad };
 
 struct MessageRequest {
   QString text;
@@ -42,6 +44,11 @@ class Platform {
 
   // The chosen full path, or nothing when cancelled; moves the current folder the same way.
   virtual std::optional<QString> SaveFile(QWidget* owner, const FileDialogRequest& request) = 0;
+
+  // An existing folder chosen in a folder dialog opened at `initial_folder`; nothing when
+  // cancelled. The current folder stays.
+  virtual std::optional<QString> PickFolder(QWidget* owner, const QString& caption,
+                                            const QString& initial_folder) = 0;
 
   // A modal box owned by `owner` (none when null); returns the button pressed.
   virtual Answer ShowMessage(QWidget* owner, const MessageRequest& request) = 0;

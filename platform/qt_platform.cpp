@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSpacerItem>
 #include <algorithm>
@@ -85,6 +86,16 @@ std::optional<QString> QtPlatform::SaveFile(QWidget* owner, const FileDialogRequ
   return files.front();
 }
 
+std::optional<QString> QtPlatform::PickFolder(QWidget* owner, const QString& caption,
+                                              const QString& initial_folder) {
+  QFileDialog dialog(owner, caption, initial_folder);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
 Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
   QMessageBox box(owner);
   box.setWindowTitle(request.caption);
@@ -106,9 +117,16 @@ Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
       box.setIcon(QMessageBox::Question);
       break;
   }
+  QPushButton* yes = nullptr;
+  QPushButton* load = nullptr;
   if (request.buttons == Buttons::kYesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
+  } else if (request.buttons == Buttons::kReplaceLoadCancel) {
+    yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    load = box.addButton(QStringLiteral("Загрузить имеющиеся"), QMessageBox::AcceptRole);
+    box.setEscapeButton(box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole));
+    box.setDefaultButton(yes);
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
@@ -131,6 +149,10 @@ Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
   }
   const int pressed = box.exec();
   if (request.buttons == Buttons::kOk) return Answer::kOk;
+  if (request.buttons == Buttons::kReplaceLoadCancel)
+    return box.clickedButton() == yes    ? Answer::kYes
+           : box.clickedButton() == load ? Answer::kLoad
+                                         : Answer::kNo;
   // Closing the question any other way than with Yes is not consent.
   return pressed == QMessageBox::Yes ? Answer::kYes : Answer::kNo;
 }

@@ -20,6 +20,8 @@ class QtPlatform : public Platform {
  public:
   QStringList OpenFiles(QWidget* owner, const FileDialogRequest& request) override;
   std::optional<QString> SaveFile(QWidget* owner, const FileDialogRequest& request) override;
+  std::optional<QString> PickFolder(QWidget* owner, const QString& caption,
+                                    const QString& initial_folder) override;
   Answer ShowMessage(QWidget* owner, const MessageRequest& request) override;
   void ShowHelp(QWidget* owner, const QString& help_file, int command, int data) override;
   QString CurrentFolder() override;

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -69,6 +70,35 @@ TEST(BatchJson, ZoomExamplesGiveEveryMember) {
   EXPECT_EQ(j["points"].toArray().size(), 12);
   EXPECT_EQ(j["points"][11]["point"].toInt(), 12);
   EXPECT_FALSE(j["points"][11]["flagged"].toBool());
+  EXPECT_TRUE(j.contains("consistent"));
+  EXPECT_TRUE(j["consistent"].toBool());
+}
+
+// Points that do not meet in one point (one image's lines shuffled, as a wrong numbering does)
+// still give the report, with a warning on standard error, by the fast path and by --json.
+TEST(BatchJson, MeasurementsOffOneCommonPointAreWarnedOf) {
+  SeparatorGuard point('.');
+  std::ifstream in(Example("zoom2.crd"));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::rotate(lines.begin(), lines.begin() + 5, lines.end());
+  const std::string shuffled = (fs::temp_directory_path() / "zirt_shuffled_zoom2.crd").string();
+  std::ofstream(shuffled) << [&] {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+  }();
+  const std::vector<std::string> files = {Example("zoom1.crd"), shuffled, Example("zoom3.crd"),
+                                          Example("zoom4.crd")};
+  const Outcome json = Batch(files);
+  EXPECT_EQ(json.code, 0);
+  EXPECT_FALSE(json.json["consistent"].toBool());
+  std::ostringstream out, err;
+  EXPECT_EQ(RunBatch(files, out, err), 0);
+  EXPECT_NE(out.str().find("x0"), std::string::npos);
+  EXPECT_NE(err.str().find("do not meet in one point"), std::string::npos) << err.str();
+  EXPECT_EQ(err.str(), json.err);
+  fs::remove(shuffled);
 }
 
 TEST(BatchJson, FailuresAndSettings) {

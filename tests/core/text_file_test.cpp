@@ -86,6 +86,31 @@ TEST_F(TextFileTest, AFailedWriteLeavesTheOldFileWhole) {
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"keep.cam"});
 }
 
+// A rename that fails in the commit puts back the files renamed before it, old content and
+// all, and leaves no temporary or second name behind; nothing is touched before the commit.
+TEST_F(TextFileTest, StagedFilesAreCommittedAllOrNone) {
+  WriteLines(Path("old.crd"), {"old"});
+  StagedFiles staged;
+  staged.Stage(Path("old.crd"), "new\r\n");
+  staged.Stage(Path("new.crd"), "made\r\n");
+  staged.Stage(Path("late.crd"), "late\r\n");
+  EXPECT_EQ(Bytes(Path("old.crd")), QByteArray("old\r\n"));
+  // A folder that takes the last name after it was staged: its rename fails.
+  QDir(dir_.path()).mkpath("late.crd/inside");
+  EXPECT_THROW(staged.Commit(), EFileError);
+  EXPECT_EQ(Bytes(Path("old.crd")), QByteArray("old\r\n"));
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.crd"});
+
+  QDir(dir_.filePath("late.crd")).removeRecursively();
+  StagedFiles again;
+  again.Stage(Path("old.crd"), "new\r\n");
+  again.Stage(Path("new.crd"), "made\r\n");
+  again.Commit();
+  EXPECT_EQ(Bytes(Path("old.crd")), QByteArray("new\r\n"));
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"new.crd", "old.crd"}));
+}
+
 TEST_F(TextFileTest, ReplacesWhereALinkPointsAndKeepsThePermissions) {
   // A name that is not UTF-8 names its file as it stands.
   const std::string odd = Path("k") + "\xf1.cam";

@@ -58,6 +58,34 @@ head -c 3072 /dev/zero | tr '\0' '\200' >>"$work/images/blank.pgm"
 grep -q "blank.pgm" "$work/err" || fail "image without the pattern not named"
 [ -e "$work/out" ] && fail "output folder made for a refused run"
 
+# Headers claiming 20000 x 20000 are refused from the header: in under a second and 100 MB.
+python3 - "$measure" "$work" <<'PY' || fail "an oversized header: time or memory"
+import resource, struct, subprocess, sys, time, zlib
+measure, work = sys.argv[1], sys.argv[2]
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+ihdr = struct.pack(">IIBBBBB", 20000, 20000, 8, 2, 0, 0, 0)
+idat = zlib.compress(b"\0" * 60001 * 50)
+with open(f"{work}/huge.png", "wb") as f:
+    f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", idat) + chunk(b"IEND", b""))
+def segment(marker, data):
+    return bytes([0xFF, marker]) + struct.pack(">H", len(data) + 2) + data
+sof = bytes([8]) + struct.pack(">HH", 20000, 20000) + bytes([1, 1, 0x11, 0])
+dht = bytes([0x00, 1] + [0] * 15 + [0]) + bytes([0x10, 1] + [0] * 15 + [0])
+with open(f"{work}/huge.jpg", "wb") as f:
+    f.write(b"\xff\xd8" + segment(0xDB, bytes(65)) + segment(0xC0, sof) + segment(0xC4, dht) +
+            segment(0xDA, bytes([1, 1, 0, 0, 63, 0])) + bytes(10) + b"\xff\xd9")
+for image in ("huge.png", "huge.jpg"):
+    started = time.monotonic()
+    run = subprocess.run([measure, "--chessboard", "9x6", f"{work}/{image}"], capture_output=True)
+    seconds = time.monotonic() - started
+    megabytes = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+    print(f"{image}: exit {run.returncode} in {seconds:.2f} s, at most {megabytes:.0f} MB")
+    if run.returncode != 1 or b"too large (400 MP" not in run.stderr or seconds > 1 or megabytes > 100:
+        print(run.stderr.decode(errors="replace"))
+        sys.exit(1)
+PY
+
 "$measure" --chessboard 9x6 "$work/images/zoom2.png" "$work/images/zoom2.tif" 2>/dev/null
 [ $? -eq 2 ] || fail "two images onto one file: exit code"
 "$measure" --help >/dev/null || fail "--help"

@@ -2,8 +2,11 @@
 // principal point recovered; refusals that leave every file as it was.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <zlib.h>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -14,16 +17,16 @@
 
 #include "data/coordinate_file.h"
 #include "data/text_file.h"
+#include "diagnostics/diagnostics.h"
 #include "measure/image_grey.h"
 #include "measure/measure_run.h"
 #include "measure/pattern.h"
 #include "measure/point_order.h"
 #include "measure/scene_features.h"
 #include "measure/zoom_check.h"
-#include "diagnostics/diagnostics.h"
-#include "tests/support/photo_zoom.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/board_render.h"
+#include "tests/support/photo_zoom.h"
 
 namespace zirt {
 namespace {
@@ -89,10 +92,9 @@ TEST(PatternSize, ReadsColsByRows) {
   const struct {
     const char* text;
     int cols, rows;  // 0: refused.
-  } cases[] = {{"9x6", 9, 6},  {"9X6", 9, 6},   {"04x11", 4, 11}, {"100x2", 100, 2},
-               {"1x6", 0, 0},  {"101x6", 0, 0}, {"9x", 0, 0},     {"x6", 0, 0},
-               {"9x6x", 0, 0}, {"9*6", 0, 0},   {" 9x6", 0, 0},   {"-9x6", 0, 0},
-               {"AUTO", 0, 0}};
+  } cases[] = {{"9x6", 9, 6},   {"9X6", 9, 6},  {"04x11", 4, 11}, {"100x2", 100, 2}, {"1x6", 0, 0},
+               {"101x6", 0, 0}, {"9x", 0, 0},   {"x6", 0, 0},     {"9x6x", 0, 0},    {"9*6", 0, 0},
+               {" 9x6", 0, 0},  {"-9x6", 0, 0}, {"AUTO", 0, 0}};
   for (const auto& c : cases) {
     const auto pattern = ParsePatternSize(PatternKind::kChessboard, c.text);
     EXPECT_EQ(pattern.has_value(), c.cols != 0) << c.text;
@@ -189,7 +191,12 @@ TEST_F(MeasureTest, ZoomSequenceGivesThePrincipalPoint) {
   EXPECT_NEAR(principal.y, scene.principal.y, 0.05);
 }
 
-// Refusals write nothing and keep what was there.
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Refusals write nothing and keep what was there: outputs that are images or shared, files
+// that are not images, damaged or too large ones, folders that cannot take the files.
 TEST_F(MeasureTest, RefusalsWriteNothing) {
   BoardScene small;
   small.width = 480, small.height = 320, small.principal = {240, 160};
@@ -200,6 +207,43 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
   std::ofstream(Path("text.png")) << "not an image";
   std::ofstream(Path("kept.crd"), std::ios::binary) << "1 ; 2\r\n";
   ASSERT_TRUE(ToQImage(RenderBoard(small, 1.1, 2)).save(QString::fromStdString(Path("kept.png"))));
+  // Outputs that lead onto an image: a link named as the output, an image named *.crd, and
+  // two names of one folder.
+  fs::copy_file(Path("a.png"), Path("c.png"));
+  fs::create_symlink("c.png", Path("c.crd"));
+  fs::copy_file(Path("a.png"), Path("photo.crd"));
+  fs::create_directory(Path("real"));
+  fs::create_directory_symlink("real", Path("alias"));
+  fs::copy_file(Path("a.png"), Path("real/x.png"));
+  // Files that are not images to measure.
+  ASSERT_EQ(mkfifo(Path("fifo.png").c_str(), 0666), 0);
+  fs::create_directory(Path("dir.png"));
+  fs::create_symlink("loop.png", Path("loop.png"));
+  fs::create_symlink("missing", Path("dangling"));
+  ASSERT_TRUE(ToQImage(RenderBoard(small, 1.0, 3))
+                  .save(QString::fromStdString(Path("a.jpg")), nullptr, 90));
+  const std::string jpeg = ReadAll(Path("a.jpg"));
+  WriteBytes(Path("cut.jpg"), jpeg.substr(0, jpeg.size() / 2));
+  std::string flipped = jpeg;
+  for (const std::size_t at : {jpeg.size() / 3, jpeg.size() / 2, 2 * jpeg.size() / 3})
+    flipped[at] ^= 0x10;
+  WriteBytes(Path("flip.jpg"), flipped);
+  const std::string png = ReadAll(Path("a.png"));
+  WriteBytes(Path("cut.png"), png.substr(0, png.size() - 40));
+  // Headers claiming 20000 x 20000 with almost no data behind.
+  std::string huge_jpeg = jpeg;
+  huge_jpeg.replace(huge_jpeg.find("\xff\xc0") + 5, 4, "\x4e\x20\x4e\x20");  // SOF height, width.
+  WriteBytes(Path("huge.jpg"), huge_jpeg);
+  QImage tiny(1, 1, QImage::Format_Grayscale8);
+  tiny.fill(0);
+  ASSERT_TRUE(tiny.save(QString::fromStdString(Path("tiny.png"))));
+  std::string huge = ReadAll(Path("tiny.png"));
+  huge.replace(16, 8, std::string("\x00\x00\x4e\x20\x00\x00\x4e\x20", 8));  // IHDR width, height.
+  const quint32 crc = qToBigEndian(
+      static_cast<quint32>(crc32(0, reinterpret_cast<const Bytef*>(huge.data() + 12), 17)));
+  huge.replace(29, 4, reinterpret_cast<const char*>(&crc), 4);
+  fs::create_directory(Path("huge"));
+  WriteBytes(Path("huge/huge.png"), huge);
 
   const struct {
     std::vector<std::string> args;
@@ -226,6 +270,36 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
       {{"--chessboard", "9x6", "--out", Path("kept.crd"), Path("a.png")},
        kMeasureFailed,
        Path("kept.crd")},
+      {{"--chessboard", "9x6", "--out", Path("dangling"), Path("a.png")},
+       kMeasureFailed,
+       "a symbolic link to nothing"},
+      {{"--chessboard", "9x6", "--overwrite", Path("a.png"), Path("c.png")},
+       kMeasureUsage,
+       Path("c.crd") + " is the image " + Path("c.png")},
+      {{"--chessboard", "9x6", "--overwrite", Path("photo.crd")}, kMeasureUsage, "is the image"},
+      {{"--chessboard", "9x6", Path("real/x.png"), Path("alias/x.tif")},
+       kMeasureUsage,
+       "would both write"},
+      {{"--chessboard", "9x6", Path("fifo.png"), Path("a.png")},
+       kMeasureFailed,
+       Path("fifo.png") + ": not a regular file"},
+      {{"--chessboard", "9x6", Path("dir.png")},
+       kMeasureFailed,
+       Path("dir.png") + ": not a regular"},
+      {{"--chessboard", "9x6", Path("loop.png")}, kMeasureFailed, "symbolic links"},
+      {{"--chessboard", "9x6", Path("cut.jpg")}, kMeasureFailed, Path("cut.jpg") + ": damaged"},
+      {{"--chessboard", "9x6", Path("flip.jpg")}, kMeasureFailed, Path("flip.jpg") + ": damaged"},
+      {{"--chessboard", "9x6", Path("cut.png")}, kMeasureFailed, Path("cut.png") + ": damaged"},
+      {{"--chessboard", "9x6", Path("huge.jpg"), Path("huge/huge.png")},
+       kMeasureFailed,
+       Path("huge/huge.png") + ": too large (400 MP"},
+      {{"--chessboard", "9x6", Path("huge.jpg")}, kMeasureFailed, "too large (400 MP"},
+      {{"--chessboard", "9x6", "--max-megapixels", "0.1", Path("a.png")},
+       kMeasureFailed,
+       "too large (1 MP, 480 x 320; the limit is 0.1 MP"},
+      {{"--chessboard", "9x6", "--max-megapixels", "0", Path("a.png")},
+       kMeasureUsage,
+       "--max-megapixels"},
   };
   for (const auto& c : cases) {
     const Outcome run = Measure(c.args);
@@ -233,6 +307,8 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
     EXPECT_NE(run.err.find(c.named), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(Path("a.crd"))) << run.err;
     EXPECT_EQ(ReadAll(Path("kept.crd")), "1 ; 2\r\n");
+    EXPECT_EQ(ReadAll(Path("c.png")), png);
+    EXPECT_EQ(ReadAll(Path("photo.crd")), png);
   }
 
   // A write that fails after another succeeded takes the earlier file away again.
@@ -252,6 +328,11 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
   run = Measure({"--chessboard", "9x6", "--overwrite", Path("a.png"), Path("kept.png")});
   EXPECT_EQ(run.code, kMeasureOk) << run.err;
   EXPECT_EQ(ReadLines(Path("kept.crd")).size(), 54u);
+  // Names are bytes: one that is not UTF-8 is measured and written as it is.
+  fs::copy_file(Path("a.png"), Path("k\xf1.png"));
+  run = Measure({"--chessboard", "9x6", Path("k\xf1.png")});
+  EXPECT_EQ(run.code, kMeasureOk) << run.err;
+  EXPECT_EQ(ReadLines(Path("k\xf1.crd")).size(), 54u);
 }
 
 // Zoom sequences made from real photographs of a 9 × 6 board (one of them a board the
@@ -302,7 +383,8 @@ TEST_F(MeasureTest, WrongCorrespondencesAreRefused) {
   const std::vector<cv::Mat> images = sequence("left01", &jpeg);
   const std::vector<cv::Mat> other = sequence("left09", nullptr);
   std::vector<std::vector<ImagePoint>> good;
-  for (const cv::Mat& image : images) good.push_back(OrderFirst(*FindPattern(image, pattern), pattern));
+  for (const cv::Mat& image : images)
+    good.push_back(OrderFirst(*FindPattern(image, pattern), pattern));
   auto another_board = good;
   another_board[2] = OrderFirst(*FindPattern(other[0], pattern), pattern);
   auto shifted = good;  // Every point moved one square along the rows, as a sub-board would.

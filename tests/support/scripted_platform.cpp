@@ -41,6 +41,18 @@ std::optional<QString> ScriptedPlatform::SaveFile(QWidget* owner,
   return answer;
 }
 
+std::optional<QString> ScriptedPlatform::PickFolder(QWidget*, const QString&, const QString&) {
+  ++folder_dialogs_;
+  if (folder_answers_.empty()) {
+    ++unscripted_;
+    return std::nullopt;
+  }
+  const QString answer = folder_answers_.front();
+  folder_answers_.pop_front();
+  if (answer.isEmpty()) return std::nullopt;
+  return answer;
+}
+
 Answer ScriptedPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
   messages_.push_back({owner, request});
   if (request.buttons == Buttons::kOk) return Answer::kOk;

@@ -35,6 +35,8 @@ class ScriptedPlatform : public Platform {
   void ScriptOpenFiles(const QStringList& paths) { open_answers_.push_back(paths); }
   void ScriptSaveFile(std::optional<QString> path) { save_answers_.push_back(std::move(path)); }
   void ScriptAnswer(Answer answer) { message_answers_.push_back(answer); }
+  // An empty folder is a cancelled folder dialog.
+  void ScriptPickFolder(const QString& folder) { folder_answers_.push_back(folder); }
 
   // Unscripted, a dialog is cancelled and a Yes/No question gets No, the answer that never
   // consents. Each such call is counted, so a test can tell it went off script.
@@ -43,6 +45,7 @@ class ScriptedPlatform : public Platform {
   const std::vector<ShownMessage>& Messages() const { return messages_; }
   const std::vector<DialogCall>& OpenDialogs() const { return open_dialogs_; }
   const std::vector<DialogCall>& SaveDialogs() const { return save_dialogs_; }
+  int FolderDialogs() const { return folder_dialogs_; }
   const std::vector<HelpCall>& HelpCalls() const { return help_calls_; }
   void ClearRecords();
 
@@ -50,6 +53,8 @@ class ScriptedPlatform : public Platform {
 
   QStringList OpenFiles(QWidget* owner, const FileDialogRequest& request) override;
   std::optional<QString> SaveFile(QWidget* owner, const FileDialogRequest& request) override;
+  std::optional<QString> PickFolder(QWidget* owner, const QString& caption,
+                                    const QString& initial_folder) override;
   Answer ShowMessage(QWidget* owner, const MessageRequest& request) override;
   void ShowHelp(QWidget* owner, const QString& help_file, int command, int data) override;
   QString CurrentFolder() override { return current_folder_; }
@@ -62,6 +67,8 @@ class ScriptedPlatform : public Platform {
   std::deque<QStringList> open_answers_;
   std::deque<std::optional<QString>> save_answers_;
   std::deque<Answer> message_answers_;
+  std::deque<QString> folder_answers_;
+  int folder_dialogs_ = 0;
   std::vector<ShownMessage> messages_;
   std::vector<DialogCall> open_dialogs_;
   std::vector<DialogCall> save_dialogs_;

@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 
 #include "app/diagnostics_text.h"
@@ -112,6 +113,18 @@ class DiagnosticsWindowTest : public QObject {
     QVERIFY2(rows[3][3].startsWith(robust_axis), qPrintable(rows[3][3]));
     QVERIFY2(zirt::EstimateNotes(d).contains(notes), qPrintable(zirt::EstimateNotes(d)));
     QVERIFY(zirt::EstimateNotes(d).contains(QStringLiteral("Floating point")));
+  }
+
+  // The red warning follows the refined fit's σ̂: none on a clean zoom, one when an image's
+  // points are numbered off by a few places.
+  void WarnsWhenMeasurementsMissOnePoint() {
+    const auto clean = zirt::CollectDiagnostics({}, Zoom(false), std::nullopt, QString());
+    QVERIFY(zirt::ConsistencyWarning(clean).isEmpty());
+    auto shifted = Zoom(false);
+    std::rotate(shifted[1].begin(), shifted[1].begin() + 3, shifted[1].end());
+    const auto d = zirt::CollectDiagnostics({}, shifted, std::nullopt, QString());
+    QVERIFY2(zirt::ConsistencyWarning(d).startsWith(QStringLiteral("Измерения не сходятся")),
+             qPrintable(zirt::ConsistencyWarning(d)));
   }
 
   void EllipseMagnifiedToBeSeen() {

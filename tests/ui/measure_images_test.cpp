@@ -1,9 +1,12 @@
 // "Файл → Измерить снимки…" with the real zirt-measure: the pattern asked, the marks shown
 // for checking, the files written beside the images and loaded; refusals that write nothing.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -25,8 +28,20 @@
 
 namespace {
 
-// Answers the command's own dialogs as they come up: the pattern dialog with `settings`, the
-// preview accepted or rejected (and pictured when ZIRT_PREVIEW_SHOT names a file).
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Answers the command's own dialogs as they come up: the pattern dialog with `cols` (accepted
+// `accepts` times, then cancelled), the preview accepted or rejected (and pictured when
+// ZIRT_PREVIEW_SHOT names a file).
 struct DialogAnswers {
   void Start() {
     QObject::connect(&timer, &QTimer::timeout, [this] { Poll(); });
@@ -36,12 +51,14 @@ struct DialogAnswers {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* ask = qobject_cast<zirt::MeasureSettingsDialog*>(modal)) {
       ask->Kind->setCurrentIndex(kind);
+      ask->FindSize->setChecked(find_size);
       ask->Cols->setValue(cols);
       ask->Rows->setValue(6);
       settings_shown++;
-      ask->accept();
+      settings_shown <= accepts ? ask->accept() : ask->reject();
     } else if (auto* preview = qobject_cast<zirt::MeasurePreview*>(modal)) {
       preview_images = preview->Images->count();
+      preview_note = preview->Note->text();
       if (const QByteArray shot = qgetenv("ZIRT_PREVIEW_SHOT"); !shot.isEmpty()) {
         preview->Images->setCurrentRow(1);
         QApplication::processEvents();
@@ -55,10 +72,13 @@ struct DialogAnswers {
   QTimer timer;  // Stops with the answers.
   int kind = 0;
   int cols = 9;
+  bool find_size = false;  // the dialog's "find the size from the first image"
+  int accepts = 1;
   bool accept_preview = true;
   bool cancel = false;  // The progress bar's Отмена.
   int settings_shown = 0;
   int preview_images = -1;
+  QString preview_note;
 };
 
 }  // namespace
@@ -79,6 +99,14 @@ class MeasureImagesTest : public QObject {
     }
   }
 
+  // Each case starts with no coordinate file beside the images.
+  void init() {
+    for (const QString& name : QDir(folder.path()).entryList({QStringLiteral("*.crd")})) {
+      QFile::remove(folder.filePath(name));
+      QDir().rmdir(folder.filePath(name));
+    }
+  }
+
   void measuredFilesAreWrittenAndLoaded() {
     zirt::SeparatorGuard comma(',');
     zirt::testing::ScriptedPlatform platform;
@@ -86,10 +114,15 @@ class MeasureImagesTest : public QObject {
     TMPForm form(platform);
     platform.ScriptOpenFiles(images);
     DialogAnswers answers;
+    answers.find_size = true;
+    answers.cols = 5;  // Not asked for: the board's size is found.
     answers.Start();
     form.MeasureImages->trigger();
     QCOMPARE(answers.settings_shown, 1);
     QCOMPARE(answers.preview_images, 3);
+    QVERIFY2(answers.preview_note.contains(QStringLiteral("9 × 6")) ||
+                 answers.preview_note.contains(QStringLiteral("6 × 9")),
+             qPrintable(answers.preview_note));
     QVERIFY2(platform.Messages().empty(),
              qPrintable(platform.Messages().empty() ? QString()
                                                     : platform.Messages()[0].request.detail));
@@ -138,70 +171,121 @@ class MeasureImagesTest : public QObject {
     QCOMPARE(form.State().Images[2].Count(), tracks);
   }
 
-  // An existing file kept when the user says no; a cancelled measuring, a rejected preview or
-  // a pattern not found writes nothing, the last naming the image.
-  void refusalsWriteNothing() {
+  // Files that exist: kept on Отмена, loaded as they are on "Загрузить имеющиеся"; a
+  // cancelled measuring or a rejected preview writes nothing; an output that is an image is
+  // refused before measuring.
+  void existingFilesAndRefusals() {
     zirt::testing::ScriptedPlatform platform;
     TMPForm form(platform);
     const QString kept = folder.filePath(QStringLiteral("снимок 1.crd"));
-    QFile::remove(kept);
-    QVERIFY(QFile(kept).open(QIODevice::WriteOnly));
-    platform.ScriptOpenFiles(images);
-    platform.ScriptAnswer(zirt::Answer::kNo);
-    DialogAnswers keep;
-    keep.Start();
-    form.MeasureImages->trigger();
-    QCOMPARE(QFileInfo(kept).size(), 0);
-    QVERIFY(platform.Messages().back().request.text.contains(QStringLiteral("снимок 1.crd")));
-
-    keep.timer.stop();
+    WriteFile(kept, "1 ; 2\r\n");
+    for (const zirt::Answer answer : {zirt::Answer::kNo, zirt::Answer::kLoad}) {
+      platform.ScriptOpenFiles(images);
+      platform.ScriptAnswer(answer);
+      DialogAnswers answers;
+      answers.Start();
+      form.MeasureImages->trigger();
+      QCOMPARE(answers.preview_images, -1);
+      QCOMPARE(platform.Messages().back().request.buttons, zirt::Buttons::kReplaceLoadCancel);
+      QVERIFY(platform.Messages().back().request.text.contains(QStringLiteral("снимок 1.crd")));
+      QCOMPARE(ReadFile(kept), QByteArray("1 ; 2\r\n"));
+      QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("снимок 2.crd"))));
+    }
+    QCOMPARE(form.ListBox1->count(), 1);  // The one file there was, loaded.
     QVERIFY(QFile::remove(kept));
-    for (const QString& image : images) QFile::remove(QString(image).replace(".png", ".crd"));
-    const std::size_t messages = platform.Messages().size();
+
     platform.ScriptOpenFiles(images);
     DialogAnswers cancelled;
     cancelled.cancel = true;
     cancelled.Start();
+    const std::size_t messages = platform.Messages().size();
     form.MeasureImages->trigger();
     cancelled.timer.stop();
     QCOMPARE(cancelled.preview_images, -1);
     QCOMPARE(platform.Messages().size(), messages);
     QVERIFY(!QFile::exists(kept));
 
-    for (const bool wrong_count : {false, true}) {
-      platform.ScriptOpenFiles({images[0]});
-      DialogAnswers answers;
-      answers.accept_preview = false;
-      answers.cols = wrong_count ? 8 : 9;
-      answers.Start();
-      form.MeasureImages->trigger();
-      QCOMPARE(answers.settings_shown, 1);
-      QVERIFY(!QFile::exists(kept));
-      if (wrong_count)
-        QVERIFY(platform.Messages().back().request.detail.contains(QStringLiteral("снимок 1.png")));
-    }
+    // A link named as the output that leads to the image: the image would be overwritten.
+    QVERIFY(QFile::link(images[0], kept));
+    platform.ScriptOpenFiles({images[0]});
+    DialogAnswers linked;
+    linked.Start();
+    form.MeasureImages->trigger();
+    QVERIFY(platform.Messages().back().request.text.contains(QStringLiteral("поверх снимка")));
+    QCOMPARE(linked.preview_images, -1);
+    QVERIFY(QFile::remove(kept));
+    QCOMPARE(platform.UnscriptedCalls(), 0);
+  }
 
-    // Replacing agreed to, a write that fails part way gives the earlier file its old content.
-    {
-      QFile old(kept);
-      QVERIFY(old.open(QIODevice::WriteOnly));
-      old.write("1 ; 2\r\n");
-    }
+  // Images that cannot be measured are named with their reasons, and the pattern dialog comes
+  // back for the same images; so it does when the measuring process is killed.
+  void failuresNameTheImagesAndAskAgain() {
+    zirt::testing::ScriptedPlatform platform;
+    TMPForm form(platform);
+    QTemporaryDir bad;
+    const QString cut = bad.filePath(QStringLiteral("обрезан.png"));
+    WriteFile(cut, ReadFile(images[1]).left(3000));
+    const QString folder_image = bad.filePath(QStringLiteral("папка.png"));
+    QVERIFY(QDir().mkdir(folder_image));
+    platform.ScriptOpenFiles({images[0], cut, folder_image});
+    DialogAnswers wrong;
+    wrong.cols = 8;
+    wrong.Start();
+    form.MeasureImages->trigger();
+    QCOMPARE(wrong.settings_shown, 2);
+    const zirt::MessageRequest& told = platform.Messages().back().request;
+    QVERIFY2(told.text.contains(QStringLiteral("снимок 1.png — мишень не найдена")) &&
+                 told.text.contains(QStringLiteral("обрезан.png — повреждён")) &&
+                 told.text.contains(QStringLiteral("папка.png — не обычный файл")),
+             qPrintable(told.text));
+    QVERIFY(told.detail.contains(QStringLiteral("not a regular file")));
+    wrong.timer.stop();
+
+    // A measuring process that dies.
+    WriteFile(bad.filePath(QStringLiteral("zirt-measure")), "#!/bin/sh\nkill -KILL $$\n");
+    QFile::setPermissions(bad.filePath(QStringLiteral("zirt-measure")),
+                          QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bad.path()) + ':' + path);
+    platform.ScriptOpenFiles({images[0]});
+    DialogAnswers killed;
+    killed.accepts = 2;
+    killed.Start();
+    form.MeasureImages->trigger();
+    qputenv("PATH", path);
+    QCOMPARE(killed.settings_shown, 3);
+    QVERIFY(platform.Messages().back().request.text.contains(QStringLiteral("измерение прервано")));
+    QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("снимок 1.crd"))));
+  }
+
+  // Replacing agreed to, a folder that cannot take a file keeps the measurements and asks
+  // for another folder: the old files stay as they were, the new ones go there and load.
+  void anUnwritableFolderAsksForAnother() {
+    zirt::testing::ScriptedPlatform platform;
+    TMPForm form(platform);
+    const QString kept = folder.filePath(QStringLiteral("снимок 1.crd"));
+    WriteFile(kept, "1 ; 2\r\n");
     const QString blocked = folder.filePath(QStringLiteral("снимок 3.crd"));
     QVERIFY(QDir().mkdir(blocked));
+    QTemporaryDir other;
     platform.ScriptOpenFiles(images);
     platform.ScriptAnswer(zirt::Answer::kYes);
+    platform.ScriptPickFolder(other.path());
     DialogAnswers replace;
     replace.Start();
     form.MeasureImages->trigger();
     replace.timer.stop();
     QCOMPARE(platform.Messages().back().request.text,
              QStringLiteral("Ошибка записи файла координат!"));
-    QFile old(kept);
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    QCOMPARE(old.readAll(), QByteArray("1 ; 2\r\n"));
+    QCOMPARE(platform.FolderDialogs(), 1);
+    QCOMPARE(ReadFile(kept), QByteArray("1 ; 2\r\n"));
     QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("снимок 2.crd"))));
+    QCOMPARE(zirt::ReadLines(other.filePath(QStringLiteral("снимок 3.crd")).toStdString()).size(),
+             std::size_t(54));
+    QCOMPARE(form.ListBox1->count(), 3);
+    QCOMPARE(platform.UnscriptedCalls(), 0);
     QVERIFY(QDir().rmdir(blocked));
+    QVERIFY(QFile::remove(kept));
   }
 
  private:

@@ -179,6 +179,34 @@ class PlatformTest : public QObject {
       box->button(QMessageBox::Ok)->click();
     });
     QCOMPARE(platform.ShowMessage(nullptr, request), zirt::Answer::kOk);
+
+    // Files that exist: each of the three buttons has its own answer.
+    request.buttons = zirt::Buttons::kReplaceLoadCancel;
+    const std::pair<QString, zirt::Answer> buttons[] = {
+        {QStringLiteral("Да"), zirt::Answer::kYes},
+        {QStringLiteral("Загрузить имеющиеся"), zirt::Answer::kLoad},
+        {QStringLiteral("Отмена"), zirt::Answer::kNo}};
+    for (const auto& [text, answer] : buttons) {
+      WhenModal<QMessageBox>([text = text](QMessageBox* box) {
+        QCOMPARE(box->buttons().size(), 3);
+        for (QAbstractButton* button : box->buttons())
+          if (button->text() == text) button->click();
+      });
+      QCOMPARE(platform.ShowMessage(nullptr, request), answer);
+    }
+  }
+
+  void folderDialogReturnsTheFolder() {
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("другая")));
+    WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+      QCOMPARE(dialog->fileMode(), QFileDialog::Directory);
+      dialog->selectFile(folder.filePath(QStringLiteral("другая")));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    zirt::QtPlatform platform;
+    QCOMPARE(platform.PickFolder(nullptr, QStringLiteral("Папка"), folder.path()),
+             std::optional<QString>(folder.filePath(QStringLiteral("другая"))));
   }
 
   void qtDialogsSpeakRussian() {
