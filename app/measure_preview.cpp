@@ -89,14 +89,16 @@ MeasurePreview::MeasurePreview(const QStringList& images, std::vector<std::vecto
   Images->setMaximumWidth(220);
   Picture = new MarkedImage(this);
   const bool tracks = !points_.empty() && points_[0].size() > kNumbered;
-  QString check =
-      tracks ? QStringLiteral("Точек сцены: %1, показана выборка; линия ведёт от места точки на "
-                              "первом снимке. Линии должны быть направлены к одной общей точке, а "
-                              "кружки — лежать на тех же деталях сцены на всех снимках.")
-                   .arg(points_[0].size())
-             : QStringLiteral("Проверьте, что на каждом снимке точка 1 (красная) и нумерация рядов "
-                              "одни и те же: строка файла с тем же номером должна указывать на ту "
-                              "же точку мишени на всех снимках.");
+  QString check = tracks
+                      ? QStringLiteral(
+                            "Точек сцены: %1, показана выборка; линия ведёт от места точки на "
+                            "первом снимке. Линии должны быть направлены к одной общей точке, а "
+                            "кружки — лежать на тех же деталях сцены на всех снимках.")
+                            .arg(points_[0].size())
+                      : QStringLiteral(
+                            "Проверьте, что на каждом снимке точка 1 (красная) и нумерация рядов "
+                            "одни и те же: строка файла с тем же номером должна указывать на ту "
+                            "же точку мишени на всех снимках.");
   if (!found_size.isEmpty())
     check = QStringLiteral("Найдена доска %1 внутренних углов. ").arg(found_size) + check;
   Note = new QLabel(check, this);

@@ -61,7 +61,7 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
     Cols->setEnabled(!automatic && kind != 3);
     Rows->setEnabled(!automatic && kind != 3);
     hint->setText(kind == 0   ? QStringLiteral("Считаются внутренние углы доски: у доски 10 × 7 "
-                                               "клеток их 9 в ряду и 6 рядов.")
+                                                 "клеток их 9 в ряду и 6 рядов.")
                   : kind == 3 ? QStringLiteral("Точки берутся из самой сцены: камера на штативе, "
                                                "фокус и сцена неподвижны, меняется только зум.")
                               : QStringLiteral("Считаются круги: в ряду и число рядов."));

@@ -2,6 +2,9 @@
 // photographs of tests/data/photos (1–12 megapixels, 3–5 images, zoom ratio up to 1.5, noise,
 // JPEG 85–95), the tracks found by FindSceneTracks, the refined point of the diagnostics.
 //   zirt_measure_scene_accuracy [SEQUENCES_PER_PHOTO] [SEED] [MEGAPIXELS] [PHOTO...]
+//   zirt_measure_scene_accuracy make DIR PHOTO MEGAPIXELS   writes DIR/z1.jpg … z4.jpg, zooms 1
+//                                                           to 0.7, JPEG 90, for timing the
+//                                                           command itself
 // MEGAPIXELS 0 (the default) draws the size of each sequence; a number fixes it. Prints per
 // photograph and in all: sequences measured and refused, the refined point's error (median,
 // 95th percentile, largest) and the seconds per image.
@@ -71,6 +74,23 @@ void Print(const char* name, const Tally& t) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 5 && std::string(argv[1]) == "make") {
+    const cv::Mat photo = zirt::test::ReadTestPhoto(argv[3]);
+    zirt::test::PhotoZoom zoom;
+    zoom.enlarge = std::sqrt(std::atof(argv[4]) * 1e6 / (photo.cols * photo.rows));
+    zoom.centre = {photo.cols * zoom.enlarge * 0.52, photo.rows * zoom.enlarge * 0.48};
+    zoom.zooms = {1, 0.9, 0.8, 0.7};
+    std::vector<std::vector<unsigned char>> jpeg;
+    zirt::test::MakePhotoZoom(photo, zoom, 1, &jpeg);
+    for (std::size_t k = 0; k < jpeg.size(); ++k) {
+      const std::string name = std::string(argv[2]) + "/z" + std::to_string(k + 1) + ".jpg";
+      FILE* out = std::fopen(name.c_str(), "wb");
+      if (!out || std::fwrite(jpeg[k].data(), 1, jpeg[k].size(), out) != jpeg[k].size()) return 1;
+      std::fclose(out);
+    }
+    std::printf("centre %.3f %.3f\n", zoom.centre.x, zoom.centre.y);
+    return 0;
+  }
   const int per_photo = argc > 1 ? std::atoi(argv[1]) : 5;
   const unsigned seed = argc > 2 ? std::atoi(argv[2]) : 1;
   const double fixed_mp = argc > 3 ? std::atof(argv[3]) : 0;

@@ -29,29 +29,6 @@ struct Sample {
   double value, dx, dy;
 };
 
-// The interpolated grey level and its gradient at (x, y); the caller keeps (x, y) at least two
-// pixels inside the image.
-inline Sample Bicubic(const cv::Mat& image, double x, double y) {
-  const int ix = static_cast<int>(std::floor(x)), iy = static_cast<int>(std::floor(y));
-  const double fx = x - ix, fy = y - iy;
-  const double wx[4] = {Kernel(fx + 1), Kernel(fx), Kernel(1 - fx), Kernel(2 - fx)};
-  const double gx[4] = {KernelSlope(fx + 1), KernelSlope(fx), -KernelSlope(1 - fx),
-                        -KernelSlope(2 - fx)};
-  const double wy[4] = {Kernel(fy + 1), Kernel(fy), Kernel(1 - fy), Kernel(2 - fy)};
-  const double gy[4] = {KernelSlope(fy + 1), KernelSlope(fy), -KernelSlope(1 - fy),
-                        -KernelSlope(2 - fy)};
-  Sample s{0, 0, 0};
-  for (int j = 0; j < 4; ++j) {
-    const unsigned char* row = image.ptr<unsigned char>(iy - 1 + j) + (ix - 1);
-    const double r = wx[0] * row[0] + wx[1] * row[1] + wx[2] * row[2] + wx[3] * row[3];
-    const double rg = gx[0] * row[0] + gx[1] * row[1] + gx[2] * row[2] + gx[3] * row[3];
-    s.value += wy[j] * r;
-    s.dx += wy[j] * rg;
-    s.dy += gy[j] * r;
-  }
-  return s;
-}
-
 // The interpolated grey levels and gradients at the grid x + scale·(i − radius),
 // y + scale·(j − radius), i, j in [0, side): the grid is separable, so the kernel weights are
 // taken once per column and per row, and each image row is filtered across once.
@@ -64,6 +41,7 @@ class GridSampler {
     dx_.resize(value_.size()), dy_.resize(value_.size());
   }
 
+  template <typename Pixel>
   void Sample(const cv::Mat& image, double x, double y, double scale, int radius) {
     Weights(x, scale, radius, ix_, wx_, gx_);
     Weights(y, scale, radius, iy_, wy_, gy_);
@@ -71,9 +49,9 @@ class GridSampler {
     across_.resize(static_cast<std::size_t>(rows * side_));
     slope_.resize(across_.size());
     for (int r = 0; r < rows; ++r) {
-      const unsigned char* row = image.ptr<unsigned char>(top + r);
+      const Pixel* row = image.ptr<Pixel>(top + r);
       for (int i = 0; i < side_; ++i) {
-        const unsigned char* p = row + ix_[i] - 1;
+        const Pixel* p = row + ix_[i] - 1;
         const double* w = &wx_[4 * i];
         const double* g = &gx_[4 * i];
         across_[r * side_ + i] = w[0] * p[0] + w[1] * p[1] + w[2] * p[2] + w[3] * p[3];
@@ -147,9 +125,12 @@ bool Solve4(long double h[4][4], long double g[4], long double out[4]) {
 
 }  // namespace
 
-std::optional<PatchMatch> MatchPatch(const cv::Mat& reference, int u, int v, int radius,
-                                     const cv::Mat& image, ImagePoint start, double scale,
-                                     double reach) {
+namespace {
+
+template <typename Pixel>
+std::optional<PatchMatch> Match(const cv::Mat& reference, int u, int v, int radius,
+                                const cv::Mat& image, ImagePoint start, double scale, double reach,
+                                double unit) {
   if (u - radius < 0 || v - radius < 0 || u + radius >= reference.cols ||
       v + radius >= reference.rows)
     return std::nullopt;
@@ -158,14 +139,14 @@ std::optional<PatchMatch> MatchPatch(const cv::Mat& reference, int u, int v, int
   long double mean = 0, square = 0;
   for (int j = 0; j < side; ++j)
     for (int i = 0; i < side; ++i) {
-      const double t = reference.at<unsigned char>(v - radius + j, u - radius + i);
+      const double t = reference.at<Pixel>(v - radius + j, u - radius + i);
       patch[j * side + i] = t;
       mean += t;
       square += static_cast<long double>(t) * t;
     }
   mean /= patch.size();
   const long double spread = square / patch.size() - mean * mean;
-  if (!(spread > 4)) return std::nullopt;  // Flat: no position to find.
+  if (!(spread > 4 * unit * unit)) return std::nullopt;  // Flat: no position to find.
 
   double x = start.x, y = start.y;
   // The template enters with its mean removed, so gain and offset stay uncorrelated.
@@ -180,7 +161,7 @@ std::optional<PatchMatch> MatchPatch(const cv::Mat& reference, int u, int v, int
     // Sums over one patch stay far inside a double's precision; the solution takes them long.
     double hd[4][4] = {}, gd[4] = {};
     double ss = 0, sss = 0, sst = 0;
-    sampler.Sample(image, x, y, scale, radius);
+    sampler.Sample<Pixel>(image, x, y, scale, radius);
     for (int k = 0; k < side * side; ++k) {
       const double t = patch[k] - static_cast<double>(mean);
       const Sample s{sampler.Value(k), sampler.Dx(k), sampler.Dy(k)};
@@ -218,6 +199,18 @@ std::optional<PatchMatch> MatchPatch(const cv::Mat& reference, int u, int v, int
   if (!(var_s > 0)) return std::nullopt;
   const long double correlation = (sum_st / n) / std::sqrt(var_s * spread);
   return PatchMatch{{x, y}, static_cast<double>(correlation)};
+}
+
+}  // namespace
+
+std::optional<PatchMatch> MatchPatch(const cv::Mat& reference, int u, int v, int radius,
+                                     const cv::Mat& image, ImagePoint start, double scale,
+                                     double reach, double unit) {
+  CV_Assert(reference.type() == image.type());
+  if (image.depth() == CV_16U)
+    return Match<unsigned short>(reference, u, v, radius, image, start, scale, reach, unit);
+  CV_Assert(image.depth() == CV_8U);
+  return Match<unsigned char>(reference, u, v, radius, image, start, scale, reach, unit);
 }
 
 }  // namespace zirt

@@ -23,10 +23,11 @@ struct PatchMatch {
 // Finds where the reference image's patch at (`u`, `v`) lies in `image`, the reference's content
 // scaled by `scale` about some centre, starting from `start`: Gauss-Newton on the position
 // with a gain and an offset of the grey levels, `image` sampled by bicubic interpolation.
-// nullopt when the patch is flat, the match leaves the image, moves more than `reach` pixels
-// from `start`, or does not converge. Both images are 8-bit, one channel.
+// nullopt when the patch is flat (grey levels spread less than 2·`unit`), the match leaves
+// the image, moves more than `reach` pixels from `start`, or does not converge. Both images
+// are one channel, both 8-bit or both 16-bit (sums of binned pixels, `unit` the count summed).
 std::optional<PatchMatch> MatchPatch(const cv::Mat& reference, int u, int v, int radius,
                                      const cv::Mat& image, ImagePoint start, double scale,
-                                     double reach);
+                                     double reach, double unit = 1);
 
 }  // namespace zirt

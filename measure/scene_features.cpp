@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <future>
 #include <cmath>
 #include <cstdio>
+#include <future>
 #include <numeric>
 #include <opencv2/core.hpp>
 #include <opencv2/features2d.hpp>
@@ -35,6 +35,10 @@ constexpr double kTrackLimitPx = 0.5;
 constexpr double kTrackSpread = 8;
 constexpr double kMovedPx = 0.2;
 constexpr double kMinCorrelation = 0.8;
+// Patches span this many reduced pixels either side; images whose reduced copies are this
+// many times smaller are matched in blocks of their pixels.
+constexpr double kPatchReduced = 3;
+constexpr double kBinFrom = 2.5;
 
 struct Match {
   cv::Point2d first, other;  // full-resolution positions
@@ -191,8 +195,8 @@ std::vector<double> ShiftOrTurn(const std::vector<std::vector<cv::Point2d>>& pos
 }
 
 // The image that a camera which moved or turned took, when an image's tracks lie off the
-// zoom model by a shift or a turn of more than `limit`. Named is the image without which the others fit
-// the model best; where several leave a fit within `limit` (with three images any one of them
+// zoom model by a shift or a turn of more than `limit`. Named is the image without which the others
+// fit the model best; where several leave a fit within `limit` (with three images any one of them
 // could be the one), the one that lies furthest off the others' fit.
 std::optional<SceneRefusal> MovedImage(const std::vector<std::vector<cv::Point2d>>& positions,
                                        std::size_t ref, double limit) {
@@ -368,11 +372,39 @@ CoarseModel MatchFeatures(const std::vector<cv::Mat>& greys, const std::vector<R
   return out;
 }
 
-// Candidate points of the reference image: the strongest corner response of each grid cell
-// of its reduced copy, inside the part of it that every image shows.
-std::vector<cv::Point> Candidates(const Reduced& reduced, cv::Size full, const ZoomModel& model,
-                                  std::size_t ref, const std::vector<cv::Mat>& greys, int count,
-                                  int margin) {
+// The images the tracks are matched on: at full resolution, or for large images as sums of
+// `bin` × `bin` blocks (kept whole in 16 bits, without rounding). The content of a large image
+// is smooth at its pixel's scale, so a patch of the same size in the scene costs a bin² part,
+// and block sums are a filter alike in every image, which moves no position.
+struct Matched {
+  std::vector<cv::Mat> images;
+  int bin = 1;
+  double Full(double x) const { return bin * x + (bin - 1) / 2.0; }
+  double Own(double x) const { return (x - (bin - 1) / 2.0) / bin; }
+};
+
+cv::Mat BlockSums(const cv::Mat& grey, int bin) {
+  cv::Mat sums(grey.rows / bin, grey.cols / bin, CV_16U);
+  std::vector<unsigned> row(static_cast<std::size_t>(sums.cols));
+  for (int y = 0; y < sums.rows; ++y) {
+    std::fill(row.begin(), row.end(), 0u);
+    for (int dy = 0; dy < bin; ++dy) {
+      const unsigned char* in = grey.ptr<unsigned char>(y * bin + dy);
+      for (int x = 0; x < sums.cols; ++x)
+        for (int dx = 0; dx < bin; ++dx) row[x] += in[x * bin + dx];
+    }
+    unsigned short* out = sums.ptr<unsigned short>(y);
+    for (int x = 0; x < sums.cols; ++x) out[x] = static_cast<unsigned short>(row[x]);
+  }
+  return sums;
+}
+
+// Candidate points of the reference image, as whole pixels of its matched image: the
+// strongest corner response of each grid cell of its reduced copy, inside the part of it
+// that every image shows.
+std::vector<cv::Point> Candidates(const Reduced& reduced, const Matched& matched,
+                                  const ZoomModel& model, std::size_t ref, int count, int margin) {
+  const std::vector<cv::Mat>& images = matched.images;
   cv::Mat response;
   cv::cornerMinEigenVal(reduced.grey, response, 5, 3);
   const double cell =
@@ -397,16 +429,17 @@ std::vector<cv::Point> Candidates(const Reduced& reduced, cv::Size full, const Z
   for (const auto& [value, where] : best) {
     if (!(value > floor) || value <= 0) continue;
     const cv::Point2d p = reduced.Full(where);
-    const cv::Point pixel(cvRound(p.x), cvRound(p.y));
-    if (pixel.x < margin || pixel.y < margin || pixel.x >= full.width - margin ||
-        pixel.y >= full.height - margin)
+    const cv::Point pixel(cvRound(matched.Own(p.x)), cvRound(matched.Own(p.y)));
+    if (pixel.x < margin || pixel.y < margin || pixel.x >= images[ref].cols - margin ||
+        pixel.y >= images[ref].rows - margin)
       continue;
     bool inside = true;
-    for (std::size_t k = 0; k < greys.size() && inside; ++k) {
+    for (std::size_t k = 0; k < images.size() && inside; ++k) {
       if (k == ref) continue;
-      const cv::Point2d q = model.Map(pixel, k);
+      const cv::Point2d q = model.Map({matched.Full(pixel.x), matched.Full(pixel.y)}, k);
+      const double x = matched.Own(q.x), y = matched.Own(q.y);
       const double m = margin * model.scale[k] + 3;
-      inside = q.x > m && q.y > m && q.x < greys[k].cols - 1 - m && q.y < greys[k].rows - 1 - m;
+      inside = x > m && y > m && x < images[k].cols - 1 - m && y < images[k].rows - 1 - m;
     }
     if (inside) points.push_back(pixel);
   }
@@ -435,11 +468,15 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
 
   // A patch of a few reduced pixels: its texture is what the features were found on.
   const double factor = std::max(reduced[ref].fx, reduced[ref].fy);
-  const int radius = std::clamp(static_cast<int>(std::lround(3 * factor)), 7, 14);
-  const double reach = std::max(3.0, 2 * factor);
+  Matched matched;
+  matched.bin = std::max(1, static_cast<int>(factor / kBinFrom));
+  for (const cv::Mat& grey : greys)
+    matched.images.push_back(matched.bin == 1 ? grey : BlockSums(grey, matched.bin));
+  const int radius =
+      std::clamp(static_cast<int>(std::lround(kPatchReduced * factor / matched.bin)), 7, 14);
+  const double reach = std::max(3.0, 2 * factor) / matched.bin;
   const std::vector<cv::Point> candidates =
-      Candidates(reduced[ref], greys[ref].size(), model, ref, greys,
-                 std::max(max_tracks * 3 / 2, 64), radius + 1);
+      Candidates(reduced[ref], matched, model, ref, std::max(max_tracks * 3 / 2, 64), radius + 1);
 
   // Every candidate in every image; a failure anywhere drops it.
   std::vector<std::vector<cv::Point2d>> found(n, std::vector<cv::Point2d>(candidates.size()));
@@ -447,19 +484,20 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
   std::vector<std::vector<char>> lost(n, std::vector<char>(candidates.size(), 0));
   cv::parallel_for_(cv::Range(0, static_cast<int>(candidates.size())), [&](const cv::Range& range) {
     for (int i = range.start; i < range.end; ++i) {
-      found[ref][i] = candidates[i];
+      found[ref][i] = {matched.Full(candidates[i].x), matched.Full(candidates[i].y)};
       for (std::size_t k = 0; k < n; ++k) {
         if (k == ref) continue;
-        const cv::Point2d start = model.Map(candidates[i], k);
+        const cv::Point2d start = model.Map(found[ref][i], k);
         const std::optional<PatchMatch> match =
-            MatchPatch(greys[ref], candidates[i].x, candidates[i].y, radius, greys[k],
-                       {start.x, start.y}, model.scale[k], reach);
+            MatchPatch(matched.images[ref], candidates[i].x, candidates[i].y, radius,
+                       matched.images[k], {matched.Own(start.x), matched.Own(start.y)},
+                       model.scale[k], reach, matched.bin * matched.bin);
         if (!match || match->correlation < kMinCorrelation) {
           lost[k][i] = 1;
           quality[i] = 0;
           break;
         }
-        found[k][i] = {match->position.x, match->position.y};
+        found[k][i] = {matched.Full(match->position.x), matched.Full(match->position.y)};
         quality[i] = std::min(quality[i], match->correlation);
       }
     }
