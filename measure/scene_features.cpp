@@ -35,6 +35,7 @@ constexpr double kTrackLimitPx = 0.5;
 constexpr double kTrackSpread = 8;
 constexpr double kMovedPx = 0.2;
 constexpr double kMinCorrelation = 0.8;
+constexpr double kLoosePointPx = 1;
 // Patches span this many reduced pixels either side; images whose reduced copies are this
 // many times smaller are matched in blocks of their pixels.
 constexpr double kPatchReduced = 3;
@@ -574,8 +575,22 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
   });
   SceneTracks tracks;
   tracks.images.resize(n);
+  std::vector<std::vector<Position>> written(n);
   for (std::size_t k = 0; k < n; ++k)
-    for (const int i : chosen) tracks.images[k].push_back({found[k][i].x, found[k][i].y});
+    for (const int i : chosen) {
+      tracks.images[k].push_back({found[k][i].x, found[k][i].y});
+      written[k].push_back({found[k][i].x, found[k][i].y});
+    }
+  // A zoom too small for the tracks' spread leaves the point loose: refused rather than given
+  // to a pixel or worse.
+  if (const std::optional<PointEstimate> point = Diagnose(written).refined;
+      !point || (point->has_uncertainty && !(point->major_px <= kLoosePointPx))) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.2f", point ? point->major_px : INFINITY);
+    return Refuse(0, std::string("the zoom changes too little to fix the point (its "
+                                 "95% ellipse reaches ") +
+                         text + " px): zoom further between the images");
+  }
   tracks.centre = {fine->centre.x, fine->centre.y};
   for (std::size_t k = 0; k < n; ++k) tracks.scales.push_back(fine->scale[k] / fine->scale[0]);
   return tracks;
