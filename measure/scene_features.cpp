@@ -470,7 +470,8 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
   // A patch of a few reduced pixels: its texture is what the features were found on.
   const double factor = std::max(reduced[ref].fx, reduced[ref].fy);
   Matched matched;
-  matched.bin = std::max(1, static_cast<int>(factor / kBinFrom));
+  // At most 15 × 15 blocks, whose sums of 8-bit pixels fit 16 bits.
+  matched.bin = std::clamp(static_cast<int>(factor / kBinFrom), 1, 15);
   for (const cv::Mat& grey : greys)
     matched.images.push_back(matched.bin == 1 ? grey : BlockSums(grey, matched.bin));
   const int radius =
