@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/artwork.h"
-#include "app/design_panel.h"
+#include "app/main/design_panel.h"
 #include "platform/design_scale.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "app/about_box.h"
 #include "app/app_style.h"
-#include "app/mpkalibr.h"
+#include "app/main/mpkalibr.h"
 #include "platform/exception_display.h"
 #include "platform/locale_change_filter.h"
 #include "platform/qt_platform.h"

@@ -4,14 +4,19 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <ostream>
 
 #include "batch/fast_batch.h"
 #include "batch/json_report.h"
 #include "calib/calibration.h"
 #include "calib/camera_file.h"
+#include "calib/track_survey.h"
+#include "data/compute_hints.h"
 #include "data/coordinate_file.h"
+#include "data/load_hints.h"
 #include "data/posix_file.h"
+#include "data/text_file.h"
 #include "diagnostics/diagnostics.h"
 
 namespace zirt {
@@ -39,7 +44,8 @@ std::optional<PointEstimate> RefinedOf(const PlainImages& plain) {
 }
 
 constexpr const char* kUsage =
-    "Usage: zirt-batch [--step] [--json] [--camera FILE.cam [--overwrite]] FILE.crd ...\n"
+    "Usage: zirt-batch [--step] [--json] [--camera FILE.cam [--overwrite]\n"
+    "                  [--point report|refined|robust]] FILE.crd ...\n"
     "Finds the principal point from the coordinate files of two or more images and prints\n"
     "the report that the main window's list would show.\n"
     "  --step             step-by-step mode: also the statistics of every fitted line\n"
@@ -51,6 +57,10 @@ constexpr const char* kUsage =
     "                     taking FILE.cam's lines when it exists, as FILEP.cam beside it;\n"
     "                     the name written is printed on standard error\n"
     "  --overwrite        replace an existing FILEP.cam (kept otherwise)\n"
+    "  --point WHICH      the point --camera writes: the report's (the default), the\n"
+    "                     refined one (perpendicular least squares, 1.5-2 times more\n"
+    "                     accurate where the measuring errors are random) or the robust one\n"
+    "                     (the refined one without the gross errors found)\n"
     "  --help             this text\n"
     "Numbers are read and written with the decimal separator of the regional settings\n"
     "(LC_ALL, LC_NUMERIC, LANG).\n";
@@ -103,14 +113,49 @@ bool IsOneOf(const std::string& output, const std::vector<std::string>& files) {
   return false;
 }
 
+enum class PointChoice { kReport, kRefined, kRobust };
+
+bool ParsePoint(const std::string& text, PointChoice& choice) {
+  if (text == "report")
+    choice = PointChoice::kReport;
+  else if (text == "refined")
+    choice = PointChoice::kRefined;
+  else if (text == "robust")
+    choice = PointChoice::kRobust;
+  else
+    return false;
+  return true;
+}
+
+// The point --point chose, from the computation or the diagnostics of the loaded images;
+// false when the diagnostics found none.
+bool ChosenPoint(const Calibration& calibration, PointChoice choice, double& x, double& y) {
+  if (choice == PointChoice::kReport) {
+    x = calibration.PrincipalX;
+    y = calibration.PrincipalY;
+    return true;
+  }
+  const Diagnostics diagnostics = Diagnose(calibration.Images);
+  const std::optional<PointEstimate>& point =
+      choice == PointChoice::kRefined ? diagnostics.refined : diagnostics.robust;
+  if (!point) return false;
+  x = point->x;
+  y = point->y;
+  return true;
+}
+
 // Writes the camera file as the save command does, without asking: an existing output (a
 // dangling link counts) is replaced only with --overwrite.
-int WriteCamera(Calibration& calibration, const std::string& picked, bool overwrite,
-                std::ostream& err) {
+int WriteCamera(Calibration& calibration, PointChoice choice, const std::string& picked,
+                bool overwrite, std::ostream& err) {
   const std::string output = CameraOutputName(picked);
+  double x = 0, y = 0;
+  if (!ChosenPoint(calibration, choice, x, y)) {
+    err << "zirt-batch: the diagnostics find no such point; the camera file is not written\n";
+    return kBatchFailed;
+  }
   try {
-    const TextLines lines = CameraFileLines(picked, IsRegularFile(picked), calibration.PrincipalX,
-                                            calibration.PrincipalY);
+    const TextLines lines = CameraFileLines(picked, IsRegularFile(picked), x, y);
     if (!overwrite && NameExists(output)) {
       err << "zirt-batch: " << output << " exists; give --overwrite to replace it\n";
       return kBatchFailed;
@@ -128,6 +173,19 @@ int WriteCamera(Calibration& calibration, const std::string& picked, bool overwr
   return kBatchOk;
 }
 
+// Under a failed computation's message, what in the files made it fail and what to do, in the
+// words the window uses. The files read already, so they read again.
+void PrintHint(const std::vector<std::string>& files, std::ostream& err) {
+  try {
+    ImageSets images;
+    for (auto& set : LoadCoordinateFiles(files)) images.Append(std::move(set));
+    std::vector<std::string> names;
+    for (const std::string& file : files) names.push_back(ShortName(file));
+    for (const std::string& line : ComputeFailureHint(images, names, -1).lines) err << line << "\n";
+  } catch (const std::exception&) {  // A hint is a courtesy; the failure is reported already.
+  }
+}
+
 }  // namespace
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -135,6 +193,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   std::vector<std::string> files;
   std::string camera;
   bool overwrite = false;
+  PointChoice point = PointChoice::kReport;
   bool json = false;
   bool options_end = false;
   for (std::size_t k = 0; k < args.size(); ++k) {
@@ -160,6 +219,12 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kBatchUsage;
       }
       camera = args[++k];
+    } else if (!options_end && arg == "--point") {
+      if (k + 1 == args.size() || !ParsePoint(args[k + 1], point)) {
+        err << "zirt-batch: --point needs report, refined or robust\n" << kUsage;
+        return kBatchUsage;
+      }
+      ++k;
     } else if (!options_end && arg.size() > 1 && arg[0] == '-') {
       err << "zirt-batch: unknown option " << arg << "\n" << kUsage;
       return kBatchUsage;
@@ -177,12 +242,14 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
   // Plain files go both cores' way; anything else, and every failure, the window's way.
   PlainImages plain;
-  // --json reads the loaded point sets, which only the window's way keeps.
-  const bool plain_loaded = !json && LoadPlainImages(files, plain);
+  // --json and the diagnostics' points read the loaded point sets, which only the window's
+  // way keeps.
+  const bool plain_loaded = !json && point == PointChoice::kReport && LoadPlainImages(files, plain);
   try {
     if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
   } catch (const ECoordinateFileError& e) {
     err << "Ошибка загрузки файла координат!\n" << e.Message() << "\n";
+    for (const std::string& hint : e.Hints()) err << hint << "\n";
     return kBatchFailed;
   } catch (const std::exception& e) {  // Files too large for memory, as the window has it.
     err << "Ошибка загрузки файла координат!\n" << e.what() << "\n";
@@ -193,6 +260,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   errno = 0;
   int code = kBatchOk;
   std::string failure;
+  bool failed_run = false;  // The computation raised, rather than refused the images.
   try {
     switch (plain_loaded ? ComputePlainImages(plain, calibration, report)
                          : calibration.Compute(report)) {
@@ -205,8 +273,11 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         failure = kOneImageMessage;
         break;
     }
+  } catch (const EUndeterminedPoint& e) {  // A refusal says all there is in its own words.
+    failure = DisplayText(e.Message());
   } catch (const Exception& e) {
     failure = DisplayText(e.Message());
+    failed_run = true;
   } catch (const std::exception& e) {  // Such as memory running out, as the window shows it.
     failure = DisplayText(e.what());
   }
@@ -214,6 +285,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   const bool written = report.Finish();
   if (!failure.empty()) {
     err << failure << "\n";
+    if (failed_run) PrintHint(files, err);
     code = kBatchFailed;
   }
   // A report that did not reach its reader is a failure, whatever the computation did.
@@ -223,7 +295,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   }
   if (code == kBatchOk)
     WarnIfInconsistent(plain_loaded ? RefinedOf(plain) : RefinedPoint(calibration.Images), err);
-  if (code == kBatchOk && !camera.empty()) code = WriteCamera(calibration, camera, overwrite, err);
+  if (code == kBatchOk && !camera.empty())
+    code = WriteCamera(calibration, point, camera, overwrite, err);
   return code;
 }
 

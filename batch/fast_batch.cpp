@@ -13,8 +13,10 @@
 #include <limits>
 #include <thread>
 
+#include "calib/track_survey.h"
 #include "data/coordinate_parse.h"
 #include "data/number_format.h"
+#include "data/posix_file.h"
 #include "data/text_file.h"
 
 namespace zirt {
@@ -82,6 +84,25 @@ bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::
   return true;
 }
 
+// The file module's reader into the buffer kept from file to file, with its NUL after.
+bool ReadInto(const std::string& path, ByteBuffer& buffer) {
+  struct Sink : ByteSink {
+    explicit Sink(ByteBuffer& b) : buffer(b) {}
+    char* Room(std::size_t size, std::size_t kept) override {
+      buffer.size = kept;
+      Reserve(buffer, size + 1);
+      return buffer.data.get();
+    }
+    ByteBuffer& buffer;
+  } sink(buffer);
+  buffer.size = 0;
+  std::size_t size = 0;
+  if (ReadRegularFile(path, sink, size)) return false;
+  buffer.size = size;
+  buffer.data[size] = '\0';
+  return true;
+}
+
 // Point j of track i: the column j of the images.
 struct Track {
   const PlainPoint* const* columns;
@@ -90,37 +111,6 @@ struct Track {
 };
 
 }  // namespace
-
-bool ReadWholeFile(const std::string& path, ByteBuffer& buffer) {
-  buffer.size = 0;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  // Closed however the reading ends, running out of memory included.
-  const struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat status;
-  bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-  // Room for the whole file, a byte more to see its end in the second read, and the NUL.
-  std::size_t room = ok ? static_cast<std::size_t>(status.st_size) + 2 : 0;
-  while (ok) {
-    Reserve(buffer, buffer.size + room);
-    const ssize_t got =
-        ::read(fd, buffer.data.get() + buffer.size, buffer.capacity - 1 - buffer.size);
-    if (got < 0) {
-      ok = errno == EINTR;
-    } else if (got == 0) {
-      break;
-    } else {
-      buffer.size += static_cast<std::size_t>(got);
-      room = 2;  // A file that grows as it is read is read on in larger pieces.
-    }
-  }
-  if (!ok) return false;
-  buffer.data[buffer.size] = '\0';
-  return true;
-}
 
 bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded) {
   loaded.images.clear();
@@ -138,7 +128,7 @@ bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded)
     ByteBuffer buffer;
     try {
       for (std::size_t k; !failed.load(std::memory_order_relaxed) && (k = next++) < paths.size();)
-        if (!ReadWholeFile(paths[k], buffer) || !ParseImage(buffer, paths[k], loaded.images[k]))
+        if (!ReadInto(paths[k], buffer) || !ParseImage(buffer, paths[k], loaded.images[k]))
           failed = true;
     } catch (...) {  // A bad line, or memory running out.
       failed = true;
@@ -153,7 +143,6 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   const auto& images = loaded.images;
   if (images.empty()) return ComputeOutcome::kNoImages;
   if (images.size() == 1) return ComputeOutcome::kOneImage;
-  report.ClearReport();
 
   // The first image fixes the number of tracks; a shorter image ends them with the error of
   // the list's Get in the pass of its first missing point.
@@ -167,9 +156,14 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   const bool step_mode = calibration.StepMode;
   std::vector<PlainPoint> lines(passes);
   std::vector<Spread> spreads(step_mode ? passes : 0);
+  // With a short image the fit fails in the list's Get anyway, which names the fault better
+  // than a survey of the tracks before it.
+  const bool survey = passes == images[0].count && passes > 0;
+  std::vector<TrackMotion> motions(survey ? passes : 0);
 
   // Each track is fitted on its own, so ranges of them go to the cores; the first failing
-  // track of the lowest range that has one is the failure of the whole.
+  // track of the lowest range that has one is the failure of the whole. A range goes on
+  // surveying its tracks after a failure: a refusal of the whole comes first.
   struct Range {
     std::size_t failed_at;
     std::exception_ptr failure;
@@ -183,23 +177,33 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
       // Two tracks at a time: their sums interleave, and each then goes on by itself.
       for (std::size_t i = passes * r / kRanges; i < end; i += 2) {
         const std::size_t last = std::min(i + 2, end);
+        bool moves = true;
+        for (std::size_t t = i; survey && t < last; ++t) {
+          motions[t] = MotionOf(n, Track{columns.data(), t});
+          moves &= !motions[t].still;
+        }
+        if (ranges[r].failure) continue;
         RegressionSums sums[2];
-        UntestedSumsOfTwo(n, Track{columns.data(), i}, Track{columns.data(), last - 1}, sums[0],
-                          sums[1]);
+        // A track that does not move is left out; its fit alone may fail.
+        if (moves)
+          UntestedSumsOfTwo(n, Track{columns.data(), i}, Track{columns.data(), last - 1}, sums[0],
+                            sums[1]);
         std::size_t t = i;
         try {
           for (; t < last; ++t) {
+            if (survey && motions[t].still) continue;
             const Track at{columns.data(), t};
-            lines[t] = LineThrough(n, at, sums[t - i]);
+            lines[t] = moves ? LineThrough(n, at, sums[t - i]) : LineThrough(n, at);
             if (step_mode) spreads[t] = SpreadAround(lines[t], n, at);
           }
         } catch (...) {
           ranges[r] = {t, std::current_exception()};
-          break;
         }
       }
     }
   });
+  std::vector<int> still;
+  if (survey) still = StillTracks(motions);
   std::size_t done = passes;
   std::exception_ptr failure;
   for (const Range& range : ranges) {
@@ -209,6 +213,9 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
       break;
     }
   }
+  report.ClearReport();
+  if (!still.empty()) report.AppendReport(StillTracksNote(still));
+  const auto left_out = [&](std::size_t i) { return survey && motions[i].still; };
 
   if (step_mode) {
     const auto heading = [&](std::size_t i) {
@@ -216,6 +223,7 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
       report.AppendReport(FormatFixed4(static_cast<double>(i + 1)) + "-ая прямая:");
     };
     for (std::size_t i = 0; i < done; ++i) {
+      if (left_out(i)) continue;
       heading(i);
       report.AppendReport("Среднее = " + FormatFixed(spreads[i].mean, 10, 3));
       report.AppendReport("СКО = " + FormatFixed(spreads[i].deviation, 10, 3));
@@ -224,6 +232,12 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   }
   if (failure) std::rethrow_exception(failure);
   if (passes < images[0].count) throw Exception(kListIndexMessage);
+  if (!still.empty()) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < passes; ++i)
+      if (!left_out(i)) lines[kept++] = lines[i];
+    lines.resize(kept);
+  }
 
   const PlainPoint result = FindPrincipalPoint(lines, report);
   calibration.PrincipalX = result.X;

@@ -30,11 +30,6 @@ struct ByteBuffer {
   std::size_t capacity = 0;
 };
 
-// The whole of the regular file at `path` into `buffer`: its size, then one read for the
-// bytes and one that finds the end. False when it is not a regular file or can't be opened
-// or read.
-bool ReadWholeFile(const std::string& path, ByteBuffer& buffer);
-
 // Loads the files as LoadCoordinateFiles does, when there are at least two. Returns false,
 // keeping nothing, when there are fewer, or a file is not a regular file, can't be read or
 // holds a bad line: the caller then loads them with LoadCoordinateFiles, which finds the same

@@ -51,7 +51,7 @@ QJsonValue Estimate(const std::optional<PointEstimate>& e) {
 
 void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
                     const std::vector<std::string>& report, const std::string& failure,
-                    const Calibration& calibration) {
+                    const Calibration& calibration, double search_work) {
   QJsonObject root;
   QJsonArray names;
   for (const std::string& file : files) names.append(Text(file));
@@ -69,7 +69,7 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
     root["principal_point"] = QJsonValue();
   }
 
-  const Diagnostics d = Diagnose(calibration.Images);
+  const Diagnostics d = Diagnose(calibration.Images, search_work);
   root["refined"] = Estimate(d.refined);
   root["robust"] = Estimate(d.robust);
   QJsonArray outliers;

@@ -14,7 +14,7 @@
 
 #include "app/about_box.h"
 #include "app/app_style.h"
-#include "app/mpkalibr.h"
+#include "app/main/mpkalibr.h"
 #include "platform/qt_platform.h"
 #include "platform/regional_settings.h"
 

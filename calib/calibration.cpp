@@ -1,5 +1,6 @@
 #include "calib/calibration.h"
 
+#include "calib/track_survey.h"
 #include "data/number_format.h"
 
 namespace zirt {
@@ -18,13 +19,32 @@ ComputeOutcome Calibration::Compute(CalibrationView& view) {
   if (Images.Empty()) return ComputeOutcome::kNoImages;
   if (Images.Length() == 1) return ComputeOutcome::kOneImage;
 
+  const auto images = static_cast<std::ptrdiff_t>(Images.Length());
+  // A refusal comes before the report is touched. With a short image the fit fails in Get
+  // anyway, and that names the fault better.
+  std::vector<char> left_out(static_cast<std::size_t>(Images[0].Count()), 0);
+  std::vector<int> still;
+  bool complete = true;
+  for (std::ptrdiff_t j = 1; j < images; ++j) complete &= Images[j].Count() >= Images[0].Count();
+  if (complete && Images[0].Count() > 0) {
+    std::vector<TrackMotion> motions;
+    motions.reserve(left_out.size());
+    for (int i = 0; i < Images[0].Count(); ++i)
+      motions.push_back(MotionOf(static_cast<int>(images), [&](int j) -> const VT_Point& {
+        return *Images[static_cast<std::ptrdiff_t>(j)].Get(i);
+      }));
+    still = StillTracks(motions);
+    for (const int number : still) left_out[static_cast<std::size_t>(number - 1)] = 1;
+  }
+
   // The positions of one reference point over all images; it owns copies of the points.
   VT_Points positions(1);
   view.ClearReport();
   FittedLines.Clear();
-  const auto images = static_cast<std::ptrdiff_t>(Images.Length());
+  if (!still.empty()) view.AppendReport(StillTracksNote(still));
   // The first image fixes the number of reference points; a shorter image fails in Get.
   for (int i = 0; i < Images[0].Count(); ++i) {
+    if (left_out[static_cast<std::size_t>(i)]) continue;
     positions.Clear();
     for (std::ptrdiff_t j = 0; j < images; ++j) {
       const VT_Point& p = *Images[j].Get(i);

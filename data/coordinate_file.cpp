@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "data/coordinate_parse.h"
+#include "data/load_hints.h"
 #include "data/number_format.h"
 #include "data/number_parse.h"
 #include "data/text_file.h"
@@ -43,8 +44,15 @@ std::unique_ptr<VT_Points> ParseCoordinateText(const std::string& text, const st
     throw ECoordinateFileError(name, 0, "too many lines");
   auto set = std::make_unique<VT_Points>(1);
   set->Reserve(static_cast<int>(count + 1));
-  ScanCoordinates(text.data(), text.size(), name,
-                  [&](double x, double y) { set->Add(new VT_Point(x, y)); });
+  try {
+    ScanCoordinates(text.data(), text.size(), name,
+                    [&](double x, double y) { set->Add(new VT_Point(x, y)); });
+  } catch (ECoordinateFileError& error) {
+    // A zero byte is damage, not a setting the user could change.
+    if (error.Cause() != kNulByteCause)
+      error.SetHints(LoadFaultHints(text, error.Line(), DecimalSeparator()));
+    throw;
+  }
   return set;
 }
 

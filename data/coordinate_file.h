@@ -10,6 +10,9 @@
 
 namespace zirt {
 
+// The cause given for a coordinate file line that holds a zero byte.
+inline constexpr const char* kNulByteCause = "В файле нулевой байт: файл повреждён.";
+
 // A coordinate file that could not be read or holds a bad line. Line is 1-based, 0 when the
 // file itself could not be read.
 class ECoordinateFileError : public Exception {
@@ -18,11 +21,15 @@ class ECoordinateFileError : public Exception {
   const std::string& File() const { return file_; }
   int Line() const { return line_; }
   const std::string& Cause() const { return cause_; }
+  // What to do about the refused line (LoadFaultHints), found while the text was at hand.
+  const std::vector<std::string>& Hints() const { return hints_; }
+  void SetHints(std::vector<std::string> hints) { hints_ = std::move(hints); }
 
  private:
   std::string file_;
   int line_;
   std::string cause_;
+  std::vector<std::string> hints_;
 };
 
 // A point as the editor writes it into a coordinate file: "x ; y", each in FormatGeneral.
@@ -31,7 +38,8 @@ std::string FormatCoordinateLine(double x, double y);
 // Splits a line at its first ';' into x and y; raises EConvertError for a bad field.
 VT_Point ParseCoordinateLine(std::string_view line);
 
-// One point set from the text of a coordinate file. `name` is used in errors.
+// One point set from the text of a coordinate file. `name` is used in errors, which carry the
+// hints for their line.
 std::unique_ptr<VT_Points> ParseCoordinateText(const std::string& text, const std::string& name);
 
 // One point set per file, in the order given, or ECoordinateFileError for the first failing

@@ -58,17 +58,17 @@ inline bool ScanNumber(const char*& p, char separator, double& value) {
 }
 
 // The line at `line` by the full rules, its number given for the error; `end` is the end of
-// the text. Returns where the next line starts, or nullptr when a NUL ends the text right
-// here. Raises ECoordinateFileError for a bad line.
+// the text. Returns where the next line starts. Raises ECoordinateFileError for a bad line
+// and for a zero byte before `end`.
 const char* ScanLineFully(const char* line, const char* end, const std::string& name, int number,
-                          double& x, double& y, bool& has_point);
+                          double& x, double& y);
 
 }  // namespace coordinate_scan
 
 // Calls add(x, y) for each line of `text` in order, as ParseCoordinateLine reads it: lines end
-// at CR LF, a lone CR or a lone LF, a NUL ends the text, and a terminator at the very end adds
-// no empty line. A bad line raises ECoordinateFileError with `name` and its 1-based number.
-// text[size] must be readable and a NUL, as in a std::string.
+// at CR LF, a lone CR or a lone LF, and a terminator at the very end adds no empty line. A
+// zero byte anywhere refuses its line. A bad line raises ECoordinateFileError with `name` and its
+// 1-based number. text[size] must be readable and a NUL, as in a std::string.
 template <typename Add>
 void ScanCoordinates(const char* text, std::size_t size, const std::string& name, Add&& add) {
   using namespace coordinate_scan;
@@ -92,10 +92,8 @@ void ScanCoordinates(const char* text, std::size_t size, const std::string& name
         }
       }
     }
-    bool has_point = false;
-    p = ScanLineFully(p, end, name, number, x, y, has_point);
-    if (has_point) add(x, y);
-    if (p == nullptr) break;
+    p = ScanLineFully(p, end, name, number, x, y);
+    add(x, y);
   }
 }
 

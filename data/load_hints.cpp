@@ -69,15 +69,6 @@ std::vector<std::string> LoadFaultHints(std::string_view text, int line, char se
                          "региональные настройки."};
 }
 
-std::vector<std::string> LoadFaultHintsForFile(const std::string& path, int line, char separator) {
-  if (line < 1) return {};
-  try {
-    return LoadFaultHints(ReadTextFile(path), line, separator);
-  } catch (const Exception&) {
-    return {};
-  }
-}
-
 std::string PointCountNote(const std::vector<std::string>& names, const std::vector<int>& counts) {
   if (counts.empty() || names.size() != counts.size()) return {};
   // The fit takes the points in order and stops at the first image that has run out.

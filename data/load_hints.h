@@ -16,9 +16,6 @@ std::string LoadFaultPlace(const std::string& file, int line);
 // refused line is an empty last line. Empty when neither is the case.
 std::vector<std::string> LoadFaultHints(std::string_view text, int line, char separator);
 
-// The file read again for LoadFaultHints; nothing when it cannot be read.
-std::vector<std::string> LoadFaultHintsForFile(const std::string& path, int line, char separator);
-
 // Images fitted line by line need as many points as the first image. For the first image
 // with fewer: "Точек в файле zoom3.crd: 8, в файле zoom1.crd: 12."; empty when none is
 // shorter.

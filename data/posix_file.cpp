@@ -176,35 +176,55 @@ std::string SystemReason(int error) {
   return ::strerror_r(error, buffer, sizeof buffer);
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  const auto refuse = [&](const std::string& reason) -> void {
-    throw EFileError("Cannot open file " + path, reason);
-  };
+std::optional<ReadFailure> ReadRegularFile(const std::string& path, ByteSink& sink,
+                                           std::size_t& size) {
+  size = 0;
   // Without O_NONBLOCK, opening a pipe that has no writer would wait forever.
   Descriptor file(OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (file.Get() < 0) refuse(SystemReason(errno));
+  if (file.Get() < 0) return ReadFailure{false, errno};
   struct stat info;
-  if (::fstat(file.Get(), &info) != 0) refuse(SystemReason(errno));
-  if (S_ISDIR(info.st_mode)) refuse(SystemReason(EISDIR));
-  if (!S_ISREG(info.st_mode)) refuse(kNotRegular);
+  if (::fstat(file.Get(), &info) != 0) return ReadFailure{false, errno};
+  if (S_ISDIR(info.st_mode)) return ReadFailure{false, EISDIR};
+  if (!S_ISREG(info.st_mode)) return ReadFailure{false, kNotRegularFile};
 
-  // One read for the size the file has; a file that grew meanwhile (or a system file that
-  // reports no size) is read on in doubling steps.
-  std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
+  // A byte more than the size, so that the read that finds the end needs no new room.
+  std::size_t capacity = static_cast<std::size_t>(info.st_size) + 1;
+  char* data = sink.Room(capacity, 0);
   std::size_t filled = 0;
   while (true) {
-    if (filled == bytes.size()) bytes.resize(std::max<std::size_t>(bytes.size() * 2, 65536));
-    const ssize_t got = ::read(file.Get(), bytes.data() + filled,
-                               std::min<std::size_t>(bytes.size() - filled, 1u << 30));
+    if (filled == capacity) {
+      capacity = std::max<std::size_t>(capacity * 2, 65536);
+      data = sink.Room(capacity, filled);
+    }
+    const ssize_t got =
+        ::read(file.Get(), data + filled, std::min<std::size_t>(capacity - filled, 1u << 30));
     if (got < 0) {
       if (errno == EINTR) continue;
-      throw EFileError("Cannot read file " + path, SystemReason(errno));
+      return ReadFailure{true, errno};
     }
     if (got == 0) break;
     filled += static_cast<std::size_t>(got);
   }
-  bytes.resize(filled);
-  return bytes;
+  size = filled;
+  return std::nullopt;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  struct StringSink : ByteSink {
+    char* Room(std::size_t size, std::size_t) override {
+      bytes.resize(size);
+      return bytes.data();
+    }
+    std::string bytes;
+  } sink;
+  std::size_t size = 0;
+  if (const auto failure = ReadRegularFile(path, sink, size)) {
+    const std::string reason =
+        failure->error == kNotRegularFile ? kNotRegular : SystemReason(failure->error);
+    throw EFileError((failure->reading ? "Cannot read file " : "Cannot open file ") + path, reason);
+  }
+  sink.bytes.resize(size);
+  return std::move(sink.bytes);
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <sys/types.h>
+
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,9 +32,31 @@ class EFileError : public Exception {
 // system has it.
 std::string SystemReason(int error);
 
-// The whole content of a regular file. Anything else (a folder, a pipe, a device) is refused
-// before it is read, so nothing waits for a writer or reads without end. Raises EFileError
-// "Cannot open file PATH" or "Cannot read file PATH" with the reason.
+// Where ReadRegularFile puts a file's bytes.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // Storage for at least `size` bytes whose first `kept` bytes are those given so far.
+  virtual char* Room(std::size_t size, std::size_t kept) = 0;
+};
+
+// Why ReadRegularFile failed: in opening (a folder, a pipe, a device or no file; error
+// kNotRegularFile for the pipe or device) or in reading, with the error number.
+struct ReadFailure {
+  bool reading = false;
+  int error = 0;
+};
+inline constexpr int kNotRegularFile = -1;
+
+// The one reader of whole files: the regular file at `path` into `sink`, sized once from the
+// file and read on in doubling steps only if it grew meanwhile (or reports no size); `size`
+// is how many bytes came. Anything but a regular file is refused before it is read, so
+// nothing waits for a writer or reads without end. Returns the failure, if any.
+std::optional<ReadFailure> ReadRegularFile(const std::string& path, ByteSink& sink,
+                                           std::size_t& size);
+
+// The whole content of a regular file, by ReadRegularFile. Raises EFileError "Cannot open file
+// PATH" or "Cannot read file PATH" with the reason.
 std::string ReadFileBytes(const std::string& path);
 
 // Replaces the file at `path` by `bytes`: a symbolic link is followed to its target (also

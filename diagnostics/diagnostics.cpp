@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
 
 #include "diagnostics/quantiles.h"
 
@@ -11,9 +13,22 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Measurement visits the search for gross errors may spend (each refit visits every
-// measurement twice): about a second at most, however many measurements stand out.
-constexpr double kSearchWork = 1e8;
+// The high-breakdown start: tracks sampled, candidate points tried, and the quantile of the
+// residuals it minimises. The quantile stays below the clean share of measurements even when
+// three in ten are gross errors on two images, where a gross error spoils its whole track.
+constexpr std::size_t kSampleTracks = 400;
+constexpr int kCandidates = 150;
+constexpr double kStartQuantile = 0.25;
+// |z| of a standard normal at that quantile, to make a scale of it.
+constexpr double kStartQuantileZ = 0.31864;
+// Measurements this many scales from the start's lines are set aside before the first refit.
+constexpr double kPrescreen = 3.5;
+// Gross errors that mask one another raise the spread of the fit of all measurements well
+// above that of the measurements near the high-breakdown point's lines; below this ratio of
+// the two the set is taken to hide none.
+constexpr double kHiddenSpread = 1.5;
+// Rounds of taking back and setting aside after the first refit.
+constexpr int kRebalanceRounds = 10;
 
 // A measurement may be set aside while its track has at least this many. Setting aside one of
 // a track's last two takes the whole track out of the fit (one measurement fits any line
@@ -75,6 +90,31 @@ struct Track {
   double mx = 0, my = 0;
   double sxx = 0, sxy = 0, syy = 0;
 };
+
+// The track of the points p[k] for which keep(k), as Recompute takes it: in order, the mean
+// first, then the scatter about it.
+template <typename Keep>
+Track TrackOf(const Position* p, int n, Keep keep) {
+  Track t;
+  double sx = 0, sy = 0;
+  for (int k = 0; k < n; ++k) {
+    if (!keep(k)) continue;
+    ++t.n;
+    sx += p[k].x;
+    sy += p[k].y;
+  }
+  if (t.n == 0) return t;
+  t.mx = sx / t.n;
+  t.my = sy / t.n;
+  for (int k = 0; k < n; ++k) {
+    if (!keep(k)) continue;
+    const double dx = p[k].x - t.mx, dy = p[k].y - t.my;
+    t.sxx += dx * dx;
+    t.sxy += dx * dy;
+    t.syy += dy * dy;
+  }
+  return t;
+}
 
 // A track's best line through a point c: unit direction u (normal (−uy, ux)); over its
 // measurements the sums of t = u·(p − c), t² and r = n·(p − c), and r², the least of which
@@ -144,15 +184,94 @@ struct Fit {
   int Dof() const { return measurements - 2 - tracks; }
 };
 
+// The perpendicular distances r[k] of the n points p from the line through c in the median
+// of their directions from c (the two middle ones averaged), a line that half the points
+// can't pull. Directions are taken as tangents against the points' mean direction: no angle
+// function per point.
+void MedianLineResiduals(const Position* p, int n, double cx, double cy, double* tangent,
+                         double* r) {
+  double mx = 0, my = 0;
+  for (int k = 0; k < n; ++k) {
+    mx += p[k].x;
+    my += p[k].y;
+  }
+  double ux = mx / n - cx, uy = my / n - cy;
+  double len = std::hypot(ux, uy);
+  if (!(len > 0)) {
+    ux = p[0].x - cx;
+    uy = p[0].y - cy;
+    len = std::hypot(ux, uy);
+  }
+  if (!(len > 0) || !std::isfinite(len)) {
+    for (int k = 0; k < n; ++k) r[k] = std::hypot(p[k].x - cx, p[k].y - cy);
+    return;
+  }
+  ux /= len;
+  uy /= len;
+  for (int k = 0; k < n; ++k) {
+    const double vx = p[k].x - cx, vy = p[k].y - cy;
+    const double along = ux * vx + uy * vy, across = ux * vy - uy * vx;
+    // A point behind c is as far off as a direction can be.
+    tangent[k] = along > 0 ? across / along : std::copysign(1e300, across);
+  }
+  std::nth_element(tangent, tangent + n / 2, tangent + n);
+  double median = tangent[n / 2];
+  if (n % 2 == 0) median = 0.5 * (median + *std::max_element(tangent, tangent + n / 2));
+  const double norm = std::hypot(1.0, median);
+  const double wx = (ux - median * uy) / norm, wy = (uy + median * ux) / norm;
+  for (int k = 0; k < n; ++k) r[k] = std::fabs(wx * (p[k].y - cy) - wy * (p[k].x - cx));
+}
+
+// The measurements set aside, by track and image: a bit per image while the images fit in a
+// word (every pass asks for every measurement), a list per track beyond.
+class AsideSet {
+ public:
+  AsideSet(int tracks, int images)
+      : bits_(images <= 64 ? std::size_t(tracks) : 0, 0),
+        lists_(images <= 64 ? 0 : std::size_t(tracks)) {}
+  bool Has(int i, int k) const {
+    if (!bits_.empty()) return bits_[std::size_t(i)] >> k & 1;
+    const std::vector<int>& l = lists_[std::size_t(i)];
+    return !l.empty() && std::find(l.begin(), l.end(), k) != l.end();
+  }
+  void Add(int i, int k) {
+    if (!bits_.empty()) {
+      bits_[std::size_t(i)] |= std::uint64_t{1} << k;
+    } else {
+      lists_[std::size_t(i)].push_back(k);
+    }
+  }
+  void Remove(int i, int k) {
+    if (!bits_.empty()) {
+      bits_[std::size_t(i)] &= ~(std::uint64_t{1} << k);
+    } else {
+      std::vector<int>& l = lists_[std::size_t(i)];
+      l.erase(std::find(l.begin(), l.end(), k));
+    }
+  }
+  void Clear(int i) {
+    if (!bits_.empty()) {
+      bits_[std::size_t(i)] = 0;
+    } else {
+      lists_[std::size_t(i)].clear();
+    }
+  }
+
+ private:
+  std::vector<std::uint64_t> bits_;
+  std::vector<std::vector<int>> lists_;
+};
+
 template <typename Source>
 class Engine {
  public:
-  explicit Engine(const Source& source)
-      : src_(source),
+  explicit Engine(const Source& source, double search_work)
+      : search_work_(search_work),
+        src_(source),
         images_(source.Images()),
         points_(images_ > 0 ? source.Count(0) : 0),
         tracks_(std::size_t(points_)),
-        dropped_(std::size_t(points_)) {}
+        dropped_(points_, images_) {}
 
   Diagnostics Run();
   std::optional<PointEstimate> RefinedOnly();
@@ -160,8 +279,7 @@ class Engine {
  private:
   bool Used(int k, int i, double x, double y) const {
     if (!std::isfinite(x) || !std::isfinite(y)) return false;
-    const std::vector<int>& dropped = dropped_[std::size_t(i)];
-    return dropped.empty() || std::find(dropped.begin(), dropped.end(), k) == dropped.end();
+    return !dropped_.Has(i, k);
   }
   void AccumulateAll();
   void Recompute(int i);
@@ -174,12 +292,21 @@ class Engine {
   void SetAside(const FlaggedMeasurement& f);
   void Restore();
   void Residuals(const Fit& fit, Diagnostics& d) const;
+  // The used measurements of track i and their images.
+  int Gather(int i, std::vector<Position>& points, std::vector<int>& images) const;
+  bool RobustStart(double& cx, double& cy, double& scale, std::vector<int>& sampled) const;
+  bool Hides(const Fit& fit, const std::vector<int>& sampled, double cx, double cy,
+             double bound) const;
+  int Prescreen(double cx, double cy, double bound);
+  int Rebalance(Fit& fit);
+  void TakeBack(int image, int point);
 
+  const double search_work_;
   const Source& src_;
   const int images_;
   const int points_;
   std::vector<Track> tracks_;
-  std::vector<std::vector<int>> dropped_;  // per track, the images of those set aside
+  AsideSet dropped_;
   std::vector<FlaggedMeasurement> flagged_;
 };
 
@@ -451,7 +578,7 @@ FlaggedMeasurement Engine<Source>::Worst(const Fit& fit, bool& exceeds) const {
 template <typename Source>
 void Engine<Source>::SetAside(const FlaggedMeasurement& f) {
   flagged_.push_back(f);
-  dropped_[std::size_t(f.point)].push_back(f.image);
+  dropped_.Add(f.point, f.image);
   Recompute(f.point);
 }
 
@@ -459,8 +586,308 @@ template <typename Source>
 void Engine<Source>::Restore() {
   const FlaggedMeasurement f = flagged_.back();
   flagged_.pop_back();
-  dropped_[std::size_t(f.point)].pop_back();
+  dropped_.Remove(f.point, f.image);
   Recompute(f.point);
+}
+
+template <typename Source>
+int Engine<Source>::Gather(int i, std::vector<Position>& points, std::vector<int>& images) const {
+  points.clear();
+  images.clear();
+  for (int k = 0; k < images_; ++k) {
+    if (i >= src_.Count(k)) continue;
+    const Position p = src_.At(k, i);
+    if (!Used(k, i, p.x, p.y)) continue;
+    points.push_back(p);
+    images.push_back(k);
+  }
+  return static_cast<int>(points.size());
+}
+
+// The least kStartQuantile-quantile of the residuals over a sample of tracks, among common
+// points of two sampled tracks each drawn through two of its measurements: with a fixed seed,
+// so that the same data give the same start. `scale` is that quantile made a standard
+// deviation.
+template <typename Source>
+bool Engine<Source>::RobustStart(double& cx, double& cy, double& scale,
+                                 std::vector<int>& eligible) const {
+  eligible.clear();
+  for (int i = 0; i < points_; ++i)
+    if (tracks_[std::size_t(i)].n >= 2) eligible.push_back(i);
+  if (eligible.size() < 2) return false;
+  std::mt19937_64 rng(20261207);
+  if (eligible.size() > kSampleTracks) {
+    for (std::size_t j = 0; j < kSampleTracks; ++j)
+      std::swap(eligible[j], eligible[j + rng() % (eligible.size() - j)]);
+    eligible.resize(kSampleTracks);
+  }
+  std::vector<Position> sample;
+  std::vector<int> start{0}, images;
+  std::vector<Position> points;
+  for (const int i : eligible) {
+    Gather(i, points, images);
+    sample.insert(sample.end(), points.begin(), points.end());
+    start.push_back(static_cast<int>(sample.size()));
+  }
+  const int tracks = static_cast<int>(eligible.size());
+  std::vector<double> tangent(std::size_t(images_) + 1), own(std::size_t(images_) + 1), r;
+  r.reserve(sample.size());
+  double best = std::numeric_limits<double>::infinity();
+  int tried = 0;
+  for (int attempt = 0; attempt < 4 * kCandidates && tried < kCandidates; ++attempt) {
+    const int a = int(rng() % unsigned(tracks));
+    const int b = int(rng() % unsigned(tracks - 1));
+    const int t[2] = {a, b >= a ? b + 1 : b};
+    Position p[2], d[2];
+    for (int e = 0; e < 2; ++e) {
+      const int n = start[std::size_t(t[e]) + 1] - start[std::size_t(t[e])];
+      const int u = int(rng() % unsigned(n)), v = int(rng() % unsigned(n - 1));
+      const Position& first = sample[std::size_t(start[std::size_t(t[e])] + u)];
+      const Position& second = sample[std::size_t(start[std::size_t(t[e])] + (v >= u ? v + 1 : v))];
+      p[e] = first;
+      d[e] = {second.x - first.x, second.y - first.y};
+    }
+    const double det = d[0].x * d[1].y - d[0].y * d[1].x;
+    // Lines within a few hundredths of a degree meet where rounding puts them.
+    if (!(std::fabs(det) > 1e-3 * std::hypot(d[0].x, d[0].y) * std::hypot(d[1].x, d[1].y)))
+      continue;
+    const double along = ((p[1].x - p[0].x) * d[1].y - (p[1].y - p[0].y) * d[1].x) / det;
+    const double x = p[0].x + along * d[0].x, y = p[0].y + along * d[0].y;
+    if (!std::isfinite(x) || !std::isfinite(y)) continue;
+    ++tried;
+    r.clear();
+    for (int j = 0; j < tracks; ++j) {
+      // The two tracks that made the point pass through it: they say nothing of it.
+      if (j == t[0] || j == t[1]) continue;
+      const int from = start[std::size_t(j)], n = start[std::size_t(j) + 1] - from;
+      MedianLineResiduals(&sample[std::size_t(from)], n, x, y, tangent.data(), own.data());
+      // With an odd count the line passes through the median measurement itself: its zero
+      // says nothing about the point.
+      const auto end = own.begin() + n;
+      if (n % 2 == 1) std::iter_swap(std::min_element(own.begin(), end), end - 1);
+      r.insert(r.end(), own.begin(), end - n % 2);
+    }
+    const auto q = r.begin() + std::ptrdiff_t(kStartQuantile * double(r.size() - 1));
+    std::nth_element(r.begin(), q, r.end());
+    if (*q < best) {
+      best = *q;
+      cx = x;
+      cy = y;
+    }
+  }
+  if (!std::isfinite(best)) return false;
+  scale = best / kStartQuantileZ;
+  return true;
+}
+
+// Sets aside the measurements beyond `bound` from the start's lines, keeping at least one of
+// each track; returns how many.
+template <typename Source>
+int Engine<Source>::Prescreen(double cx, double cy, double bound) {
+  std::vector<Position> points;
+  std::vector<int> images;
+  std::vector<double> tangent(std::size_t(images_) + 1), r(std::size_t(images_) + 1);
+  int count = 0;
+  for (int i = 0; i < points_; ++i) {
+    if (tracks_[std::size_t(i)].n < 2) continue;
+    const int n = Gather(i, points, images);
+    MedianLineResiduals(points.data(), n, cx, cy, tangent.data(), r.data());
+    const int nearest = int(std::min_element(r.begin(), r.begin() + n) - r.begin());
+    const auto keep = [&](int k) { return k == nearest || !(r[std::size_t(k)] > bound); };
+    bool any = false;
+    for (int k = 0; k < n; ++k) {
+      if (keep(k)) continue;
+      flagged_.push_back({images[std::size_t(k)], i, r[std::size_t(k)], 0});
+      dropped_.Add(i, images[std::size_t(k)]);
+      any = true;
+      ++count;
+    }
+    if (any) tracks_[std::size_t(i)] = TrackOf(points.data(), n, keep);
+  }
+  return count;
+}
+
+// Whether the fit of all measurements spreads more than kHiddenSpread times as wide as the
+// sampled tracks do about their lines through the start once their measurements beyond
+// `bound` from its lines are set aside: gross errors that mask one another so that none
+// stands out raise the one and not the other, the tail of a clean set raises neither. Taken
+// on the sample, this spares a clean set of millions a pass of its own.
+template <typename Source>
+bool Engine<Source>::Hides(const Fit& fit, const std::vector<int>& sampled, double cx, double cy,
+                           double bound) const {
+  if (fit.Dof() < 1) return false;
+  std::vector<Position> points;
+  std::vector<int> images;
+  std::vector<double> tangent(std::size_t(images_) + 1), r(std::size_t(images_) + 1);
+  double rss = 0;
+  int dof = 0;
+  for (const int i : sampled) {
+    const int n = Gather(i, points, images);
+    MedianLineResiduals(points.data(), n, cx, cy, tangent.data(), r.data());
+    Track kept;
+    double sx = 0, sy = 0;
+    for (int k = 0; k < n; ++k) {
+      if (r[std::size_t(k)] > bound) continue;
+      ++kept.n;
+      sx += points[std::size_t(k)].x;
+      sy += points[std::size_t(k)].y;
+    }
+    if (kept.n < 2) continue;
+    kept.mx = sx / kept.n;
+    kept.my = sy / kept.n;
+    for (int k = 0; k < n; ++k) {
+      if (r[std::size_t(k)] > bound) continue;
+      const double dx = points[std::size_t(k)].x - kept.mx, dy = points[std::size_t(k)].y - kept.my;
+      kept.sxx += dx * dx;
+      kept.sxy += dx * dy;
+      kept.syy += dy * dy;
+    }
+    rss += Through(kept, cx, cy).rss;
+    dof += kept.n - 1;
+  }
+  if (dof == 0) return true;
+  return fit.rss / fit.Dof() > kHiddenSpread * kHiddenSpread * rss / dof;
+}
+
+template <typename Source>
+void Engine<Source>::TakeBack(int image, int point) {
+  dropped_.Remove(point, image);
+}
+
+// One round on the fit: a measurement set aside comes back when its studentised prediction
+// residual is within the bound, and one in the fit goes when its externally studentised
+// residual exceeds it (a track keeps one). Refits when anything changed; returns how many
+// changed, 0 also when the refit would be singular (the round then undone).
+template <typename Source>
+int Engine<Source>::Rebalance(Fit& fit) {
+  const int dof = fit.Dof();
+  if (dof < 2) return 0;
+  const double tested = double(fit.measurements) + double(flagged_.size());
+  const double bound_in = StudentTUpper(dof - 1, kOutlierLevel / 2 / tested);
+  const double bound_out = StudentTUpper(dof, kOutlierLevel / 2 / tested);
+  const double s2 = fit.rss / dof;
+  const double floor = 1e-10 * (1 + std::hypot(fit.cx, fit.cy));
+  // The leverage of a measurement at distance `along` on track i's line, as in Worst.
+  const auto leverage = [&](int i, double along) {
+    const Line& l = fit.lines[std::size_t(i)];
+    const double nx = -l.uy, ny = l.ux, iq = l.Q > 0 ? 1 / l.Q : 0;
+    const double lean = 1 - along * l.T * iq;
+    const double npn = fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny;
+    return lean * lean * npn + along * along * iq;
+  };
+
+  // A flagged measurement's distance from its track's line and the variance factor of that
+  // distance as a prediction.
+  const auto predicted = [&](const FlaggedMeasurement& f, double& h) {
+    const Track& t = tracks_[std::size_t(f.point)];
+    const Position p = src_.At(f.image, f.point);
+    const double dx = p.x - fit.cx, dy = p.y - fit.cy;
+    h = 0;
+    if (t.n >= 2) {
+      const Line& l = fit.lines[std::size_t(f.point)];
+      h = leverage(f.point, l.ux * dx + l.uy * dy);
+      return l.ux * dy - l.uy * dx;
+    }
+    if (t.n == 0) return 0.0;
+    // The track's line is the one through c and its remaining measurement, whose direction
+    // carries that one's error out to this one's distance.
+    const double ux = t.mx - fit.cx, uy = t.my - fit.cy, len = std::hypot(ux, uy);
+    if (!(len > 0)) return std::hypot(dx, dy);
+    const double reach = (ux * dx + uy * dy) / (len * len);
+    h = reach * reach;
+    return (ux * dy - uy * dx) / len;
+  };
+
+  // The spread of the fit's own measurements is too small when the start set aside good ones
+  // with the bad: the median of all standardised distances, set aside or not, bounds it from
+  // below, so that what the start took away too eagerly comes back. A sample of about 10⁵
+  // serves for the median.
+  std::vector<double> z;
+  const std::size_t stride =
+      std::max<std::size_t>(1, std::size_t(tested) / 100000 + (std::size_t(tested) > 100000));
+  std::size_t seen = 0;
+  for (int k = 0; k < images_; ++k)
+    src_.ForImage(k, points_, [&](int i, double x, double y) {
+      if (tracks_[std::size_t(i)].n < 2 || !Used(k, i, x, y) || seen++ % stride != 0) return;
+      const Line& l = fit.lines[std::size_t(i)];
+      const double dx = x - fit.cx, dy = y - fit.cy;
+      const double free = 1 - leverage(i, l.ux * dx + l.uy * dy);
+      if (free > 1e-9) z.push_back(std::fabs(l.ux * dy - l.uy * dx) / std::sqrt(free));
+    });
+  for (std::size_t f = 0; f < flagged_.size(); f += stride) {
+    double h;
+    const double r = predicted(flagged_[f], h);
+    z.push_back(std::fabs(r) / std::sqrt(1 + h));
+  }
+  double s2_floor = 0;
+  if (!z.empty()) {
+    std::nth_element(z.begin(), z.begin() + std::ptrdiff_t(z.size() / 2), z.end());
+    s2_floor = std::pow(1.4826 * z[z.size() / 2], 2);
+  }
+  const double s2_used = std::max(s2, s2_floor);
+
+  std::vector<FlaggedMeasurement> kept;
+  std::vector<int> touched;
+  for (FlaggedMeasurement& f : flagged_) {
+    double h;
+    const double r = predicted(f, h);
+    f.studentized = std::fabs(r) <= floor ? 0 : std::fabs(r) / std::sqrt(s2_used * (1 + h));
+    if (f.studentized <= bound_out) {
+      TakeBack(f.image, f.point);
+      touched.push_back(f.point);
+    } else {
+      kept.push_back(f);
+    }
+  }
+  const std::size_t taken_back = flagged_.size() - kept.size();
+  std::vector<char> changed(std::size_t(points_), 0);
+  for (const int i : touched) {
+    if (!changed[std::size_t(i)]) Recompute(i);
+    changed[std::size_t(i)] = 1;
+  }
+
+  // The measurements of the fit beyond the bound, at most all but one of a track.
+  std::vector<FlaggedMeasurement> out;
+  std::vector<int> left(std::size_t(points_), 0);
+  for (int i = 0; i < points_; ++i) left[std::size_t(i)] = tracks_[std::size_t(i)].n;
+  const double floor_dof = floor * floor * (dof - 1);
+  for (int k = 0; k < images_; ++k)
+    src_.ForImage(k, points_, [&](int i, double x, double y) {
+      if (tracks_[std::size_t(i)].n < 2 || left[std::size_t(i)] < 2 || !Used(k, i, x, y)) return;
+      // Tracks changed by a taking back are judged next round, against their new lines.
+      if (changed[std::size_t(i)]) return;
+      const Line& l = fit.lines[std::size_t(i)];
+      const double dx = x - fit.cx, dy = y - fit.cy;
+      const double r = l.ux * dy - l.uy * dx;
+      const double free = 1 - leverage(i, l.ux * dx + l.uy * dy);
+      if (!(free > 1e-9) || std::fabs(r) <= floor) return;
+      const double t2 = r * r * (dof - 1) / std::max(fit.rss * free - r * r, floor_dof * free);
+      if (!(t2 > bound_in * bound_in) || !(r * r > bound_in * bound_in * s2_floor * free)) return;
+      out.push_back({k, i, std::fabs(r), std::sqrt(t2)});
+      --left[std::size_t(i)];
+    });
+  const std::vector<FlaggedMeasurement> before = flagged_;
+  flagged_ = std::move(kept);
+  for (const FlaggedMeasurement& f : out) {
+    flagged_.push_back(f);
+    dropped_.Add(f.point, f.image);
+    Recompute(f.point);
+  }
+  if (taken_back == 0 && out.empty()) return 0;
+  std::optional<Fit> next = Solve(fit.cx, fit.cy);
+  if (!next) {
+    for (const FlaggedMeasurement& f : out) changed[std::size_t(f.point)] = 1;
+    for (int i = 0; i < points_; ++i)
+      if (changed[std::size_t(i)]) dropped_.Clear(i);
+    flagged_ = before;
+    for (const FlaggedMeasurement& f : flagged_)
+      if (changed[std::size_t(f.point)]) dropped_.Add(f.point, f.image);
+    for (int i = 0; i < points_; ++i)
+      if (changed[std::size_t(i)]) Recompute(i);
+    return 0;
+  }
+  fit = std::move(*next);
+  return static_cast<int>(taken_back + out.size());
 }
 
 // Distances from the robust fit's lines: per image, per point and of the flagged ones. A track
@@ -519,8 +946,40 @@ Diagnostics Engine<Source>::Run() {
   std::optional<Fit> fit = Solve(cx, cy);
   if (!fit) return d;
   d.refined = Estimate(*fit);
-  const double rounds = std::max(1.0, kSearchWork / 2 / std::max(1, fit->measurements));
-  for (int round = 0;; ++round) {
+  // No work at all allows no search: only whether one stands out is told.
+  const double rounds =
+      search_work_ > 0 ? std::max(1.0, search_work_ / 2 / std::max(1, fit->measurements)) : 0;
+  int round = 0;
+  // Many gross errors hide one another from the test below: start it from the measurements
+  // that a high-breakdown point finds near their lines, and let the test decide each. A set
+  // that hides none is judged as it is, so that a clean set keeps what the test keeps.
+  double sx = 0, sy = 0, scale = 0;
+  std::vector<int> sampled;
+  const bool started = RobustStart(sx, sy, scale, sampled);
+  const double bound = std::max(kPrescreen * scale, 1e-10 * (1 + std::hypot(sx, sy)));
+  bool stands_out = false;
+  Worst(*fit, stands_out);
+  if (rounds > 0 && started && (stands_out || Hides(*fit, sampled, sx, sy, bound)) &&
+      Prescreen(sx, sy, bound) > 0) {
+    std::optional<Fit> start = Solve(sx, sy);
+    // Too little left to test anything: the set is judged as a whole below.
+    if (start && start->Dof() < 2) start.reset();
+    while (start && round < kRebalanceRounds && round < rounds && Rebalance(*start) > 0) ++round;
+    // A fit of a minority is no fit of the set: a few tracks can nearly meet anywhere.
+    if (start && !flagged_.empty() && 2 * flagged_.size() < std::size_t(fit->measurements)) {
+      fit = std::move(start);
+    } else {
+      // Nothing stays aside (a clean set): the refined fit stands, as it is.
+      std::vector<int> touched;
+      for (const FlaggedMeasurement& f : flagged_) touched.push_back(f.point);
+      flagged_.clear();
+      for (const int i : touched) {
+        dropped_.Clear(i);
+        Recompute(i);
+      }
+    }
+  }
+  for (;; ++round) {
     bool exceeds = false;
     const FlaggedMeasurement worst = Worst(*fit, exceeds);
     if (!exceeds) break;
@@ -556,26 +1015,26 @@ std::optional<PointEstimate> Engine<Source>::RefinedOnly() {
 
 std::optional<PointEstimate> RefinedPoint(const PositionArrays& images) {
   const ArraysSource source{images};
-  return Engine<ArraysSource>(source).RefinedOnly();
+  return Engine<ArraysSource>(source, kOutlierSearchWork).RefinedOnly();
 }
 
 std::optional<PointEstimate> RefinedPoint(const ImageSets& images) {
   const SetsSource source{images};
-  return Engine<SetsSource>(source).RefinedOnly();
+  return Engine<SetsSource>(source, kOutlierSearchWork).RefinedOnly();
 }
 
 bool Consistent(const std::optional<PointEstimate>& refined) {
   return !refined || !refined->has_uncertainty || !(refined->sigma0_px > kConsistentSigmaPx);
 }
 
-Diagnostics Diagnose(const std::vector<std::vector<Position>>& images) {
+Diagnostics Diagnose(const std::vector<std::vector<Position>>& images, double search_work) {
   const VectorSource source{images};
-  return Engine<VectorSource>(source).Run();
+  return Engine<VectorSource>(source, search_work).Run();
 }
 
-Diagnostics Diagnose(const ImageSets& images) {
+Diagnostics Diagnose(const ImageSets& images, double search_work) {
   const SetsSource source{images};
-  return Engine<SetsSource>(source).Run();
+  return Engine<SetsSource>(source, search_work).Run();
 }
 
 }  // namespace zirt

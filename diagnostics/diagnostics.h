@@ -74,11 +74,17 @@ struct Diagnostics {
   std::vector<PointResidual> points;  // one per reference point
 };
 
+// Measurement visits the search for gross errors may spend (each refit visits every
+// measurement about twice): about a second at most, however many measurements stand out.
+inline constexpr double kOutlierSearchWork = 1e8;
+
 // Reference point i of every image is point i of the first image; the first image fixes how
 // many there are. An image with fewer points lacks the rest, one with more contributes only
-// the first ones; positions that are not finite are left out.
-Diagnostics Diagnose(const std::vector<std::vector<Position>>& images);
-Diagnostics Diagnose(const ImageSets& images);
+// the first ones; positions that are not finite are left out. `search_work` bounds the search
+// for gross errors (outlier_search_cut says when it ran out).
+Diagnostics Diagnose(const std::vector<std::vector<Position>>& images,
+                     double search_work = kOutlierSearchWork);
+Diagnostics Diagnose(const ImageSets& images, double search_work = kOutlierSearchWork);
 
 // Positions image by image as plain (x, y) pairs, as zirt-batch's fast path keeps them:
 // image k holds counts[k] pairs from xy[k].
@@ -99,10 +105,16 @@ inline constexpr double kConsistentSigmaPx = 1.0;
 // False when the refined fit's σ̂ exceeds kConsistentSigmaPx.
 bool Consistent(const std::optional<PointEstimate>& refined);
 
-// Gross errors: while the largest externally studentised residual exceeds the two-sided
-// Student t(dof − 1) bound at this level over the measurements used (Bonferroni), that
-// measurement is flagged, set aside and the rest refitted. Setting aside one of a track's
-// last two takes the track out of the fit, as one measurement fits any line.
+// Gross errors. The search starts from a high-breakdown point: the common point of two tracks,
+// each through two of its measurements, that leaves the least quarter-quantile of residuals
+// (each track's line through it taken at the median of its measurements' directions) over a
+// sample of tracks. Measurements far from that point's lines are set aside and the rest
+// refitted; then, round by round, a measurement set aside comes back when its studentised
+// prediction residual stays within the bound, and one in the fit goes when its externally
+// studentised residual exceeds it. Last, while the largest externally studentised residual
+// exceeds the two-sided Student t(dof − 1) bound at this level over the measurements
+// (Bonferroni), that measurement is flagged, set aside and the rest refitted. Setting aside
+// one of a track's last two takes the track out of the fit, as one measurement fits any line.
 inline constexpr double kOutlierLevel = 0.05;
 
 }  // namespace zirt

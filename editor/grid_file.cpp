@@ -213,7 +213,34 @@ std::string CheckCell(const std::string& text) {
   return FormatGeneral(ParseReal(text));
 }
 
+namespace {
+
+// "3-й строке" for a data row: the number in column 0 under a caption row, else the line's.
+std::string RowName(const Grid& grid, int row) {
+  if (grid.FixedRows() > 0) return grid.Cell(0, row) + "-й строке";
+  return std::to_string(row + 1) + "-й строке («" + grid.Cell(0, row) + "»)";
+}
+
+}  // namespace
+
+std::string RowOutsideCodePage(const Grid& grid) {
+  for (int row = grid.FixedRows(); row < grid.RowCount(); ++row)
+    for (int column = grid.FixedColumns(); column < grid.ColumnCount(); ++column) {
+      const std::string& cell = grid.Cell(column, row);
+      if (DecodeText(EncodeLines({cell})) != cell + "\r\n") return RowName(grid, row);
+    }
+  return {};
+}
+
 BuiltLines BuildLines(DataKind kind, const Grid& grid) {
+  for (int row = grid.FixedRows(); row < grid.RowCount(); ++row)
+    for (int column = grid.FixedColumns(); column < grid.ColumnCount(); ++column)
+      if (grid.Cell(column, row).find(';') != std::string::npos) {
+        BuiltLines refused;
+        refused.rejection = "Знак «;» в " + RowName(grid, row) +
+                            " недопустим: он отделяет значение от комментария. Уберите его.";
+        return refused;
+      }
   const Layout layout = LayoutOf(kind);
   return HasFixedLines(layout) ? FixedLines(kind, grid) : RecordLines(layout, grid);
 }

@@ -53,6 +53,12 @@ struct BuiltLines {
   std::string rejection;  // Empty when accepted.
 };
 
+// A ';' in a value cell is refused before anything else, naming its row: the file's reader
+// would end the value there and take the rest for the comment.
 BuiltLines BuildLines(DataKind kind, const Grid& grid);
+
+// The first row (as its message names it, "3-й строке") with a value cell holding a letter
+// that Windows-1251 lacks and that would be written as '?'; empty when there is none.
+std::string RowOutsideCodePage(const Grid& grid);
 
 }  // namespace zirt

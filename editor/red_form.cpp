@@ -161,14 +161,17 @@ void TRedForm::BuildMenu() {
   MainMenu1 = new QMenuBar(this);
   MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
   layout()->setMenuBar(MainMenu1);
-  N1 = MainMenu1->addMenu(QStringLiteral("Файл"));
+  N1 = MainMenu1->addMenu(QStringLiteral("&Файл"));
   N1->setObjectName(QStringLiteral("N1"));
-  N3 = N1->addAction(QStringLiteral("Сохранить"));
+  N3 = N1->addAction(QStringLiteral("&Сохранить"));
   N3->setObjectName(QStringLiteral("N3"));
   N3->setShortcut(QKeySequence::Save);
+  N16 = N1->addAction(QStringLiteral("Сохранить &как…"));
+  N16->setObjectName(QStringLiteral("N16"));
+  N16->setShortcut(QKeySequence::SaveAs);
   N15 = N1->addSeparator();
   N15->setObjectName(QStringLiteral("N15"));
-  N6 = N1->addAction(QStringLiteral("Выход"));
+  N6 = N1->addAction(QStringLiteral("&Выход"));
   N6->setObjectName(QStringLiteral("N6"));
 }
 
@@ -177,6 +180,7 @@ void TRedForm::ConnectCommands() {
     return [this, handler] { zirt::RunGuarded(platform_, this, [&] { (this->*handler)(); }); };
   };
   connect(N3, &QAction::triggered, this, guarded(&TRedForm::N3Click));
+  connect(N16, &QAction::triggered, this, guarded(&TRedForm::N16Click));
   connect(N6, &QAction::triggered, this, guarded(&TRedForm::N6Click));
   connect(ToolButton10, &QToolButton::clicked, this, guarded(&TRedForm::ToolButton10Click));
   connect(ToolButton3, &QToolButton::clicked, this, guarded(&TRedForm::ToolButton3Click));
@@ -186,7 +190,7 @@ void TRedForm::ConnectCommands() {
 
   // Keys are the usual way a cell changes; an edit without keys (a pasted text from the
   // editor's context menu) must not slip past the close question either.
-  connect(model_, &GridModel::CellEdited, this, [this] { modified_ = true; });
+  connect(model_, &GridModel::CellEdited, this, [this] { SetModified(true); });
   StringGrid1->installEventFilter(this);
   StringGrid1->on_editor_created = [this](QWidget* editor) { editor->installEventFilter(this); };
 }
@@ -195,6 +199,7 @@ bool TRedForm::LoadFile(const QString& file_name, int kind) {
   kind_ = kind;
   file_name_ = file_name;
   modified_ = false;
+  caption_.clear();
   try {
     ApplySetup(kind);
     const zirt::GridSetup setup = zirt::SetupOf(kind);
@@ -240,7 +245,8 @@ int TRedForm::CaptionColumnWidth() const {
 void TRedForm::ApplySetup(int kind) {
   const zirt::GridSetup setup = zirt::SetupOf(kind);
   resize(Scaled(setup.window_width), Scaled(setup.window_height));
-  setWindowTitle(QString::fromStdString(zirt::WindowCaption(kind, file_name_.toStdString())));
+  caption_ = QString::fromStdString(zirt::WindowCaption(kind, file_name_.toStdString()));
+  SetModified(modified_);
   StringGrid1->verticalHeader()->setDefaultSectionSize(Scaled(setup.row_height));
   for (QToolButton* button : {ToolButton3, ToolButton5, ToolButton1, ToolButton8})
     button->setEnabled(setup.row_commands);
@@ -252,7 +258,14 @@ void TRedForm::ChangeRows(const std::function<void(Grid&, int)>& command) {
   const int row = std::max(StringGrid1->Row(), Cells().FixedRows());
   model_->Change([&](Grid& grid) { command(grid, row); });
   StringGrid1->Select(column, row);
-  modified_ = true;
+  SetModified(true);
+}
+
+void TRedForm::SetModified(bool modified) {
+  modified_ = modified;
+  if (caption_.isEmpty()) return;
+  const QString title = modified ? caption_ + QStringLiteral(" *") : caption_;
+  if (windowTitle() != title) setWindowTitle(title);
 }
 
 void TRedForm::N6Click() {
@@ -276,18 +289,37 @@ void TRedForm::ToolButton8Click() {
 }
 
 void TRedForm::N3Click() {
-  SaveCommand();
+  SaveCommand(true);
+}
+
+void TRedForm::N16Click() {
+  SaveCommand(false);
 }
 
 void TRedForm::ToolButton10Click() {
   N3Click();
 }
 
-void TRedForm::StringGrid1KeyDown(QObject*, int, Qt::KeyboardModifiers) {
-  modified_ = true;
+void TRedForm::StringGrid1KeyDown(QObject*, int key, Qt::KeyboardModifiers shift) {
+  // Ctrl+S itself changes nothing: it is the save that clears the flag.
+  if (QKeySequence(key | shift.toInt()) == QKeySequence(QKeySequence::Save)) return;
+  SetModified(true);
 }
 
-TRedForm::SaveResult TRedForm::SaveCommand() {
+bool TRedForm::AcceptCodePage() {
+  const std::string row = zirt::RowOutsideCodePage(Cells());
+  if (row.empty()) return true;
+  zirt::MessageRequest question;
+  question.text = QStringLiteral(
+                      "В %1 есть знаки, которых нет в кодировке Windows-1251: они "
+                      "будут записаны как «?». Сохранить?")
+                      .arg(QString::fromStdString(row));
+  question.caption = kUnsavedCaption;
+  question.buttons = zirt::Buttons::kYesNo;
+  return platform_.ShowMessage(this, question) == zirt::Answer::kYes;
+}
+
+TRedForm::SaveResult TRedForm::SaveCommand(bool in_place) {
   StringGrid1->CommitEdit();
   const zirt::BuiltLines built = zirt::BuildLines(kind_, Cells());
   if (!built.accepted) {
@@ -299,6 +331,12 @@ TRedForm::SaveResult TRedForm::SaveCommand() {
     platform_.ShowMessage(this, request);
     return SaveResult::kRejected;
   }
+  if (!AcceptCodePage()) return SaveResult::kCancelled;
+  if (in_place && !file_name_.isEmpty()) {
+    zirt::WriteLines(file_name_.toStdString(), built.lines);
+    SetModified(false);
+    return SaveResult::kWritten;
+  }
   const zirt::LayoutInfo& info = zirt::InfoOf(kind_);
   zirt::FileDialogRequest request;
   request.filter = QString::fromUtf8(info.filter);
@@ -309,7 +347,7 @@ TRedForm::SaveResult TRedForm::SaveCommand() {
   if (!path) return SaveResult::kCancelled;
   zirt::WriteLines(path->toStdString(), built.lines);
   // Only a written file makes the grid's data safe; anything else keeps the question.
-  modified_ = false;
+  SetModified(false);
   return SaveResult::kWritten;
 }
 
@@ -322,14 +360,20 @@ void TRedForm::FormClose(QCloseEvent* event) {
   zirt::MessageRequest question;
   question.text = kUnsavedQuestion;
   question.caption = kUnsavedCaption;
-  question.buttons = zirt::Buttons::kYesNo;
+  question.buttons = zirt::Buttons::kYesNoCancel;
   question.icon = zirt::Icon::kNone;
-  if (platform_.ShowMessage(nullptr, question) != zirt::Answer::kYes) {
-    event->accept();
-    return;
+  switch (platform_.ShowMessage(nullptr, question)) {
+    case zirt::Answer::kYes:
+      break;
+    case zirt::Answer::kNo:
+      event->accept();
+      return;
+    default:  // Cancel or Escape: back to the data.
+      event->ignore();
+      return;
   }
   bool written = false;
-  zirt::RunGuarded(platform_, this, [&] { written = SaveCommand() == SaveResult::kWritten; });
+  zirt::RunGuarded(platform_, this, [&] { written = SaveCommand(true) == SaveResult::kWritten; });
   // A refused value, a cancelled dialog or a file that could not be created leaves the
   // window open with the user's data.
   if (written)

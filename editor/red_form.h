@@ -52,20 +52,22 @@ class TRedForm : public QDialog {
   void ToolButton1Click();  // Delete the selected row.
   void ToolButton5Click();  // Append a row.
   void ToolButton8Click();  // Clear all rows.
-  void N3Click();           // Save.
+  void N3Click();           // Save onto the file opened; a new file asks for its name.
+  void N16Click();          // Save under a name asked for.
   void ToolButton10Click();
   void StringGrid1KeyDown(QObject* sender, int key, Qt::KeyboardModifiers shift);
   // Lets the window close unless unsaved data would be lost against the user's answer.
   void FormClose(QCloseEvent* event);
 
-  // The save command: checks every value, asks for the file name and writes the file.
-  // Raises EFileError when the file cannot be created.
-  SaveResult SaveCommand();
+  // The save command: checks every value, asks for the file name unless `in_place` and the
+  // window has a file, and writes the file. Raises EFileError when it cannot be created.
+  SaveResult SaveCommand(bool in_place = false);
 
   // Controls, named as in the window's design.
   QMenuBar* MainMenu1 = nullptr;
   QMenu* N1 = nullptr;  // Файл
   QAction* N3 = nullptr;
+  QAction* N16 = nullptr;  // Сохранить как…
   QAction* N15 = nullptr;
   QAction* N6 = nullptr;
   QFrame* Panel1 = nullptr;
@@ -98,11 +100,16 @@ class TRedForm : public QDialog {
   void ApplySetup(int kind);
   // Pixels the caption column needs to show its widest caption whole.
   int CaptionColumnWidth() const;
+  // Every change of the data flag goes here, so the caption's "*" follows it.
+  void SetModified(bool modified);
+  // False when the user would rather not write letters Windows-1251 lacks as '?'.
+  bool AcceptCodePage();
 
   zirt::Platform& platform_;
   zirt::GridModel* model_ = nullptr;
   double scale_ = 1.0;
   int kind_ = 0;
   QString file_name_;
+  QString caption_;  // The data kind's caption, without the "*" of unsaved changes.
   bool modified_ = false;
 };

@@ -45,6 +45,10 @@ HelpViewer::HelpViewer(QWidget* parent)
   layout->addWidget(splitter);
   resize(860, 620);
   splitter->setSizes({240, 620});
+  // Long chapter titles wrap onto a second line rather than lose their ends.
+  contents_->setWordWrap(true);
+  contents_->setTextElideMode(Qt::ElideNone);
+  contents_->setResizeMode(QListView::Adjust);
   browser_->setOpenExternalLinks(true);
   connect(contents_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row >= 0 && row < anchors_.size()) browser_->scrollToAnchor(anchors_[row]);

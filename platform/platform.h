@@ -19,11 +19,12 @@ struct FileDialogRequest {
   bool multi_select = false;
 };
 
+// kYesNoCancel: Escape and the window's close button mean Cancel.
 // kReplaceLoadCancel: "Да", "Загрузить имеющиеся", "Отмена" for files that exist already,
 // answered kYes, kLoad and kNo.
-enum class Buttons { kOk, kYesNo, kReplaceLoadCancel };
+enum class Buttons { kOk, kYesNo, kYesNoCancel, kReplaceLoadCancel };
 enum class Icon { kNone, kError, kWarning, kInformation, kQuestion };
-enum class Answer { kOk, kYes, kNo, kLoad };
+enum class Answer { kOk, kYes, kNo, kCancel, kLoad };
 
 struct MessageRequest {
   QString text;

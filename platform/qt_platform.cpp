@@ -122,6 +122,10 @@ Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
   if (request.buttons == Buttons::kYesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
+  } else if (request.buttons == Buttons::kYesNoCancel) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
   } else if (request.buttons == Buttons::kReplaceLoadCancel) {
     yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     load = box.addButton(QStringLiteral("Загрузить имеющиеся"), QMessageBox::AcceptRole);
@@ -153,8 +157,12 @@ Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
     return box.clickedButton() == yes    ? Answer::kYes
            : box.clickedButton() == load ? Answer::kLoad
                                          : Answer::kNo;
+  if (pressed == QMessageBox::Yes) return Answer::kYes;
+  // With a Cancel button, only No itself drops the data; Escape and closing keep it.
+  if (request.buttons == Buttons::kYesNoCancel)
+    return pressed == QMessageBox::No ? Answer::kNo : Answer::kCancel;
   // Closing the question any other way than with Yes is not consent.
-  return pressed == QMessageBox::Yes ? Answer::kYes : Answer::kNo;
+  return Answer::kNo;
 }
 
 void QtPlatform::ShowHelp(QWidget* owner, const QString& help_file, int /*command*/, int /*data*/) {

@@ -45,16 +45,42 @@ LC_ALL=C expect none 1 "Координаты не загружены!" --
 LC_ALL=C expect one 1 "Невозможно работать по одному снимку!" -- zoom1.crd
 printf '1 ; 2\r\n' >"$work/short.crd"
 LC_ALL=C expect short 1 "Index out of bounds ListOfT::Get." -- worked-1.crd "$work/short.crd"
+[ "$(sed -n 2p "$work/err")" = "Точек в файле short.crd: 1, в файле worked-1.crd: 2." ] \
+  || fail "short: the files are not named under the error"
+: >"$work/empty.crd"
+LC_ALL=C expect empty-first 1 "Invalid floating point operation." -- "$work/empty.crd" worked-1.crd
+[ "$(sed -n 2p "$work/err")" = "В файле empty.crd нет точек." ] || fail "an empty first file is not named"
+LC_ALL=ru_RU.UTF-8 expect zoom-ru-advice 1 "Ошибка загрузки файла координат!" -- zoom1.crd zoom2.crd
+grep -q '^Для точки запустите программу с LC_ALL=C' "$work/err" || fail "no advice for a decimal point"
 printf '1 ; 2\r\n\r\n' >"$work/blank.crd"
 LC_ALL=C expect bad-line 1 "Ошибка загрузки файла координат!" -- worked-1.crd "$work/blank.crd"
 LC_ALL=C expect missing 1 "Ошибка загрузки файла координат!" -- worked-1.crd "$work/nothing.crd"
-printf '5 ; 1\r\n' >"$work/v1.crd"
-printf '5 ; 2\r\n' >"$work/v2.crd"
+printf '5 ; 1\r\n0 ; 0\r\n' >"$work/v1.crd"
+printf '5 ; 2\r\n3 ; 4\r\n' >"$work/v2.crd"
 LC_ALL=C expect vertical 1 "Invalid floating point operation." -- --step "$work/v1.crd" "$work/v2.crd"
 [ "$(cat "$work/out")" = $'\n1.0000-ая прямая:' ] || fail "report so far is not printed"
-printf '0;5\r\n' >"$work/z1.crd"
-printf '10;8\r\n' >"$work/z2.crd"
+grep -q '^Реперная точка 1 движется строго по вертикали' "$work/err" \
+  || fail "vertical: the point is not named under the error"
+printf '5;0.1\r\n0;0\r\n' >"$work/z1.crd"
+printf '5;0.3\r\n3;4\r\n' >"$work/z2.crd"
 LC_ALL=C expect zero-divide 1 "Floating point division by zero." -- "$work/z1.crd" "$work/z2.crd"
+# Nothing to intersect is refused before the report; a point that does not move is left out.
+LC_ALL=C expect same-twice 1 "Точки не сдвигаются между снимками: главная точка не определена." \
+  -- zoom1.crd zoom1.crd
+[ -s "$work/out" ] && fail "a refusal printed a report"
+printf '0;5\r\n10;5\r\n' >"$work/p1.crd"
+printf '10;8\r\n20;8\r\n' >"$work/p2.crd"
+LC_ALL=C expect parallel 1 "Прямые параллельны или лежат на одной прямой: главная точка не определена." \
+  -- --json "$work/p1.crd" "$work/p2.crd"
+for k in 1 2 3 4; do { printf '499.8725 ; 380.0658\r\n'; cat zoom$k.crd; } >"$work/c$k.crd"; done
+LC_ALL=C expect centre 0 "" -- "$work"/c[1-4].crd
+[ "$(head -n 1 "$work/out")" = "Не сдвигается между снимками и не учтена точка 1." ] \
+  || fail "a point at the centre is not named"
+# A zero byte is damage: the file is refused at its line, not read up to it.
+{ head -c 100 zoom1.crd; printf '\0\0\0'; } >"$work/nul.crd"
+LC_ALL=C expect nul 1 "Ошибка загрузки файла координат!" -- "$work/nul.crd" zoom2.crd
+grep -q '^nul.crd, строка 7: В файле нулевой байт: файл повреждён.$' "$work/err" \
+  || fail "a zero byte is not refused at its line"
 
 # What is not a regular file is refused at once, with the reason; a huge bad field is quoted
 # only in part.
@@ -100,6 +126,19 @@ printf 'a\r\nb\r\n' >"$work/cam/short.cam"
 LC_ALL=C expect camera-short 1 "Ошибка записи cam-файла!" -- --camera "$work/cam/short.cam" worked-1.crd worked-2.crd worked-3.crd
 [ -e "$work/cam/shortP.cam" ] && fail "a result was written from a short camera file"
 LC_ALL=C expect camera-missing-folder 1 "Ошибка записи cam-файла!" -- --camera "$work/none/x.cam" worked-1.crd worked-2.crd worked-3.crd
+# --point: the diagnostics' refined or robust point instead of the report's, as --json has it.
+for which in refined robust; do
+  LC_ALL=C expect "camera-$which" 0 "$work/cam/${which}P.cam" -- --camera "$work/cam/$which.cam" \
+    --point "$which" zoom1.crd zoom2.crd zoom3.crd zoom4.crd
+  want=$(LC_ALL=C "$batch" --json zoom1.crd zoom2.crd zoom3.crd zoom4.crd |
+    awk -v key="\"$which\": {" '$0 ~ key { on = 1 } on && /^        "x": / { printf "%.4f\n", $2; exit }')
+  [ "$(sed -n 7p "$work/cam/${which}P.cam" | cut -d' ' -f1)" = "$want" ] \
+    || fail "--point $which wrote $(sed -n 7p "$work/cam/${which}P.cam" | cut -d' ' -f1), not $want"
+done
+grep -q "^$(sed -n 's/^x0(пикс.) = //p' zoom-report.txt) " "$work/cam/refinedP.cam" \
+  && fail "--point refined wrote the report's x0"
+LC_ALL=C expect point-unknown 2 "zirt-batch: --point needs report, refined or robust" -- \
+  --camera "$work/cam/u.cam" --point best zoom1.crd zoom2.crd
 # Which file is checked: the picked one for its lines, the output for existence.
 cp "$work/cam/ten.CAM" "$work/cam/p.cam"
 LC_ALL=C expect camera-picked 0 "$work/cam/pP.cam" -- --camera "$work/cam/p.cam" worked-1.crd worked-2.crd worked-3.crd

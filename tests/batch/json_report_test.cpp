@@ -10,6 +10,9 @@
 
 #include "batch/batch_run.h"
 #include "batch/json_report.h"
+#include "calib/track_survey.h"
+#include "data/coordinate_file.h"
+#include "diagnostics/diagnostics.h"
 #include "tests/core/separator_guard.h"
 
 namespace zirt {
@@ -113,11 +116,12 @@ TEST(BatchJson, FailuresAndSettings) {
   const std::vector<std::string> worked = {Example("worked-1.crd"), Example("worked-2.crd"),
                                            Example("worked-3.crd")};
   {
-    // The report's failure; the diagnostics have one track, so no point either.
+    // One track fixes no point: refused, and the diagnostics have none either.
     const Outcome r = Batch({v1, v2});
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "Invalid floating point operation.\n");
-    EXPECT_EQ(r.json["error"].toString().toStdString(), "Invalid floating point operation.");
+    EXPECT_EQ(r.err, std::string(kNoCommonPointMessage) + "\n");
+    EXPECT_EQ(r.json["error"].toString().toStdString(), kNoCommonPointMessage);
+    EXPECT_TRUE(r.json["report"].toArray().isEmpty());
     EXPECT_TRUE(r.json["principal_point"].isNull());
     EXPECT_TRUE(r.json["refined"].isNull() && r.json["robust"].isNull());
   }
@@ -166,6 +170,34 @@ TEST(BatchJson, FailuresAndSettings) {
     EXPECT_EQ(r.json["outliers"][0]["point"].toInt(), 2);
     EXPECT_GT(r.json["outliers"][0]["residual_px"].toDouble(), 50);
     EXPECT_TRUE(r.json["points"][1]["flagged"].toBool());
+    EXPECT_FALSE(r.json["outlier_search_stopped"].toBool());
+
+    // Refined and robust each where they belong: the refined point keeps the gross error.
+    Calibration loaded;
+    loaded.TakeImages(LoadCoordinateFiles(files));
+    const Diagnostics d = Diagnose(loaded.Images);
+    ASSERT_TRUE(d.refined && d.robust);
+    ASSERT_GT(std::hypot(d.refined->x - d.robust->x, d.refined->y - d.robust->y), 0.1);
+    for (const auto& [name, e] :
+         {std::pair{"refined", *d.refined}, std::pair{"robust", *d.robust}}) {
+      const QJsonObject o = r.json[name].toObject();
+      EXPECT_DOUBLE_EQ(o["x"].toDouble(), e.x) << name;
+      EXPECT_DOUBLE_EQ(o["sigma_y"].toDouble(), e.sigma_y) << name;
+      EXPECT_EQ(o["dof"].toInt(), e.dof) << name;
+    }
+
+    // A search out of work while a gross error still stands out says so.
+    std::ostringstream out;
+    WriteBatchJson(out, files, {}, "", loaded, 0);
+    const QJsonObject cut = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+    EXPECT_TRUE(cut["outlier_search_stopped"].toBool()) << out.str();
+  }
+  {
+    // Two images of two points: no degrees of freedom, so no uncertainty and no ellipse.
+    const Outcome r = Batch({worked[0], worked[1]});
+    EXPECT_EQ(r.json["refined"]["dof"].toInt(), 0);
+    EXPECT_TRUE(r.json["refined"]["ellipse95"].isNull());
+    EXPECT_TRUE(r.json["refined"]["sigma_x"].isNull());
   }
   fs::remove_all(dir);
 }

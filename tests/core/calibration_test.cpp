@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "calib/calibration.h"
+#include "calib/track_survey.h"
 #include "tests/core/separator_guard.h"
 
 namespace zirt {
@@ -198,6 +199,71 @@ TEST(Calibration, EmptyFirstImageFailsInTheEstimation) {
   c.TakeImages(std::move(sets));
   Recorder r;
   EXPECT_THROW(c.Compute(r), EInvalidOp);
+}
+
+// What the data cannot fix is refused before the report is touched; points that do not move
+// are left out and named, and the rest computes as without them.
+TEST(Calibration, RefusesWhatNoIntersectionFixes) {
+  SeparatorGuard point('.');
+  using Sets = std::vector<std::vector<std::pair<double, double>>>;
+  const std::string still = kNothingMovesMessage, parallel = kNoCommonPointMessage;
+  struct Case {
+    const char* name;
+    Sets images;
+    std::string refusal;  // empty: computes
+    V first_lines;
+  } cases[] = {
+      {"the same image twice", {{{228, 588}, {10, 20}}, {{228, 588}, {10, 20}}}, still, {}},
+      {"pure translation",
+       {{{10, 20}, {30, 45}, {-5, 7}}, {{13, 21}, {33, 46}, {-2, 8}}, {{16, 22}, {36, 47}, {1, 9}}},
+       parallel,
+       {}},
+      {"all on one line through the centre",
+       {{{10, 20}, {30, 40}}, {{11, 21}, {33, 43}}, {{12, 22}, {36, 46}}},
+       parallel,
+       {}},
+      {"one moving track", {{{5, 1}, {7, 7}}, {{5, 2}, {7, 7}}}, parallel, {}},
+      {"parallel verticals", {{{5, 1}, {9, 1}}, {{5, 2}, {9, 4}}}, parallel, {}},
+      // The worked example with a point at the centre first and a still one last.
+      {"a point at the centre",
+       {{{320, 240}, {420, 290}, {270, 340}, {7, 7}},
+        {{320, 240}, {520, 341}, {221, 440}, {7, 7}},
+        {{320, 240}, {620, 390}, {170, 540}, {7, 7}}},
+       "",
+       {"Не сдвигаются между снимками и не учтены точки 1, 4.", "",
+        "2.0000-ая прямая:", "Среднее = 0.000", "СКО = 0.516", "",
+        "3.0000-ая прямая:", "Среднее = 0.000", "СКО = 0.516", "", "x0(пикс.) = 320.1440"}},
+  };
+  for (const Case& c : cases) {
+    Calibration calibration;
+    std::vector<std::unique_ptr<VT_Points>> sets;
+    for (const auto& image : c.images) {
+      sets.push_back(std::make_unique<VT_Points>(1));
+      for (auto [x, y] : image) sets.back()->Add(new VT_Point(x, y));
+    }
+    calibration.TakeImages(std::move(sets));
+    calibration.StepMode = true;
+    Recorder r;
+    r.lines = {"kept"};
+    if (c.refusal.empty()) {
+      ASSERT_EQ(calibration.Compute(r), ComputeOutcome::kDone) << c.name;
+      EXPECT_EQ(V(r.lines.begin(), r.lines.begin() + 11), c.first_lines) << c.name;
+      EXPECT_EQ(calibration.FittedLines.Count(), 2) << c.name;
+      continue;
+    }
+    try {
+      calibration.Compute(r);
+      ADD_FAILURE() << c.name;
+    } catch (const EUndeterminedPoint& e) {
+      EXPECT_EQ(e.Message(), c.refusal) << c.name;
+    }
+    EXPECT_EQ(r.lines, V{"kept"}) << c.name;
+    EXPECT_TRUE(calibration.ResultSaved) << c.name;
+  }
+  EXPECT_EQ(StillTracksNote({3}), "Не сдвигается между снимками и не учтена точка 3.");
+  EXPECT_EQ(
+      StillTracksNote({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),
+      "Не сдвигаются между снимками и не учтены точки 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 и ещё 2.");
 }
 
 }  // namespace

@@ -47,17 +47,38 @@ TEST(ParseCoordinateText, OnePointPerLineInOrder) {
 }
 
 TEST(ParseCoordinateText, ABadLineNamesTheFileTheLineAndTheField) {
+  using namespace std::string_literals;
   SeparatorGuard point('.');
-  // With two ';' the second field is the y text, which is refused.
-  for (const auto& [text, line, field] : std::vector<std::tuple<const char*, int, const char*>>{
-           {"1;2\n\n3;4\n", 2, ""}, {"1;2\n3;4\n1;2;3\n", 3, "2;3"}}) {
+  const std::string nul = kNulByteCause;
+  const auto refused = [](const char* field) {
+    return "'" + std::string(field) + "' is not a valid floating point value";
+  };
+  // With two ';' the second field is the y text, which is refused. A zero byte is refused at
+  // its line, also in a tail of zero bytes only, and no hint is given for it. The hints for
+  // the refused line come with the error, so nothing reads the file again for them.
+  struct Case {
+    std::string text;
+    int line;
+    std::string cause;
+    std::size_t hints;
+  } cases[] = {
+      {"1;2\n\n3;4\n", 2, refused(""), 0},
+      {"1;2\n3;4\n1;2;3\n", 3, refused("2;3"), 0},
+      {"1;2\n3,5;4\n", 2, refused("3,5"), 2},
+      {"1;2\r\n3;4\r\n\r\n", 3, refused(""), 1},
+      {"1;2\r\n3;4\0\r\n5;6\r\n"s, 2, nul, 0},
+      {"1;2\r\n3;4\r\n\0\0\0"s, 3, nul, 0},
+      {"1.5;2\0"s, 1, nul, 0},
+  };
+  for (const Case& c : cases) {
     try {
-      ParseCoordinateText(text, "b.crd");
-      ADD_FAILURE() << text;
+      ParseCoordinateText(c.text, "b.crd");
+      ADD_FAILURE() << c.text;
     } catch (const ECoordinateFileError& e) {
       EXPECT_EQ(e.File(), "b.crd");
-      EXPECT_EQ(e.Line(), line);
-      EXPECT_EQ(e.Cause(), "'" + std::string(field) + "' is not a valid floating point value");
+      EXPECT_EQ(e.Line(), c.line) << c.text;
+      EXPECT_EQ(e.Cause(), c.cause) << c.text;
+      EXPECT_EQ(e.Hints().size(), c.hints) << c.text;
     }
   }
 }

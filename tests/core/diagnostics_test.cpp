@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -82,21 +83,26 @@ TEST(Diagnose, ExactAndDegenerateSets) {
   uneven[1].pop_back();
   uneven[2].push_back({1, 1});
   uneven[0][0].x = std::nan("");
+  uneven[2][2].y = std::numeric_limits<double>::infinity();  // y alone counts as much
   d = Diagnose(uneven);
   ASSERT_TRUE(d.refined);
-  EXPECT_EQ(d.refined->measurements, 12 - 2);
+  EXPECT_EQ(d.refined->measurements, 12 - 3);
+  EXPECT_EQ(d.images[2].measurements, 3);
   EXPECT_EQ(d.points.size(), 4u);
   EXPECT_NEAR(d.refined->y, 400, 1e-9);
 }
 
 TEST(Diagnose, MistypedCoordinateIsSetAside) {
+  // A second gross error, smaller, is found once the first is set aside.
   struct Case {
     std::vector<double> at;
     int image, point;
     bool whole_track;
+    int second_image = -1, second_point = -1;
   } cases[] = {{{100, 140, 180, 230}, 2, 3, false},
                {{100, 150, 220}, 0, 1, false},
-               {{100, 180}, 1, 4, true}};
+               {{100, 180}, 1, 4, true},
+               {{100, 140, 180, 230}, 2, 3, false, 0, 6}};
   for (const Case& c : cases) {
     Images images = Star(2000, 1500, {0, 40, 75, 110, 160, 200, 250, 300}, c.at);
     std::mt19937_64 rng(5);
@@ -104,12 +110,25 @@ TEST(Diagnose, MistypedCoordinateIsSetAside) {
     for (auto& image : images)
       for (Position& p : image) p = {p.x + noise(rng), p.y + noise(rng)};
     images[std::size_t(c.image)][std::size_t(c.point)].y += 25;
+    const bool second = c.second_image >= 0;
+    if (second) images[std::size_t(c.second_image)][std::size_t(c.second_point)].x += 6;
     const Diagnostics d = Diagnose(images);
     ASSERT_TRUE(d.refined && d.robust);
-    ASSERT_EQ(d.outliers.size(), 1u) << c.at.size();
+    ASSERT_EQ(d.outliers.size(), second ? 2u : 1u) << c.at.size();
     EXPECT_TRUE(d.points[std::size_t(c.point)].flagged);
     EXPECT_GT(d.outliers[0].residual_px, 5);
+    if (second) {
+      EXPECT_TRUE(d.points[std::size_t(c.second_point)].flagged);
+      continue;
+    }
     EXPECT_EQ(d.robust->tracks, c.whole_track ? 7 : 8);
+    if (c.whole_track) {
+      // The track set aside keeps its residual: its remaining measurement lies on the line
+      // through the point, so all of it is the flagged one's.
+      const PointResidual& r = d.points[std::size_t(c.point)];
+      EXPECT_EQ(r.measurements, 2);
+      EXPECT_NEAR(r.rms_px, d.outliers[0].residual_px / std::sqrt(2.0), 1e-9);
+    }
     EXPECT_LT(std::hypot(d.robust->x - 2000, d.robust->y - 1500), 3 * d.robust->major_px);
     EXPECT_GT(std::hypot(d.refined->x - 2000, d.refined->y - 1500),
               std::hypot(d.robust->x - 2000, d.robust->y - 1500));
@@ -126,14 +145,16 @@ struct Scene {
   int images, bad_point;
 };
 
-Scene MakeScene(std::mt19937_64& rng, bool vertical) {
+Scene MakeScene(std::mt19937_64& rng, bool vertical, int most_points = 20) {
   std::uniform_real_distribution<double> u(0, 1);
   static const int sizes[][2] = {
       {1920, 1080}, {2560, 1440}, {3000, 2000}, {3840, 2160}, {4000, 3000}};
   const auto& size = sizes[rng() % 5];
   Scene s;
   s.images = 2 + int(rng() % 5);
-  const int points = 8 + int(rng() % 13);
+  // Up to 20 points evenly, more spread over the orders of magnitude.
+  const int points =
+      most_points <= 20 ? 8 + int(rng() % 13) : int(8 * std::pow(most_points / 8.0, u(rng)));
   const double sigma = 0.1 + 0.9 * u(rng);
   double ox, oy;
   do {
@@ -259,6 +280,142 @@ TEST(Diagnose, MonteCarloOfZoomSequences) {
   EXPECT_LE(robust_ratio, 1.3);
   EXPECT_EQ(vertical_solved, sets / 10);
   EXPECT_EQ(vertical_report_solved, 0);
+}
+
+// Gross errors by the tenth: measurements replaced by a point anywhere in the frame or moved
+// 10 to 60 px. The high-breakdown start keeps the robust point within half again the clean
+// refined error (medians), where starting from the fit of all measurements let them hide one
+// another, and leaves clean sets to the test alone.
+TEST(Diagnose, ManyGrossErrorsDoNotHideOneAnother) {
+  std::mt19937_64 rng(18);
+  std::uniform_real_distribution<double> u(0, 1);
+  for (const double share : {0.0, 0.1, 0.3}) {
+    std::vector<double> clean_error, robust_error;
+    int unchanged = 0;
+    for (int n = 0; n < 150; ++n) {
+      const Scene s = MakeScene(rng, false, 1000);
+      Images gross = s.clean;
+      for (auto& image : gross)
+        for (Position& p : image) {
+          if (u(rng) >= share) continue;
+          const double a = 2 * 3.14159265358979323846 * u(rng), r = 10 + 50 * u(rng);
+          p = rng() % 2 ? Position{2 * s.cx * u(rng), 2 * s.cy * u(rng)}
+                        : Position{p.x + r * std::cos(a), p.y + r * std::sin(a)};
+        }
+      const Diagnostics clean = Diagnose(s.clean), d = Diagnose(gross);
+      ASSERT_TRUE(clean.refined && d.robust);
+      clean_error.push_back(std::hypot(clean.refined->x - s.cx, clean.refined->y - s.cy));
+      robust_error.push_back(std::hypot(d.robust->x - s.cx, d.robust->y - s.cy));
+      unchanged += clean.outliers.empty() && clean.robust->x == clean.refined->x;
+    }
+    const double ratio = Quantile(robust_error, 0.5) / Quantile(clean_error, 0.5);
+    std::printf("%.0f%% gross errors: robust / clean refined error, medians %.3f\n", 100 * share,
+                ratio);
+    EXPECT_LE(ratio, 1.5) << share;
+    if (share == 0) {
+      EXPECT_GE(unchanged, 135);
+    }
+  }
+
+  // 5% of 200,000 measurements: 4 images of 50,000 points about (2000, 1500).
+  Images images(4);
+  std::normal_distribution<double> noise(0, 0.3);
+  for (int i = 0; i < 50000; ++i) {
+    const double bx = 4000 * u(rng), by = 3000 * u(rng);
+    for (int k = 0; k < 4; ++k) {
+      const double zoom = 0.7 + 0.2 * k;
+      images[std::size_t(k)].push_back(
+          {2000 + zoom * (bx - 2000) + noise(rng), 1500 + zoom * (by - 1500) + noise(rng)});
+    }
+  }
+  int replaced = 0;
+  for (auto& image : images)
+    for (Position& p : image)
+      if (u(rng) < 0.05) {
+        p = {4000 * u(rng), 3000 * u(rng)};
+        ++replaced;
+      }
+  const Diagnostics d = Diagnose(images);
+  ASSERT_TRUE(d.robust);
+  EXPECT_LT(std::hypot(d.robust->x - 2000, d.robust->y - 1500), 0.05);
+  EXPECT_GT(std::hypot(d.refined->x - 2000, d.refined->y - 1500), 1);
+  EXPECT_NEAR(double(d.outliers.size()), replaced, 0.02 * replaced);
+  EXPECT_FALSE(d.outlier_search_cut);
+}
+
+// The 95% ellipse against a tabulated F(2, 10; 0.95) = 4.1028: its semi-axes are those of
+// the covariance's eigenvalues scaled by 2·F, the correlation is that of the covariance, and
+// a major axis just past the rows' direction reads −80°, within (−90°, 90°].
+TEST(Diagnose, EllipseFromTheCovarianceAndTheFQuantile) {
+  const double f = 4.102821015;  // F(2, 10) at 0.95, from tables
+  struct Case {
+    std::vector<double> deg;
+    double expected_angle;  // NaN: any
+  } cases[] = {{{10, 70, 135, 200}, std::nan("")}, {{94, 100, 275, 286}, -80}};
+  for (const Case& c : cases) {
+    Images images = Star(1200, 900, c.deg, {100, 150, 210, 260});
+    std::mt19937_64 rng(11);
+    std::normal_distribution<double> noise(0, 0.4);
+    for (auto& image : images)
+      for (Position& p : image) p = {p.x + noise(rng), p.y + noise(rng)};
+    const Diagnostics d = Diagnose(images);
+    ASSERT_TRUE(d.refined && d.refined->has_uncertainty);
+    const PointEstimate& e = *d.refined;
+    ASSERT_EQ(e.dof, 16 - 2 - 4);
+    const double half = (e.cov_xx - e.cov_yy) / 2, mid = (e.cov_xx + e.cov_yy) / 2;
+    const double root = std::sqrt(half * half + e.cov_xy * e.cov_xy);
+    EXPECT_NEAR(e.major_px, std::sqrt(2 * f * (mid + root)), 1e-6 * e.major_px);
+    EXPECT_NEAR(e.minor_px, std::sqrt(2 * f * (mid - root)), 1e-6 * e.major_px);
+    EXPECT_NEAR(e.sigma_x, std::sqrt(e.cov_xx), 1e-12);
+    EXPECT_NEAR(e.correlation, e.cov_xy / std::sqrt(e.cov_xx * e.cov_yy), 1e-9);
+    EXPECT_GT(e.angle_deg, -90);
+    EXPECT_LE(e.angle_deg, 90);
+    if (!std::isnan(c.expected_angle)) {
+      EXPECT_NEAR(e.angle_deg, c.expected_angle, 5);
+    }
+  }
+}
+
+// The outlier search: the bound is Student's t with dof − 1 (the residual's own measurement
+// left out), over the measurements; a measurement whose setting aside would leave the
+// equations singular stays.
+TEST(Diagnose, OutlierBoundAndSingularRefit) {
+  // A small set with one measurement pushed just past, then just short of, where it is
+  // flagged: at that edge its studentised residual is the bound.
+  const auto with_push = [](double push) {
+    Images images = Star(500, 400, {0, 70, 150, 230}, {100, 160, 230});
+    std::mt19937_64 rng(12);
+    std::normal_distribution<double> noise(0, 0.3);
+    for (auto& image : images)
+      for (Position& p : image) p = {p.x + noise(rng), p.y + noise(rng)};
+    images[1][2].y += push;
+    return Diagnose(images);
+  };
+  double low = 0, high = 40;
+  ASSERT_FALSE(with_push(low).outliers.size());
+  ASSERT_TRUE(with_push(high).outliers.size());
+  for (int step = 0; step < 40; ++step) {
+    const double mid = (low + high) / 2;
+    (with_push(mid).outliers.empty() ? low : high) = mid;
+  }
+  const Diagnostics d = with_push(high);
+  ASSERT_EQ(d.outliers.size(), 1u);
+  const int dof = d.refined->dof, measurements = d.refined->measurements;
+  EXPECT_NEAR(d.outliers[0].studentized, StudentTUpper(dof - 1, kOutlierLevel / 2 / measurements),
+              1e-3);
+
+  // Two parallel tracks and a crossing one of two measurements (the third image is short):
+  // setting aside either of those leaves parallel lines, so nothing is set aside however far
+  // off one of them lies.
+  Images images = {{{0, 0}, {0, 100}, {300, 300}},
+                   {{50, 0.2}, {50, 99.9}, {340, 420}},
+                   {{100, -0.1}, {100, 100.1}}};
+  images[1][2].y += 30;
+  const Diagnostics s = Diagnose(images);
+  ASSERT_TRUE(s.refined && s.robust);
+  EXPECT_TRUE(s.outliers.empty());
+  EXPECT_EQ(s.robust->measurements, 8);
+  EXPECT_EQ(s.robust->x, s.refined->x);
 }
 
 }  // namespace

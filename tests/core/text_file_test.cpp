@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -84,6 +86,86 @@ TEST_F(TextFileTest, AFailedWriteLeavesTheOldFileWhole) {
   EXPECT_THROW(WriteLines(Path("folder"), {"new"}), EFileError);
   EXPECT_EQ(Bytes(path), QByteArray("old\r\n"));
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"keep.cam"});
+
+  // A pipe or a device is never replaced by a file; also not through a link. The device is
+  // one of our own (the null device's numbers), made where only root can make one.
+  ASSERT_EQ(mkfifo(Path("pipe.cam").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("pipe.cam", Path("to-pipe.cam").c_str()), 0);
+  std::vector<std::pair<std::string, mode_t>> specials = {{Path("pipe.cam"), S_IFIFO},
+                                                          {Path("to-pipe.cam"), S_IFIFO}};
+  if (mknod(Path("null.cam").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+    specials.push_back({Path("null.cam"), S_IFCHR});
+  for (const auto& [special, type] : specials) {
+    EXPECT_THROW(WriteLines(special, {"new"}), EFileError) << special;
+    struct stat info;
+    ASSERT_EQ(stat(special.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & S_IFMT, type) << special;
+  }
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Hidden | QDir::Files).filter(".tmp").size(), 0);
+}
+
+// A file the user may not write stays, although the folder would let it be replaced. Root
+// may write anything, so the write is tried as an ordinary user where one can be had.
+TEST_F(TextFileTest, AFileTheUserMayNotWriteStays) {
+  const std::string path = Path("ro.cam");
+  WriteLines(path, {"old"});
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  if (geteuid() != 0) {
+    EXPECT_THROW(WriteLines(path, {"new"}), EFileError);
+    EXPECT_EQ(Bytes(path), QByteArray("old\r\n"));
+    return;
+  }
+  ASSERT_EQ(chmod(dir_.path().toStdString().c_str(), 0777), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // 65534 is "nobody" on Debian; the child reports through its exit code only.
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+    try {
+      WriteLines(path, {"new"});
+      _exit(1);
+    } catch (const EFileError&) {
+      _exit(0);
+    }
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "no unprivileged user to write as";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "a read-only file was replaced";
+  EXPECT_EQ(Bytes(path), QByteArray("old\r\n"));
+}
+
+// A commit that fails puts back a file replaced through links, and the links stay links; a
+// chain of relative links writes its last target.
+TEST_F(TextFileTest, TakingBackThroughLinks) {
+  QDir(dir_.path()).mkdir("sub");
+  WriteLines(Path("sub/target.crd"), {"old"});
+  ASSERT_EQ(symlink("sub/middle.crd", Path("first.crd").c_str()), 0);
+  ASSERT_EQ(symlink("target.crd", Path("sub/middle.crd").c_str()), 0);
+  const auto links_stay = [&] {
+    struct stat info;
+    for (const char* link : {"first.crd", "sub/middle.crd"}) {
+      ASSERT_EQ(lstat(Path(link).c_str(), &info), 0);
+      EXPECT_TRUE(S_ISLNK(info.st_mode)) << link;
+    }
+  };
+  {
+    StagedFiles staged;
+    staged.Stage(Path("first.crd"), "new\r\n");
+    staged.Stage(Path("fresh.crd"), "fresh\r\n");
+    staged.Stage(Path("late.crd"), "late\r\n");
+    QDir(dir_.path()).mkpath("late.crd/inside");
+    EXPECT_THROW(staged.Commit(), EFileError);
+  }
+  EXPECT_EQ(ReadLines(Path("sub/target.crd")), V{"old"});
+  links_stay();
+  EXPECT_FALSE(NameExists(Path("fresh.crd")));
+  StagedFiles staged;
+  staged.Stage(Path("first.crd"), "new\r\n");
+  staged.Commit();
+  EXPECT_EQ(ReadLines(Path("sub/target.crd")), V{"new"});
+  links_stay();
 }
 
 // A rename that fails in the commit puts back the files renamed before it, old content and

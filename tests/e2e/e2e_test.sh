@@ -3,7 +3,8 @@
 # program's own file dialog (in Russian whatever the regional settings) by keyboard, compute
 # in step-by-step mode, ask to quit and cancel the save it offers (the window stays), save a
 # camera file, close the editor, save again onto the same file answering the overwrite
-# question, type a value into the editor's selected cell and save it with Ctrl+S, quit.
+# question, type a value into the editor's selected cell and save it with Ctrl+S, quit. Then the
+# road by keyboard alone, with the diagnostics' refined point saved.
 # Checks the report, the mark of the result on the screen and the written file, and keeps
 # screenshots.
 # Run under xvfb-run; needs xdotool.
@@ -33,6 +34,15 @@ find_window() {  # PATTERN [SECONDS]: the newest visible window whose title matc
       name=$(xdotool getwindowname "$id" 2>/dev/null) || continue
       [[ $name =~ $1 ]] && { echo "$id"; return 0; }
     done
+    sleep 0.2
+  done
+  return 1
+}
+
+gone() {  # PATTERN: waits up to 10 s for no window to match
+  local deadline=$((SECONDS + 10))
+  while ((SECONDS < deadline)); do
+    find_window "$1" 1 >/dev/null || return 0
     sleep 0.2
   done
   return 1
@@ -78,9 +88,7 @@ sleep 0.3
 click_main "$button_x" $((menu_height + $(scale 64) + $(scale 337)))
 sleep 1
 "$probe" shot "$shots/e2e-computed.png" || fail "no screenshot"
-view_x=$(LC_ALL=C awk -v v="$x0" 'BEGIN { printf "%d", v * 2 / 3 }')
-view_y=$(LC_ALL=C awk -v v="$y0" 'BEGIN { printf "%d", v * 2 / 3 }')
-"$probe" cross "$shots/e2e-computed.png" "$view_x" "$view_y" || fail "the red cross is not at the principal point"
+"$probe" cross "$shots/e2e-computed.png" "$x0" "$y0" || fail "the red cross is not at the principal point"
 
 # The report, copied from the list with Ctrl+A, Ctrl+C: line for line that of zirt-batch.
 click_main "$button_x" $((menu_height + $(scale 64) + $(scale 100)))
@@ -112,9 +120,10 @@ type_into_editor() {  # EDITOR
   xdotool mousemove --sync "$cell_x" "$cell_y" click 1
   sleep 0.5
   xdotool click 1 type --delay 20 42
-  xdotool key ctrl+s
-  wait_window '^Сохранить как$' >/dev/null
   xdotool key Return
+  sleep 0.3
+  # Ctrl+S writes onto the file opened, asking nothing.
+  xdotool key ctrl+s
   sleep 0.6
 }
 
@@ -166,5 +175,74 @@ wait "$pid"
 status=$?
 pid=
 [ "$status" -eq 0 ] || fail "the program ended with $status"
+
+# The road again by keyboard alone, under the X server's Latin layout: Ctrl+O with the names
+# typed, F9, the close question called off with Escape, Ctrl+D and the refined point saved
+# through its access key, then a computation and a new load after which quitting asks nothing.
+# Xvfb has no window manager: where one would give the main window the keyboard back after a
+# dialog closes, refocus does.
+LC_ALL=C "$build/zirt" &
+pid=$!
+main=$(find_window '^Калибровка главной точки$' 20) || fail "the main window did not appear"
+refocus() { xdotool windowfocus --sync "$main" 2>/dev/null; sleep 0.3; }
+refocus
+xdotool key ctrl+o
+wait_window '^Открыть$' >/dev/null || fail "Ctrl+O opened no dialog"
+xdotool type --delay 20 '"zoom1.crd" "zoom2.crd" "zoom3.crd" "zoom4.crd"'
+xdotool key Return
+sleep 0.8
+refocus
+xdotool key F9
+sleep 0.8
+# F10 opens Файл; d is В (Выход) on the Russian layout.
+xdotool key F10
+sleep 0.4
+xdotool key d
+wait_window '^Сохранение$' >/dev/null || fail "no close question after F10, d"
+"$probe" shot "$shots/e2e-close-question.png" >/dev/null
+xdotool key Escape
+sleep 0.8
+kill -0 "$pid" 2>/dev/null || fail "Escape on the close question quit the program"
+gone '^Сохранение$' || fail "the close question stayed after Escape"
+refocus
+# Ctrl+D, then Alt+E (У on the Russian layout): Сохранить уточнённую точку…
+xdotool key ctrl+d
+wait_window '^Диагностика$' >/dev/null || fail "Ctrl+D opened no diagnostics"
+xdotool key alt+e
+wait_window '^Сохранить как$' >/dev/null || fail "Alt+E did not save the refined point"
+xdotool type --delay 20 cam2.cam
+xdotool key Return
+wait_window '^cam2P.cam Внутренняя геометрия$' >/dev/null || fail "no editor on cam2P.cam"
+# A lone Alt opens the editor's menu; d is В (Выход).
+wait_window '^cam2P.cam Внутренняя геометрия$' >/dev/null
+xdotool key alt
+sleep 0.4
+xdotool key d
+gone '^cam2P.cam Внутренняя геометрия$' || fail "the editor did not close"
+refined_x=$(LC_ALL=C "$build/zirt-batch" --json zoom1.crd zoom2.crd zoom3.crd zoom4.crd |
+  awk '/"refined": \{/ { on = 1 } on && /^        "x": / { printf "%.4f\n", $2; exit }')
+line7=$(sed -n 7p cam2P.cam | iconv -f CP1251 -t UTF-8 | tr -d '\r')
+[ "$line7" = "$refined_x ; Координата X главной точки" ] ||
+  fail "the refined point's line 7 is '$line7', not $refined_x"
+[ "$refined_x" = "$x0" ] && fail "the refined point equals the report's: nothing was chosen"
+refocus
+xdotool key F9
+sleep 0.8
+xdotool key ctrl+o
+wait_window '^Открыть$' >/dev/null || fail "Ctrl+O opened no dialog"
+xdotool type --delay 20 '"zoom1.crd" "zoom2.crd"'
+xdotool key Return
+sleep 0.8
+refocus
+xdotool key alt
+sleep 0.4
+xdotool key d
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+find_window '^Сохранение$' 1 >/dev/null && fail "a load left an old result to save"
+kill -0 "$pid" 2>/dev/null && fail "the program did not end after a new load"
+wait "$pid"
+pid=
+
 echo "loaded, computed ($x0, $y0), kept the result on a cancelled save, saved three times," \
-  "typed into the editor and quit; screenshots in $shots"
+  "typed into the editor and quit; by keyboard alone saved the refined point ($refined_x)" \
+  "and quit after a new load; screenshots in $shots"

@@ -14,7 +14,7 @@
 #include <cerrno>
 #include <memory>
 
-#include "app/mpkalibr.h"
+#include "app/main/mpkalibr.h"
 #include "data/posix_file.h"
 #include "editor/red_form.h"
 #include "tests/support/scripted_platform.h"
@@ -118,11 +118,11 @@ struct Calibrated {
 // An editor on a camera file, edited so that it has something to save.
 struct Editing {
   explicit Editing(const QString& file) { form->LoadFile(file, 5); }
-  // Runs the save onto `target`; returns the messages shown.
+  // Runs Save As onto `target`; returns the messages shown.
   QStringList SaveOnto(const QString& target) {
     platform.ClearRecords();
     platform.ScriptSaveFile(target);
-    form->ToolButton10->click();
+    form->N16->trigger();
     QStringList texts;
     for (const auto& m : platform.Messages()) texts << m.request.text;
     return texts;

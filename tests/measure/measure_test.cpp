@@ -138,6 +138,25 @@ TEST(PointOrder, EveryNumberingMatchesTheFirstImage) {
   }
 }
 
+// An asymmetric circle grid has one numbering only, the finder's: no corner or direction may
+// change it, also when its last point lies nearest the origin.
+TEST(PointOrder, AnAsymmetricGridKeepsTheFindersNumbering) {
+  const Pattern pattern{PatternKind::kAsymmetricCircles, 4, 11};
+  std::vector<ImagePoint> points, zoomed;
+  for (int r = 0; r < pattern.rows; ++r)
+    for (int c = 0; c < pattern.cols; ++c) {
+      const double x = 600 - 50 * (2 * c + r % 2), y = 500 - 25 * r;
+      points.push_back({x, y});
+      zoomed.push_back({1.1 * x - 30, 1.1 * y - 20});
+    }
+  const std::vector<ImagePoint> first = OrderFirst(points, pattern);
+  const std::vector<ImagePoint> second = OrderLike(first, zoomed, pattern);
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    EXPECT_EQ(first[k].x, points[k].x) << k;
+    EXPECT_EQ(second[k].y, zoomed[k].y) << k;
+  }
+}
+
 TEST(CoordinateLines, KeepFifteenDigitsWithTheRegionalSeparator) {
   SeparatorGuard comma(',');
   EXPECT_EQ(CoordinateLines({{1234.56787109375, 0.5}, {-0.25, 1e-5}}),
@@ -189,6 +208,45 @@ TEST_F(MeasureTest, ZoomSequenceGivesThePrincipalPoint) {
   const ImagePoint principal = CommonPoint(lossless);
   EXPECT_NEAR(principal.x, scene.principal.x, 0.05);
   EXPECT_NEAR(principal.y, scene.principal.y, 0.05);
+}
+
+// A board turned so that the inner corner nearest the image's top-left is another one when
+// zoomed in: the second image is numbered like the first, not from its own nearest corner.
+TEST_F(MeasureTest, EveryImageIsNumberedLikeTheFirst) {
+  BoardScene scene;
+  const cv::Point2d quad[4] = {{0.10, 0.62}, {0.40, 0.16}, {0.70, 0.44}, {0.40, 0.82}};
+  std::copy(quad, quad + 4, scene.quad);
+  const double zooms[] = {0.9, 1.2};
+  std::vector<std::vector<cv::Point2d>> truths(2);
+  std::vector<std::string> args = {"--chessboard", "9x6"};
+  for (int k = 0; k < 2; ++k) {
+    args.push_back(Path("t" + std::to_string(k) + ".png"));
+    ASSERT_TRUE(ToQImage(RenderBoard(scene, zooms[k], 40 + k, &truths[k]))
+                    .save(QString::fromStdString(args.back())));
+  }
+  // The test means something only when the nearest corner does change.
+  const auto nearest = [](const std::vector<cv::Point2d>& t) {
+    int best = 0;
+    for (const int i : {8, 45, 53})
+      if (std::hypot(t[i].x, t[i].y) < std::hypot(t[best].x, t[best].y)) best = i;
+    return best;
+  };
+  ASSERT_NE(nearest(truths[0]), nearest(truths[1]));
+  const Outcome run = Measure(args);
+  ASSERT_EQ(run.code, kMeasureOk) << run.err;
+  const auto sets = LoadCoordinateFiles({Path("t0.crd"), Path("t1.crd")});
+  for (int line = 0; line < 54; ++line) {
+    int same[2];
+    for (int k = 0; k < 2; ++k) {
+      const VT_Point& p = *sets[std::size_t(k)]->Get(line);
+      same[k] = 0;
+      for (int i = 1; i < 54; ++i)
+        if (std::hypot(p.X - truths[k][i].x, p.Y - truths[k][i].y) <
+            std::hypot(p.X - truths[k][same[k]].x, p.Y - truths[k][same[k]].y))
+          same[k] = i;
+    }
+    EXPECT_EQ(same[0], same[1]) << "line " << line + 1;
+  }
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -309,6 +367,40 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
     EXPECT_EQ(ReadAll(Path("kept.crd")), "1 ; 2\r\n");
     EXPECT_EQ(ReadAll(Path("c.png")), png);
     EXPECT_EQ(ReadAll(Path("photo.crd")), png);
+  }
+
+  // Files already there, a link that leads nowhere among them, are named before any image is
+  // measured: no progress line comes.
+  fs::copy_file(Path("kept.png"), Path("dangling.png"));
+  fs::create_symlink("nowhere.crd", Path("dangling.crd"));
+  Outcome early = Measure(
+      {"--chessboard", "9x6", "--progress", Path("a.png"), Path("kept.png"), Path("dangling.png")});
+  EXPECT_EQ(early.code, kMeasureFailed);
+  EXPECT_EQ(early.out, "");
+  EXPECT_NE(early.err.find(Path("kept.crd")), std::string::npos) << early.err;
+  EXPECT_NE(early.err.find(Path("dangling.crd")), std::string::npos) << early.err;
+  EXPECT_TRUE(fs::is_symlink(Path("dangling.crd")));
+  EXPECT_FALSE(fs::exists(Path("nowhere.crd")));
+
+  // A file that appears while the images are measured is kept, and nothing else is left.
+  {
+    struct Appearing : std::stringbuf {
+      std::string path;
+      int sync() override {
+        if (!fs::exists(path)) std::ofstream(path, std::ios::binary) << "5 ; 5\r\n";
+        return std::stringbuf::sync();
+      }
+    } appearing;
+    appearing.path = Path("late.crd");
+    fs::copy_file(Path("kept.png"), Path("late.png"));
+    std::ostream out(&appearing);
+    std::ostringstream err;
+    EXPECT_EQ(RunMeasure({"--chessboard", "9x6", "--progress", Path("a.png"), Path("late.png")},
+                         out, err),
+              kMeasureFailed);
+    EXPECT_NE(err.str().find(Path("late.crd")), std::string::npos) << err.str();
+    EXPECT_EQ(ReadAll(Path("late.crd")), "5 ; 5\r\n");
+    EXPECT_FALSE(fs::exists(Path("a.crd")));
   }
 
   // A write that fails after another succeeded takes the earlier file away again.

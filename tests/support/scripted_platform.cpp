@@ -58,7 +58,7 @@ Answer ScriptedPlatform::ShowMessage(QWidget* owner, const MessageRequest& reque
   if (request.buttons == Buttons::kOk) return Answer::kOk;
   if (message_answers_.empty()) {
     ++unscripted_;
-    return Answer::kNo;
+    return request.buttons == Buttons::kYesNoCancel ? Answer::kCancel : Answer::kNo;
   }
   const Answer answer = message_answers_.front();
   message_answers_.pop_front();

@@ -38,8 +38,9 @@ class ScriptedPlatform : public Platform {
   // An empty folder is a cancelled folder dialog.
   void ScriptPickFolder(const QString& folder) { folder_answers_.push_back(folder); }
 
-  // Unscripted, a dialog is cancelled and a Yes/No question gets No, the answer that never
-  // consents. Each such call is counted, so a test can tell it went off script.
+  // Unscripted, a dialog is cancelled, a Yes/No question gets No, the answer that never
+  // consents, and a question with Cancel gets Cancel. Each such call is counted, so a test can tell
+  // it went off script.
   int UnscriptedCalls() const { return unscripted_; }
 
   const std::vector<ShownMessage>& Messages() const { return messages_; }

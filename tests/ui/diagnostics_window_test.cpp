@@ -8,14 +8,17 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
 
-#include "app/diagnostics_text.h"
-#include "app/diagnostics_window.h"
-#include "app/mpkalibr.h"
-#include "app/overview_view.h"
+#include "app/diagnostics/diagnostics_text.h"
+#include "app/diagnostics/diagnostics_window.h"
+#include "app/diagnostics/overview_view.h"
+#include "app/main/mpkalibr.h"
+#include "data/number_format.h"
+#include "data/text_file.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/scripted_platform.h"
 
@@ -68,6 +71,10 @@ class DiagnosticsWindowTest : public QObject {
 
   // Loads the images as files and computes from the main window.
   void LoadAndCompute(const std::vector<std::vector<Position>>& images) {
+    Load(images);
+    form_->Button1->click();
+  }
+  void Load(const std::vector<std::vector<Position>>& images) {
     QStringList paths;
     for (std::size_t k = 0; k < images.size(); ++k) {
       paths << folder_.filePath(QStringLiteral("img%1.crd").arg(k + 1));
@@ -77,7 +84,13 @@ class DiagnosticsWindowTest : public QObject {
     }
     platform_->ScriptOpenFiles(paths);
     form_->Button2->click();
-    form_->Button1->click();
+  }
+
+  QStringList CameraLines(const QString& name) {
+    QStringList lines;
+    for (const std::string& line : zirt::ReadLines(folder_.filePath(name).toStdString()))
+      lines << QString::fromStdString(line);
+    return lines;
   }
 
   void Figures_data() {
@@ -179,6 +192,52 @@ class DiagnosticsWindowTest : public QObject {
     LoadAndCompute(Zoom(false));
     QCOMPARE(form_->Diagnostics->Data().result.outliers.size(), std::size_t{0});
     QVERIFY(form_->Diagnostics->Notes->isHidden());
+  }
+
+  // The refined and the robust point are saved as the report's is; a load takes the figures
+  // away until the next computation.
+  void SavesTheBetterPointsAndGoesStaleOnALoad() {
+    LoadAndCompute(Zoom(true));
+    form_->N16->trigger();
+    zirt::DiagnosticsWindow* window = form_->Diagnostics;
+    // Beside the main window, never over its buttons.
+    for (QWidget* button : {form_->Button1, form_->Button2, form_->Button3})
+      QVERIFY(!window->frameGeometry().intersects(
+          QRect(button->mapToGlobal(QPoint(0, 0)), button->size())));
+    const zirt::PointEstimate refined = *window->Data().result.refined;
+    const zirt::PointEstimate robust = *window->Data().result.robust;
+    QVERIFY(refined.x != robust.x);
+    const auto close_editor = [] {
+      QTimer::singleShot(0, [] {
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+      });
+    };
+    platform_->ScriptSaveFile(folder_.filePath(QStringLiteral("r.cam")));
+    close_editor();
+    window->SaveRefinedButton->click();
+    QCOMPARE(CameraLines(QStringLiteral("rP.cam")).at(6),
+             QString::fromStdString(zirt::FormatFixed4(refined.x)) +
+                 QStringLiteral(" ; Координата X главной точки"));
+    QVERIFY(form_->State().ResultSaved);
+    platform_->ScriptSaveFile(folder_.filePath(QStringLiteral("s.cam")));
+    close_editor();
+    QTest::keyClick(window->Points, Qt::Key_C, Qt::AltModifier);  // С on the Russian layout
+    QCOMPARE(CameraLines(QStringLiteral("sP.cam")).at(7),
+             QString::fromStdString(zirt::FormatFixed4(robust.y)) +
+                 QStringLiteral(" ; Координата Y главной точки"));
+
+    Load(Zoom(false));
+    QVERIFY(window->Stale());
+    QCOMPARE(window->Points->model()->rowCount(), 0);
+    QCOMPARE(window->Notes->text(), QStringLiteral("Устарело — нажмите Счёт"));
+    for (QPushButton* b :
+         {window->ExportButton, window->SaveRefinedButton, window->SaveRobustButton})
+      QVERIFY(!b->isEnabled());
+    form_->Button1->click();
+    QVERIFY(!window->Stale());
+    QVERIFY(window->ExportButton->isEnabled());
+    QCOMPARE(window->Points->model()->rowCount(), 10);
+    QCOMPARE(platform_->UnscriptedCalls(), 0);
   }
 
   void ExportsPngAndSvg() {

@@ -4,8 +4,8 @@
 #include <climits>
 
 #include "app/artwork.h"
-#include "app/image_view.h"
 #include "app/jpeg_image.h"
+#include "app/main/image_view.h"
 #include "calib/calibration.h"
 
 using zirt::Color;

@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "app/about_box.h"
-#include "app/mpkalibr.h"
+#include "app/main/mpkalibr.h"
 #include "data/text_file.h"
 #include "platform/help_viewer.h"
 #include "tests/core/separator_guard.h"
@@ -183,6 +183,23 @@ class MainCommandsTest : public QObject {
     QVERIFY(s.form->State().ResultSaved);
   }
 
+  // A name the dialog returns without ".cam" (a stray quote typed after the name) or with a
+  // character file systems refuse writes nothing anywhere.
+  void namesThatWouldWriteElsewhereAreRefused() {
+    Session s;
+    s.LoadAndCompute();
+    for (const QString& name : {QStringLiteral("zoom2.crd\""), QStringLiteral("a\"b.cam")}) {
+      s.platform.ClearRecords();
+      s.platform.ScriptSaveFile(s.Path(name));
+      s.form->Button3->click();
+      QCOMPARE(s.MessageTexts(), QStringList{QStringLiteral("Недопустимое имя cam-файла!")});
+      QVERIFY(s.platform.Messages().at(0).request.informative.contains(name));
+    }
+    QCOMPARE(QDir(s.folder.path()).entryList({"*.cam"}), QStringList());
+    QVERIFY(!QFile::exists(QStringLiteral("P.cam")));
+    QVERIFY(!s.form->State().ResultSaved);
+  }
+
   void cancelledDialogChangesNothing() {
     Session s;
     s.LoadAndCompute();
@@ -227,6 +244,26 @@ class MainCommandsTest : public QObject {
       QVERIFY(s.form->close());
       QCOMPARE(s.MessageTexts(), QStringList{QStringLiteral("Сохранить результат?")});
       QCOMPARE(s.platform.Messages().at(0).request.caption, QStringLiteral("Сохранение"));
+      QCOMPARE(s.platform.Messages().at(0).request.buttons, zirt::Buttons::kYesNoCancel);
+      QVERIFY(s.platform.SaveDialogs().empty());
+    }
+    {  // Cancel (Escape) keeps the window open with its result, unsaved.
+      Session s;
+      s.LoadAndCompute();
+      s.platform.ScriptAnswer(Answer::kCancel);
+      QVERIFY(!s.form->close());
+      QVERIFY(!s.form->State().ResultSaved);
+      QVERIFY(s.platform.SaveDialogs().empty());
+    }
+    {  // A load after the computation: that result is of data no longer loaded, and the
+       // question would write it into a camera file as if it were the new data's.
+      Session s;
+      s.LoadAndCompute();
+      s.platform.ScriptOpenFiles({s.Write("x.crd", "1;2\r\n"), s.Write("y.crd", "3;4\r\n")});
+      s.form->Button2->click();
+      QVERIFY(!s.form->Button3->isEnabled());
+      QVERIFY(s.form->close());
+      QVERIFY(s.platform.Messages().empty());
       QVERIFY(s.platform.SaveDialogs().empty());
     }
     {  // Yes runs the save command first; a later close asks nothing.

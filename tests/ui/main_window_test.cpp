@@ -11,7 +11,8 @@
 #include <memory>
 
 #include "app/artwork.h"
-#include "app/mpkalibr.h"
+#include "app/diagnostics/diagnostics_window.h"
+#include "app/main/mpkalibr.h"
 #include "data/number_parse.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/scripted_platform.h"
@@ -92,8 +93,11 @@ class MainWindowTest : public QObject {
     QVERIFY(!form.Bitmap().Image().isNull());
     QVERIFY(Uniform(form.Bitmap().Image(), qRgb(0xC0, 0xC0, 0xC0)));
     QVERIFY(!form.PreviewImage->isHidden());
-    // The stored picture is 1018 × 717; start-up decodes it just large enough to cover the view.
+    // The stored picture is 1018 × 717; start-up decodes it just large enough to cover the view,
+    // once the window has painted.
     QCOMPARE(zirt::LoadPreviewPicture().size(), QSize(1018, 717));
+    s.form->show();
+    QTRY_VERIFY(form.PreviewImage->Source() != nullptr);
     const QSize shown = form.PreviewImage->Source()->size();
     QVERIFY(shown.width() >= form.Image1->width() && shown.height() >= form.Image1->height());
     QVERIFY(shown.width() <= 1018);
@@ -130,12 +134,17 @@ class MainWindowTest : public QObject {
     Session s;
     const TMPForm& form = *s.form;
     QCOMPARE(Texts(form.menuBar()->actions()),
-             (QStringList{"&Файл", "Настройки", "Счёт", "Помощь"}));
+             (QStringList{"&Файл", "&Настройки", "&Счёт", "&Помощь"}));
     QCOMPARE(Texts(form.N1->actions()),
-             (QStringList{"Загрузить", "Измерить снимки…", "Сохранить", "-", "&Выход"}));
-    QCOMPARE(Texts(form.N3->actions()), QStringList{"Пошаговый режим работы"});
-    QCOMPARE(Texts(form.N2->actions()), (QStringList{"Главная точка", "Диагностика…"}));
-    QCOMPARE(Texts(form.N11->actions()), (QStringList{"Справка", "О программе"}));
+             (QStringList{"&Загрузить", "&Измерить снимки…", "&Сохранить", "-", "&Выход"}));
+    QCOMPARE(Texts(form.N3->actions()), QStringList{"&Пошаговый режим работы"});
+    QCOMPARE(Texts(form.N2->actions()), (QStringList{"&Главная точка", "&Диагностика…"}));
+    QCOMPARE(Texts(form.N11->actions()), (QStringList{"&Справка", "&О программе"}));
+    QCOMPARE(form.N4->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(form.N10->shortcut(), QKeySequence(Qt::Key_F9));
+    QCOMPARE(form.N6->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(form.N16->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+    QCOMPARE(form.N12->shortcut(), QKeySequence(Qt::Key_F1));
     QVERIFY(form.N15->isCheckable());
     QVERIFY(!form.N15->isChecked());
   }
@@ -444,12 +453,126 @@ class MainWindowTest : public QObject {
     QCOMPARE(box.text, QStringLiteral("Index out of bounds ListOfT::Get."));
     QCOMPARE(box.caption, QStringLiteral("ZIRT"));
     QCOMPARE(box.icon, zirt::Icon::kError);
-    QCOMPARE(box.informative, QStringLiteral("Точек в файле b.crd: 2, в файле a.crd: 3."));
+    const QStringList hint = box.informative.split('\n');
+    QCOMPARE(hint.at(0), QStringLiteral("Точек в файле b.crd: 2, в файле a.crd: 3."));
+    QVERIFY(
+        hint.at(1).startsWith(QStringLiteral("Что делать: во всех файлах должно быть поровну")));
+    // The diagnostics find a point from the tracks that have their measurements, and say so.
+    QVERIFY(hint.at(2).startsWith(QStringLiteral("Уточнённая оценка окна «Диагностика»")));
+    QCOMPARE(box.buttons, zirt::Buttons::kYesNo);
+    QVERIFY(s.form->Diagnostics == nullptr);
     // What the run did before the error stays; the result and saving do not change.
     QCOMPARE(s.form->State().FittedLines.Count(), 2);
     QCOMPARE(s.Pixel(0, 53), kBlack);
     QVERIFY(!s.form->Button3->isEnabled());
     QVERIFY(s.form->State().ResultSaved);
+  }
+
+  // The report's line fit fails on a track that keeps its x; the box names the point, says
+  // what to do, and opens the diagnostics, whose refined point is found, when asked.
+  void verticalTrackNamesItsPointAndOffersTheRefinedPoint() {
+    Session s;
+    s.Load({s.Write("a.crd", "420;290\r\n270;340\r\n100;100\r\n"),
+            s.Write("b.crd", "520;341\r\n270;440\r\n200;150\r\n"),
+            s.Write("c.crd", "620;390\r\n270;540\r\n300;200\r\n")});
+    s.platform.ScriptAnswer(zirt::Answer::kYes);
+    s.form->Button1->click();
+    const auto& box = s.platform.Messages().at(0).request;
+    QCOMPARE(box.caption, QStringLiteral("ZIRT"));
+    QVERIFY(!box.text.isEmpty() && box.text.at(0).unicode() < 128);  // The error's own text.
+    const QStringList hint = box.informative.split('\n');
+    QVERIFY(hint.at(0).startsWith(QStringLiteral("Реперная точка 2 движется строго по вертикали")));
+    QVERIFY(hint.at(1).contains(QStringLiteral("точки 2")));
+    QCOMPARE(hint.back(), QStringLiteral("Открыть окно «Диагностика»?"));
+    QVERIFY(s.form->Diagnostics != nullptr && s.form->Diagnostics->isVisible());
+    QVERIFY(s.form->Diagnostics->SaveRefinedButton->isEnabled());
+    QVERIFY(s.form->State().ResultSaved);
+  }
+
+  // A 4000 × 3000 camera's marks are all in view; the examples' keep the 2/3 scale. The wheel
+  // and a drag draw the marks anew, the same size at any scale.
+  void pictureShowsEveryPointAndZooms() {
+    Session s;
+    s.Load({s.Write("a.crd", "100;100\r\n3990;2990\r\n"),
+            s.Write("b.crd", "150;120\r\n3900;2900\r\n")});
+    const zirt::ViewBitmap& bitmap = s.form->Bitmap();
+    const zirt::Ext fitted = bitmap.Scale();
+    QVERIFY(fitted < 2.0L / 3);
+    const auto arm = [&](double x, double y, Color colour) {
+      const int cx = bitmap.ToPixelX(x), cy = bitmap.ToPixelY(y);
+      return cx + 10 < bitmap.Width() && cy < bitmap.Height() && s.Pixel(cx + 9, cy) == colour &&
+             s.Pixel(cx + 10, cy) == kSilver;
+    };
+    QVERIFY(arm(3990, 2990, kRed));
+    QVERIFY(arm(3900, 2900, kGreen));
+
+    zirt::StretchedImage* view = s.form->Image1;
+    // Over the far mark, which stays under the cursor.
+    const QPointF at(bitmap.ToPixelX(3990) * double(view->width()) / bitmap.Width(),
+                     bitmap.ToPixelY(2990) * double(view->height()) / bitmap.Height());
+    QWheelEvent wheel(at, view->mapToGlobal(at), {}, {0, 240}, Qt::NoButton, {}, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(view, &wheel);
+    QCOMPARE(double(bitmap.Scale() / fitted), 1.5625);
+    QVERIFY(bitmap.OriginX() > 0);
+    QVERIFY(arm(3990, 2990, kRed));  // Still in view, and the cross no larger.
+    const zirt::Ext origin = bitmap.OriginX();
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(60, 60));
+    QMouseEvent move(QEvent::MouseMove, QPointF(40, 60), view->mapToGlobal(QPointF(40, 60)),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(view, &move);
+    QVERIFY(bitmap.OriginX() > origin);
+
+    s.Load(s.WorkedExample());
+    QCOMPARE(bitmap.Scale(), 2.0L / 3);
+    QCOMPARE(bitmap.OriginX(), 0.0L);
+  }
+
+  // Every command without a mouse: shortcuts, access keys from a Latin layout too, F10, a
+  // lone Alt, and Tab into the report list.
+  void keyboardReachesEveryCommand() {
+    Session s;
+    s.form->show();
+    s.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+    QMenuBar* bar = s.form->menuBar();
+    QTest::keyClick(s.form->Button2, Qt::Key_A, Qt::AltModifier);  // Ф on the Russian layout
+    QCOMPARE(bar->activeAction(), s.form->N1->menuAction());
+    QTRY_VERIFY(s.form->N1->isVisible());
+    QTest::keyClick(s.form->N1, Qt::Key_P);  // З: Загрузить
+    QTRY_COMPARE(s.platform.OpenDialogs().size(), std::size_t{1});
+
+    QTest::keyClick(s.form->Button2, Qt::Key_F10);
+    QTRY_VERIFY(s.form->N1->isVisible());
+    QTest::keyClick(s.form->N1, Qt::Key_Escape);
+    QTest::keyClick(s.form->N1, Qt::Key_Escape);
+    QTRY_VERIFY(!s.form->N1->isVisible());
+    QTest::keyPress(s.form->Button2, Qt::Key_Alt);
+    QTest::keyRelease(s.form->Button2, Qt::Key_Alt, Qt::AltModifier);
+    QTRY_VERIFY(s.form->N1->isVisible());
+    QTest::keyClick(s.form->N1, Qt::Key_Escape);
+    QTest::keyClick(s.form->N1, Qt::Key_Escape);
+
+    s.platform.ScriptOpenFiles(s.WorkedExample());
+    QTest::keySequence(s.form.get(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(s.form->ListBox1->count(), 3);
+    QTest::keyClick(s.form.get(), Qt::Key_F9);
+    QVERIFY(s.form->Button3->isEnabled());
+    s.form->Button2->setFocus();
+    QTest::keyClick(s.form->Button2, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), s.form->ListBox1);
+  }
+
+  // A window made as small as it goes keeps its three buttons in view.
+  void smallestWindowShowsItsButtons() {
+    Session s;
+    s.form->show();
+    s.form->resize(1, 1);
+    QTRY_VERIFY(s.form->Button3->isVisible());
+    for (QWidget* button : {s.form->Button2, s.form->Button1, s.form->Button3}) {
+      const QRect inside(button->mapTo(s.form.get(), QPoint(0, 0)), button->size());
+      QVERIFY(s.form->rect().contains(inside));
+    }
   }
 };
 

@@ -17,9 +17,9 @@
 #include <cstring>
 #include <functional>
 
-#include "app/measure_preview.h"
-#include "app/measure_settings_dialog.h"
-#include "app/mpkalibr.h"
+#include "app/main/mpkalibr.h"
+#include "app/measure/measure_preview.h"
+#include "app/measure/measure_settings_dialog.h"
 #include "data/text_file.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/board_render.h"

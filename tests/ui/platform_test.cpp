@@ -170,6 +170,14 @@ class PlatformTest : public QObject {
     zirt::QtPlatform platform;
     QCOMPARE(platform.ShowMessage(nullptr, request), zirt::Answer::kNo);
 
+    // With Cancel, Escape means Cancel and not No, which would drop the data.
+    request.buttons = zirt::Buttons::kYesNoCancel;
+    WhenModal<QMessageBox>([](QMessageBox* box) {
+      QVERIFY(box->button(QMessageBox::Cancel) != nullptr);
+      QTest::keyClick(box, Qt::Key_Escape);
+    });
+    QCOMPARE(platform.ShowMessage(nullptr, request), zirt::Answer::kCancel);
+
     request.buttons = zirt::Buttons::kOk;
     request.icon = zirt::Icon::kError;
     request.detail.clear();

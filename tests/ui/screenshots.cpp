@@ -1,11 +1,14 @@
-// Takes the documentation's pictures: the main window right after start-up and after loading
-// examples/ and computing in step-by-step mode, the diagnostics window, the about box, the help
-// window, and on the desktop's own dialogs the file dialog and the error of a load under a
-// comma separator.
+// Takes the documentation's pictures: the main window right after start-up, after loading
+// examples/ and computing in step-by-step mode, and with a 4000 × 3000 camera's points, the
+// diagnostics window, the about box, the help window, and on the desktop's own dialogs the file
+// dialog, the error of a load under a comma separator, the close question and a computation's
+// failure explained.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" zirt_screenshots docs/screenshots .
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,8 +21,8 @@
 #include <cstdio>
 
 #include "app/about_box.h"
-#include "app/diagnostics_window.h"
-#include "app/mpkalibr.h"
+#include "app/diagnostics/diagnostics_window.h"
+#include "app/main/mpkalibr.h"
 #include "data/decimal_separator.h"
 #include "platform/help_viewer.h"
 #include "platform/qt_platform.h"
@@ -40,6 +43,42 @@ bool Save(QWidget& window, const QString& path) {
   if (window.grab().save(path)) return true;
   std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
   return false;
+}
+
+// A zoom sequence of a 4000 × 3000 camera about (2030, 1480): five images of a 9 × 7 grid whose
+// outer points come near the image's edges on the last one.
+QStringList WriteLargeSet(const QDir& folder) {
+  QStringList paths;
+  for (int k = 0; k < 5; ++k) {
+    const double zoom = 0.6 + 0.1 * k;
+    QByteArray text;
+    for (int j = 0; j < 7; ++j)
+      for (int i = 0; i < 9; ++i) {
+        // Off the grid's centre, so that no track is vertical.
+        const double x = 2030 + zoom * ((i - 4) * 470 + 37), y = 1480 + zoom * ((j - 3) * 480 + 23);
+        text += QByteArray::number(x, 'f', 2) + ";" + QByteArray::number(y, 'f', 2) + "\r\n";
+      }
+    paths << folder.filePath(QStringLiteral("large%1.crd").arg(k + 1));
+    QFile file(paths.back());
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(text);
+  }
+  return paths;
+}
+
+// Point 2 keeps its x on every image: the report's line fit fails there.
+QStringList WriteVerticalTrack(const QDir& folder) {
+  const char* texts[] = {"420;290\r\n270;340\r\n100;100\r\n600;500\r\n",
+                         "520;341\r\n270;440\r\n200;150\r\n700;600\r\n",
+                         "620;390\r\n270;540\r\n300;200\r\n800;700\r\n"};
+  QStringList paths;
+  for (int k = 0; k < 3; ++k) {
+    paths << folder.filePath(QStringLiteral("track%1.crd").arg(k + 1));
+    QFile file(paths.back());
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(texts[k]);
+  }
+  return paths;
 }
 
 }  // namespace
@@ -64,7 +103,7 @@ int main(int argc, char* argv[]) {
 
   QStringList examples;
   for (int k = 1; k <= 4; ++k)
-    examples << source.filePath(QStringLiteral("examples/zoom%1.crd").arg(k));
+    examples << source.absoluteFilePath(QStringLiteral("examples/zoom%1.crd").arg(k));
   platform.ScriptOpenFiles(examples);
   form.Button2->click();
   form.N15->trigger();
@@ -73,8 +112,18 @@ int main(int argc, char* argv[]) {
 
   form.N16->trigger();
   form.Diagnostics->Points->selectRow(2);
+  form.Diagnostics->Points->setFocus();
   if (!Save(*form.Diagnostics, out.filePath(QStringLiteral("diagnostics.png")))) return 1;
   form.Diagnostics->hide();
+
+  {
+    TMPForm large(platform);
+    platform.ScriptOpenFiles(WriteLargeSet(QDir(folder.path())));
+    large.Button2->click();
+    large.Button1->click();
+    large.show();
+    if (!Save(large, out.filePath(QStringLiteral("large-point-set.png")))) return 1;
+  }
 
   TZIRTAboutBox about(&form);
   about.show();
@@ -97,6 +146,7 @@ int main(int argc, char* argv[]) {
   russian.show();
   Settle();
   bool shot = true;
+  QString box_shot = QStringLiteral("load-error.png");
   QTimer answer;
   QObject::connect(&answer, &QTimer::timeout, [&] {
     QWidget* modal = QApplication::activeModalWidget();
@@ -108,13 +158,31 @@ int main(int argc, char* argv[]) {
       shot = shot && Save(*dialog, out.filePath(QStringLiteral("file-dialog.png")));
       static_cast<QDialog*>(dialog)->accept();
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-      shot = shot && Save(*box, out.filePath(QStringLiteral("load-error.png")));
-      box->accept();
+      shot = shot && Save(*box, out.filePath(box_shot));
+      // Escape's answer: Cancel, No or OK.
+      if (QAbstractButton* escape = box->escapeButton())
+        escape->click();
+      else
+        box->accept();
     }
     answer.start();
   });
   answer.start(200);
   russian.Button2->click();
+  answer.stop();
+
+  // The close question, and a computation's failure with what to do, on the desktop's boxes.
+  zirt::SetDecimalSeparator('.');
+  russian.LoadFiles(examples);
+  russian.Button1->click();
+  box_shot = QStringLiteral("close-question.png");
+  answer.start(200);
+  russian.close();
+  answer.stop();
+  russian.LoadFiles(WriteVerticalTrack(QDir(folder.path())));
+  box_shot = QStringLiteral("compute-failure.png");
+  answer.start(200);
+  russian.Button1->click();
   answer.stop();
   return shot ? 0 : 1;
 }

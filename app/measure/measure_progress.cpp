@@ -1,4 +1,4 @@
-#include "app/measure_progress.h"
+#include "app/measure/measure_progress.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,6 +27,8 @@ MeasureProgress::MeasureProgress(const QStringList& images, const QStringList& a
   setAutoClose(false);
   setAutoReset(false);
   setWindowModality(Qt::WindowModal);
+  // The title whole beside the frame's buttons.
+  setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) * 2 + 160);
 
   arguments_ = arguments;
   arguments_ << QStringLiteral("--progress") << QStringLiteral("--out") << out_dir

@@ -1,4 +1,4 @@
-#include "app/overview_view.h"
+#include "app/diagnostics/overview_view.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,7 +10,7 @@
 #include <optional>
 #include <utility>
 
-#include "app/image_view.h"
+#include "app/main/image_view.h"
 #include "calib/calibration.h"
 
 namespace zirt {
@@ -163,7 +163,7 @@ void OverviewView::RenderOverlay(QPainter& painter, QSize size) const {
       data_->result.refined && data_->result.refined->has_uncertainty
           ? EllipseMagnification(data_->result.refined->major_px * ScaleFor(size))
           : 1;
-  DrawLegend(painter, magnification);
+  DrawLegend(painter, magnification, size.width());
 }
 
 std::size_t OverviewView::TrackStride() const {
@@ -313,19 +313,18 @@ void OverviewView::DrawEstimate(QPainter& painter, QSize size) const {
   painter.restore();
 }
 
-void OverviewView::DrawLegend(QPainter& painter, double magnification) const {
+void OverviewView::DrawLegend(QPainter& painter, double magnification, int width) const {
   const QStringList lines = LegendLines(*data_, magnification, static_cast<int>(TrackStride()));
   const QFontMetrics metrics = painter.fontMetrics();
-  int width = 0;
-  for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
   const int pad = 4;
-  const QRect box(pad, pad, width + 2 * pad, lines.size() * metrics.height() + 2 * pad);
+  // Lines wider than the picture wrap rather than run out of it.
+  const QRect room(0, 0, std::max(1, width - 4 * pad), 100000);
+  const QRect text = metrics.boundingRect(room, Qt::TextWordWrap, lines.join(QLatin1Char('\n')));
+  const QRect box(pad, pad, text.width() + 2 * pad, text.height() + 2 * pad);
   painter.fillRect(box, QColor(255, 255, 255, 200));
   painter.setPen(Qt::black);
-  for (qsizetype i = 0; i < lines.size(); ++i)
-    painter.drawText(box.left() + pad,
-                     box.top() + pad + metrics.ascent() + static_cast<int>(i) * metrics.height(),
-                     lines[i]);
+  painter.drawText(box.adjusted(pad, pad, -pad, -pad), Qt::TextWordWrap,
+                   lines.join(QLatin1Char('\n')));
 }
 
 void OverviewView::paintEvent(QPaintEvent*) {

@@ -1,4 +1,4 @@
-#include "app/measure_preview.h"
+#include "app/measure/measure_preview.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

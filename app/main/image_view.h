@@ -4,8 +4,10 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 #include "data/data_structures.h"
+#include "data/extended.h"
 
 namespace zirt {
 
@@ -28,6 +30,23 @@ class ViewBitmap {
   // The pixel as 0x00BBGGRR; the point must lie inside.
   Color Pixel(int x, int y) const;
 
+  // Image pixels to bitmap pixels: TruncToInt((value − origin) × scale), in extended
+  // precision. The scale is 2/3 unless points reach beyond the bitmap at 2/3 (FitScale); the
+  // origin, the image point at the bitmap's corner, is (0, 0) unless the view is zoomed.
+  Ext Scale() const { return scale_; }
+  void SetScale(Ext scale) { scale_ = scale; }
+  Ext OriginX() const { return origin_x_; }
+  Ext OriginY() const { return origin_y_; }
+  void SetOrigin(Ext x, Ext y) {
+    origin_x_ = x;
+    origin_y_ = y;
+  }
+  int ToPixelX(double value) const;
+  int ToPixelY(double value) const;
+  // 2/3 when image points up to (max_x, max_y) fit the bitmap with a cross of half-length
+  // `margin` around them, else the largest scale at which they do.
+  Ext FitScale(double max_x, double max_y, int margin) const;
+
   void Fill(Color colour);
 
   // An upright cross centred on (x, y): the bars run from centre − h to centre + h with the
@@ -48,6 +67,9 @@ class ViewBitmap {
   void VerticalRun(QRgb rgb, long long x, long long y0, long long y1);
 
   QImage image_;
+  Ext scale_ = kTwoThirds;
+  Ext origin_x_ = 0;
+  Ext origin_y_ = 0;
 };
 
 // `source` at `size` for marks on a plain background: where the size is larger, pixels are
@@ -56,7 +78,8 @@ class ViewBitmap {
 QImage ReduceKeepingMarks(const QImage& source, QSize size, QRgb background);
 
 // Shows a picture it does not own, stretched to the widget without smoothing, so each
-// bitmap pixel stays a sharp block when the window grows.
+// bitmap pixel stays a sharp block when the window grows. The wheel and a drag are passed on
+// to whoever draws the picture, in the picture's pixels.
 class StretchedImage : public QWidget {
   Q_OBJECT
 
@@ -68,12 +91,25 @@ class StretchedImage : public QWidget {
   const QImage* Source() const { return source_; }
   // A picture of marks on this background colour keeps its marks when shown smaller.
   void SetMarksBackground(QRgb background);
+  // Called once, after the widget's first paint.
+  std::function<void()> on_first_paint;
+  // The wheel turned by `notches` (positive away from the user) over picture pixel `at`.
+  std::function<void(double notches, QPointF at)> on_wheel;
+  // A drag with the left button moved by `by` picture pixels.
+  std::function<void(QPointF by)> on_drag;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
+  // Widget pixels to the picture's.
+  QPointF ToSource(QPointF widget) const;
+
   const QImage* source_ = nullptr;
+  QPointF drag_from_;
   bool keep_marks_ = false;
   QRgb background_ = 0;
 };

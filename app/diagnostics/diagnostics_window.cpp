@@ -1,4 +1,4 @@
-#include "app/diagnostics_window.h"
+#include "app/diagnostics/diagnostics_window.h"
 
 #include <QAbstractTableModel>
 #include <QFileInfo>
@@ -16,10 +16,11 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <utility>
 
-#include "app/overview_view.h"
+#include "app/diagnostics/overview_view.h"
 
 namespace zirt {
 
@@ -73,6 +74,11 @@ namespace {
 constexpr int kWidth = 1100;
 constexpr int kHeight = 680;
 const QString kPictureFilter = QStringLiteral("Рисунок PNG|*.png|Рисунок SVG|*.svg");
+const QString kAdvice = QStringLiteral(
+    "Какую точку сохранить: уточнённую — когда ошибки измерений случайны (строк, выделенных "
+    "цветом, нет); она в 1,5–2 раза точнее точки отчёта. Устойчивую — когда есть выделенные "
+    "строки: грубые измерения в ней отброшены. Точку отчёта сохраняет «Сохранить» главного "
+    "окна.");
 
 QTableView* MakeTable(RowsModel* model, const char* name) {
   auto* table = new QTableView;
@@ -84,6 +90,8 @@ QTableView* MakeTable(RowsModel* model, const char* name) {
   table->verticalHeader()->hide();
   table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
   table->horizontalHeader()->setStretchLastSection(true);
+  // Arrows move between rows; Tab goes on to the next control.
+  table->setTabKeyNavigation(false);
   return table;
 }
 
@@ -129,10 +137,17 @@ void DiagnosticsWindow::BuildControls() {
 
   Overview = new OverviewView;
   Overview->setObjectName(QStringLiteral("Overview"));
-  ExportButton = new QPushButton(QStringLiteral("Сохранить рисунок…"));
+  ExportButton = new QPushButton(QStringLiteral("Сохранить &рисунок…"));
   ExportButton->setObjectName(QStringLiteral("ExportButton"));
-  FitButton = new QPushButton(QStringLiteral("Показать всё"));
+  FitButton = new QPushButton(QStringLiteral("&Показать всё"));
   FitButton->setObjectName(QStringLiteral("FitButton"));
+  SaveRefinedButton = new QPushButton(QStringLiteral("Сохранить &уточнённую точку…"));
+  SaveRefinedButton->setObjectName(QStringLiteral("SaveRefinedButton"));
+  SaveRobustButton = new QPushButton(QStringLiteral("Сохранить у&стойчивую точку…"));
+  SaveRobustButton->setObjectName(QStringLiteral("SaveRobustButton"));
+  Advice = new QLabel(kAdvice);
+  Advice->setObjectName(QStringLiteral("Advice"));
+  Advice->setWordWrap(true);
 
   auto* left = new QWidget;
   auto* left_layout = new QVBoxLayout(left);
@@ -141,6 +156,12 @@ void DiagnosticsWindow::BuildControls() {
   left_layout->addWidget(Warning);
   left_layout->addWidget(Notes);
   left_layout->addWidget(tabs, 1);
+  left_layout->addWidget(Advice);
+  auto* saves = new QHBoxLayout;
+  saves->addWidget(SaveRefinedButton);
+  saves->addWidget(SaveRobustButton);
+  saves->addStretch(1);
+  left_layout->addLayout(saves);
   auto* right = new QWidget;
   auto* right_layout = new QVBoxLayout(right);
   right_layout->setContentsMargins(0, 0, 0, 0);
@@ -173,9 +194,38 @@ void DiagnosticsWindow::BuildControls() {
           [this](const QModelIndex& row) { Overview->HighlightImage(row.row()); });
   connect(ExportButton, &QPushButton::clicked, this, &DiagnosticsWindow::ExportPicture);
   connect(FitButton, &QPushButton::clicked, Overview, &OverviewView::FitAll);
+  connect(SaveRefinedButton, &QPushButton::clicked, this, [this] {
+    if (save_point && data_.result.refined)
+      save_point(Position{data_.result.refined->x, data_.result.refined->y});
+  });
+  connect(SaveRobustButton, &QPushButton::clicked, this, [this] {
+    if (save_point && data_.result.robust)
+      save_point(Position{data_.result.robust->x, data_.result.robust->y});
+  });
+  EnableCommands();
+}
+
+void DiagnosticsWindow::EnableCommands() {
+  ExportButton->setEnabled(!stale_);
+  SaveRefinedButton->setEnabled(!stale_ && data_.result.refined.has_value());
+  SaveRobustButton->setEnabled(!stale_ && data_.result.robust.has_value());
+}
+
+void DiagnosticsWindow::MarkStale() {
+  stale_ = true;
+  Overview->SetData(nullptr);
+  data_ = DiagnosticsData();
+  Estimates->setRowCount(0);
+  point_rows_->Reset(0);
+  image_rows_->Reset(0);
+  Warning->setVisible(false);
+  Notes->setText(QStringLiteral("Устарело — нажмите Счёт"));
+  Notes->setVisible(true);
+  EnableCommands();
 }
 
 void DiagnosticsWindow::ShowData(DiagnosticsData data) {
+  stale_ = false;
   Overview->SetData(nullptr);
   data_ = std::move(data);
   FillEstimates();
@@ -184,6 +234,7 @@ void DiagnosticsWindow::ShowData(DiagnosticsData data) {
   Points->resizeColumnsToContents();
   Images->resizeColumnsToContents();
   Overview->SetData(&data_);
+  EnableCommands();
 }
 
 void DiagnosticsWindow::FillEstimates() {
@@ -205,9 +256,16 @@ void DiagnosticsWindow::FillEstimates() {
   const QString warning = ConsistencyWarning(data_);
   Warning->setText(warning);
   Warning->setVisible(!warning.isEmpty());
+  // Wrapped lines need their height at the narrowest the column gets, or the window's
+  // smallest size would lay them over the table.
+  const int narrowest = Estimates->minimumWidth();
+  Notes->setMinimumHeight(std::max(0, Notes->heightForWidth(narrowest)));
+  Advice->setMinimumHeight(std::max(0, Advice->heightForWidth(narrowest)));
+  Warning->setMinimumHeight(std::max(0, Warning->heightForWidth(narrowest)));
 }
 
 void DiagnosticsWindow::ExportPicture() {
+  if (stale_) return;
   FileDialogRequest dialog;
   dialog.filter = kPictureFilter;
   dialog.default_extension = QStringLiteral("*.png");

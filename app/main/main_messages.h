@@ -28,15 +28,23 @@ bool AskOverwrite(Platform& platform, const QString& output);
 // error knows them.
 void ShowCameraWriteError(Platform& platform, QWidget* owner, const std::exception& error);
 
-// "Сохранить результат?" on closing; true for Yes.
-bool AskSaveResult(Platform& platform, QWidget* owner);
+// "Сохранить результат?" on closing: Yes, No, or Cancel (Escape) to keep the window open.
+Answer AskSaveResult(Platform& platform, QWidget* owner);
+
+// A camera file name that would write somewhere the user did not pick: no ".cam" to cut the
+// stem at (the result would land as "P.cam" in the current folder), or a character that the
+// tool set's file systems refuse. Says why in Russian; empty when the name is fine.
+QString CameraNameFault(const QString& picked);
+// "Недопустимое имя cam-файла!" with the reason under it.
+void ShowCameraNameFault(Platform& platform, QWidget* owner, const QString& fault);
 
 // A computation's refusal, such as "Координаты не загружены!".
 void ShowRefusal(Platform& platform, QWidget* owner, const char* message);
 
-// Shows the error of a computation that ran out of points on a shorter image, with the counts
-// of points of that image and of the first; false, showing nothing, for any other error.
-bool ShowShortImageError(Platform& platform, QWidget* owner, const Exception& error,
-                         const std::vector<std::string>& names, const std::vector<int>& counts);
+// A computation's own error (its text as the exception display shows it) with `hints` in view
+// under it. With `offer` (the refined point found where the report's failed, as text) the box
+// asks whether to open the diagnostics; true for Yes.
+bool ShowComputeFailure(Platform& platform, QWidget* owner, const std::string& message,
+                        const std::vector<std::string>& hints, const QString& offer);
 
 }  // namespace zirt

@@ -1,6 +1,8 @@
-#include "app/image_view.h"
+#include "app/main/image_view.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -25,6 +27,24 @@ ViewBitmap::ViewBitmap(QSize size) : image_(size, QImage::Format_RGB32) {
 
 Color ViewBitmap::Pixel(int x, int y) const {
   return FromQRgb(image_.pixel(x, y));
+}
+
+int ViewBitmap::ToPixelX(double value) const {
+  return TruncToInt((static_cast<Ext>(value) - origin_x_) * scale_);
+}
+
+int ViewBitmap::ToPixelY(double value) const {
+  return TruncToInt((static_cast<Ext>(value) - origin_y_) * scale_);
+}
+
+Ext ViewBitmap::FitScale(double max_x, double max_y, int margin) const {
+  const Ext room_x = static_cast<Ext>(Width() - 1 - margin);
+  const Ext room_y = static_cast<Ext>(Height() - 1 - margin);
+  Ext scale = kTwoThirds;
+  // Points at 2/3 past the bitmap's edge; NaN and negative extents leave the scale alone.
+  if (max_x * kTwoThirds >= Width() && room_x > 0) scale = std::min(scale, room_x / max_x);
+  if (max_y * kTwoThirds >= Height() && room_y > 0) scale = std::min(scale, room_y / max_y);
+  return scale;
 }
 
 void ViewBitmap::Fill(Color colour) {
@@ -67,7 +87,7 @@ void ViewBitmap::DrawCross(Color colour, int h, int x, int y) {
 void ViewBitmap::DrawLine(Color colour, const VT_Point& line) {
   const double y0 = 0.0 * line.X + line.Y;
   const double y1 = 1000.0 * line.X + line.Y;
-  DrawSegment(colour, ToView(0.0), ToView(y0), ToView(1000.0), ToView(y1));
+  DrawSegment(colour, ToPixelX(0.0), ToPixelY(y0), ToPixelX(1000.0), ToPixelY(y1));
 }
 
 void ViewBitmap::DrawSegment(Color colour, int x0, int y0, int x1, int y1) {
@@ -145,6 +165,7 @@ void StretchedImage::SetMarksBackground(QRgb background) {
 }
 
 void StretchedImage::paintEvent(QPaintEvent*) {
+  if (on_first_paint) std::exchange(on_first_paint, nullptr)();
   if (source_ == nullptr || source_->isNull()) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -157,6 +178,29 @@ void StretchedImage::paintEvent(QPaintEvent*) {
     return;
   }
   painter.drawImage(rect(), *source_);
+}
+
+QPointF StretchedImage::ToSource(QPointF widget) const {
+  if (source_ == nullptr || width() == 0 || height() == 0) return widget;
+  return {widget.x() * source_->width() / width(), widget.y() * source_->height() / height()};
+}
+
+void StretchedImage::wheelEvent(QWheelEvent* event) {
+  if (!on_wheel || event->angleDelta().y() == 0) return QWidget::wheelEvent(event);
+  on_wheel(event->angleDelta().y() / 120.0, ToSource(event->position()));
+  event->accept();
+}
+
+void StretchedImage::mousePressEvent(QMouseEvent* event) {
+  drag_from_ = event->position();
+  QWidget::mousePressEvent(event);
+}
+
+void StretchedImage::mouseMoveEvent(QMouseEvent* event) {
+  if (!on_drag || !(event->buttons() & Qt::LeftButton)) return QWidget::mouseMoveEvent(event);
+  const QPointF by = ToSource(event->position()) - ToSource(drag_from_);
+  drag_from_ = event->position();
+  on_drag(by);
 }
 
 QImage ReduceKeepingMarks(const QImage& source, QSize size, QRgb background) {

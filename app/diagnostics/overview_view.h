@@ -9,7 +9,7 @@
 #include <QRectF>
 #include <QWidget>
 
-#include "app/diagnostics_text.h"
+#include "app/diagnostics/diagnostics_text.h"
 
 class QPainter;
 
@@ -70,7 +70,7 @@ class OverviewView : public QWidget {
   void DrawCrosses(QPainter& painter, QSize size) const;
   void DrawEstimate(QPainter& painter, QSize size) const;
   void DrawHighlight(QPainter& painter, QSize size) const;
-  void DrawLegend(QPainter& painter, double magnification) const;
+  void DrawLegend(QPainter& painter, double magnification, int width) const;
 
   const DiagnosticsData* data_ = nullptr;
   QRectF extent_{0, 0, 1, 1};

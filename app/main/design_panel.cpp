@@ -1,4 +1,4 @@
-#include "app/design_panel.h"
+#include "app/main/design_panel.h"
 
 #include <QResizeEvent>
 #include <algorithm>

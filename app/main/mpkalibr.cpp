@@ -1,4 +1,4 @@
-#include "app/mpkalibr.h"
+#include "app/main/mpkalibr.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
 #include <memory>
@@ -19,10 +20,10 @@
 
 #include "app/about_box.h"
 #include "app/artwork.h"
-#include "app/design_panel.h"
-#include "app/diagnostics_window.h"
-#include "app/main_messages.h"
-#include "app/measure_images.h"
+#include "app/diagnostics/diagnostics_window.h"
+#include "app/main/design_panel.h"
+#include "app/main/main_messages.h"
+#include "app/measure/measure_images.h"
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
 #include "data/file_layouts.h"
@@ -49,8 +50,9 @@ constexpr int kPanel3Height = 64;
 constexpr int kPanel4Height = 450;
 constexpr int kPanel5Height = 280;
 constexpr int kListItemHeight = 16;
-constexpr int kMarkHalfLength = 10;
-constexpr int kResultHalfLength = 30;
+constexpr int kSaveButtonBottom = 361 + 25;  // In Panel4.
+constexpr int kButtonMargin = 8;
+constexpr int kPictureMinimumWidth = 120;
 // One display frame: in step-by-step mode the picture is repainted at most this often.
 constexpr qint64 kFrameMilliseconds = 16;
 
@@ -86,6 +88,11 @@ TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
   BuildControls();
   BuildMenu();
   ConnectCommands();
+  const auto scaled = [this](int design) { return zirt::ScaleDesign(design, scale_); };
+  const int buttons_bottom = kPanel3Height + kSaveButtonBottom + kButtonMargin;
+  setMinimumSize(
+      std::max(scaled(kMinimumWidth), scaled(kPanel1Width + kPictureMinimumWidth)),
+      std::max(scaled(kMinimumHeight), menuBar()->sizeHint().height() + scaled(buttons_bottom)));
 
   SetDialogDirs(platform_.CurrentFolder());
   CreateBitmap();
@@ -95,9 +102,11 @@ TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
   bitmap_.Fill(zirt::kBackground);
   Image1->SetSource(&bitmap_.Image());
   Image1->SetMarksBackground(zirt::ToQRgb(zirt::kBackground));
-  // Start-up decodes the picture only as large as the window shows it.
-  preview_ = zirt::LoadPreviewPicture(Image1->size());
-  PreviewImage->SetSource(&preview_);
+  Image1->on_wheel = [this](double notches, QPointF at) { ZoomPicture(notches, at); };
+  Image1->on_drag = [this](QPointF by) { PanPicture(by); };
+  // The window paints first and the picture comes right after: its decode is the larger part
+  // of start-up beyond an empty window's, and the window is of use before it.
+  PreviewImage->on_first_paint = [this] { QTimer::singleShot(0, this, [this] { ShowPreview(); }); };
 
   if (const QScreen* screen = this->screen()) {
     QRect frame = geometry();
@@ -178,7 +187,9 @@ void TMPForm::BuildControls() {
   Splitter1->setStretchFactor(0, 1);
   Splitter1->setStretchFactor(1, 0);
   Splitter1->setSizes({scaled(kWindowWidth - kPanel1Width - kSplitterWidth), scaled(kPanel1Width)});
-  setMinimumSize(scaled(kMinimumWidth), scaled(kMinimumHeight));
+  // Загрузить, Счет and Сохранить stay in view however small the window is made: the panel
+  // keeps its width and the window the height down to the last button.
+  Panel1->setMinimumWidth(scaled(kPanel1Width));
 }
 
 void TMPForm::CreateBitmap() {
@@ -221,11 +232,18 @@ void TMPForm::EnableSaving(bool enabled) {
 void TMPForm::ClearAll() {
   bitmap_.Fill(zirt::kBackground);
   Image1->update();
+  lines_drawn_ = false;
+  result_drawn_ = false;
   calibration_.ClearData();
   image_names_.clear();
   ListBox1->ClearLines();
   EnableSaving(false);
+  // The result and the diagnostics belonged to the data now replaced: nothing is left to save
+  // on closing, and nothing old to export.
+  calibration_.ResultSaved = true;
+  compute_failure_.reset();
   N16->setEnabled(false);
+  if (Diagnostics != nullptr) Diagnostics->MarkStale();
 }
 
 void TMPForm::DrawCross(zirt::Color colour, int h, int x, int y) {
@@ -236,14 +254,6 @@ void TMPForm::DrawCross(zirt::Color colour, int h, int x, int y) {
 void TMPForm::DrawLine(zirt::Color colour, const zirt::VT_Point& line) {
   bitmap_.DrawLine(colour, line);
   Image1->update();
-}
-
-void TMPForm::ShowComputeError(const zirt::Exception& error) {
-  std::vector<int> counts;
-  for (std::size_t k = 0; k < calibration_.Images.Length(); ++k)
-    counts.push_back(calibration_.Images[static_cast<std::ptrdiff_t>(k)].Count());
-  // Any error but a short image's goes on to the command guard as it is.
-  if (!zirt::ShowShortImageError(platform_, this, error, image_names_, counts)) throw;
 }
 
 void TMPForm::Button2Click() {
@@ -278,16 +288,12 @@ void TMPForm::LoadFiles(const QStringList& chosen) {
 
   ClearAll();
   calibration_.TakeImages(std::move(sets));
+  FitPictureToPoints();
+  DrawMarks();
   image_names_.clear();
-  for (const std::string& path : paths) image_names_.push_back(zirt::ShortName(path));
-  for (std::size_t k = 0; k < paths.size(); ++k) {
-    const zirt::Color colour = Palette[k % Palette.size()];
-    const zirt::VT_Points& set = calibration_.Images[static_cast<std::ptrdiff_t>(k)];
-    for (int i = 0; i < set.Count(); ++i) {
-      const zirt::VT_Point* point = set.Get(i);
-      bitmap_.DrawCross(colour, kMarkHalfLength, zirt::ToView(point->X), zirt::ToView(point->Y));
-    }
-    ListBox1->AddLine(QString::fromStdString(image_names_[k]));
+  for (const std::string& path : paths) {
+    image_names_.push_back(zirt::ShortName(path));
+    ListBox1->AddLine(QString::fromStdString(image_names_.back()));
   }
   PreviewImage->hide();
   Image1->update();
@@ -320,67 +326,10 @@ void TMPForm::Button1Click() {
     case zirt::ComputeOutcome::kDone:
       break;
   }
-  DrawCross(zirt::kResultColour, kResultHalfLength, zirt::ToView(calibration_.PrincipalX),
-            zirt::ToView(calibration_.PrincipalY));
+  DrawResult();
   EnableSaving(true);
   ListBox1->ScrollToResult();
   ComputationRan(std::nullopt);
-}
-
-void TMPForm::ComputationRan(std::optional<QString> failure) {
-  compute_failure_ = std::move(failure);
-  N16->setEnabled(true);
-  if (Diagnostics != nullptr && Diagnostics->isVisible()) N16Click();
-}
-
-void TMPForm::N16Click() {
-  if (!N16->isEnabled()) return;
-  std::vector<QString> files;
-  for (const std::string& name : image_names_) files.push_back(QString::fromStdString(name));
-  std::optional<zirt::Position> point;
-  if (!compute_failure_) point = zirt::Position{calibration_.PrincipalX, calibration_.PrincipalY};
-  if (Diagnostics == nullptr) Diagnostics = new zirt::DiagnosticsWindow(platform_, this);
-  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  struct RestoreCursor {
-    ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
-  } restore;
-  Diagnostics->ShowData(zirt::CollectDiagnostics(std::move(files),
-                                                 zirt::PositionsOf(calibration_.Images), point,
-                                                 compute_failure_.value_or(QString())));
-  Diagnostics->show();
-  Diagnostics->raise();
-  Diagnostics->activateWindow();
-}
-
-void TMPForm::Button3Click() {
-  // Every error of the command ends in its one message; nothing names the file.
-  try {
-    zirt::FileDialogRequest dialog;
-    dialog.filter = QString::fromUtf8(zirt::kCameraSaveFilter);
-    dialog.default_extension = QString::fromUtf8(zirt::kCameraExtension);
-    dialog.initial_folder = save_dialog_folder_;
-    const std::optional<QString> picked = platform_.SaveFile(this, dialog);
-    if (!picked) return;
-    SetDialogDirs(platform_.CurrentFolder());
-
-    const zirt::TextLines lines =
-        zirt::CameraFileLines(picked->toStdString(), platform_.FileExists(*picked),
-                              calibration_.PrincipalX, calibration_.PrincipalY);
-    const QString output = QString::fromStdString(zirt::CameraOutputName(picked->toStdString()));
-    // A link counts as an existing name even when it points nowhere: the write would land
-    // at its target.
-    if (platform_.FileExists(output) || QFileInfo(output).isDir() ||
-        QFileInfo(output).isSymLink()) {
-      if (!zirt::AskOverwrite(platform_, output)) return;
-    }
-    zirt::WriteLines(output.toStdString(), lines);
-    calibration_.ResultSaved = true;
-
-    TRedForm editor(platform_, this);
-    if (editor.LoadFile(output, zirt::kCameraKind)) editor.exec();
-  } catch (const std::exception& error) {
-    zirt::ShowCameraWriteError(platform_, this, error);
-  }
 }
 
 void TMPForm::N12Click() {
@@ -392,20 +341,6 @@ void TMPForm::N13Click() {
   ZIRTAboutBox->exec();
 }
 
-void TMPForm::FormClose(QCloseEvent* event) {
-  if (!calibration_.ResultSaved) {
-    if (zirt::AskSaveResult(platform_, this)) {
-      zirt::RunGuarded(platform_, this, [this] { Button3Click(); });
-      // A result the user asked to keep and that was not written keeps the window open.
-      if (!calibration_.ResultSaved) {
-        event->ignore();
-        return;
-      }
-    }
-  }
-  event->accept();
-}
-
 void TMPForm::closeEvent(QCloseEvent* event) {
   FormClose(event);
 }
@@ -413,12 +348,20 @@ void TMPForm::closeEvent(QCloseEvent* event) {
 void TMPForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   // A window grown past the picture decoded at start-up gets the whole stored picture.
-  if (PreviewImage != nullptr && PreviewImage->isVisible() && !preview_full_ &&
+  if (PreviewImage != nullptr && PreviewImage->isVisible() && !preview_.isNull() &&
+      !preview_full_ &&
       (PreviewImage->width() > preview_.width() || PreviewImage->height() > preview_.height())) {
     preview_ = zirt::LoadPreviewPicture();
     preview_full_ = true;
     PreviewImage->SetSource(&preview_);
   }
+}
+
+void TMPForm::ShowPreview() {
+  // Only as large as the window shows it; a load may have taken its place already.
+  if (!preview_.isNull() || PreviewImage->isHidden()) return;
+  preview_ = zirt::LoadPreviewPicture(Image1->size());
+  PreviewImage->SetSource(&preview_);
 }
 
 void TMPForm::N15Click() {
@@ -440,6 +383,7 @@ void TMPForm::AppendReport(const std::string& line) {
 
 void TMPForm::LineFitted(const zirt::VT_Point& line) {
   bitmap_.DrawLine(zirt::kLineColour, line);
+  lines_drawn_ = true;
   RepaintForProgress();
 }
 

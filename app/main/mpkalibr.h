@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/image_view.h"
-#include "app/report_list.h"
+#include "app/main/image_view.h"
+#include "app/main/report_list.h"
 #include "calib/calibration.h"
 #include "platform/platform.h"
 
@@ -43,14 +43,18 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // The load command's work on files already chosen.
   void LoadFiles(const QStringList& chosen);
   void Button3Click();  // Save the result.
-  void N12Click();      // Help.
-  void N13Click();      // About box.
-  void N15Click();      // Step-by-step switch.
-  void N16Click();      // The diagnostics window, opened or brought up to date.
+  // The save command for this point: the report's, or the diagnostics' refined or robust one.
+  void SavePoint(double x, double y);
+  void N12Click();  // Help.
+  void N13Click();  // About box.
+  void N15Click();  // Step-by-step switch.
+  void N16Click();  // The diagnostics window, opened or brought up to date.
+  // Fills the diagnostics window with the data now loaded; in front of the others when asked.
+  void ShowDiagnostics(bool bring_up);
   // Copies the selected report lines, or the whole report, to the clipboard.
   void CopyReport();
-  // Asks whether to save an unsaved result. The window closes unless the user asked to save
-  // and nothing was written.
+  // Asks whether to save an unsaved result of the data now loaded. The window stays open on
+  // Cancel, and when the user asked to save and nothing was written.
   void FormClose(QCloseEvent* event);
 
   // Both file dialogs start in this folder next time.
@@ -64,6 +68,9 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // Marks on the picture (bitmap pixels); see ViewBitmap.
   void DrawCross(zirt::Color colour, int h, int x, int y);
   void DrawLine(zirt::Color colour, const zirt::VT_Point& line);
+
+  // Decodes the start-up picture and shows it, once; the window's first paint asks for it.
+  void ShowPreview();
 
   const zirt::Calibration& State() const { return calibration_; }
   const zirt::ViewBitmap& Bitmap() const { return bitmap_; }
@@ -125,7 +132,21 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // Gives the bitmap the size Image1 has in the design, scaled, once.
   void CreateBitmap();
   void EnableSaving(bool enabled);
-  // A computation that failed on an image shorter than the first names both counts.
+  // Images whose points reach past the bitmap at 2/3 are drawn smaller, all of them in view;
+  // the view comes back whole.
+  void FitPictureToPoints();
+  // Every loaded point's cross, in its image's colour.
+  void DrawMarks();
+  // The principal point's cross.
+  void DrawResult();
+  // The wheel and a drag on the picture: the marks are drawn anew at the new scale or place,
+  // so they keep their size and none merges into a block.
+  void ZoomPicture(double notches, QPointF at);
+  void PanPicture(QPointF by);
+  // Keeps the view within the fitted picture and draws everything shown again.
+  void RedrawPicture();
+  // A computation's error with what in the data caused it and what to do, and the refined
+  // point's offer where the diagnostics find one.
   void ShowComputeError(const zirt::Exception& error);
   // Repaints now in step-by-step mode, but at most once per display frame.
   void RepaintForProgress();
@@ -137,6 +158,10 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   double scale_ = 1.0;
   zirt::Calibration calibration_;
   zirt::ViewBitmap bitmap_;
+  zirt::Ext fit_scale_ = zirt::kTwoThirds;  // The scale that shows every point.
+  double zoom_ = 1;                         // The view's scale over fit_scale_, 1 to 32.
+  bool lines_drawn_ = false;                // A step-by-step run drew fitted lines.
+  bool result_drawn_ = false;               // A computation drew the principal point.
   QImage preview_;
   bool preview_full_ = false;  // Decoded at its stored size rather than the window's.
   QString open_dialog_folder_;

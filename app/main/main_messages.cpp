@@ -1,10 +1,11 @@
-#include "app/main_messages.h"
+#include "app/main/main_messages.h"
 
 #include <QFileInfo>
 #include <QStringList>
 
+#include "calib/camera_file.h"
 #include "data/coordinate_file.h"
-#include "data/decimal_separator.h"
+#include "data/exceptions.h"
 #include "data/load_hints.h"
 #include "data/text_file.h"
 #include "platform/exception_display.h"
@@ -13,19 +14,10 @@ namespace zirt {
 namespace {
 
 const QString kErrorCaption = QStringLiteral("Ошибка!");
-// What a point set raises when the fit asks a short image for a point it does not have.
-const std::string kIndexOutOfBounds = "Index out of bounds ListOfT::Get";
-
-// The path of the file an error names by its short name.
-std::string PathNamed(const std::vector<std::string>& paths, const std::string& short_name) {
-  for (const std::string& path : paths)
-    if (ShortName(path) == short_name) return path;
-  return short_name;
-}
 
 }  // namespace
 
-void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::string>& paths,
+void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::string>& /*paths*/,
                    const ECoordinateFileError* error) {
   MessageRequest request;
   request.text = QStringLiteral("Ошибка загрузки файла координат!");
@@ -37,9 +29,7 @@ void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::st
     const QString place =
         QString::fromStdString(LoadFaultPlace(ShortName(error->File()), error->Line()));
     QStringList informative{place};
-    for (const std::string& hint :
-         LoadFaultHintsForFile(PathNamed(paths, error->File()), error->Line(), DecimalSeparator()))
-      informative << QString::fromStdString(hint);
+    for (const std::string& hint : error->Hints()) informative << QString::fromStdString(hint);
     request.informative = informative.join(QLatin1Char('\n'));
     request.detail = place;
     if (!error->Cause().empty())
@@ -67,12 +57,37 @@ void ShowCameraWriteError(Platform& platform, QWidget* owner, const std::excepti
   platform.ShowMessage(owner, request);
 }
 
-bool AskSaveResult(Platform& platform, QWidget* owner) {
+Answer AskSaveResult(Platform& platform, QWidget* owner) {
   MessageRequest question;
   question.text = QStringLiteral("Сохранить результат?");
   question.caption = QStringLiteral("Сохранение");
-  question.buttons = Buttons::kYesNo;
-  return platform.ShowMessage(owner, question) == Answer::kYes;
+  question.buttons = Buttons::kYesNoCancel;
+  return platform.ShowMessage(owner, question);
+}
+
+QString CameraNameFault(const QString& picked) {
+  const QString name = QFileInfo(picked).fileName();
+  // Refused by the file systems the camera files travel to, and never typed on purpose.
+  for (const QChar c : name)
+    if (c.unicode() < 0x20 || QStringLiteral("\"<>|?*:").contains(c))
+      return QStringLiteral("В имени «%1» есть знак «%2», недопустимый в имени файла. Уберите его.")
+          .arg(name, c.unicode() < 0x20
+                         ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
+                         : QString(c));
+  if (CameraOutputName(picked.toStdString()) == "P.cam")
+    return QStringLiteral(
+               "В имени «%1» нет «.cam»: результат записался бы как «P.cam» в текущую "
+               "папку. Выберите или введите имя вида cam1.cam.")
+        .arg(name);
+  return {};
+}
+
+void ShowCameraNameFault(Platform& platform, QWidget* owner, const QString& fault) {
+  MessageRequest request;
+  request.text = QStringLiteral("Недопустимое имя cam-файла!");
+  request.caption = kErrorCaption;
+  request.informative = fault;
+  platform.ShowMessage(owner, request);
 }
 
 void ShowRefusal(Platform& platform, QWidget* owner, const char* message) {
@@ -84,12 +99,20 @@ void ShowRefusal(Platform& platform, QWidget* owner, const char* message) {
   platform.ShowMessage(owner, request);
 }
 
-bool ShowShortImageError(Platform& platform, QWidget* owner, const Exception& error,
-                         const std::vector<std::string>& names, const std::vector<int>& counts) {
-  const std::string note = PointCountNote(names, counts);
-  if (note.empty() || error.Message() != kIndexOutOfBounds) return false;
-  ShowException(platform, owner, error.Message(), QString::fromStdString(note));
-  return true;
+bool ShowComputeFailure(Platform& platform, QWidget* owner, const std::string& message,
+                        const std::vector<std::string>& hints, const QString& offer) {
+  MessageRequest request;
+  request.text = QString::fromStdString(DisplayText(message));
+  request.caption = QString::fromLatin1(kApplicationTitle);
+  request.icon = Icon::kError;
+  QStringList lines;
+  for (const std::string& hint : hints) lines << QString::fromStdString(hint);
+  if (!offer.isEmpty()) {
+    lines << offer << QStringLiteral("Открыть окно «Диагностика»?");
+    request.buttons = Buttons::kYesNo;
+  }
+  request.informative = lines.join(QLatin1Char('\n'));
+  return platform.ShowMessage(owner, request) == Answer::kYes;
 }
 
 }  // namespace zirt

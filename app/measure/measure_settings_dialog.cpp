@@ -1,4 +1,4 @@
-#include "app/measure_settings_dialog.h"
+#include "app/measure/measure_settings_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>

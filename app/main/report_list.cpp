@@ -1,4 +1,4 @@
-#include "app/report_list.h"
+#include "app/main/report_list.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -49,7 +49,8 @@ QStringList ResultSamples() {
 ReportList::ReportList(int row_height, QWidget* parent) : QListWidget(parent) {
   setUniformItemSizes(true);
   setItemDelegate(new ReportRowDelegate(row_height, &width_, this));
-  setFocusPolicy(Qt::ClickFocus);  // Not a tab stop.
+  // A tab stop, so that the report can be copied without a mouse.
+  setFocusPolicy(Qt::StrongFocus);
   // The report is there to be taken elsewhere: Ctrl+C or the context menu copies it.
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   auto* copy = new QAction(QStringLiteral("Копировать"), this);

@@ -4,8 +4,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "app/measure_images.h"
-#include "app/mpkalibr.h"
+#include "app/main/menu_keys.h"
+#include "app/main/mpkalibr.h"
+#include "app/measure/measure_images.h"
 #include "platform/exception_display.h"
 
 void TMPForm::BuildMenu() {
@@ -14,32 +15,40 @@ void TMPForm::BuildMenu() {
     action->setObjectName(QString::fromLatin1(name));
     return action;
   };
+  // Every menu and item has its access key, and the commands used most their shortcut.
   N1 = menuBar()->addMenu(QStringLiteral("&Файл"));
   N1->setObjectName(QStringLiteral("N1"));
-  N4 = add(N1, QStringLiteral("Загрузить"), "N4");
-  N6 = add(N1, QStringLiteral("Сохранить"), "N6");
+  N4 = add(N1, QStringLiteral("&Загрузить"), "N4");
+  N4->setShortcut(QKeySequence::Open);
+  N6 = add(N1, QStringLiteral("&Сохранить"), "N6");
+  N6->setShortcut(QKeySequence::Save);
   N6->setEnabled(false);
   N7 = N1->addSeparator();
   N7->setObjectName(QStringLiteral("N7"));
-  MeasureImages = add(N1, QStringLiteral("Измерить снимки…"), "MeasureImages");
+  MeasureImages = add(N1, QStringLiteral("&Измерить снимки…"), "MeasureImages");
   N1->insertAction(N6, MeasureImages);
   N5 = add(N1, QStringLiteral("&Выход"), "N5");
 
-  N3 = menuBar()->addMenu(QStringLiteral("Настройки"));
+  N3 = menuBar()->addMenu(QStringLiteral("&Настройки"));
   N3->setObjectName(QStringLiteral("N3"));
-  N15 = add(N3, QStringLiteral("Пошаговый режим работы"), "N15");
+  N15 = add(N3, QStringLiteral("&Пошаговый режим работы"), "N15");
   N15->setCheckable(true);
 
-  N2 = menuBar()->addMenu(QStringLiteral("Счёт"));
+  N2 = menuBar()->addMenu(QStringLiteral("&Счёт"));
   N2->setObjectName(QStringLiteral("N2"));
-  N10 = add(N2, QStringLiteral("Главная точка"), "N10");
-  N16 = add(N2, QStringLiteral("Диагностика…"), "N16");
+  N10 = add(N2, QStringLiteral("&Главная точка"), "N10");
+  N10->setShortcut(Qt::Key_F9);
+  N16 = add(N2, QStringLiteral("&Диагностика…"), "N16");
+  N16->setShortcut(Qt::CTRL | Qt::Key_D);
   N16->setEnabled(false);
 
-  N11 = menuBar()->addMenu(QStringLiteral("Помощь"));
+  N11 = menuBar()->addMenu(QStringLiteral("&Помощь"));
   N11->setObjectName(QStringLiteral("N11"));
-  N12 = add(N11, QStringLiteral("Справка"), "N12");
-  N13 = add(N11, QStringLiteral("О программе"), "N13");
+  N12 = add(N11, QStringLiteral("&Справка"), "N12");
+  N12->setShortcut(QKeySequence::HelpContents);
+  N13 = add(N11, QStringLiteral("&О программе"), "N13");
+
+  zirt::InstallAccessKeys();
 }
 
 void TMPForm::ConnectCommands() {

@@ -1,4 +1,4 @@
-#include "app/measure_images.h"
+#include "app/measure/measure_images.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,10 +8,10 @@
 #include <optional>
 #include <vector>
 
-#include "app/measure_preview.h"
-#include "app/measure_progress.h"
-#include "app/measure_settings_dialog.h"
-#include "app/mpkalibr.h"
+#include "app/main/mpkalibr.h"
+#include "app/measure/measure_preview.h"
+#include "app/measure/measure_progress.h"
+#include "app/measure/measure_settings_dialog.h"
 #include "data/coordinate_file.h"
 #include "data/posix_file.h"
 #include "data/text_file.h"

@@ -5,9 +5,10 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
-#include "app/diagnostics_text.h"
+#include "app/diagnostics/diagnostics_text.h"
 #include "platform/platform.h"
 
 class QLabel;
@@ -30,6 +31,14 @@ class DiagnosticsWindow : public QWidget {
   // Shows these data in place of what was shown.
   void ShowData(DiagnosticsData data);
   const DiagnosticsData& Data() const { return data_; }
+  // The data were replaced by a load: the figures are taken away, the window says to compute
+  // again, and nothing can be exported or saved until then.
+  void MarkStale();
+  bool Stale() const { return stale_; }
+
+  // Runs the main window's save command for a point ("Сохранить уточнённую точку…" and
+  // "Сохранить устойчивую точку…"); set by the main window.
+  std::function<void(Position)> save_point;
 
   // Asks for a file and writes the picture there, as SVG when it ends in ".svg", else as the
   // raster its extension names (PNG when none Qt writes); an existing file only when agreed.
@@ -45,16 +54,21 @@ class DiagnosticsWindow : public QWidget {
   OverviewView* Overview = nullptr;
   QPushButton* ExportButton = nullptr;
   QPushButton* FitButton = nullptr;
+  QPushButton* SaveRefinedButton = nullptr;
+  QPushButton* SaveRobustButton = nullptr;
+  QLabel* Advice = nullptr;  // Which point to save when.
 
  private:
   void BuildControls();
   void FillEstimates();
+  void EnableCommands();
 
   Platform& platform_;
   DiagnosticsData data_;
   std::unique_ptr<RowsModel> point_rows_;
   std::unique_ptr<RowsModel> image_rows_;
   QString export_folder_;
+  bool stale_ = false;
 };
 
 }  // namespace zirt

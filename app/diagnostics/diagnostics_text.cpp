@@ -1,4 +1,4 @@
-#include "app/diagnostics_text.h"
+#include "app/diagnostics/diagnostics_text.h"
 
 #include <cmath>
 #include <utility>

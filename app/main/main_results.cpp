@@ -1,0 +1,161 @@
+// The main window's result: a failed computation explained, the diagnostics window kept up to
+// date, the save command for the report's or the diagnostics' point, and the close question.
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStringList>
+
+#include "app/diagnostics/diagnostics_window.h"
+#include "app/main/main_messages.h"
+#include "app/main/mpkalibr.h"
+#include "calib/camera_file.h"
+#include "data/compute_hints.h"
+#include "data/file_layouts.h"
+#include "data/text_file.h"
+#include "editor/red_form.h"
+#include "platform/exception_display.h"
+
+namespace {
+
+// Puts `window` beside the main window where the screen has room for it, else over the
+// picture, else under the last button: never over the main window's buttons.
+void PlaceBeside(QWidget* window, const QWidget* main, const QWidget* panel,
+                 const QWidget* last_button) {
+  const QScreen* screen = main->screen();
+  if (screen == nullptr) return;
+  const QRect room = screen->availableGeometry();
+  const QRect frame = main->frameGeometry();
+  // A window not yet shown has no frame; take the main window's as its measure.
+  const QSize margins = frame.size() - main->size();
+  QSize size = window->size().expandedTo(window->minimumSizeHint()) + margins;
+  const int top = std::max(room.top(), frame.top());
+  const int panel_left = panel->mapToGlobal(QPoint(0, 0)).x();
+  if (frame.right() + 1 + size.width() <= room.right() + 1) {
+    window->move(frame.right() + 1, top);
+  } else if (frame.left() - size.width() >= room.left()) {
+    window->move(frame.left() - size.width(), top);
+  } else if (panel_left - room.left() >= size.width()) {
+    window->move(panel_left - size.width(), top);
+  } else {
+    window->move(frame.left(), last_button->mapToGlobal(QPoint(0, last_button->height())).y() + 1);
+  }
+}
+
+}  // namespace
+
+void TMPForm::ShowComputeError(const zirt::Exception& error) {
+  // The run stops at the reference point it was fitting; every line before it is fitted.
+  const zirt::ComputeHint hint =
+      zirt::ComputeFailureHint(calibration_.Images, image_names_, calibration_.FittedLines.Count());
+  QString offer;
+  const auto refined = zirt::Diagnose(calibration_.Images).refined;
+  if (refined && hint.fault != zirt::ComputeFault::kNone) {
+    offer = QStringLiteral(
+                "Уточнённая оценка окна «Диагностика» (прямые по перпендикулярным "
+                "расстояниям) находит точку и здесь: x0 = %1, y0 = %2; её можно "
+                "сохранить оттуда.")
+                .arg(zirt::FormatNumber(refined->x, 4), zirt::FormatNumber(refined->y, 4));
+  }
+  if (zirt::ShowComputeFailure(platform_, this, error.Message(), hint.lines, offer)) N16Click();
+}
+
+void TMPForm::ComputationRan(std::optional<QString> failure) {
+  compute_failure_ = std::move(failure);
+  N16->setEnabled(true);
+  // An open window follows the data, but comes to the front only if it was there.
+  if (Diagnostics != nullptr && Diagnostics->isVisible())
+    ShowDiagnostics(Diagnostics->isActiveWindow());
+}
+
+void TMPForm::N16Click() {
+  ShowDiagnostics(true);
+}
+
+void TMPForm::ShowDiagnostics(bool bring_up) {
+  if (!N16->isEnabled()) return;
+  std::vector<QString> files;
+  for (const std::string& name : image_names_) files.push_back(QString::fromStdString(name));
+  std::optional<zirt::Position> point;
+  if (!compute_failure_) point = zirt::Position{calibration_.PrincipalX, calibration_.PrincipalY};
+  const bool first = Diagnostics == nullptr;
+  if (first) {
+    Diagnostics = new zirt::DiagnosticsWindow(platform_, this);
+    Diagnostics->save_point = [this](zirt::Position p) {
+      zirt::RunGuarded(platform_, Diagnostics, [&] { SavePoint(p.x, p.y); });
+    };
+  }
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  struct RestoreCursor {
+    ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
+  } restore;
+  Diagnostics->ShowData(zirt::CollectDiagnostics(std::move(files),
+                                                 zirt::PositionsOf(calibration_.Images), point,
+                                                 compute_failure_.value_or(QString())));
+  if (first) PlaceBeside(Diagnostics, this, Panel1, Button3);
+  Diagnostics->show();
+  if (!bring_up) return;
+  Diagnostics->raise();
+  Diagnostics->activateWindow();
+}
+
+void TMPForm::Button3Click() {
+  SavePoint(calibration_.PrincipalX, calibration_.PrincipalY);
+}
+
+void TMPForm::SavePoint(double x, double y) {
+  // Every error of the command ends in its one message; nothing names the file.
+  try {
+    zirt::FileDialogRequest dialog;
+    dialog.filter = QString::fromUtf8(zirt::kCameraSaveFilter);
+    dialog.default_extension = QString::fromUtf8(zirt::kCameraExtension);
+    dialog.initial_folder = save_dialog_folder_;
+    const std::optional<QString> picked = platform_.SaveFile(this, dialog);
+    if (!picked) return;
+    SetDialogDirs(platform_.CurrentFolder());
+    if (const QString fault = zirt::CameraNameFault(*picked); !fault.isEmpty()) {
+      zirt::ShowCameraNameFault(platform_, this, fault);
+      return;
+    }
+
+    const zirt::TextLines lines =
+        zirt::CameraFileLines(picked->toStdString(), platform_.FileExists(*picked), x, y);
+    const QString output = QString::fromStdString(zirt::CameraOutputName(picked->toStdString()));
+    // A link counts as an existing name even when it points nowhere: the write would land
+    // at its target.
+    if (platform_.FileExists(output) || QFileInfo(output).isDir() ||
+        QFileInfo(output).isSymLink()) {
+      if (!zirt::AskOverwrite(platform_, output)) return;
+    }
+    zirt::WriteLines(output.toStdString(), lines);
+    calibration_.ResultSaved = true;
+
+    TRedForm editor(platform_, this);
+    if (editor.LoadFile(output, zirt::kCameraKind)) editor.exec();
+  } catch (const std::exception& error) {
+    zirt::ShowCameraWriteError(platform_, this, error);
+  }
+}
+
+void TMPForm::FormClose(QCloseEvent* event) {
+  if (!calibration_.ResultSaved) {
+    switch (zirt::AskSaveResult(platform_, this)) {
+      case zirt::Answer::kYes:
+        zirt::RunGuarded(platform_, this, [this] { Button3Click(); });
+        // A result the user asked to keep and that was not written keeps the window open.
+        if (!calibration_.ResultSaved) {
+          event->ignore();
+          return;
+        }
+        break;
+      case zirt::Answer::kNo:
+        break;
+      default:  // Cancel, or Escape: the user changed their mind about closing.
+        event->ignore();
+        return;
+    }
+  }
+  event->accept();
+}
