@@ -123,10 +123,6 @@ bool Solve4(long double h[4][4], long double g[4], long double out[4]) {
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 template <typename Pixel>
 std::optional<PatchMatch> Match(const cv::Mat& reference, int u, int v, int radius,
                                 const cv::Mat& image, ImagePoint start, double scale, double reach,

@@ -12,15 +12,14 @@ class Mat;
 
 namespace zirt {
 
-// The patch of the reference image around the integer pixel (`u`, `v`), half-size `radius`.
-// The template is taken from the stored pixels themselves, so that the track's position in
-// the reference image is exact and needs no interpolation.
 struct PatchMatch {
   ImagePoint position;     // in the other image, pixel-centre convention
   double correlation = 0;  // of the template with the matched samples, in [-1, 1]
 };
 
-// Finds where the reference image's patch at (`u`, `v`) lies in `image`, the reference's content
+// The patch of `reference` around the whole pixel (`u`, `v`), half-size `radius`, is taken from
+// the stored pixels themselves, so that the track's position there is exact and needs no
+// interpolation. Finds where that patch lies in `image`, the reference's content
 // scaled by `scale` about some centre, starting from `start`: Gauss-Newton on the position
 // with a gain and an offset of the grey levels, `image` sampled by bicubic interpolation.
 // nullopt when the patch is flat (grey levels spread less than 2·`unit`), the match leaves
