@@ -592,8 +592,6 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
                                  "95% ellipse reaches ") +
                          text + " px): zoom further between the images");
   }
-  tracks.centre = {fine->centre.x, fine->centre.y};
-  for (std::size_t k = 0; k < n; ++k) tracks.scales.push_back(fine->scale[k] / fine->scale[0]);
   return tracks;
 }
 

@@ -29,10 +29,6 @@ struct SceneTracks {
   // One list per image, track i at index i of every list; empty when refused.
   std::vector<std::vector<ImagePoint>> images;
   std::optional<SceneRefusal> refusal;
-  // The zoom model's common point and each image's scale against the first image, as the
-  // robust fit found them (for the preview and the bench; the diagnostics refine the point).
-  ImagePoint centre;
-  std::vector<double> scales;
 };
 
 // Tracks of scene points seen in every image of `greys` (8-bit, one channel, the order of the
