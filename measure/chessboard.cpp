@@ -243,8 +243,17 @@ cv::Size FindChessboardSize(const cv::Mat& grey) {
       if (worst == 2) ++left;
       if (worst == 3) --right;
     }
-    if (bottom - top >= 1 && right - left >= 1 && failures(top, bottom, left, right) == 0)
+    if (!(bottom - top >= 1 && right - left >= 1 && failures(top, bottom, left, right) == 0))
+      continue;
+    // Counted so that rows run across the image, as a user counts a board in front of them:
+    // the files' point order then follows the rows on the screen.
+    const auto at = [&](int r, int c) { return seeds[r * size.width + c]; };
+    const cv::Point2d along_row = at(top, right) - at(top, left);
+    const cv::Point2d down_column = at(bottom, left) - at(top, left);
+    if (std::abs(along_row.x) * cv::norm(down_column) >=
+        std::abs(down_column.x) * cv::norm(along_row))
       return {right - left + 1, bottom - top + 1};
+    return {bottom - top + 1, right - left + 1};
   }
   return {0, 0};
 }

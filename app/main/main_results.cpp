@@ -12,6 +12,7 @@
 #include "app/main/main_messages.h"
 #include "app/main/mpkalibr.h"
 #include "calib/camera_file.h"
+#include "calib/track_survey.h"
 #include "data/compute_hints.h"
 #include "data/file_layouts.h"
 #include "data/text_file.h"
@@ -47,6 +48,12 @@ void PlaceBeside(QWidget* window, const QWidget* main, const QWidget* panel,
 }  // namespace
 
 void TMPForm::ShowComputeError(const zirt::Exception& error) {
+  // A refusal of tracks that meet in no point says all there is in its own words; the hints
+  // below read the fitted lines, which a refusal comes before.
+  if (dynamic_cast<const zirt::EUndeterminedPoint*>(&error) != nullptr) {
+    zirt::ShowComputeFailure(platform_, this, error.Message(), {}, QString());
+    return;
+  }
   // The run stops at the reference point it was fitting; every line before it is fitted.
   const zirt::ComputeHint hint =
       zirt::ComputeFailureHint(calibration_.Images, image_names_, calibration_.FittedLines.Count());
