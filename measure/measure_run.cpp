@@ -1,6 +1,7 @@
 #include "measure/measure_run.h"
 
 #include <algorithm>
+#include <charconv>
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "measure/measure_outputs.h"
 #include "measure/measure_write.h"
 #include "measure/point_order.h"
+#include "measure/scene_features.h"
 #include "measure/stop_signals.h"
 #include "measure/zoom_check.h"
 
@@ -25,13 +27,15 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "Usage: zirt-measure --chessboard COLSxROWS|auto | --circles COLSxROWS |\n"
-    "                    --asymmetric-circles COLSxROWS [--out DIR] [--overwrite] [--progress]\n"
-    "                    [--max-megapixels N] IMAGE...\n"
+    "                    --asymmetric-circles COLSxROWS | --features [--max-points N]\n"
+    "                    [--out DIR] [--overwrite] [--progress] [--max-megapixels N] IMAGE...\n"
     "Finds the calibration pattern in every image (JPEG, PNG, TIFF) and writes its points, in\n"
     "the same order for every image, to STEM.crd beside the image or in DIR.\n"
     "COLS and ROWS count the inner corners of a chessboard or the circles of a grid; with\n"
     "--chessboard auto the count is found in the first image and printed as \"chessboard\n"
     "COLSxROWS\" on standard output.\n"
+    "With --features there is no target: points of the scene itself are tracked through the\n"
+    "images (a static scene, the camera on a tripod), at most N of them (2000 by default).\n"
     "  --out DIR     write the files into DIR (created when missing)\n"
     "  --overwrite   replace existing coordinate files (kept otherwise, and nothing written)\n"
     "  --progress    print \"K/N IMAGE\" on standard output after each image measured\n"
@@ -45,6 +49,8 @@ constexpr const char* kUsage =
 
 struct Options {
   std::optional<Pattern> pattern;
+  bool features = false;
+  int max_points = kDefaultMaxTracks;
   std::string out_dir;
   bool overwrite = false;
   bool progress = false;
@@ -52,6 +58,12 @@ struct Options {
   double max_megapixels = kDefaultMaxMegapixels;
   std::vector<std::string> images;
 };
+
+bool ParseMaxPoints(const std::string& text, int& count) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, count);
+  return error == std::errc() && stop == end && count >= kMinTracks && count <= 100000;
+}
 
 // Fills `options`; on a usage error returns its message.
 std::string ParseOptions(const std::vector<std::string>& args, Options& options) {
@@ -81,6 +93,12 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
       if (*text == '\0' || *end != '\0' || !(options.max_megapixels > 0) ||
           options.max_megapixels > 1e6)
         return "--max-megapixels needs a number of million pixels above 0";
+    } else if (arg == "--features") {
+      options.features = true;
+    } else if (arg == "--max-points") {
+      if (k + 1 == args.size() || !ParseMaxPoints(args[k + 1], options.max_points))
+        return "--max-points needs a count from " + std::to_string(kMinTracks) + " to 100000";
+      ++k;
     } else if (arg == "--chessboard") {
       kind = PatternKind::kChessboard;
     } else if (arg == "--circles") {
@@ -102,7 +120,9 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
     }
   }
   if (options.help) return {};
-  if (!options.pattern) return "give the pattern: --chessboard, --circles or --asymmetric-circles";
+  if (options.features && options.pattern) return "give a pattern or --features, not both";
+  if (!options.pattern && !options.features)
+    return "give the pattern: --chessboard, --circles or --asymmetric-circles (or --features)";
   if (options.images.empty()) return "give one or more images";
   return {};
 }
@@ -239,6 +259,27 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
           CheckOutputs(options.images, files, options.out_dir, options.overwrite, made, err);
       code != kMeasureOk)
     return code;
+
+  if (options.features) {
+    const auto stop = [&] {
+      if (const int signal = TakeStopSignal()) {
+        err << "zirt-measure: stopped by " << StopSignalName(signal) << "; nothing written"
+            << std::endl;
+        made.RemoveEmpty();
+        std::_Exit(128 + signal);
+      }
+    };
+    std::vector<std::vector<ImagePoint>> measured;
+    if (!MeasureScene(options.images, options.max_points, options.max_megapixels,
+                      options.progress ? &out : nullptr, err, stop, measured)) {
+      err << "zirt-measure: nothing written\n";
+      made.RemoveEmpty();
+      return kMeasureFailed;
+    }
+    const int code = WriteCoordinateFiles(files, measured, options.overwrite, err);
+    if (code != kMeasureOk) made.RemoveEmpty();
+    return code;
+  }
 
   Pattern& pattern = *options.pattern;
   if (pattern.Count() == 0) {

@@ -14,6 +14,8 @@ namespace zirt {
 namespace {
 
 constexpr int kPreviewSide = 2000;
+// Above this many points the marks are a sample, unnumbered: numbers would cover the image.
+constexpr std::size_t kNumbered = 200;
 
 }  // namespace
 
@@ -22,10 +24,12 @@ MarkedImage::MarkedImage(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
-void MarkedImage::Show(const QImage& image, QSize stored, const std::vector<QPointF>& points) {
+void MarkedImage::Show(const QImage& image, QSize stored, const std::vector<QPointF>& points,
+                       const std::vector<QPointF>& first) {
   image_ = image;
   stored_ = stored.isValid() ? stored : image.size();
   points_ = points;
+  first_ = first;
   update();
 }
 
@@ -44,6 +48,22 @@ void MarkedImage::paintEvent(QPaintEvent*) {
   font.setBold(true);
   painter.setFont(font);
   const double arm = 6;
+  if (points_.size() > kNumbered) {
+    // The same tracks in every image: every n-th, each with its own colour.
+    for (std::size_t j = 0; j < kNumbered; ++j) {
+      const std::size_t k = j * points_.size() / kNumbered;
+      const QPointF at = origin + (points_[k] + QPointF(0.5, 0.5)) * scale;
+      const QColor colour = QColor::fromHsv(static_cast<int>(j * 360 / kNumbered), 230, 255);
+      if (k < first_.size()) {
+        painter.setPen(QPen(colour, 1.5));
+        painter.drawLine(origin + (first_[k] + QPointF(0.5, 0.5)) * scale, at);
+      }
+      painter.setPen(QPen(Qt::black, 1));
+      painter.setBrush(colour);
+      painter.drawEllipse(at, 3.5, 3.5);
+    }
+    return;
+  }
   for (std::size_t k = 0; k < points_.size(); ++k) {
     // A point's coordinates count from the centre of the top-left pixel.
     const QPointF at = origin + (points_[k] + QPointF(0.5, 0.5)) * scale;
@@ -68,10 +88,17 @@ MeasurePreview::MeasurePreview(const QStringList& images, std::vector<std::vecto
   for (const QString& path : images) Images->addItem(QFileInfo(path).fileName());
   Images->setMaximumWidth(220);
   Picture = new MarkedImage(this);
-  QString check = QStringLiteral(
-      "Проверьте, что на каждом снимке точка 1 (красная) и нумерация рядов "
-      "одни и те же: строка файла с тем же номером должна указывать на ту же точку "
-      "мишени на всех снимках.");
+  const bool tracks = !points_.empty() && points_[0].size() > kNumbered;
+  QString check = tracks
+                      ? QStringLiteral(
+                            "Точек сцены: %1, показана выборка; линия ведёт от места точки на "
+                            "первом снимке. Линии должны быть направлены к одной общей точке, а "
+                            "кружки — лежать на тех же деталях сцены на всех снимках.")
+                            .arg(points_[0].size())
+                      : QStringLiteral(
+                            "Проверьте, что на каждом снимке точка 1 (красная) и нумерация рядов "
+                            "одни и те же: строка файла с тем же номером должна указывать на ту "
+                            "же точку мишени на всех снимках.");
   if (!found_size.isEmpty())
     check = QStringLiteral("Найдена доска %1 внутренних углов. ").arg(found_size) + check;
   Note = new QLabel(check, this);
@@ -103,7 +130,7 @@ void MeasurePreview::ShowImage(int row) {
   const QSize stored = reader.size();
   if (stored.width() > kPreviewSide || stored.height() > kPreviewSide)
     reader.setScaledSize(stored.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio));
-  Picture->Show(reader.read(), stored, points_[static_cast<std::size_t>(row)]);
+  Picture->Show(reader.read(), stored, points_[static_cast<std::size_t>(row)], points_[0]);
 }
 
 }  // namespace zirt

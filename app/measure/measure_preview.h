@@ -15,14 +15,18 @@ class QPushButton;
 
 namespace zirt {
 
-// One image scaled to fit, each point marked with a cross and its line number in the file.
+// One image scaled to fit, each point marked with a cross and its line number in the file; the
+// tracks of a scene measured without a target, too many to number, as a sample of marks, each
+// with its path from the first image.
 class MarkedImage : public QWidget {
   Q_OBJECT
 
  public:
   explicit MarkedImage(QWidget* parent);
-  // `image` may be decoded smaller than the `stored` size the points refer to.
-  void Show(const QImage& image, QSize stored, const std::vector<QPointF>& points);
+  // `image` may be decoded smaller than the `stored` size the points refer to; `first` holds
+  // the first image's points, for the tracks' paths.
+  void Show(const QImage& image, QSize stored, const std::vector<QPointF>& points,
+            const std::vector<QPointF>& first = {});
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -31,6 +35,7 @@ class MarkedImage : public QWidget {
   QImage image_;
   QSize stored_;
   std::vector<QPointF> points_;
+  std::vector<QPointF> first_;
 };
 
 class MeasurePreview : public QDialog {

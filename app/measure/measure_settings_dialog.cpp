@@ -8,10 +8,12 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zirt {
 
 QStringList MeasureSettings::Arguments() const {
+  if (kind == 3) return {QStringLiteral("--features")};
   static const char* const kOptions[] = {"--chessboard", "--circles", "--asymmetric-circles"};
   if (kind == 0 && find_size) return {QStringLiteral("--chessboard"), QStringLiteral("auto")};
   return {QString::fromLatin1(kOptions[kind < 0 || kind > 2 ? 0 : kind]),
@@ -23,7 +25,8 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   setWindowTitle(QStringLiteral("Измерить снимки"));
   Kind = new QComboBox(this);
   Kind->addItems({QStringLiteral("Шахматная доска"), QStringLiteral("Сетка кругов"),
-                  QStringLiteral("Шахматная сетка кругов (асимметричная)")});
+                  QStringLiteral("Шахматная сетка кругов (асимметричная)"),
+                  QStringLiteral("Без мишени — по деталям сцены")});
   Kind->setCurrentIndex(settings.kind);
   Cols = new QSpinBox(this);
   Rows = new QSpinBox(this);
@@ -52,14 +55,16 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   layout->addWidget(buttons);
 
   const auto explain = [this, hint] {
-    const bool automatic = Kind->currentIndex() == 0 && FindSize->isChecked();
-    FindSize->setVisible(Kind->currentIndex() == 0);
-    Cols->setEnabled(!automatic);
-    Rows->setEnabled(!automatic);
-    hint->setText(Kind->currentIndex() == 0
-                      ? QStringLiteral("Считаются внутренние углы доски: у доски 10 × 7 клеток "
-                                       "их 9 в ряду и 6 рядов.")
-                      : QStringLiteral("Считаются круги: в ряду и число рядов."));
+    const int kind = Kind->currentIndex();
+    const bool automatic = kind == 0 && FindSize->isChecked();
+    FindSize->setVisible(kind == 0);
+    Cols->setEnabled(!automatic && kind != 3);
+    Rows->setEnabled(!automatic && kind != 3);
+    hint->setText(kind == 0   ? QStringLiteral("Считаются внутренние углы доски: у доски 10 × 7 "
+                                                 "клеток их 9 в ряду и 6 рядов.")
+                  : kind == 3 ? QStringLiteral("Точки берутся из самой сцены: камера на штативе, "
+                                               "фокус и сцена неподвижны, меняется только зум.")
+                              : QStringLiteral("Считаются круги: в ряду и число рядов."));
   };
   connect(Kind, &QComboBox::currentIndexChanged, this, explain);
   connect(FindSize, &QCheckBox::toggled, this, explain);

@@ -12,11 +12,11 @@ namespace zirt {
 
 // What zirt-measure is told; kept for the session so the next run starts from it.
 struct MeasureSettings {
-  int kind = 0;  // 0 chessboard, 1 circle grid, 2 asymmetric circle grid.
+  int kind = 0;  // 0 chessboard, 1 circle grid, 2 asymmetric circle grid, 3 the scene itself.
   int cols = 9;
   int rows = 6;
   bool find_size = true;  // a chessboard's size found from the first image
-  // zirt-measure's pattern arguments: "--chessboard 9x6", or "--chessboard auto".
+  // zirt-measure's pattern arguments: "--chessboard 9x6", "--chessboard auto" or "--features".
   QStringList Arguments() const;
 };
 

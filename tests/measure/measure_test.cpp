@@ -11,6 +11,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 #include <sstream>
 
 #include "data/coordinate_file.h"
@@ -20,6 +22,7 @@
 #include "measure/measure_run.h"
 #include "measure/pattern.h"
 #include "measure/point_order.h"
+#include "measure/scene_features.h"
 #include "measure/zoom_check.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/board_render.h"
@@ -506,6 +509,147 @@ TEST_F(MeasureTest, WrongCorrespondencesAreRefused) {
   ASSERT_EQ(run.code, kMeasureOk) << run.err;
   EXPECT_EQ(run.out, "chessboard 9x6\n");  // Counted with the rows across the image.
   EXPECT_EQ(ReadLines(Path("p3.crd")).size(), 54u);
+}
+
+// Zoom sequences of scene photographs, at the long or the wide end first: every track's position
+// against the zoom's truth (fixed at a whole pixel of the most zoomed-in image, the others
+// where the truth maps it), so that an offset of the pixel convention or of the detector's
+// coordinates shows in the mean, and the refined point of the diagnostics near the centre.
+TEST(SceneSequence, TracksUnbiasedAndThePointNearTheTruth) {
+  const struct {
+    const char* photo;
+    std::vector<double> zooms;
+    double enlarge;  // 4.5: 10 megapixels, matched in blocks of two by two pixels
+  } cases[] = {{"building", {1, 0.9, 0.8, 0.7}, 1.6},
+               {"home", {0.7, 0.85, 1}, 1.6},
+               {"aero1", {1, 0.92, 0.84, 0.76, 0.68}, 1.6},
+               {"graf1", {0.8, 1, 0.9}, 4.5}};
+  for (const auto& c : cases) {
+    const cv::Mat photo = test::ReadTestPhoto(c.photo);
+    test::PhotoZoom zoom;
+    zoom.enlarge = c.enlarge;
+    zoom.centre = {photo.cols * c.enlarge / 2 + 17.37, photo.rows * c.enlarge / 2 - 11.21};
+    zoom.zooms = c.zooms;
+    const std::vector<cv::Mat> images = test::MakePhotoZoom(photo, zoom, 5);
+    const SceneTracks tracks = FindSceneTracks(images, 800);
+    ASSERT_FALSE(tracks.refusal) << c.photo << ": " << tracks.refusal->reason;
+    ASSERT_EQ(tracks.images.size(), images.size());
+    const std::size_t count = tracks.images[0].size();
+    EXPECT_GE(count, 300u) << c.photo;
+    EXPECT_LE(count, 800u) << c.photo;
+    const std::size_t ref = std::max_element(c.zooms.begin(), c.zooms.end()) - c.zooms.begin();
+    for (std::size_t k = 0; k < images.size(); ++k) {
+      ASSERT_EQ(tracks.images[k].size(), count);
+      const double s = c.zooms[k] / c.zooms[ref];
+      double dx = 0, dy = 0;
+      for (std::size_t i = 0; i < count; ++i) {
+        const ImagePoint p = tracks.images[ref][i];
+        // A pixel's centre, or a block's of two by two pixels.
+        ASSERT_EQ(2 * p.x, std::round(2 * p.x)) << c.photo;
+        ASSERT_EQ(2 * p.y, std::round(2 * p.y)) << c.photo;
+        dx += tracks.images[k][i].x - (zoom.centre.x + s * (p.x - zoom.centre.x));
+        dy += tracks.images[k][i].y - (zoom.centre.y + s * (p.y - zoom.centre.y));
+      }
+      EXPECT_LT(std::hypot(dx / count, dy / count), 0.01) << c.photo << " image " << k + 1;
+    }
+    std::vector<std::vector<Position>> positions;
+    for (const auto& image : tracks.images) {
+      positions.emplace_back();
+      for (const ImagePoint& p : image) positions.back().push_back({p.x, p.y});
+    }
+    const auto refined = Diagnose(positions).refined;
+    ASSERT_TRUE(refined);
+    EXPECT_LT(std::hypot(refined->x - zoom.centre.x, refined->y - zoom.centre.y), 0.03) << c.photo;
+  }
+}
+
+// zirt-measure --features writes one file per image with the tracks in one order, at most
+// --max-points of them over the whole frame; a scene without texture, an image taken after
+// the camera moved or turned, and option mistakes are refused with nothing written.
+TEST_F(MeasureTest, SceneFeaturesWrittenOrRefused) {
+  const cv::Mat photo = test::ReadTestPhoto("building");
+  test::PhotoZoom zoom;
+  zoom.enlarge = 1.4;
+  zoom.centre = {photo.cols * 0.7 + 0.3, photo.rows * 0.7 - 0.4};
+  zoom.zooms = {1, 0.9, 0.8, 0.7};
+  const std::vector<cv::Mat> images = test::MakePhotoZoom(photo, zoom, 9);
+  const auto write = [&](const std::string& stem, const std::vector<cv::Mat>& set) {
+    std::vector<std::string> args = {"--features", "--max-points", "300"};
+    for (std::size_t k = 0; k < set.size(); ++k) {
+      args.push_back(Path(stem + std::to_string(k + 1) + ".jpg"));
+      cv::imwrite(args.back(), set[k], {cv::IMWRITE_JPEG_QUALITY, 95});
+    }
+    return args;
+  };
+
+  const Outcome good = Measure(write("z", images));
+  ASSERT_EQ(good.code, kMeasureOk) << good.err;
+  std::vector<std::vector<ImagePoint>> read;
+  for (int k = 1; k <= 4; ++k) {
+    std::vector<ImagePoint> points;
+    for (const std::string& line : ReadLines(Path("z" + std::to_string(k) + ".crd"))) {
+      const VT_Point p = ParseCoordinateLine(line);
+      points.push_back({p.GetX(), p.GetY()});
+    }
+    read.push_back(points);
+  }
+  ASSERT_GE(read[0].size(), 250u);
+  ASSERT_LE(read[0].size(), 300u);
+  int quadrants[4] = {};
+  for (const ImagePoint& p : read[0])
+    ++quadrants[(p.x > images[0].cols / 2) + 2 * (p.y > images[0].rows / 2)];
+  for (const int q : quadrants) EXPECT_GT(q, 30);  // spread, not clustered
+  for (std::size_t k = 1; k < read.size(); ++k) ASSERT_EQ(read[k].size(), read[0].size());
+  const ImagePoint centre = CommonPoint(read);
+  EXPECT_LT(std::hypot(centre.x - zoom.centre.x, centre.y - zoom.centre.y), 0.05);
+
+  cv::Mat flat(images[0].size(), CV_8U);
+  cv::Mat ramp(1, flat.cols, CV_8U);
+  for (int x = 0; x < flat.cols; ++x) ramp.at<unsigned char>(0, x) = 60 + 100 * x / flat.cols;
+  cv::repeat(ramp, flat.rows, 1, flat);
+  cv::Mat noise(flat.size(), CV_8U);
+  cv::randn(noise, 0, 1);
+  flat += noise;
+  const cv::Mat shift = (cv::Mat_<double>(2, 3) << 1, 0, 6, 0, 1, -4);
+  const cv::Mat turn =
+      cv::getRotationMatrix2D(cv::Point2f(images[2].cols / 2.f, images[2].rows / 2.f), 0.7, 1);
+  const struct {
+    const char* stem;
+    std::size_t image;  // from 1
+    const char* reason;
+    cv::Mat warp;
+  } refusals[] = {{"flat", 1, "too little texture", {}},
+                  {"moved", 3, "the camera moved or turned", shift},
+                  {"turned", 3, "the camera moved or turned", turn},
+                  {"still", 1, "the zoom changes too little", {}}};
+  for (const auto& r : refusals) {
+    std::vector<cv::Mat> set = images;
+    if (r.stem == std::string("still")) {  // a ten-thousandth more from image to image
+      for (int k = 1; k < 4; ++k)
+        cv::warpAffine(images[0], set[k],
+                       cv::getRotationMatrix2D(cv::Point2f(600.3f, 390.6f), 0, 1 - 1e-4 * k),
+                       images[0].size(), cv::INTER_CUBIC, cv::BORDER_REPLICATE);
+    } else if (r.warp.empty()) {
+      set[0] = flat;
+    } else {
+      cv::warpAffine(images[2], set[2], r.warp, images[2].size(), cv::INTER_CUBIC,
+                     cv::BORDER_REPLICATE);
+    }
+    const std::vector<std::string> args = write(r.stem, set);
+    const Outcome run = Measure(args);
+    EXPECT_EQ(run.code, kMeasureFailed) << r.stem;
+    EXPECT_NE(run.err.find(args[2 + r.image] + ": "), std::string::npos) << r.stem << run.err;
+    EXPECT_NE(run.err.find(r.reason), std::string::npos) << r.stem << run.err;
+    EXPECT_FALSE(fs::exists(Path(std::string(r.stem) + "2.crd"))) << r.stem;
+  }
+
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--features", "--chessboard", "9x6", Path("z1.jpg")},
+        {"--features", "--max-points", "10", Path("z1.jpg")},
+        {"--features", "--max-points", "many", Path("z1.jpg")}}) {
+    const Outcome run = Measure(args);
+    EXPECT_EQ(run.code, kMeasureUsage) << args[1] << " " << args[2];
+  }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "data/text_file.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/board_render.h"
+#include "tests/support/photo_zoom.h"
 #include "tests/support/scripted_platform.h"
 
 namespace {
@@ -49,6 +50,7 @@ struct DialogAnswers {
   void Poll() {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* ask = qobject_cast<zirt::MeasureSettingsDialog*>(modal)) {
+      ask->Kind->setCurrentIndex(kind);
       ask->FindSize->setChecked(find_size);
       ask->Cols->setValue(cols);
       ask->Rows->setValue(6);
@@ -68,6 +70,7 @@ struct DialogAnswers {
     }
   }
   QTimer timer;  // Stops with the answers.
+  int kind = 0;
   int cols = 9;
   bool find_size = false;  // the dialog's "find the size from the first image"
   int accepts = 1;
@@ -131,6 +134,40 @@ class MeasureImagesTest : public QObject {
     QCOMPARE(lines.size(), std::size_t(54));
     QVERIFY(QString::fromStdString(lines[0]).contains(QLatin1Char(',')));
     QCOMPARE(platform.UnscriptedCalls(), 0);
+  }
+
+  // "Без мишени": the scene's own points, the same count in every file, shown as tracks.
+  void sceneMeasuredWithoutTarget() {
+    const cv::Mat photo = zirt::test::ReadTestPhoto("home");
+    zirt::test::PhotoZoom zoom;
+    zoom.enlarge = 1.5;
+    zoom.centre = {400.3, 270.8};
+    zoom.zooms = {1, 0.88, 0.76};
+    std::vector<std::vector<unsigned char>> jpeg;
+    zirt::test::MakePhotoZoom(photo, zoom, 4, &jpeg);
+    QStringList scene;
+    for (std::size_t k = 0; k < jpeg.size(); ++k) {
+      scene << folder.filePath(QStringLiteral("сцена %1.jpg").arg(k + 1));
+      QFile file(scene.back());
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(reinterpret_cast<const char*>(jpeg[k].data()), qint64(jpeg[k].size()));
+    }
+    zirt::testing::ScriptedPlatform platform;
+    platform.SetCurrentFolder(folder.path());
+    TMPForm form(platform);
+    platform.ScriptOpenFiles(scene);
+    DialogAnswers answers;
+    answers.kind = 3;
+    answers.Start();
+    form.MeasureImages->trigger();
+    QVERIFY2(platform.Messages().empty(),
+             qPrintable(platform.Messages().empty() ? QString()
+                                                    : platform.Messages()[0].request.detail));
+    QCOMPARE(answers.preview_images, 3);
+    QCOMPARE(form.State().Images.Length(), std::size_t(3));
+    const int tracks = form.State().Images[0].Count();
+    QVERIFY2(tracks > 200, qPrintable(QString::number(tracks)));
+    QCOMPARE(form.State().Images[2].Count(), tracks);
   }
 
   // Files that exist: kept on Отмена, loaded as they are on "Загрузить имеющиеся"; a
