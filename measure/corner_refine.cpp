@@ -57,15 +57,12 @@ RefinedCorner RefineCorner(const cv::Mat& image, cv::Point2d seed, double radius
     for (const Offset& o : offsets) {
       const double px = c.x + o.dx, py = c.y + o.dy, mx = c.x - o.dx, my = c.y - o.dy;
       const double r = Sample(image, px, py) - Sample(image, mx, my);
-      // The residual's derivative in c: the gradient at c+d minus the gradient at c−d.
-      const double jx = 0.5 *
-                        (Sample(image, px + 0.5, py) - Sample(image, px - 0.5, py) -
-                         Sample(image, mx + 0.5, my) + Sample(image, mx - 0.5, my)) *
-                        2;
-      const double jy = 0.5 *
-                        (Sample(image, px, py + 0.5) - Sample(image, px, py - 0.5) -
-                         Sample(image, mx, my + 0.5) + Sample(image, mx, my - 0.5)) *
-                        2;
+      // The residual's derivative in c: the gradient at c+d minus the gradient at c−d, each
+      // by central differences half a pixel either side.
+      const double jx = Sample(image, px + 0.5, py) - Sample(image, px - 0.5, py) -
+                        Sample(image, mx + 0.5, my) + Sample(image, mx - 0.5, my);
+      const double jy = Sample(image, px, py + 0.5) - Sample(image, px, py - 0.5) -
+                        Sample(image, mx, my + 0.5) + Sample(image, mx, my - 0.5);
       a11 += o.w * jx * jx;
       a12 += o.w * jx * jy;
       a22 += o.w * jy * jy;
