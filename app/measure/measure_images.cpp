@@ -151,6 +151,21 @@ Answer AskReplace(Platform& platform, QWidget* owner, const QStringList& targets
   return platform.ShowMessage(owner, question);
 }
 
+// "Заменить их?" answered: true to go on and write; false when the files there were loaded
+// instead (Загрузить имеющиеся) or the user cancelled.
+bool GoOnReplacing(TMPForm& form, Platform& platform, const QStringList& targets) {
+  QStringList existing;
+  switch (AskReplace(platform, &form, targets, existing)) {
+    case Answer::kYes:
+      return true;
+    case Answer::kLoad:
+      form.LoadFiles(existing);
+      return false;
+    default:
+      return false;
+  }
+}
+
 // Every file written, or none; the reason when none was.
 QString WriteAll(const QStringList& targets, const std::vector<std::vector<QPointF>>& points) {
   StagedFiles staged;
@@ -193,16 +208,7 @@ Step WriteAndLoad(TMPForm& form, Platform& platform, const QStringList& images, 
       if (clash.isEmpty()) break;
       Tell(platform, &form, clash);
     }
-    QStringList existing;
-    switch (AskReplace(platform, &form, targets, existing)) {
-      case Answer::kLoad:
-        form.LoadFiles(existing);
-        return Step::kDone;
-      case Answer::kYes:
-        break;
-      default:
-        return Step::kDone;
-    }
+    if (!GoOnReplacing(form, platform, targets)) return Step::kDone;
   }
 }
 
@@ -214,16 +220,7 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
     Tell(platform, &form, clash);
     return Step::kDone;
   }
-  QStringList existing;
-  switch (AskReplace(platform, &form, targets, existing)) {
-    case Answer::kLoad:
-      form.LoadFiles(existing);
-      return Step::kDone;
-    case Answer::kYes:
-      break;
-    default:
-      return Step::kDone;
-  }
+  if (!GoOnReplacing(form, platform, targets)) return Step::kDone;
 
   // The measured files pass through one folder, named after the images.
   QTemporaryDir folder;
