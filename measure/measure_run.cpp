@@ -308,10 +308,11 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
     made.RemoveEmpty();
     return kMeasureFailed;
   }
+  // The first image fixes the order; the zoom check gives every other image the numbering
+  // of the board's symmetries that fits it.
   std::vector<std::vector<ImagePoint>> measured(results.size());
   for (std::size_t k = 0; k < results.size(); ++k)
-    measured[k] = k == 0 ? OrderFirst(results[0].points, pattern)
-                         : OrderLike(measured[0], results[k].points, pattern);
+    measured[k] = k == 0 ? OrderFirst(results[0].points, pattern) : std::move(results[k].points);
   if (const std::optional<ZoomRefusal> refusal = MatchToFirst(measured, pattern)) {
     err << "zirt-measure: " << options.images[refusal->image] << ": " << refusal->reason
         << "\nzirt-measure: nothing written\n";
