@@ -46,13 +46,6 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
   return fd;
 }
 
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 // The name a write lands on: symbolic links followed one by one, also the last one when its
 // target does not exist, so the file is created where the link points.
 std::string FollowLinks(const std::string& path, int* error) {
@@ -170,6 +163,13 @@ std::string ErrorText(int error) {
 
 }  // namespace
 
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
 std::string SystemReason(int error) {
   char buffer[256];
   // The GNU strerror_r returns the text, which may or may not be in the buffer.
@@ -219,9 +219,8 @@ std::string ReadFileBytes(const std::string& path) {
   } sink;
   std::size_t size = 0;
   if (const auto failure = ReadRegularFile(path, sink, size)) {
-    const std::string reason =
-        failure->error == kNotRegularFile ? kNotRegular : SystemReason(failure->error);
-    throw EFileError((failure->reading ? "Cannot read file " : "Cannot open file ") + path, reason);
+    throw EFileError((failure->reading ? "Cannot read file " : "Cannot open file ") + path,
+                     ErrorText(failure->error));
   }
   sink.bytes.resize(size);
   return std::move(sink.bytes);

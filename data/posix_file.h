@@ -87,7 +87,16 @@ struct WritePlace {
     return folder_device == other.folder_device && folder_inode == other.folder_inode &&
            name == other.name;
   }
+  // Whether writing here would write over the existing file `input`: the same name in the
+  // same folder, or another name of the same file (a link).
+  bool Overwrites(const WritePlace& input) const {
+    return input.exists &&
+           (*this == input || (exists && device == input.device && inode == input.inode));
+  }
 };
+
+// The folder part of `path` ("." for a bare name), as bytes.
+std::string FolderOf(const std::string& path);
 
 // The place of `path`, or the error number when its folder cannot be reached (an output
 // folder that does not exist yet has no place; its files can clash with nothing).

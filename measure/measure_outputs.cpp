@@ -17,11 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string FolderOf(const std::string& file) {
-  const std::string folder = fs::path(file).parent_path().string();
-  return folder.empty() ? "." : folder;
-}
-
 // Outputs that would destroy an image or another image's result; returns whether any.
 bool FindClashes(const std::vector<std::string>& images, const std::vector<std::string>& files,
                  std::ostream& err) {
@@ -38,8 +33,7 @@ bool FindClashes(const std::vector<std::string>& images, const std::vector<std::
     std::size_t other = files.size();
     if (PlaceOf(files[k], &out) == 0) {
       for (std::size_t i = 0; i < images.size(); ++i) {
-        if (placed[i] && (out == inputs[i] || (out.exists && out.device == inputs[i].device &&
-                                               out.inode == inputs[i].inode))) {
+        if (placed[i] && out.Overwrites(inputs[i])) {
           err << "zirt-measure: " << files[k] << " is the image " << images[i]
               << "; it would be written over\n";
           clash = true;

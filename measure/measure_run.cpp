@@ -289,6 +289,11 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
       err << "zirt-measure: " << e.Message() << "\nzirt-measure: nothing written\n";
       made.RemoveEmpty();
       return kMeasureFailed;
+    } catch (const std::exception& e) {  // OpenCV's own failures, memory running out.
+      err << "zirt-measure: " << options.images[0] << ": cannot be measured: " << e.what()
+          << "\nzirt-measure: nothing written\n";
+      made.RemoveEmpty();
+      return kMeasureFailed;
     }
     if (pattern.Count() == 0) {
       err << "zirt-measure: " << options.images[0]

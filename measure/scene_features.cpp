@@ -607,6 +607,9 @@ bool MeasureScene(const std::vector<std::string>& files, int max_tracks, double 
     } catch (const EImageError& e) {
       err << "zirt-measure: " << e.Message() << "\n";
       failed = true;
+    } catch (const std::exception& e) {  // OpenCV's own failures, memory running out.
+      err << "zirt-measure: " << files[k] << ": cannot be measured: " << e.what() << "\n";
+      failed = true;
     }
     stop();
     if (progress) *progress << k + 1 << "/" << files.size() << " " << files[k] << std::endl;

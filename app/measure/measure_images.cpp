@@ -110,23 +110,21 @@ QString Clash(const QStringList& images, const QStringList& targets) {
   std::vector<WritePlace> inputs(static_cast<std::size_t>(images.size()));
   for (qsizetype k = 0; k < images.size(); ++k)
     PlaceOf(Bytes(images[k]), &inputs[static_cast<std::size_t>(k)]);
-  std::vector<WritePlace> outputs;
+  // Each output's place with the index of its image: an output whose folder cannot be
+  // reached has no place and is left out, so the indexes are kept beside the places.
+  std::vector<std::pair<WritePlace, qsizetype>> outputs;
   for (qsizetype k = 0; k < targets.size(); ++k) {
     WritePlace out;
     if (PlaceOf(Bytes(targets[k]), &out) != 0) continue;
-    for (qsizetype i = 0; i < images.size(); ++i) {
-      const WritePlace& in = inputs[static_cast<std::size_t>(i)];
-      if (in.exists &&
-          (out == in || (out.exists && out.device == in.device && out.inode == in.inode)))
+    for (qsizetype i = 0; i < images.size(); ++i)
+      if (out.Overwrites(inputs[static_cast<std::size_t>(i)]))
         return QStringLiteral("Файл координат %1 — это снимок %2: он был бы записан поверх снимка.")
             .arg(targets[k], images[i]);
-    }
-    for (std::size_t i = 0; i < outputs.size(); ++i)
-      if (outputs[i] == out)
+    for (const auto& [place, i] : outputs)
+      if (place == out)
         return QStringLiteral("Снимки %1 и %2 дали бы один файл координат %3.")
-            .arg(QFileInfo(images[static_cast<qsizetype>(i)]).fileName(),
-                 QFileInfo(images[k]).fileName(), targets[k]);
-    outputs.push_back(out);
+            .arg(QFileInfo(images[i]).fileName(), QFileInfo(images[k]).fileName(), targets[k]);
+    outputs.emplace_back(out, k);
   }
   return {};
 }
