@@ -16,6 +16,7 @@ void Calibration::TakeImages(std::vector<std::unique_ptr<VT_Points>> sets) {
 }
 
 ComputeOutcome Calibration::Compute(CalibrationView& view) {
+  FittingPoint = -1;
   if (Images.Empty()) return ComputeOutcome::kNoImages;
   if (Images.Length() == 1) return ComputeOutcome::kOneImage;
 
@@ -45,6 +46,7 @@ ComputeOutcome Calibration::Compute(CalibrationView& view) {
   // The first image fixes the number of reference points; a shorter image fails in Get.
   for (int i = 0; i < Images[0].Count(); ++i) {
     if (left_out[static_cast<std::size_t>(i)]) continue;
+    FittingPoint = i;
     positions.Clear();
     for (std::ptrdiff_t j = 0; j < images; ++j) {
       const VT_Point& p = *Images[j].Get(i);
@@ -57,6 +59,7 @@ ComputeOutcome Calibration::Compute(CalibrationView& view) {
     FittedLines.Add(FitLine(positions, StepMode, view).release());
     if (StepMode) view.LineFitted(*FittedLines.Get(FittedLines.Count() - 1));
   }
+  FittingPoint = Images[0].Count();
   const std::unique_ptr<VT_Point> result = FindPrincipalPoint(FittedLines, view);
   PrincipalX = result->X;
   PrincipalY = result->Y;

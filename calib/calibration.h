@@ -70,6 +70,10 @@ class Calibration {
 
   ImageSets Images;
   VT_Points FittedLines;
+  // The reference point (from 0) the last computation was fitting when it stopped, or the
+  // count of points once every line was fitted; -1 before any. Points that do not move are
+  // left out of the lines, so the count of lines does not tell it.
+  int FittingPoint = -1;
   bool StepMode = false;
   bool ResultSaved = true;
   double PrincipalX = 0;

@@ -69,7 +69,7 @@ ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::s
     // Nothing else known of the run: a track the fit cannot take, or tracks all parallel.
     for (int i = 0; i < points; ++i)
       if (ComputeHint hint = ComputeFailureHint(images, names, i);
-          hint.fault != ComputeFault::kNone)
+          hint.fault != ComputeFault::kNone && hint.fault != ComputeFault::kStillTrack)
         return hint;
     return ComputeFailureHint(images, names, points);
   }

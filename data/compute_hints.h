@@ -25,10 +25,10 @@ struct ComputeHint {
   std::vector<std::string> lines;  // Russian, in view under the error: where, then what to do
 };
 
-// `fitted` is how many lines the run had fitted when it failed: the reference point it was on
-// is number fitted + 1; all of them fitted means the common point failed. A negative `fitted`
-// (a run that kept no lines) names the first track the fit cannot take, or tracks that are
-// all parallel, if any.
+// `fitted` is the reference point (from 0) the run was fitting when it failed; the count of
+// points means the common point failed. A negative `fitted` (a run that kept no record) names
+// the first track the fit cannot take, or tracks that are all parallel, if any; a point that
+// does not move is left out of the fit, so it is never that track.
 ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::string>& names,
                                int fitted);
 

@@ -54,9 +54,9 @@ void TMPForm::ShowComputeError(const zirt::Exception& error) {
     zirt::ShowComputeFailure(platform_, this, error.Message(), {}, QString());
     return;
   }
-  // The run stops at the reference point it was fitting; every line before it is fitted.
+  // The run stops at the reference point it was fitting.
   const zirt::ComputeHint hint =
-      zirt::ComputeFailureHint(calibration_.Images, image_names_, calibration_.FittedLines.Count());
+      zirt::ComputeFailureHint(calibration_.Images, image_names_, calibration_.FittingPoint);
   QString offer;
   const auto refined = zirt::Diagnose(calibration_.Images).refined;
   if (refined && hint.fault != zirt::ComputeFault::kNone) {

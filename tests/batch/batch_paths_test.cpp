@@ -51,12 +51,12 @@ std::pair<std::string, std::string> WindowRun(const std::vector<std::string>& pa
   } catch (const EUndeterminedPoint& e) {
     return {report.out, DisplayText(e.Message()) + "\n"};
   } catch (const Exception& e) {
-    // The window's box names the point or files under the error, from the lines it fitted.
+    // The window's box names the point or files under the error, from the point it fitted.
     std::vector<std::string> names;
     for (const std::string& path : paths) names.push_back(ShortName(path));
     std::string err = DisplayText(e.Message()) + "\n";
     for (const std::string& line :
-         ComputeFailureHint(calibration.Images, names, calibration.FittedLines.Count()).lines)
+         ComputeFailureHint(calibration.Images, names, calibration.FittingPoint).lines)
       err += line + "\n";
     return {report.out, err};
   }

@@ -28,6 +28,12 @@ TEST(ComputeFailureHint, NamesTheFaultAndItsPoint) {
        ComputeFault::kStillTrack,
        1,
        "Реперная точка 1 стоит на месте"},
+      // Without a record of the run, a still point (left out of the fit) is not the culprit.
+      {{{{3, 4}, {5, 2}}, {{3, 4}, {5, 9}}},
+       -1,
+       ComputeFault::kVerticalTrack,
+       2,
+       "Реперная точка 2 движется строго по вертикали"},
       // A track that keeps its y is an ordinary line: nothing to say about it.
       {{{{1, 4}, {5, 2}}, {{2, 4}, {6, 9}}}, 0, ComputeFault::kNone, 0, ""},
       {{{{1, 1}, {5, 2}}, {{2, 1}, {6, 2}}},
