@@ -74,10 +74,12 @@ QString CameraNameFault(const QString& picked) {
           .arg(name, c.unicode() < 0x20
                          ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
                          : QString(c));
-  if (CameraOutputName(picked.toStdString()) == "P.cam")
+  // An empty stem ("…/.cam") leaves the result no name of its own.
+  if (QFileInfo(QString::fromStdString(CameraOutputName(picked.toStdString()))).fileName() ==
+      QLatin1String("P.cam"))
     return QStringLiteral(
-               "В имени «%1» нет «.cam»: результат записался бы как «P.cam» в текущую "
-               "папку. Выберите или введите имя вида cam1.cam.")
+               "В имени «%1» нет имени перед «.cam»: результат записался бы как «P.cam». "
+               "Выберите или введите имя вида cam1.cam.")
         .arg(name);
   return {};
 }

@@ -31,9 +31,9 @@ void ShowCameraWriteError(Platform& platform, QWidget* owner, const std::excepti
 // "Сохранить результат?" on closing: Yes, No, or Cancel (Escape) to keep the window open.
 Answer AskSaveResult(Platform& platform, QWidget* owner);
 
-// A camera file name that would write somewhere the user did not pick: no ".cam" to cut the
-// stem at (the result would land as "P.cam" in the current folder), or a character that the
-// tool set's file systems refuse. Says why in Russian; empty when the name is fine.
+// A camera file name that would write somewhere the user did not pick: no stem before ".cam"
+// (the result would be named just "P.cam"), or a character that the tool set's file systems
+// refuse. Says why in Russian; empty when the name is fine.
 QString CameraNameFault(const QString& picked);
 // "Недопустимое имя cam-файла!" with the reason under it.
 void ShowCameraNameFault(Platform& platform, QWidget* owner, const QString& fault);

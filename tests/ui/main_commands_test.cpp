@@ -221,7 +221,8 @@ class MainCommandsTest : public QObject {
   void namesThatWouldWriteElsewhereAreRefused() {
     Session s;
     s.LoadAndCompute();
-    for (const QString& name : {QStringLiteral("zoom2.crd\""), QStringLiteral("a\"b.cam")}) {
+    for (const QString& name :
+         {QStringLiteral("zoom2.crd\""), QStringLiteral("a\"b.cam"), QStringLiteral(".cam")}) {
       s.platform.ClearRecords();
       s.platform.ScriptSaveFile(s.Path(name));
       s.form->Button3->click();
