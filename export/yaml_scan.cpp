@@ -109,15 +109,28 @@ std::vector<Span> YamlScan::Sequence(std::size_t line, const std::string& what) 
   const Span value = Value(line);
   if (value.begin < value.end && text_[value.begin] == '[') {
     std::size_t start = value.begin + 1;
+    // Where the item's text ends when a comment follows it on its line.
+    std::optional<std::size_t> cut;
+    std::size_t after_comment = start;
     for (std::size_t i = start; i < text_.size(); ++i) {
       const char c = text_[i];
       if (c == '#' && Blank(text_[i - 1])) {  // a comment inside the brackets
+        const Span before = Trim(text_, {start, i});
+        const bool item_before = before.begin < before.end;
+        if (item_before && !cut) cut = i;
         while (i < text_.size() && text_[i] != '\n' && text_[i] != '\r') ++i;
+        if (!item_before) start = i;  // The item begins after the comment.
+        after_comment = i;
         continue;
       }
       if (c == '[' || c == '{') Refuse(what + ": вложенная последовательность не ожидалась.");
       if (c == ',' || c == ']') {
-        const Span item = Trim(text_, {start, i});
+        if (cut) {  // Nothing but blanks may follow the comment before the item ends.
+          const Span rest = Trim(text_, {after_comment, i});
+          if (rest.begin < rest.end) Refuse(what + ": ожидалась последовательность чисел.");
+        }
+        const Span item = Trim(text_, {start, cut ? *cut : i});
+        cut.reset();
         if (item.begin < item.end) {
           items.push_back(item);
         } else if (c == ',') {

@@ -176,6 +176,13 @@ TEST(CalibrationExport, RefusalsNameTheReason) {
        "«fisheye» не известна"},
       {replaced(kalibr, "373.85, 253.749", "373.85"), {{}, "cam1"}, "4 чисел вместо 5"},
   };
+  // A comment inside a flow sequence is no part of the item after it (here cx).
+  const auto commented = [](std::string text) {
+    const std::size_t first = text.find(',', text.find("  data: [1205.79136"));
+    return text.insert(text.find(',', first + 1) + 1, " # cx next\n  ");
+  };
+  EXPECT_EQ(PutPointInto(commented(ros), kPoint, {}).bytes,
+            commented(PutPointInto(ros, kPoint, {}).bytes));
   for (const Refusal& r : refusals) {
     try {
       PutPointInto(r.text, kPoint, r.options);
