@@ -29,7 +29,8 @@ class AccessKeys : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress) alt_alone_ = false;
+    // A click, or Alt+Tab to another window, makes the Alt no lone one.
+    if (type == QEvent::MouseButtonPress || type == QEvent::WindowDeactivate) alt_alone_ = false;
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr) return false;
