@@ -87,6 +87,17 @@ bool IsRegularGrid(const std::vector<cv::Point2d>& p, cv::Size size) {
   return true;
 }
 
+// The seed at (row, col) refined on the full image, with whether it is a clean crossing.
+RefinedCorner RefineSeed(const cv::Mat& grey, const std::vector<cv::Point2d>& seeds, cv::Size size,
+                         int row, int col, bool& crossing) {
+  cv::Point2d u, v;
+  Steps(seeds, size, row, col, u, v);
+  const cv::Point2d seed = seeds[row * size.width + col];
+  const RefinedCorner c = RefineCorner(grey, seed, WindowRadius(u, v));
+  crossing = IsCrossing(c, seed, std::min(cv::norm(u), cv::norm(v)));
+  return c;
+}
+
 // Refines every seed on the full image; false when one of them is not a clean crossing.
 bool Refine(const cv::Mat& grey, cv::Size size, std::vector<cv::Point2d>& corners,
             std::vector<double>& sigma, std::vector<double>& contrast) {
@@ -95,16 +106,25 @@ bool Refine(const cv::Mat& grey, cv::Size size, std::vector<cv::Point2d>& corner
   contrast.assign(corners.size(), 0);
   for (int row = 0; row < size.height; ++row)
     for (int col = 0; col < size.width; ++col) {
-      cv::Point2d u, v;
-      Steps(seeds, size, row, col, u, v);
+      bool crossing = false;
+      const RefinedCorner c = RefineSeed(grey, seeds, size, row, col, crossing);
+      if (!crossing) return false;
       const std::size_t i = row * size.width + col;
-      const RefinedCorner c = RefineCorner(grey, seeds[i], WindowRadius(u, v));
-      if (!IsCrossing(c, seeds[i], std::min(cv::norm(u), cv::norm(v)))) return false;
       corners[i] = c.at;
       sigma[i] = c.sigma_px;
       contrast[i] = c.contrast;
     }
   return true;
+}
+
+// The detection copy's points on the full image: the copy's pixel k covers the image's
+// (k + ½)/scale − ½.
+std::vector<cv::Point2d> OnFullImage(const std::vector<cv::Point2f>& found, double scale) {
+  std::vector<cv::Point2d> points;
+  points.reserve(found.size());
+  for (const cv::Point2f& p : found)
+    points.emplace_back((p.x + 0.5) / scale - 0.5, (p.y + 0.5) / scale - 0.5);
+  return points;
 }
 
 // Whether the board goes on beyond one of its outer rows or columns: one step past the outer
@@ -179,10 +199,7 @@ ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size, int only_ro
     const bool ok = road.classic ? cv::findChessboardCorners(small, size, found, road.flags)
                                  : cv::findChessboardCornersSB(small, size, found, road.flags);
     if (!ok || static_cast<int>(found.size()) != size.area()) continue;
-    // Pixel centres: the copy's pixel k covers the image's (k + ½)/scale − ½.
-    std::vector<cv::Point2d> corners;
-    for (const cv::Point2f& p : found)
-      corners.emplace_back((p.x + 0.5) / scale - 0.5, (p.y + 0.5) / scale - 0.5);
+    std::vector<cv::Point2d> corners = OnFullImage(found, scale);
     std::vector<double> sigma, contrast;
     if (!IsRegularGrid(corners, size) || !Refine(grey, size, corners, sigma, contrast) ||
         !IsRegularGrid(corners, size))
@@ -214,17 +231,13 @@ cv::Size FindChessboardSize(const cv::Mat& grey) {
     // The detector's larger board may take in the board's edge or crossings beyond it: outer
     // rows and columns are dropped until every corner left is a clean crossing.
     cv::Size size(meta.cols, meta.rows);
-    std::vector<cv::Point2d> seeds;
-    for (const cv::Point2f& p : found)
-      seeds.emplace_back((p.x + 0.5) / scale - 0.5, (p.y + 0.5) / scale - 0.5);
+    const std::vector<cv::Point2d> seeds = OnFullImage(found, scale);
     std::vector<char> crossing(seeds.size());
     for (int row = 0; row < size.height; ++row)
       for (int col = 0; col < size.width; ++col) {
-        cv::Point2d u, v;
-        Steps(seeds, size, row, col, u, v);
-        const std::size_t i = row * size.width + col;
-        crossing[i] = IsCrossing(RefineCorner(grey, seeds[i], WindowRadius(u, v)), seeds[i],
-                                 std::min(cv::norm(u), cv::norm(v)));
+        bool clean = false;
+        RefineSeed(grey, seeds, size, row, col, clean);
+        crossing[row * size.width + col] = clean;
       }
     int top = 0, bottom = size.height - 1, left = 0, right = size.width - 1;
     const auto failures = [&](int r0, int r1, int c0, int c1) {
