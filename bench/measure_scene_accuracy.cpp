@@ -18,6 +18,7 @@
 
 #include <ctime>
 
+#include "data/posix_file.h"
 #include "diagnostics/diagnostics.h"
 #include "measure/pattern.h"
 #include "measure/scene_features.h"
@@ -84,9 +85,7 @@ int main(int argc, char** argv) {
     zirt::test::MakePhotoZoom(photo, zoom, 1, &jpeg);
     for (std::size_t k = 0; k < jpeg.size(); ++k) {
       const std::string name = std::string(argv[2]) + "/z" + std::to_string(k + 1) + ".jpg";
-      FILE* out = std::fopen(name.c_str(), "wb");
-      if (!out || std::fwrite(jpeg[k].data(), 1, jpeg[k].size(), out) != jpeg[k].size()) return 1;
-      std::fclose(out);
+      zirt::WriteFileAtomic(name, {reinterpret_cast<const char*>(jpeg[k].data()), jpeg[k].size()});
     }
     std::printf("centre %.3f %.3f\n", zoom.centre.x, zoom.centre.y);
     return 0;

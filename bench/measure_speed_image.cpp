@@ -13,6 +13,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "data/posix_file.h"
 #include "tests/support/photo_zoom.h"
 
 int main(int argc, char** argv) {
@@ -25,9 +26,8 @@ int main(int argc, char** argv) {
     zoom.zooms = {1};
     std::vector<std::vector<unsigned char>> jpeg;
     zirt::test::MakePhotoZoom(photo, zoom, 1, &jpeg);
-    FILE* out = std::fopen(argv[2], "wb");
-    if (!out || std::fwrite(jpeg[0].data(), 1, jpeg[0].size(), out) != jpeg[0].size()) return 1;
-    return std::fclose(out) == 0 ? 0 : 1;
+    zirt::WriteFileAtomic(argv[2], {reinterpret_cast<const char*>(jpeg[0].data()), jpeg[0].size()});
+    return 0;
   }
   if (std::strcmp(argv[1], "huge") == 0) {
     std::vector<unsigned char> jpeg;
@@ -38,9 +38,8 @@ int main(int argc, char** argv) {
         jpeg[i + 6] = jpeg[i + 8] = 20000 & 0xff;
         break;
       }
-    FILE* out = std::fopen(argv[2], "wb");
-    if (!out || std::fwrite(jpeg.data(), 1, jpeg.size(), out) != jpeg.size()) return 1;
-    return std::fclose(out) == 0 ? 0 : 1;
+    zirt::WriteFileAtomic(argv[2], {reinterpret_cast<const char*>(jpeg.data()), jpeg.size()});
+    return 0;
   }
   const cv::Mat grey = cv::imread(argv[2], cv::IMREAD_GRAYSCALE);
   std::vector<cv::Point2f> corners;
