@@ -103,16 +103,19 @@ void ShowRefusal(Platform& platform, QWidget* owner, const char* message) {
 
 bool ShowComputeFailure(Platform& platform, QWidget* owner, const std::string& message,
                         const std::vector<std::string>& hints, const QString& offer) {
+  QStringList lines;
+  for (const std::string& hint : hints) lines << QString::fromStdString(hint);
+  if (offer.isEmpty()) {
+    ShowException(platform, owner, message, lines.join(QLatin1Char('\n')));
+    return false;
+  }
+  // The error box with a question under it: Yes opens the diagnostics.
   MessageRequest request;
   request.text = QString::fromStdString(DisplayText(message));
   request.caption = QString::fromLatin1(kApplicationTitle);
   request.icon = Icon::kError;
-  QStringList lines;
-  for (const std::string& hint : hints) lines << QString::fromStdString(hint);
-  if (!offer.isEmpty()) {
-    lines << offer << QStringLiteral("Открыть окно «Диагностика»?");
-    request.buttons = Buttons::kYesNo;
-  }
+  request.buttons = Buttons::kYesNo;
+  lines << offer << QStringLiteral("Открыть окно «Диагностика»?");
   request.informative = lines.join(QLatin1Char('\n'));
   return platform.ShowMessage(owner, request) == Answer::kYes;
 }
