@@ -47,6 +47,12 @@ bool AskOverwrite(Platform& platform, const QString& output) {
   return platform.ShowMessage(nullptr, question) == Answer::kYes;
 }
 
+bool MayWrite(Platform& platform, const QString& output) {
+  const QFileInfo info(output);
+  if (!platform.FileExists(output) && !info.isDir() && !info.isSymLink()) return true;
+  return AskOverwrite(platform, output);
+}
+
 void ShowCameraWriteError(Platform& platform, QWidget* owner, const std::exception& error) {
   MessageRequest request;
   request.text = QStringLiteral("Ошибка записи cam-файла!");

@@ -23,6 +23,10 @@ void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::st
 
 // "Перезаписать существующий файл?" naming the full `output` name; true for Yes.
 bool AskOverwrite(Platform& platform, const QString& output);
+// Whether `output` may be written: at once when nothing has its name, else when AskOverwrite
+// says yes. A link counts as an existing name even when it points nowhere: the write would
+// land at its target.
+bool MayWrite(Platform& platform, const QString& output);
 
 // "Ошибка записи cam-файла!", with the file and the system's reason in the details when the
 // error knows them.

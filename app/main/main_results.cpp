@@ -130,12 +130,7 @@ void TMPForm::SavePoint(double x, double y) {
     const zirt::TextLines lines =
         zirt::CameraFileLines(picked->toStdString(), platform_.FileExists(*picked), x, y);
     const QString output = QString::fromStdString(zirt::CameraOutputName(picked->toStdString()));
-    // A link counts as an existing name even when it points nowhere: the write would land
-    // at its target.
-    if (platform_.FileExists(output) || QFileInfo(output).isDir() ||
-        QFileInfo(output).isSymLink()) {
-      if (!zirt::AskOverwrite(platform_, output)) return;
-    }
+    if (!zirt::MayWrite(platform_, output)) return;
     zirt::WriteLines(output.toStdString(), lines);
     calibration_.ResultSaved = true;
 

@@ -13,13 +13,6 @@ namespace {
 
 const QString kErrorCaption = QStringLiteral("Ошибка!");
 
-// An existing name, a dangling link included, is replaced only when the user agrees.
-bool MayWrite(Platform& platform, const QString& output) {
-  const QFileInfo info(output);
-  if (!platform.FileExists(output) && !info.isDir() && !info.isSymLink()) return true;
-  return AskOverwrite(platform, output);
-}
-
 void ShowFailure(Platform& platform, QWidget* owner, const char* text, const QString& reason) {
   MessageRequest request;
   request.text = QString::fromUtf8(text);
