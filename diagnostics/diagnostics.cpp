@@ -1013,6 +1013,16 @@ std::optional<PointEstimate> Engine<Source>::RefinedOnly() {
 
 }  // namespace
 
+std::vector<std::vector<Position>> PositionsOf(const ImageSets& images) {
+  std::vector<std::vector<Position>> positions(images.Length());
+  for (std::size_t k = 0; k < images.Length(); ++k) {
+    const VT_Points& set = images[static_cast<std::ptrdiff_t>(k)];
+    positions[k].reserve(static_cast<std::size_t>(set.Count()));
+    for (int i = 0; i < set.Count(); ++i) positions[k].push_back({set.Get(i)->X, set.Get(i)->Y});
+  }
+  return positions;
+}
+
 std::optional<PointEstimate> RefinedPoint(const PositionArrays& images) {
   const ArraysSource source{images};
   return Engine<ArraysSource>(source, kOutlierSearchWork).RefinedOnly();

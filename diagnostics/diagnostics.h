@@ -86,6 +86,9 @@ Diagnostics Diagnose(const std::vector<std::vector<Position>>& images,
                      double search_work = kOutlierSearchWork);
 Diagnostics Diagnose(const ImageSets& images, double search_work = kOutlierSearchWork);
 
+// The loaded measurements as positions, X the column and Y the row.
+std::vector<std::vector<Position>> PositionsOf(const ImageSets& images);
+
 // Positions image by image as plain (x, y) pairs, as zirt-batch's fast path keeps them:
 // image k holds counts[k] pairs from xy[k].
 struct PositionArrays {

@@ -137,17 +137,6 @@ SequenceTest Run(const std::vector<std::vector<Position>>& images, double cx, do
   return test;
 }
 
-std::vector<std::vector<Position>> Positions(const ImageSets& sets) {
-  std::vector<std::vector<Position>> images(std::size_t(sets.Length()));
-  for (int k = 0; k < int(sets.Length()); ++k) {
-    const VT_Points& set = sets[k];
-    images[std::size_t(k)].reserve(std::size_t(set.Count()));
-    for (int i = 0; i < set.Count(); ++i)
-      images[std::size_t(k)].push_back({set.Get(i)->X, set.Get(i)->Y});
-  }
-  return images;
-}
-
 // One decimal, the regional separator and a true minus sign, as the sentence reads.
 std::string Shift(double v) {
   const std::string text = FormatFixed(std::fabs(v), 18, 1);
@@ -161,7 +150,7 @@ SequenceTest TestSequence(const std::vector<std::vector<Position>>& images, doub
 }
 
 SequenceTest TestSequence(const ImageSets& images, double cx, double cy) {
-  return Run(Positions(images), cx, cy);
+  return Run(PositionsOf(images), cx, cy);
 }
 
 SequenceTest TestSequence(const ImageSets& images, const Diagnostics& d) {

@@ -125,11 +125,7 @@ void Build(PdfPages& pages, const ReportInputs& in) {
   const Calibration& calibration = *in.calibration;
   const Diagnostics d = Diagnose(calibration.Images);
   const SequenceTest sequence = TestSequence(calibration.Images, d);
-  std::vector<std::vector<Position>> images(std::size_t(calibration.Images.Length()));
-  for (int k = 0; k < int(images.size()); ++k)
-    for (int i = 0; i < calibration.Images[k].Count(); ++i)
-      images[std::size_t(k)].push_back(
-          {calibration.Images[k].Get(i)->X, calibration.Images[k].Get(i)->Y});
+  const std::vector<std::vector<Position>> images = PositionsOf(calibration.Images);
 
   pages.Title(QStringLiteral("ZIRT — отчёт о калибровке главной точки"));
   pages.Paragraph(

@@ -46,16 +46,6 @@ int FlaggedIn(const DiagnosticsData& data, bool by_image, int index) {
 
 }  // namespace
 
-std::vector<std::vector<Position>> PositionsOf(const ImageSets& images) {
-  std::vector<std::vector<Position>> positions(images.Length());
-  for (std::size_t k = 0; k < images.Length(); ++k) {
-    const VT_Points& set = images[static_cast<std::ptrdiff_t>(k)];
-    positions[k].reserve(static_cast<std::size_t>(set.Count()));
-    for (int i = 0; i < set.Count(); ++i) positions[k].push_back({set.Get(i)->X, set.Get(i)->Y});
-  }
-  return positions;
-}
-
 DiagnosticsData CollectDiagnostics(std::vector<QString> files,
                                    std::vector<std::vector<Position>> images,
                                    std::optional<Position> report_point, QString report_failure) {

@@ -22,9 +22,6 @@ struct DiagnosticsData {
   SequenceTest sequence;  // whether an image moved against the refined point
 };
 
-// The loaded measurements, X the column and Y the row.
-std::vector<std::vector<Position>> PositionsOf(const ImageSets& images);
-
 // Copies the measurements, names and the report's outcome, and diagnoses them.
 DiagnosticsData CollectDiagnostics(std::vector<QString> files,
                                    std::vector<std::vector<Position>> images,
