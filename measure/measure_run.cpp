@@ -173,6 +173,17 @@ void MeasureOne(const std::string& image, const Options& options, Measured& resu
   }
 }
 
+// A stop signal taken while measuring ends the process at once: nothing is written yet, and
+// only the folders made are removed. The threads may be deep in a finder; nothing to keep.
+void ExitIfStopped(MadeFolders& made, std::ostream& err) {
+  if (const int signal = TakeStopSignal()) {
+    err << "zirt-measure: stopped by " << StopSignalName(signal) << "; nothing written"
+        << std::endl;
+    made.RemoveEmpty();
+    std::_Exit(128 + signal);
+  }
+}
+
 // Measures every image on up to two threads (the machines this runs on have two cores or
 // more; a third photograph in memory would only add to the peak). Progress and failures are
 // told in the images' order, as soon as an image and all before it are done. A stop signal
@@ -213,12 +224,7 @@ std::vector<Measured> MeasureAll(const Options& options, MadeFolders& made, std:
         out << told + 1 << "/" << count << " " << options.images[told] << std::endl;
     }
     lock.unlock();
-    if (const int signal = TakeStopSignal()) {
-      err << "zirt-measure: stopped by " << StopSignalName(signal) << "; nothing written"
-          << std::endl;
-      made.RemoveEmpty();
-      std::_Exit(128 + signal);  // The threads may be deep in a finder; nothing to keep.
-    }
+    ExitIfStopped(made, err);
   }
   for (std::thread& worker : workers) worker.join();
   return results;
@@ -261,14 +267,7 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
     return code;
 
   if (options.features) {
-    const auto stop = [&] {
-      if (const int signal = TakeStopSignal()) {
-        err << "zirt-measure: stopped by " << StopSignalName(signal) << "; nothing written"
-            << std::endl;
-        made.RemoveEmpty();
-        std::_Exit(128 + signal);
-      }
-    };
+    const auto stop = [&] { ExitIfStopped(made, err); };
     std::vector<std::vector<ImagePoint>> measured;
     if (!MeasureScene(options.images, options.max_points, options.max_megapixels,
                       options.progress ? &out : nullptr, err, stop, measured)) {
