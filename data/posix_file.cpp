@@ -176,16 +176,33 @@ std::string SystemReason(int error) {
   return ::strerror_r(error, buffer, sizeof buffer);
 }
 
+int OpenRegularFile(const std::string& path, int* error, struct stat* info) {
+  // Without O_NONBLOCK, opening a pipe that has no writer would wait forever.
+  const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    *error = errno;
+    return -1;
+  }
+  struct stat own;
+  struct stat& status = info != nullptr ? *info : own;
+  *error = ::fstat(fd, &status) != 0  ? errno
+           : S_ISDIR(status.st_mode)  ? EISDIR
+           : !S_ISREG(status.st_mode) ? kNotRegularFile
+                                      : 0;
+  if (*error != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 std::optional<ReadFailure> ReadRegularFile(const std::string& path, ByteSink& sink,
                                            std::size_t& size) {
   size = 0;
-  // Without O_NONBLOCK, opening a pipe that has no writer would wait forever.
-  Descriptor file(OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (file.Get() < 0) return ReadFailure{false, errno};
   struct stat info;
-  if (::fstat(file.Get(), &info) != 0) return ReadFailure{false, errno};
-  if (S_ISDIR(info.st_mode)) return ReadFailure{false, EISDIR};
-  if (!S_ISREG(info.st_mode)) return ReadFailure{false, kNotRegularFile};
+  int error = 0;
+  Descriptor file(OpenRegularFile(path, &error, &info));
+  if (file.Get() < 0) return ReadFailure{false, error};
 
   // A byte more than the size, so that the read that finds the end needs no new room.
   std::size_t capacity = static_cast<std::size_t>(info.st_size) + 1;

@@ -2,6 +2,7 @@
 // replacing a file atomically so that neither a full disk nor a power cut loses its old text.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -31,6 +32,12 @@ class EFileError : public Exception {
 // The system's text for an error number, in the language of the regional settings when the
 // system has it.
 std::string SystemReason(int error);
+
+// Opens `path` for reading when it names a regular file, without waiting on a pipe that has
+// no writer: the descriptor, or -1 with `*error` the error number (EISDIR for a folder,
+// kNotRegularFile for anything else that is no regular file). `info`, when given, receives
+// the file's status.
+int OpenRegularFile(const std::string& path, int* error, struct stat* info = nullptr);
 
 // Where ReadRegularFile puts a file's bytes.
 class ByteSink {

@@ -82,23 +82,12 @@ cv::Mat LoadGreyImage(const std::string& path, double max_megapixels) {
   const auto unreadable = [&](int error) {
     return EImageError(ImageFault::kUnreadable, path, "cannot be read: " + SystemReason(error));
   };
-  // Without O_NONBLOCK, opening a pipe that has no writer would wait forever.
-  int fd;
-  do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  while (fd < 0 && errno == EINTR);
-  if (fd < 0) throw unreadable(errno);
-  struct stat info;
-  if (::fstat(fd, &info) != 0) {
-    const int error = errno;
-    ::close(fd);
-    throw unreadable(error);
-  }
-  if (!S_ISREG(info.st_mode)) {
-    ::close(fd);
-    throw EImageError(
-        ImageFault::kNotRegular, path,
-        S_ISDIR(info.st_mode) ? "not a regular file (a folder)" : "not a regular file");
-  }
+  int error = 0;
+  const int fd = OpenRegularFile(path, &error);
+  if (error == EISDIR || error == kNotRegularFile)
+    throw EImageError(ImageFault::kNotRegular, path,
+                      error == EISDIR ? "not a regular file (a folder)" : "not a regular file");
+  if (fd < 0) throw unreadable(error);
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   File file(::fdopen(fd, "rb"));
   if (!file) {
