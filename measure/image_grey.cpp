@@ -1,7 +1,6 @@
 #include "measure/image_grey.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>

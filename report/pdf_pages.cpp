@@ -36,16 +36,18 @@ PdfPages::PdfPages(QPdfWriter& writer)
 }
 
 PdfPages::~PdfPages() {
-  painter_.setFont(small_);
-  painter_.drawText(QRectF(0, height_ + 4 * unit_, width_, 10 * unit_), Qt::AlignRight,
-                    QStringLiteral("Стр. %1").arg(page_));
+  PageNumber();
   painter_.end();
 }
 
-void PdfPages::NewPage() {
+void PdfPages::PageNumber() {
   painter_.setFont(small_);
   painter_.drawText(QRectF(0, height_ + 4 * unit_, width_, 10 * unit_), Qt::AlignRight,
                     QStringLiteral("Стр. %1").arg(page_));
+}
+
+void PdfPages::NewPage() {
+  PageNumber();
   writer_.newPage();
   ++page_;
   y_ = 0;

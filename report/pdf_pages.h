@@ -30,6 +30,8 @@ class PdfPages {
   double Width() const { return width_; }
 
  private:
+  // "Стр. N" on the line below the page's area.
+  void PageNumber();
   // Room for `height` more units on this page, or a new page.
   void Need(double height);
   void NewPage();
