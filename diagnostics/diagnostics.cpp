@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <random>
+#include <type_traits>
 
 #include "diagnostics/quantiles.h"
 
@@ -29,6 +31,8 @@ constexpr double kPrescreen = 3.5;
 constexpr double kHiddenSpread = 1.5;
 // Rounds of taking back and setting aside after the first refit.
 constexpr int kRebalanceRounds = 10;
+// Beyond twice this many tracks the first robust fit is made on an even sample of this many.
+constexpr std::size_t kSampleFitTracks = 10000;
 
 // A measurement may be set aside while its track has at least this many. Setting aside one of
 // a track's last two takes the whole track out of the fit (one measurement fits any line
@@ -46,6 +50,12 @@ struct VectorSource {
     const std::vector<Position>& image = images[std::size_t(k)];
     const int n = std::min(points, static_cast<int>(image.size()));
     for (int i = 0; i < n; ++i) f(i, image[std::size_t(i)].x, image[std::size_t(i)].y);
+  }
+  // Every measurement as f(image, point, x, y), image by image.
+  template <typename F>
+  void ForEach(int points, F&& f) const {
+    for (int k = 0; k < Images(); ++k)
+      ForImage(k, points, [&](int i, double x, double y) { f(k, i, x, y); });
   }
 };
 
@@ -66,6 +76,12 @@ struct SetsSource {
       f(i, p->X, p->Y);
     }
   }
+  // Every measurement as f(image, point, x, y), image by image.
+  template <typename F>
+  void ForEach(int points, F&& f) const {
+    for (int k = 0; k < Images(); ++k)
+      ForImage(k, points, [&](int i, double x, double y) { f(k, i, x, y); });
+  }
 };
 
 struct ArraysSource {
@@ -82,6 +98,81 @@ struct ArraysSource {
     const int n = std::min(points, Count(k));
     for (int i = 0; i < n; ++i) f(i, p[2 * i], p[2 * i + 1]);
   }
+  // Every measurement as f(image, point, x, y), image by image.
+  template <typename F>
+  void ForEach(int points, F&& f) const {
+    for (int k = 0; k < Images(); ++k)
+      ForImage(k, points, [&](int i, double x, double y) { f(k, i, x, y); });
+  }
+};
+
+// The positions copied track by track, NaN where an image lacks a point: the search for gross
+// errors judges each track's measurements together, round after round, and a copy read in
+// order spares every round a gather from all the images.
+class TrackMajorSource {
+ public:
+  template <typename Source>
+  explicit TrackMajorSource(const Source& source)
+      : images_(source.Images()), points_(images_ > 0 ? source.Count(0) : 0) {
+    counts_.reserve(std::size_t(images_));
+    for (int k = 0; k < images_; ++k) counts_.push_back(std::min(points_, source.Count(k)));
+    xy_.reset(new Position[std::size_t(points_) * std::size_t(images_)]);
+    // Block by block of tracks, so that the block being filled stays in the cache while every
+    // image is read in order.
+    constexpr int kBlock = 2048;
+    const Position missing{std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::quiet_NaN()};
+    for (int from = 0; from < points_; from += kBlock) {
+      const int to = std::min(points_, from + kBlock);
+      for (int k = 0; k < images_; ++k) {
+        const int n = std::clamp(counts_[std::size_t(k)], from, to);
+        for (int i = from; i < n; ++i) xy_[Slot(k, i)] = source.At(k, i);
+        for (int i = n; i < to; ++i) xy_[Slot(k, i)] = missing;
+      }
+    }
+  }
+  // The given tracks of another copy, in that order.
+  TrackMajorSource(const TrackMajorSource& from, const std::vector<int>& tracks)
+      : images_(from.images_),
+        points_(static_cast<int>(tracks.size())),
+        counts_(std::size_t(images_), points_),
+        xy_(new Position[std::size_t(points_) * std::size_t(images_)]) {
+    for (int m = 0; m < points_; ++m)
+      std::copy(from.Track(tracks[std::size_t(m)]), from.Track(tracks[std::size_t(m)]) + images_,
+                &xy_[Slot(0, m)]);
+  }
+  int Images() const { return images_; }
+  int Count(int k) const { return counts_[std::size_t(k)]; }
+  Position At(int k, int i) const { return xy_[Slot(k, i)]; }
+  // Track i's positions, one per image, NaN where the image lacks it.
+  const Position* Track(int i) const { return &xy_[Slot(0, i)]; }
+  template <typename F>
+  void ForImage(int k, int points, F&& f) const {
+    const int n = std::min(points, Count(k));
+    for (int i = 0; i < n; ++i) {
+      const Position p = At(k, i);
+      f(i, p.x, p.y);
+    }
+  }
+  // Every measurement as f(image, point, x, y), track by track.
+  template <typename F>
+  void ForEach(int points, F&& f) const {
+    const int n = std::min(points, points_);
+    for (int i = 0; i < n; ++i) {
+      const Position* p = Track(i);
+      for (int k = 0; k < images_; ++k)
+        if (i < counts_[std::size_t(k)]) f(k, i, p[k].x, p[k].y);
+    }
+  }
+
+ private:
+  int images_;
+  int points_;
+  std::vector<int> counts_;
+  std::size_t Slot(int k, int i) const {
+    return std::size_t(i) * std::size_t(images_) + std::size_t(k);
+  }
+  std::unique_ptr<Position[]> xy_;
 };
 
 // A track's used measurements: count, mean and scatter about the mean.
@@ -181,6 +272,10 @@ struct Fit {
   double rss = 0;  // over the measurements, one by one
   int measurements = 0;
   int tracks = 0;
+  // The measurement that may go with the largest r² / (1 − h), its r² and 1 − h.
+  int worst_image = -1, worst_point = -1;
+  double worst_r2 = 0, worst_free = 1;
+  bool measured = true;  // rss, measurements and the worst measurement by Measure
   int Dof() const { return measurements - 2 - tracks; }
 };
 
@@ -229,6 +324,10 @@ class AsideSet {
   AsideSet(int tracks, int images)
       : bits_(images <= 64 ? std::size_t(tracks) : 0, 0),
         lists_(images <= 64 ? 0 : std::size_t(tracks)) {}
+  // Whether track i has any measurement set aside.
+  bool Any(int i) const {
+    return !bits_.empty() ? bits_[std::size_t(i)] != 0 : !lists_[std::size_t(i)].empty();
+  }
   bool Has(int i, int k) const {
     if (!bits_.empty()) return bits_[std::size_t(i)] >> k & 1;
     const std::vector<int>& l = lists_[std::size_t(i)];
@@ -285,8 +384,9 @@ class Engine {
   void Recompute(int i);
   bool Start(double& cx, double& cy) const;
   Normal At(double cx, double cy) const;
-  std::optional<Fit> Solve(double cx, double cy) const;
-  void Measure(Fit& fit) const;
+  // Without `measure`, the fit's RSS comes from its tracks' sums and `measured` is false.
+  std::optional<Fit> Solve(double cx, double cy, bool measure = true) const;
+  void Measure(Fit& fit, bool find_worst) const;
   PointEstimate Estimate(const Fit& fit) const;
   FlaggedMeasurement Worst(const Fit& fit, bool& exceeds) const;
   void SetAside(const FlaggedMeasurement& f);
@@ -297,10 +397,44 @@ class Engine {
   bool RobustStart(double& cx, double& cy, double& scale, std::vector<int>& sampled) const;
   bool Hides(const Fit& fit, const std::vector<int>& sampled, double cx, double cy,
              double bound) const;
-  int Prescreen(double cx, double cy, double bound);
+  // Per-track working space of Judge.
+  struct Scratch {
+    std::vector<Position> points;
+    std::vector<int> images;
+    std::vector<char> aside, went;
+    std::vector<double> r, h, tangent;
+  };
+  // What measurements are judged against: a common point with its A⁻¹, and the RSS, degrees
+  // of freedom and measurements of the fit it comes from (`tested` with those set aside).
+  struct Judging {
+    double cx = 0, cy = 0;
+    double p00 = 0, p01 = 0, p11 = 0;
+    double rss = 0;
+    int dof = 0;
+    int measurements = 0;
+    int tested = 0;
+    const std::vector<Line>* lines = nullptr;  // the fit's, when it is a fit of tracks_
+    // The least measuring variance that measurements are judged with.
+    double s2_floor = 0;
+    // Whether a track that took a measurement back is judged again at once.
+    bool judge_taken_back = false;
+  };
+  double SpreadFloor(const Fit& fit) const;
+  Judging JudgingOf(const Fit& fit) const {
+    return {fit.cx,    fit.cy,           fit.p00,
+            fit.p01,   fit.p11,          fit.rss,
+            fit.Dof(), fit.measurements, fit.measurements + static_cast<int>(flagged_.size()),
+            &fit.lines};
+  }
+  int GatherAll(int i, Scratch& s) const;
+  int Judge(const Judging& j, double screen, bool studentise);
   int Rebalance(Fit& fit);
-  void TakeBack(int image, int point);
+  std::optional<Fit> RoundsFrom(double sx, double sy, double bound, double rounds, int& round);
+  std::optional<Fit> WithoutGrossErrors(double sx, double sy, double bound, const Fit& all,
+                                        double rounds, int& round);
 
+  template <typename Other>
+  friend class Engine;
   const double search_work_;
   const Source& src_;
   const int images_;
@@ -308,34 +442,53 @@ class Engine {
   std::vector<Track> tracks_;
   AsideSet dropped_;
   std::vector<FlaggedMeasurement> flagged_;
+  // Whether fits look for the measurement that stands out most (not for the refined point alone).
+  bool find_worst_ = true;
+  // Whether rounds judge with a floor under the fit's spread (see SpreadFloor).
+  bool spread_floor_ = true;
+  // What the last Judge at a fit's own lines found of it, as Measure would have: RSS per
+  // track, the measurements counted, and the worst measurement in `measure_worst_`'s fields.
+  std::vector<double> measure_rss_;
+  int measure_used_ = 0;
+  Fit measure_worst_;
+  Scratch scratch_;
+  std::vector<int> changed_;  // tracks whose verdicts the last Judge changed
+  std::vector<FlaggedMeasurement> previous_flagged_;  // the flagged list before it
 };
 
 template <typename Source>
 void Engine<Source>::AccumulateAll() {
+  if constexpr (std::is_same_v<Source, TrackMajorSource>) {
+    // A track's measurements lie together: its mean and scatter in one visit.
+    for (int i = 0; i < points_; ++i)
+      tracks_[std::size_t(i)] = TrackOf(src_.Track(i), images_, [&](int k) {
+        const Position p = src_.Track(i)[k];
+        return Used(k, i, p.x, p.y);
+      });
+    return;
+  }
   std::vector<double> sx(std::size_t(points_), 0), sy(std::size_t(points_), 0);
-  for (int k = 0; k < images_; ++k)
-    src_.ForImage(k, points_, [&](int i, double x, double y) {
-      if (!Used(k, i, x, y)) return;
-      Track& t = tracks_[std::size_t(i)];
-      ++t.n;
-      sx[std::size_t(i)] += x;
-      sy[std::size_t(i)] += y;
-    });
+  src_.ForEach(points_, [&](int k, int i, double x, double y) {
+    if (!Used(k, i, x, y)) return;
+    Track& t = tracks_[std::size_t(i)];
+    ++t.n;
+    sx[std::size_t(i)] += x;
+    sy[std::size_t(i)] += y;
+  });
   for (int i = 0; i < points_; ++i) {
     Track& t = tracks_[std::size_t(i)];
     if (t.n == 0) continue;
     t.mx = sx[std::size_t(i)] / t.n;
     t.my = sy[std::size_t(i)] / t.n;
   }
-  for (int k = 0; k < images_; ++k)
-    src_.ForImage(k, points_, [&](int i, double x, double y) {
-      if (!Used(k, i, x, y)) return;
-      Track& t = tracks_[std::size_t(i)];
-      const double dx = x - t.mx, dy = y - t.my;
-      t.sxx += dx * dx;
-      t.sxy += dx * dy;
-      t.syy += dy * dy;
-    });
+  src_.ForEach(points_, [&](int k, int i, double x, double y) {
+    if (!Used(k, i, x, y)) return;
+    Track& t = tracks_[std::size_t(i)];
+    const double dx = x - t.mx, dy = y - t.my;
+    t.sxx += dx * dx;
+    t.sxy += dx * dy;
+    t.syy += dy * dy;
+  });
 }
 
 template <typename Source>
@@ -421,7 +574,7 @@ Normal Engine<Source>::At(double cx, double cy) const {
 // Levenberg–Marquardt on c with every direction at its best for the current c (variable
 // projection): each iteration costs one pass over the tracks.
 template <typename Source>
-std::optional<Fit> Engine<Source>::Solve(double cx, double cy) const {
+std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) const {
   Normal e = At(cx, cy);
   double mu = 0;
   for (int iteration = 0; iteration < 100; ++iteration) {
@@ -461,25 +614,95 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy) const {
     ++fit.tracks;
   }
   if (fit.tracks < 2) return std::nullopt;
-  Measure(fit);
+  if (measure) {
+    Measure(fit, find_worst_);
+  } else {
+    // Until a judging pass measures it: the RSS from the tracks' sums.
+    fit.measured = false;
+    fit.rss = 0;
+    fit.measurements = 0;
+    for (std::size_t i = 0; i < tracks_.size(); ++i) {
+      if (tracks_[i].n < 2) continue;
+      fit.rss += fit.lines[i].rss;
+      fit.measurements += tracks_[i].n;
+    }
+  }
   return fit;
 }
 
-// RSS and the count of the measurements used, measurement by measurement.
+// RSS and the count of the measurements used, measurement by measurement; with `find_worst`,
+// in the same pass, the measurement Worst asks for. Its externally studentised residual
+// t² = r²·(dof − 1) / max(RSS·(1 − h) − r², floor) grows with r² / (1 − h) whatever the RSS,
+// so the largest of that ratio is the one, found before the RSS is known.
 template <typename Source>
-void Engine<Source>::Measure(Fit& fit) const {
-  double rss = 0;
+void Engine<Source>::Measure(Fit& fit, bool find_worst) const {
+  // Per track: direction, T/Q, 1/Q and nᵀ(JᵀJ)⁻¹n of the c block.
+  struct Lever {
+    double ux, uy, toq, iq, npn;
+  };
+  std::vector<Lever> lever(find_worst ? tracks_.size() : 0);
+  for (std::size_t i = 0; i < lever.size(); ++i) {
+    if (tracks_[i].n < kDroppableFrom) continue;
+    const Line& l = fit.lines[i];
+    const double nx = -l.uy, ny = l.ux, iq = l.Q > 0 ? 1 / l.Q : 0;
+    lever[i] = {l.ux, l.uy, l.T * iq, iq,
+                fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny};
+  }
+  // Residuals at the level of rounding say nothing: exact data flag nothing.
+  const double floor = 1e-10 * (1 + std::hypot(fit.cx, fit.cy));
+  // Summed track by track, so that every order of visiting gives the same bits.
+  std::vector<double> track_rss(std::size_t(points_), 0);
   int used = 0;
-  for (int k = 0; k < images_; ++k)
-    src_.ForImage(k, points_, [&](int i, double x, double y) {
-      if (tracks_[std::size_t(i)].n < 2 || !Used(k, i, x, y)) return;
+  double best_r2 = 0, best_free = 1;
+  fit.worst_image = fit.worst_point = -1;
+  // One measurement's share; `line` and `lever` are its track's.
+  const auto visit = [&](int k, int i, double x, double y, const Line& l, const Lever* v) {
+    const double dx = x - fit.cx, dy = y - fit.cy;
+    const double r = l.ux * dy - l.uy * dx;
+    track_rss[std::size_t(i)] += r * r;
+    ++used;
+    if (v == nullptr) return;
+    const double along = v->ux * dx + v->uy * dy;
+    const double lean = 1 - along * v->toq;
+    const double free = 1 - lean * lean * v->npn - along * along * v->iq;
+    if (!(free > 1e-9) || std::fabs(r) <= floor) return;
+    if (r * r * best_free > best_r2 * free) {
+      best_r2 = r * r;
+      best_free = free;
+      fit.worst_image = k;
+      fit.worst_point = i;
+    }
+  };
+  if constexpr (std::is_same_v<Source, TrackMajorSource>) {
+    // Track by track: its line, its lever and whether anything of it is set aside, once.
+    for (int i = 0; i < points_; ++i) {
+      if (tracks_[std::size_t(i)].n < 2) continue;
       const Line& l = fit.lines[std::size_t(i)];
-      const double r = l.ux * (y - fit.cy) - l.uy * (x - fit.cx);
-      rss += r * r;
-      ++used;
+      const Lever* v = find_worst && tracks_[std::size_t(i)].n >= kDroppableFrom
+                           ? &lever[std::size_t(i)]
+                           : nullptr;
+      const bool any = dropped_.Any(i);
+      const Position* p = src_.Track(i);
+      for (int k = 0; k < images_; ++k) {
+        if (!std::isfinite(p[k].x) || !std::isfinite(p[k].y) || (any && dropped_.Has(i, k)))
+          continue;
+        visit(k, i, p[k].x, p[k].y, l, v);
+      }
+    }
+  } else {
+    src_.ForEach(points_, [&](int k, int i, double x, double y) {
+      const Track& t = tracks_[std::size_t(i)];
+      if (t.n < 2 || !Used(k, i, x, y)) return;
+      visit(k, i, x, y, fit.lines[std::size_t(i)],
+            find_worst && t.n >= kDroppableFrom ? &lever[std::size_t(i)] : nullptr);
     });
+  }
+  double rss = 0;
+  for (const double r : track_rss) rss += r;
   fit.rss = rss;
   fit.measurements = used;
+  fit.worst_r2 = best_r2;
+  fit.worst_free = best_free;
 }
 
 template <typename Source>
@@ -527,50 +750,14 @@ FlaggedMeasurement Engine<Source>::Worst(const Fit& fit, bool& exceeds) const {
   const int dof = fit.Dof();
   exceeds = false;
   FlaggedMeasurement f;
-  if (dof < 2 || fit.measurements < 1) return f;
+  if (dof < 2 || fit.measurements < 1 || fit.worst_image < 0) return f;
   const double bound = StudentTUpper(dof - 1, kOutlierLevel / 2 / fit.measurements);
-  // Per track: direction, T/Q, 1/Q and nᵀ(JᵀJ)⁻¹n of the c block.
-  struct Lever {
-    double ux, uy, toq, iq, npn;
-  };
-  std::vector<Lever> lever(tracks_.size());
-  for (std::size_t i = 0; i < tracks_.size(); ++i) {
-    if (tracks_[i].n < kDroppableFrom) continue;
-    const Line& l = fit.lines[i];
-    const double nx = -l.uy, ny = l.ux, iq = l.Q > 0 ? 1 / l.Q : 0;
-    lever[i] = {l.ux, l.uy, l.T * iq, iq,
-                fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny};
-  }
-  // Residuals at the level of rounding say nothing: exact data flag nothing.
   const double floor = 1e-10 * (1 + std::hypot(fit.cx, fit.cy));
   const double floor_dof = floor * floor * (dof - 1);
-  // t² = r²·(dof − 1) / (RSS·(1 − h) − r²), the leave-one-out variance kept above the floor;
-  // the largest is kept as a fraction to spare a division per measurement.
-  double best_num = 0, best_den = 1;
-  int worst_k = -1, worst_i = -1;
-  for (int k = 0; k < images_; ++k)
-    src_.ForImage(k, points_, [&](int i, double x, double y) {
-      if (tracks_[std::size_t(i)].n < kDroppableFrom || !Used(k, i, x, y)) return;
-      const Lever& l = lever[std::size_t(i)];
-      const double dx = x - fit.cx, dy = y - fit.cy;
-      const double along = l.ux * dx + l.uy * dy;
-      const double r = l.ux * dy - l.uy * dx;
-      const double lean = 1 - along * l.toq;
-      const double free = 1 - lean * lean * l.npn - along * along * l.iq;
-      if (!(free > 1e-9) || std::fabs(r) <= floor) return;
-      const double num = r * r;
-      const double den = std::max(fit.rss * free - num, floor_dof * free);
-      if (num * best_den > best_num * den) {
-        best_num = num;
-        best_den = den;
-        worst_k = k;
-        worst_i = i;
-      }
-    });
-  if (worst_k < 0) return f;
-  f.image = worst_k;
-  f.point = worst_i;
-  f.studentized = std::sqrt(best_num * (dof - 1) / best_den);
+  const double den = std::max(fit.rss * fit.worst_free - fit.worst_r2, floor_dof * fit.worst_free);
+  f.image = fit.worst_image;
+  f.point = fit.worst_point;
+  f.studentized = std::sqrt(fit.worst_r2 * (dof - 1) / den);
   exceeds = f.studentized > bound;
   return f;
 }
@@ -680,33 +867,6 @@ bool Engine<Source>::RobustStart(double& cx, double& cy, double& scale,
   return true;
 }
 
-// Sets aside the measurements beyond `bound` from the start's lines, keeping at least one of
-// each track; returns how many.
-template <typename Source>
-int Engine<Source>::Prescreen(double cx, double cy, double bound) {
-  std::vector<Position> points;
-  std::vector<int> images;
-  std::vector<double> tangent(std::size_t(images_) + 1), r(std::size_t(images_) + 1);
-  int count = 0;
-  for (int i = 0; i < points_; ++i) {
-    if (tracks_[std::size_t(i)].n < 2) continue;
-    const int n = Gather(i, points, images);
-    MedianLineResiduals(points.data(), n, cx, cy, tangent.data(), r.data());
-    const int nearest = int(std::min_element(r.begin(), r.begin() + n) - r.begin());
-    const auto keep = [&](int k) { return k == nearest || !(r[std::size_t(k)] > bound); };
-    bool any = false;
-    for (int k = 0; k < n; ++k) {
-      if (keep(k)) continue;
-      flagged_.push_back({images[std::size_t(k)], i, r[std::size_t(k)], 0});
-      dropped_.Add(i, images[std::size_t(k)]);
-      any = true;
-      ++count;
-    }
-    if (any) tracks_[std::size_t(i)] = TrackOf(points.data(), n, keep);
-  }
-  return count;
-}
-
 // Whether the fit of all measurements spreads more than kHiddenSpread times as wide as the
 // sampled tracks do about their lines through the start once their measurements beyond
 // `bound` from its lines are set aside: gross errors that mask one another so that none
@@ -749,145 +909,374 @@ bool Engine<Source>::Hides(const Fit& fit, const std::vector<int>& sampled, doub
   return fit.rss / fit.Dof() > kHiddenSpread * kHiddenSpread * rss / dof;
 }
 
+// Every finite measurement of track i, its image and whether it is set aside.
 template <typename Source>
-void Engine<Source>::TakeBack(int image, int point) {
-  dropped_.Remove(point, image);
+int Engine<Source>::GatherAll(int i, Scratch& s) const {
+  const std::size_t size = std::size_t(images_);
+  if (s.points.size() < size) {
+    s.points.resize(size);
+    s.images.resize(size);
+    s.aside.resize(size);
+    s.went.resize(size);
+    s.r.resize(size);
+    s.h.resize(size);
+    s.tangent.resize(size);
+  }
+  const bool any = dropped_.Any(i);
+  int n = 0;
+  for (int k = 0; k < images_; ++k) {
+    if (i >= src_.Count(k)) continue;
+    const Position p = src_.At(k, i);
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+    s.points[std::size_t(n)] = p;
+    s.images[std::size_t(n)] = k;
+    s.aside[std::size_t(n)] = any && dropped_.Has(i, k);
+    ++n;
+  }
+  return n;
 }
 
-// One round on the fit: a measurement set aside comes back when its studentised prediction
-// residual is within the bound, and one in the fit goes when its externally studentised
-// residual exceeds it (a track keeps one). Refits when anything changed; returns how many
-// changed, 0 also when the refit would be singular (the round then undone).
+// Judges every track's measurements at j's point, each track on its own until its verdicts
+// settle. With `studentise`, a measurement set aside comes back when its studentised
+// prediction residual is within the bound, and the one in the fit with the largest externally
+// studentised residual goes while that exceeds it (a track keeps one), each verdict against
+// the track's line through the point of what it keeps; one that went stays out, so no track
+// turns in circles. With `screen`, a track whose measurements do not all pass so starts again
+// from those within that distance of its median line through the point (the nearest always
+// kept), which gross errors cannot pull. Returns how many verdicts changed; `changed_` lists
+// their tracks.
+template <typename Source>
+int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
+  studentise = studentise && j.dof >= 2 && j.measurements > 0;
+  // The bound in the fit is the one-at-a-time search's, so that a settled round leaves it
+  // nothing.
+  const double bound_in =
+      studentise ? StudentTUpper(j.dof - 1, kOutlierLevel / 2 / j.measurements) : 0;
+  // A measurement set aside is judged as it would be back in the fit: one more measurement and
+  // one more degree of freedom, so that what comes back does not go again.
+  const double bound_out =
+      studentise ? StudentTUpper(j.dof, kOutlierLevel / 2 / (double(j.measurements) + 1)) : 0;
+  const double in2 = bound_in * bound_in;
+  const double out2 = studentise ? bound_out * bound_out * std::max(j.rss / j.dof, j.s2_floor) : 0;
+  const double floor = 1e-10 * (1 + std::hypot(j.cx, j.cy));
+  const double floor_dof = floor * floor * (j.dof - 1);
+  std::vector<FlaggedMeasurement> went_now, out;
+  changed_.clear();
+  measure_rss_.assign(j.lines != nullptr ? std::size_t(points_) : 0, 0);
+  measure_used_ = 0;
+  measure_worst_ = Fit{};
+  Scratch& s = scratch_;
+  int verdicts = 0;
+  for (int i = 0; i < points_; ++i) {
+    const int n = GatherAll(i, s);
+    if (n < 2) continue;
+    const bool had_aside = dropped_.Any(i);
+    bool touched = had_aside;
+    std::fill_n(s.went.begin(), n, 0);
+    went_now.clear();
+    // The first look uses the fit's own line while the track keeps what it kept there.
+    bool fit_line = j.lines != nullptr && screen == 0;
+    bool screened = !(screen > 0);
+    // The fit's RSS with this track's share as it stands now: a measurement taken back is
+    // judged against an RSS that holds its own residual, as the externally studentised
+    // residual needs.
+    const double base_rss =
+        j.lines != nullptr && tracks_[std::size_t(i)].n >= 2 ? (*j.lines)[std::size_t(i)].rss : 0;
+    double rss = j.rss;
+    for (int step = 0; step <= 2 * n + 1; ++step) {
+      if (!studentise && !screened) {
+        // Screening alone: no line to judge against yet.
+        s.tangent.resize(std::size_t(std::max(n, images_)));
+        MedianLineResiduals(s.points.data(), n, j.cx, j.cy, s.tangent.data(), s.r.data());
+        const int nearest = int(std::min_element(s.r.begin(), s.r.begin() + n) - s.r.begin());
+        for (int k = 0; k < n; ++k) {
+          s.aside[std::size_t(k)] = k != nearest && s.r[std::size_t(k)] > screen;
+          if (s.aside[std::size_t(k)]) went_now.push_back({k, i, s.r[std::size_t(k)], 0});
+        }
+        touched = true;
+        break;
+      }
+      Track t;
+      Line l;
+      const bool measuring = fit_line;
+      if (fit_line) {
+        t = tracks_[std::size_t(i)];
+        l = (*j.lines)[std::size_t(i)];
+        fit_line = false;
+      } else {
+        t = TrackOf(s.points.data(), n, [&](int k) { return !s.aside[std::size_t(k)]; });
+        if (t.n >= 2) l = Through(t, j.cx, j.cy);
+      }
+      double npn = 0, iq = 0, reach = 0;
+      if (t.n >= 2) {
+        const double nx = -l.uy, ny = l.ux;
+        npn = j.p00 * nx * nx + 2 * j.p01 * nx * ny + j.p11 * ny * ny;
+        iq = l.Q > 0 ? 1 / l.Q : 0;
+      } else {
+        // The line through the point and the one measurement kept, whose own error reaches
+        // out along it.
+        const double len = std::hypot(t.mx - j.cx, t.my - j.cy);
+        l.ux = len > 0 ? (t.mx - j.cx) / len : 1;
+        l.uy = len > 0 ? (t.my - j.cy) / len : 0;
+        reach = len > 0 ? 1 / (len * len) : 0;
+      }
+      const double toq = l.T * iq;
+      if (j.lines != nullptr) rss = std::max(0.0, j.rss + ((t.n >= 2 ? l.rss : 0) - base_rss));
+      bool took = false;
+      // t² = r²·(dof − 1) / max(RSS·(1 − h) − r², floor·(1 − h)) grows with r² / (1 − h): the
+      // largest of that ratio is the worst, compared without a division.
+      int worst = -1;
+      double worst_r2 = 0, worst_free = 1;
+      for (int k = 0; k < n; ++k) {
+        const double dx = s.points[std::size_t(k)].x - j.cx, dy = s.points[std::size_t(k)].y - j.cy;
+        const double along = l.ux * dx + l.uy * dy;
+        const double r = l.ux * dy - l.uy * dx;
+        s.r[std::size_t(k)] = r;
+        const double lean = 1 - along * toq;
+        const double h = t.n >= 2 ? lean * lean * npn + along * along * iq : along * along * reach;
+        if (measuring && t.n >= 2 && !s.aside[std::size_t(k)]) {
+          // What Measure would find at this fit, in its order and with its formulas.
+          measure_rss_[std::size_t(i)] += r * r;
+          ++measure_used_;
+          const double free = 1 - lean * lean * npn - along * along * iq;
+          if (t.n >= kDroppableFrom && free > 1e-9 && std::fabs(r) > floor &&
+              r * r * measure_worst_.worst_free > measure_worst_.worst_r2 * free) {
+            measure_worst_.worst_r2 = r * r;
+            measure_worst_.worst_free = free;
+            measure_worst_.worst_image = s.images[std::size_t(k)];
+            measure_worst_.worst_point = i;
+          }
+        }
+        if (s.aside[std::size_t(k)]) {
+          if (!s.went[std::size_t(k)] && (std::fabs(r) <= floor || r * r <= out2 * (1 + h))) {
+            s.aside[std::size_t(k)] = 0;
+            took = true;
+          }
+          continue;
+        }
+        const double free = 1 - h;
+        if (!(free > 1e-9) || std::fabs(r) <= floor) continue;
+        const double r2 = r * r;
+        if (r2 * worst_free > worst_r2 * free &&
+            r2 * (j.dof - 1) > in2 * std::max(rss * free - r2, floor_dof * free) &&
+            r2 > in2 * j.s2_floor * free) {
+          worst = k;
+          worst_r2 = r2;
+          worst_free = free;
+        }
+      }
+      if (took) {
+        touched = true;
+        // What came back is judged in the fit next round, against the refit's spread.
+        if (!j.judge_taken_back) break;
+        continue;
+      }
+      if (worst < 0 || t.n < kDroppableFrom) break;
+      if (!screened) {
+        // Something stands out: start again from the screen.
+        screened = true;
+        s.tangent.resize(std::size_t(std::max(n, images_)));
+        MedianLineResiduals(s.points.data(), n, j.cx, j.cy, s.tangent.data(), s.r.data());
+        const int nearest = int(std::min_element(s.r.begin(), s.r.begin() + n) - s.r.begin());
+        for (int k = 0; k < n; ++k) {
+          s.aside[std::size_t(k)] = k != nearest && s.r[std::size_t(k)] > screen;
+          if (s.aside[std::size_t(k)]) went_now.push_back({k, i, s.r[std::size_t(k)], 0});
+        }
+        touched = true;
+        continue;
+      }
+      s.aside[std::size_t(worst)] = 1;
+      s.went[std::size_t(worst)] = 1;
+      touched = true;
+      const double t2 =
+          worst_r2 * (j.dof - 1) / std::max(rss * worst_free - worst_r2, floor_dof * worst_free);
+      went_now.push_back({worst, i, std::fabs(s.r[std::size_t(worst)]), std::sqrt(t2)});
+    }
+    if (!touched) continue;
+    bool moved = false;
+    for (int k = 0; k < n; ++k) {
+      const int image = s.images[std::size_t(k)];
+      if (bool(s.aside[std::size_t(k)]) == (had_aside && dropped_.Has(i, image))) continue;
+      moved = true;
+      ++verdicts;
+      if (!s.aside[std::size_t(k)]) {
+        dropped_.Remove(i, image);
+        continue;
+      }
+      dropped_.Add(i, image);
+      // The last time it went, as it was then.
+      for (auto f = went_now.rbegin(); f != went_now.rend(); ++f)
+        if (f->image == k) {
+          out.push_back({image, i, f->residual_px, f->studentized});
+          break;
+        }
+    }
+    if (!moved) continue;
+    changed_.push_back(i);
+    tracks_[std::size_t(i)] =
+        TrackOf(s.points.data(), n, [&](int k) { return !s.aside[std::size_t(k)]; });
+  }
+  if (verdicts == 0) return 0;
+  // The flagged list keeps its order: what stays aside as it was found, then what went now.
+  std::vector<FlaggedMeasurement> flagged;
+  flagged.reserve(flagged_.size() + out.size());
+  for (const FlaggedMeasurement& f : flagged_)
+    if (dropped_.Has(f.point, f.image)) flagged.push_back(f);
+  flagged.insert(flagged.end(), out.begin(), out.end());
+  previous_flagged_ = std::move(flagged_);
+  flagged_ = std::move(flagged);
+  return verdicts;
+}
+
+// The spread of the fit's own measurements is too small when the start set aside good ones
+// with the bad: the median of all standardised distances, set aside or not, bounds it from
+// below, so that what the start took away too eagerly comes back. Every stride-th track, about
+// 10⁵ measurements, serves for the median.
+template <typename Source>
+double Engine<Source>::SpreadFloor(const Fit& fit) const {
+  const double tested = double(fit.measurements) + double(flagged_.size());
+  const int stride = int(std::max(1.0, tested / 100000));
+  std::vector<double> z;
+  for (int i = 0; i < points_; i += stride) {
+    const Track& t = tracks_[std::size_t(i)];
+    if (t.n == 0) continue;
+    Line l = t.n >= 2 ? fit.lines[std::size_t(i)] : Line{};
+    double npn = 0, iq = 0, reach = 0;
+    if (t.n >= 2) {
+      const double nx = -l.uy, ny = l.ux;
+      npn = fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny;
+      iq = l.Q > 0 ? 1 / l.Q : 0;
+    } else {
+      // The line through c and the track's one remaining measurement.
+      const double len = std::hypot(t.mx - fit.cx, t.my - fit.cy);
+      if (!(len > 0)) continue;
+      l.ux = (t.mx - fit.cx) / len;
+      l.uy = (t.my - fit.cy) / len;
+      reach = 1 / (len * len);
+    }
+    for (int k = 0; k < images_; ++k) {
+      if (i >= src_.Count(k)) continue;
+      const Position p = src_.At(k, i);
+      if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+      const double dx = p.x - fit.cx, dy = p.y - fit.cy, along = l.ux * dx + l.uy * dy;
+      const double r = std::fabs(l.ux * dy - l.uy * dx);
+      const double lean = 1 - along * l.T * iq;
+      const double h = t.n >= 2 ? lean * lean * npn + along * along * iq : along * along * reach;
+      if (!dropped_.Has(i, k)) {
+        if (t.n >= 2 && 1 - h > 1e-9) z.push_back(r / std::sqrt(1 - h));
+      } else {
+        z.push_back(r / std::sqrt(1 + h));
+      }
+    }
+  }
+  if (z.empty()) return 0;
+  std::nth_element(z.begin(), z.begin() + std::ptrdiff_t(z.size() / 2), z.end());
+  return std::pow(1.4826 * z[z.size() / 2], 2);
+}
+
+// One round at the fit's point: every measurement judged again, then a refit when any verdict
+// changed. Returns how many changed, 0 also when the refit would be singular (the round then
+// undone).
 template <typename Source>
 int Engine<Source>::Rebalance(Fit& fit) {
-  const int dof = fit.Dof();
-  if (dof < 2) return 0;
-  const double tested = double(fit.measurements) + double(flagged_.size());
-  const double bound_in = StudentTUpper(dof - 1, kOutlierLevel / 2 / tested);
-  const double bound_out = StudentTUpper(dof, kOutlierLevel / 2 / tested);
-  const double s2 = fit.rss / dof;
-  const double floor = 1e-10 * (1 + std::hypot(fit.cx, fit.cy));
-  // The leverage of a measurement at distance `along` on track i's line, as in Worst.
-  const auto leverage = [&](int i, double along) {
-    const Line& l = fit.lines[std::size_t(i)];
-    const double nx = -l.uy, ny = l.ux, iq = l.Q > 0 ? 1 / l.Q : 0;
-    const double lean = 1 - along * l.T * iq;
-    const double npn = fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny;
-    return lean * lean * npn + along * along * iq;
-  };
-
-  // A flagged measurement's distance from its track's line and the variance factor of that
-  // distance as a prediction.
-  const auto predicted = [&](const FlaggedMeasurement& f, double& h) {
-    const Track& t = tracks_[std::size_t(f.point)];
-    const Position p = src_.At(f.image, f.point);
-    const double dx = p.x - fit.cx, dy = p.y - fit.cy;
-    h = 0;
-    if (t.n >= 2) {
-      const Line& l = fit.lines[std::size_t(f.point)];
-      h = leverage(f.point, l.ux * dx + l.uy * dy);
-      return l.ux * dy - l.uy * dx;
+  if (fit.Dof() < 2) return 0;
+  const AsideSet before = dropped_;
+  Judging j = JudgingOf(fit);
+  if (spread_floor_) j.s2_floor = SpreadFloor(fit);
+  const int verdicts = Judge(j, 0, true);
+  if (verdicts == 0) {
+    // Nothing changed: the pass measured the fit as it stands.
+    if (!fit.measured) {
+      fit.rss = 0;
+      for (const double r : measure_rss_) fit.rss += r;
+      fit.measurements = measure_used_;
+      fit.worst_image = measure_worst_.worst_image;
+      fit.worst_point = measure_worst_.worst_point;
+      fit.worst_r2 = measure_worst_.worst_r2;
+      fit.worst_free = measure_worst_.worst_free;
+      fit.measured = true;
     }
-    if (t.n == 0) return 0.0;
-    // The track's line is the one through c and its remaining measurement, whose direction
-    // carries that one's error out to this one's distance.
-    const double ux = t.mx - fit.cx, uy = t.my - fit.cy, len = std::hypot(ux, uy);
-    if (!(len > 0)) return std::hypot(dx, dy);
-    const double reach = (ux * dx + uy * dy) / (len * len);
-    h = reach * reach;
-    return (ux * dy - uy * dx) / len;
-  };
-
-  // The spread of the fit's own measurements is too small when the start set aside good ones
-  // with the bad: the median of all standardised distances, set aside or not, bounds it from
-  // below, so that what the start took away too eagerly comes back. A sample of about 10⁵
-  // serves for the median.
-  std::vector<double> z;
-  const std::size_t stride =
-      std::max<std::size_t>(1, std::size_t(tested) / 100000 + (std::size_t(tested) > 100000));
-  std::size_t seen = 0;
-  for (int k = 0; k < images_; ++k)
-    src_.ForImage(k, points_, [&](int i, double x, double y) {
-      if (tracks_[std::size_t(i)].n < 2 || !Used(k, i, x, y) || seen++ % stride != 0) return;
-      const Line& l = fit.lines[std::size_t(i)];
-      const double dx = x - fit.cx, dy = y - fit.cy;
-      const double free = 1 - leverage(i, l.ux * dx + l.uy * dy);
-      if (free > 1e-9) z.push_back(std::fabs(l.ux * dy - l.uy * dx) / std::sqrt(free));
-    });
-  for (std::size_t f = 0; f < flagged_.size(); f += stride) {
-    double h;
-    const double r = predicted(flagged_[f], h);
-    z.push_back(std::fabs(r) / std::sqrt(1 + h));
+    return 0;
   }
-  double s2_floor = 0;
-  if (!z.empty()) {
-    std::nth_element(z.begin(), z.begin() + std::ptrdiff_t(z.size() / 2), z.end());
-    s2_floor = std::pow(1.4826 * z[z.size() / 2], 2);
-  }
-  const double s2_used = std::max(s2, s2_floor);
-
-  std::vector<FlaggedMeasurement> kept;
-  std::vector<int> touched;
-  for (FlaggedMeasurement& f : flagged_) {
-    double h;
-    const double r = predicted(f, h);
-    f.studentized = std::fabs(r) <= floor ? 0 : std::fabs(r) / std::sqrt(s2_used * (1 + h));
-    if (f.studentized <= bound_out) {
-      TakeBack(f.image, f.point);
-      touched.push_back(f.point);
-    } else {
-      kept.push_back(f);
-    }
-  }
-  const std::size_t taken_back = flagged_.size() - kept.size();
-  std::vector<char> changed(std::size_t(points_), 0);
-  for (const int i : touched) {
-    if (!changed[std::size_t(i)]) Recompute(i);
-    changed[std::size_t(i)] = 1;
-  }
-
-  // The measurements of the fit beyond the bound, at most all but one of a track.
-  std::vector<FlaggedMeasurement> out;
-  std::vector<int> left(std::size_t(points_), 0);
-  for (int i = 0; i < points_; ++i) left[std::size_t(i)] = tracks_[std::size_t(i)].n;
-  const double floor_dof = floor * floor * (dof - 1);
-  for (int k = 0; k < images_; ++k)
-    src_.ForImage(k, points_, [&](int i, double x, double y) {
-      if (tracks_[std::size_t(i)].n < 2 || left[std::size_t(i)] < 2 || !Used(k, i, x, y)) return;
-      // Tracks changed by a taking back are judged next round, against their new lines.
-      if (changed[std::size_t(i)]) return;
-      const Line& l = fit.lines[std::size_t(i)];
-      const double dx = x - fit.cx, dy = y - fit.cy;
-      const double r = l.ux * dy - l.uy * dx;
-      const double free = 1 - leverage(i, l.ux * dx + l.uy * dy);
-      if (!(free > 1e-9) || std::fabs(r) <= floor) return;
-      const double t2 = r * r * (dof - 1) / std::max(fit.rss * free - r * r, floor_dof * free);
-      if (!(t2 > bound_in * bound_in) || !(r * r > bound_in * bound_in * s2_floor * free)) return;
-      out.push_back({k, i, std::fabs(r), std::sqrt(t2)});
-      --left[std::size_t(i)];
-    });
-  const std::vector<FlaggedMeasurement> before = flagged_;
-  flagged_ = std::move(kept);
-  for (const FlaggedMeasurement& f : out) {
-    flagged_.push_back(f);
-    dropped_.Add(f.point, f.image);
-    Recompute(f.point);
-  }
-  if (taken_back == 0 && out.empty()) return 0;
-  std::optional<Fit> next = Solve(fit.cx, fit.cy);
+  std::optional<Fit> next = Solve(fit.cx, fit.cy, false);
   if (!next) {
-    for (const FlaggedMeasurement& f : out) changed[std::size_t(f.point)] = 1;
-    for (int i = 0; i < points_; ++i)
-      if (changed[std::size_t(i)]) dropped_.Clear(i);
-    flagged_ = before;
-    for (const FlaggedMeasurement& f : flagged_)
-      if (changed[std::size_t(f.point)]) dropped_.Add(f.point, f.image);
-    for (int i = 0; i < points_; ++i)
-      if (changed[std::size_t(i)]) Recompute(i);
+    dropped_ = before;
+    flagged_ = std::move(previous_flagged_);
+    for (const int i : changed_) Recompute(i);
     return 0;
   }
   fit = std::move(*next);
-  return static_cast<int>(taken_back + out.size());
+  return verdicts;
+}
+
+// The fit of the measurements near the high-breakdown point (sx, sy)'s lines, `bound` the
+// distance that screens them first, then rounds of judging and refitting.
+template <typename Source>
+std::optional<Fit> Engine<Source>::RoundsFrom(double sx, double sy, double bound, double rounds,
+                                              int& round) {
+  Judging start;
+  start.cx = sx;
+  start.cy = sy;
+  if (Judge(start, bound, false) == 0) return std::nullopt;
+  std::optional<Fit> fit = Solve(sx, sy, false);
+  // Too little left to test anything: the set is judged as a whole.
+  if (!fit || fit->Dof() < 2) return std::nullopt;
+  while (round < kRebalanceRounds && round < rounds && Rebalance(*fit) > 0) ++round;
+  if (!fit->measured) Measure(*fit, find_worst_);
+  return fit;
+}
+
+// The fit without gross errors. Many tracks are fitted first on an even sample of them, and
+// every track is judged once at the sample's fit, its spread and its uncertainty made the
+// whole set's; rounds on the whole set then settle what the sample could not see.
+template <typename Source>
+std::optional<Fit> Engine<Source>::WithoutGrossErrors(double sx, double sy, double bound,
+                                                      const Fit& all, double rounds, int& round) {
+  std::vector<int> eligible;
+  for (int i = 0; i < points_; ++i)
+    if (tracks_[std::size_t(i)].n >= 2) eligible.push_back(i);
+  if constexpr (std::is_same_v<Source, TrackMajorSource>) {
+    if (eligible.size() > 2 * kSampleFitTracks) {
+      std::vector<int> sample;
+      const double step = double(eligible.size()) / kSampleFitTracks;
+      for (std::size_t m = 0; m < kSampleFitTracks; ++m)
+        sample.push_back(eligible[std::size_t(double(m) * step)]);
+      const TrackMajorSource part(src_, sample);
+      Engine<TrackMajorSource> on_sample(part, search_work_);
+      on_sample.AccumulateAll();
+      int sample_measurements = 0;
+      for (const Track& t : on_sample.tracks_) sample_measurements += t.n;
+      int sample_round = 0;
+      const std::optional<Fit> s = on_sample.RoundsFrom(sx, sy, bound, rounds, sample_round);
+      if (!s || s->Dof() < 2) return std::nullopt;
+      // The whole set keeps the share of measurements and tracks that the sample kept.
+      const double kept = double(s->measurements) / sample_measurements;
+      Judging j;
+      j.cx = s->cx;
+      j.cy = s->cy;
+      j.measurements = int(kept * all.measurements);
+      j.dof = j.measurements - 2 -
+              int(double(s->tracks) / double(sample.size()) * double(eligible.size()));
+      if (j.dof < 2) return std::nullopt;
+      const double fewer = double(s->measurements) / j.measurements;
+      j.p00 = s->p00 * fewer;
+      j.p01 = s->p01 * fewer;
+      j.p11 = s->p11 * fewer;
+      j.rss = s->rss / s->Dof() * j.dof;
+      j.tested = all.measurements;
+      j.judge_taken_back = true;
+      // The sample's spread is a fit's, not a start's guess: no floor is needed under it.
+      spread_floor_ = false;
+      Judge(j, kPrescreen * std::sqrt(s->rss / s->Dof()), true);
+      std::optional<Fit> fit = Solve(s->cx, s->cy, false);
+      if (!fit || fit->Dof() < 2) return std::nullopt;
+      ++round;
+      while (round < kRebalanceRounds && round < rounds && Rebalance(*fit) > 0) ++round;
+      if (!fit->measured) Measure(*fit, find_worst_);
+      return fit;
+    }
+  }
+  return RoundsFrom(sx, sy, bound, rounds, round);
 }
 
 // Distances from the robust fit's lines: per image, per point and of the flagged ones. A track
@@ -909,16 +1298,15 @@ void Engine<Source>::Residuals(const Fit& fit, Diagnostics& d) const {
     }
   }
   std::vector<double> image_ss(std::size_t(images_), 0), point_ss(std::size_t(points_), 0);
-  for (int k = 0; k < images_; ++k)
-    src_.ForImage(k, points_, [&](int i, double x, double y) {
-      if (!has_line[std::size_t(i)] || !std::isfinite(x) || !std::isfinite(y)) return;
-      const Line& l = lines[std::size_t(i)];
-      const double r = l.ux * (y - fit.cy) - l.uy * (x - fit.cx);
-      image_ss[std::size_t(k)] += r * r;
-      point_ss[std::size_t(i)] += r * r;
-      ++d.images[std::size_t(k)].measurements;
-      ++d.points[std::size_t(i)].measurements;
-    });
+  src_.ForEach(points_, [&](int k, int i, double x, double y) {
+    if (!has_line[std::size_t(i)] || !std::isfinite(x) || !std::isfinite(y)) return;
+    const Line& l = lines[std::size_t(i)];
+    const double r = l.ux * (y - fit.cy) - l.uy * (x - fit.cx);
+    image_ss[std::size_t(k)] += r * r;
+    point_ss[std::size_t(i)] += r * r;
+    ++d.images[std::size_t(k)].measurements;
+    ++d.points[std::size_t(i)].measurements;
+  });
   for (int k = 0; k < images_; ++k) {
     ImageResidual& r = d.images[std::size_t(k)];
     r.rms_px = r.measurements > 0 ? std::sqrt(image_ss[std::size_t(k)] / r.measurements) : kNaN;
@@ -959,15 +1347,11 @@ Diagnostics Engine<Source>::Run() {
   const double bound = std::max(kPrescreen * scale, 1e-10 * (1 + std::hypot(sx, sy)));
   bool stands_out = false;
   Worst(*fit, stands_out);
-  if (rounds > 0 && started && (stands_out || Hides(*fit, sampled, sx, sy, bound)) &&
-      Prescreen(sx, sy, bound) > 0) {
-    std::optional<Fit> start = Solve(sx, sy);
-    // Too little left to test anything: the set is judged as a whole below.
-    if (start && start->Dof() < 2) start.reset();
-    while (start && round < kRebalanceRounds && round < rounds && Rebalance(*start) > 0) ++round;
+  if (rounds > 0 && started && (stands_out || Hides(*fit, sampled, sx, sy, bound))) {
+    std::optional<Fit> robust = WithoutGrossErrors(sx, sy, bound, *fit, rounds, round);
     // A fit of a minority is no fit of the set: a few tracks can nearly meet anywhere.
-    if (start && !flagged_.empty() && 2 * flagged_.size() < std::size_t(fit->measurements)) {
-      fit = std::move(start);
+    if (robust && !flagged_.empty() && 2 * flagged_.size() < std::size_t(fit->measurements)) {
+      fit = std::move(robust);
     } else {
       // Nothing stays aside (a clean set): the refined fit stands, as it is.
       std::vector<int> touched;
@@ -1003,6 +1387,7 @@ Diagnostics Engine<Source>::Run() {
 
 template <typename Source>
 std::optional<PointEstimate> Engine<Source>::RefinedOnly() {
+  find_worst_ = false;
   AccumulateAll();
   double cx = 0, cy = 0;
   if (!Start(cx, cy)) return std::nullopt;
@@ -1038,13 +1423,13 @@ bool Consistent(const std::optional<PointEstimate>& refined) {
 }
 
 Diagnostics Diagnose(const std::vector<std::vector<Position>>& images, double search_work) {
-  const VectorSource source{images};
-  return Engine<VectorSource>(source, search_work).Run();
+  const TrackMajorSource source{VectorSource{images}};
+  return Engine<TrackMajorSource>(source, search_work).Run();
 }
 
 Diagnostics Diagnose(const ImageSets& images, double search_work) {
-  const SetsSource source{images};
-  return Engine<SetsSource>(source, search_work).Run();
+  const TrackMajorSource source{SetsSource{images}};
+  return Engine<TrackMajorSource>(source, search_work).Run();
 }
 
 }  // namespace zirt
