@@ -250,6 +250,15 @@ Line Through(const Track& s, double cx, double cy) {
   return l;
 }
 
+// The line through c and a track's one remaining measurement.
+Line LineToOne(const Track& t, double cx, double cy) {
+  Line l;
+  const double len = std::hypot(t.mx - cx, t.my - cy);
+  l.ux = len > 0 ? (t.mx - cx) / len : 1;
+  l.uy = len > 0 ? (t.my - cy) / len : 0;
+  return l;
+}
+
 // The reduced normal equations of c at one point: directions eliminated (Schur complement).
 struct Normal {
   double a00 = 0, a01 = 0, a11 = 0;  // A
@@ -275,6 +284,9 @@ struct Fit {
   // The measurement that may go with the largest r² / (1 − h), its r² and 1 − h.
   int worst_image = -1, worst_point = -1;
   double worst_r2 = 0, worst_free = 1;
+  // Squared residuals and counts per image and per point, when Measure added them up.
+  std::vector<double> image_ss, point_ss;
+  std::vector<int> image_n, point_n;
   bool measured = true;  // rss, measurements and the worst measurement by Measure
   int Dof() const { return measurements - 2 - tracks; }
 };
@@ -418,6 +430,10 @@ class Engine {
     double s2_floor = 0;
     // Whether a track that took a measurement back is judged again at once.
     bool judge_taken_back = false;
+    // The tracks to judge (all when null); the whole set's are measured as Measure would.
+    const std::vector<int>* only = nullptr;
+    // Whether `watch_` collects the tracks whose verdicts a small change of the fit may turn.
+    bool watch = false;
   };
   double SpreadFloor(const Fit& fit) const;
   Judging JudgingOf(const Fit& fit) const {
@@ -428,7 +444,7 @@ class Engine {
   }
   int GatherAll(int i, Scratch& s) const;
   int Judge(const Judging& j, double screen, bool studentise);
-  int Rebalance(Fit& fit);
+  int Rebalance(Fit& fit, const std::vector<int>* only = nullptr);
   std::optional<Fit> RoundsFrom(double sx, double sy, double bound, double rounds, int& round);
   std::optional<Fit> WithoutGrossErrors(double sx, double sy, double bound, const Fit& all,
                                         double rounds, int& round);
@@ -452,7 +468,9 @@ class Engine {
   int measure_used_ = 0;
   Fit measure_worst_;
   Scratch scratch_;
-  std::vector<int> changed_;  // tracks whose verdicts the last Judge changed
+  std::vector<int> changed_;
+  std::vector<int> watch_;  // the tracks the last watching Judge found near their bounds  // tracks
+                            // whose verdicts the last Judge changed
   std::vector<FlaggedMeasurement> previous_flagged_;  // the flagged list before it
 };
 
@@ -577,6 +595,7 @@ template <typename Source>
 std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) const {
   Normal e = At(cx, cy);
   double mu = 0;
+  double last0 = 0, last1 = 0;  // the last undamped step taken
   for (int iteration = 0; iteration < 100; ++iteration) {
     const double scale = 0.5 * (e.a00 + e.a11);
     const double a00 = e.a00 + mu * scale, a11 = e.a11 + mu * scale;
@@ -592,6 +611,23 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) con
       cx += d0;
       cy += d1;
       e = next;
+      // Far from the data's lines (many gross errors) the steps shrink by a steady ratio, each
+      // a pass over the tracks: while two undamped steps agree in direction, the rest of that
+      // series is tried in one, and kept when it lowers the RSS.
+      const double along = d0 * last0 + d1 * last1, last = last0 * last0 + last1 * last1;
+      const double ratio = last > 0 ? along / last : 0;
+      if (mu == 0 && ratio > 0.05 && ratio < 0.9 &&
+          along > 0.99 * std::sqrt((d0 * d0 + d1 * d1) * last)) {
+        const double ahead = ratio / (1 - ratio);
+        const Normal further = At(cx + ahead * d0, cy + ahead * d1);
+        if (further.rss < e.rss) {
+          cx += ahead * d0;
+          cy += ahead * d1;
+          e = further;
+        }
+      }
+      last0 = mu == 0 ? d0 : 0;
+      last1 = mu == 0 ? d1 : 0;
       mu = mu < 1e-9 ? 0 : mu / 10;
     } else {
       mu = mu == 0 ? 1e-4 : mu * 10;
@@ -661,32 +697,60 @@ void Engine<Source>::Measure(Fit& fit, bool find_worst) const {
     const double r = l.ux * dy - l.uy * dx;
     track_rss[std::size_t(i)] += r * r;
     ++used;
-    if (v == nullptr) return;
+    if (v == nullptr) return r;
     const double along = v->ux * dx + v->uy * dy;
     const double lean = 1 - along * v->toq;
     const double free = 1 - lean * lean * v->npn - along * along * v->iq;
-    if (!(free > 1e-9) || std::fabs(r) <= floor) return;
+    if (!(free > 1e-9) || std::fabs(r) <= floor) return r;
     if (r * r * best_free > best_r2 * free) {
       best_r2 = r * r;
       best_free = free;
       fit.worst_image = k;
       fit.worst_point = i;
     }
+    return r;
   };
   if constexpr (std::is_same_v<Source, TrackMajorSource>) {
-    // Track by track: its line, its lever and whether anything of it is set aside, once.
+    // Track by track: its line, its lever and whether anything of it is set aside, once. The
+    // fits of the diagnostics add up the residuals per image and point as Residuals would,
+    // set-aside measurements included, so that the last fit needs no pass of its own for them.
+    const bool sums = find_worst;
+    if (sums) {
+      fit.image_ss.assign(std::size_t(images_), 0);
+      fit.point_ss.assign(std::size_t(points_), 0);
+      fit.image_n.assign(std::size_t(images_), 0);
+      fit.point_n.assign(std::size_t(points_), 0);
+    }
+    const auto add = [&](int k, int i, double r) {
+      fit.image_ss[std::size_t(k)] += r * r;
+      fit.point_ss[std::size_t(i)] += r * r;
+      ++fit.image_n[std::size_t(k)];
+      ++fit.point_n[std::size_t(i)];
+    };
     for (int i = 0; i < points_; ++i) {
-      if (tracks_[std::size_t(i)].n < 2) continue;
+      const Track& t = tracks_[std::size_t(i)];
+      const Position* p = src_.Track(i);
+      if (t.n < 2) {
+        if (!sums || t.n != 1) continue;
+        const Line l = LineToOne(t, fit.cx, fit.cy);
+        for (int k = 0; k < images_; ++k)
+          if (std::isfinite(p[k].x) && std::isfinite(p[k].y))
+            add(k, i, l.ux * (p[k].y - fit.cy) - l.uy * (p[k].x - fit.cx));
+        continue;
+      }
       const Line& l = fit.lines[std::size_t(i)];
       const Lever* v = find_worst && tracks_[std::size_t(i)].n >= kDroppableFrom
                            ? &lever[std::size_t(i)]
                            : nullptr;
       const bool any = dropped_.Any(i);
-      const Position* p = src_.Track(i);
       for (int k = 0; k < images_; ++k) {
-        if (!std::isfinite(p[k].x) || !std::isfinite(p[k].y) || (any && dropped_.Has(i, k)))
+        if (!std::isfinite(p[k].x) || !std::isfinite(p[k].y)) continue;
+        if (any && dropped_.Has(i, k)) {
+          if (sums) add(k, i, l.ux * (p[k].y - fit.cy) - l.uy * (p[k].x - fit.cx));
           continue;
-        visit(k, i, p[k].x, p[k].y, l, v);
+        }
+        const double r = visit(k, i, p[k].x, p[k].y, l, v);
+        if (sums) add(k, i, r);
       }
     }
   } else {
@@ -962,20 +1026,28 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   const double floor_dof = floor * floor * (j.dof - 1);
   std::vector<FlaggedMeasurement> went_now, out;
   changed_.clear();
-  measure_rss_.assign(j.lines != nullptr ? std::size_t(points_) : 0, 0);
+  const bool measure = j.lines != nullptr && j.only == nullptr;
+  measure_rss_.assign(measure ? std::size_t(points_) : 0, 0);
+  if (j.watch) watch_.clear();
+  // Verdicts within this factor of their bound are watched.
+  constexpr double kNear = 1.5 * 1.5;
+  const double s2 = j.dof > 0 ? j.rss / j.dof : 0;
   measure_used_ = 0;
   measure_worst_ = Fit{};
   Scratch& s = scratch_;
   int verdicts = 0;
-  for (int i = 0; i < points_; ++i) {
+  const int count = j.only != nullptr ? static_cast<int>(j.only->size()) : points_;
+  for (int m = 0; m < count; ++m) {
+    const int i = j.only != nullptr ? (*j.only)[std::size_t(m)] : m;
     const int n = GatherAll(i, s);
     if (n < 2) continue;
     const bool had_aside = dropped_.Any(i);
+    bool near = false;
     bool touched = had_aside;
     std::fill_n(s.went.begin(), n, 0);
     went_now.clear();
     // The first look uses the fit's own line while the track keeps what it kept there.
-    bool fit_line = j.lines != nullptr && screen == 0;
+    bool fit_line = measure && screen == 0;
     bool screened = !(screen > 0);
     // The fit's RSS with this track's share as it stands now: a measurement taken back is
     // judged against an RSS that holds its own residual, as the externally studentised
@@ -1023,6 +1095,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
       const double toq = l.T * iq;
       if (j.lines != nullptr) rss = std::max(0.0, j.rss + ((t.n >= 2 ? l.rss : 0) - base_rss));
       bool took = false;
+      near = false;
       // t² = r²·(dof − 1) / max(RSS·(1 − h) − r², floor·(1 − h)) grows with r² / (1 − h): the
       // largest of that ratio is the worst, compared without a division.
       int worst = -1;
@@ -1047,6 +1120,11 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
             measure_worst_.worst_point = i;
           }
         }
+        if (j.watch) {
+          const double z2 =
+              s.aside[std::size_t(k)] ? r * r / (out2 * (1 + h)) : r * r / (in2 * s2 * (1 - h));
+          near = near || (z2 > 1 / kNear && z2 < kNear);
+        }
         if (s.aside[std::size_t(k)]) {
           if (!s.went[std::size_t(k)] && (std::fabs(r) <= floor || r * r <= out2 * (1 + h))) {
             s.aside[std::size_t(k)] = 0;
@@ -1067,6 +1145,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
       }
       if (took) {
         touched = true;
+        near = true;
         // What came back is judged in the fit next round, against the refit's spread.
         if (!j.judge_taken_back) break;
         continue;
@@ -1092,6 +1171,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
           worst_r2 * (j.dof - 1) / std::max(rss * worst_free - worst_r2, floor_dof * worst_free);
       went_now.push_back({worst, i, std::fabs(s.r[std::size_t(worst)]), std::sqrt(t2)});
     }
+    if (j.watch && near) watch_.push_back(i);
     if (!touched) continue;
     bool moved = false;
     for (int k = 0; k < n; ++k) {
@@ -1178,15 +1258,16 @@ double Engine<Source>::SpreadFloor(const Fit& fit) const {
 // changed. Returns how many changed, 0 also when the refit would be singular (the round then
 // undone).
 template <typename Source>
-int Engine<Source>::Rebalance(Fit& fit) {
+int Engine<Source>::Rebalance(Fit& fit, const std::vector<int>* only) {
   if (fit.Dof() < 2) return 0;
   const AsideSet before = dropped_;
   Judging j = JudgingOf(fit);
   if (spread_floor_) j.s2_floor = SpreadFloor(fit);
+  j.only = only;
   const int verdicts = Judge(j, 0, true);
   if (verdicts == 0) {
     // Nothing changed: the pass measured the fit as it stands.
-    if (!fit.measured) {
+    if (!fit.measured && only == nullptr) {
       fit.rss = 0;
       for (const double r : measure_rss_) fit.rss += r;
       fit.measurements = measure_used_;
@@ -1265,14 +1346,18 @@ std::optional<Fit> Engine<Source>::WithoutGrossErrors(double sx, double sy, doub
       j.rss = s->rss / s->Dof() * j.dof;
       j.tested = all.measurements;
       j.judge_taken_back = true;
+      j.watch = true;
       // The sample's spread is a fit's, not a start's guess: no floor is needed under it.
       spread_floor_ = false;
       Judge(j, kPrescreen * std::sqrt(s->rss / s->Dof()), true);
+      const std::vector<int> watch = std::move(watch_);
       std::optional<Fit> fit = Solve(s->cx, s->cy, false);
       if (!fit || fit->Dof() < 2) return std::nullopt;
       ++round;
-      while (round < kRebalanceRounds && round < rounds && Rebalance(*fit) > 0) ++round;
-      if (!fit->measured) Measure(*fit, find_worst_);
+      // What the sample's fit left in doubt settles on the refits; the rest stands.
+      while (round < kRebalanceRounds && round < rounds && Rebalance(*fit, &watch) > 0) ++round;
+      Measure(*fit, find_worst_);
+      fit->measured = true;
       return fit;
     }
   }
@@ -1290,23 +1375,29 @@ void Engine<Source>::Residuals(const Fit& fit, Diagnostics& d) const {
     if (t.n >= 2) {
       has_line[std::size_t(i)] = 1;
     } else if (t.n == 1) {
-      Line& l = lines[std::size_t(i)];
-      const double len = std::hypot(t.mx - fit.cx, t.my - fit.cy);
-      l.ux = len > 0 ? (t.mx - fit.cx) / len : 1;
-      l.uy = len > 0 ? (t.my - fit.cy) / len : 0;
+      lines[std::size_t(i)] = LineToOne(t, fit.cx, fit.cy);
       has_line[std::size_t(i)] = 1;
     }
   }
-  std::vector<double> image_ss(std::size_t(images_), 0), point_ss(std::size_t(points_), 0);
-  src_.ForEach(points_, [&](int k, int i, double x, double y) {
-    if (!has_line[std::size_t(i)] || !std::isfinite(x) || !std::isfinite(y)) return;
-    const Line& l = lines[std::size_t(i)];
-    const double r = l.ux * (y - fit.cy) - l.uy * (x - fit.cx);
-    image_ss[std::size_t(k)] += r * r;
-    point_ss[std::size_t(i)] += r * r;
-    ++d.images[std::size_t(k)].measurements;
-    ++d.points[std::size_t(i)].measurements;
-  });
+  std::vector<double> image_ss = fit.image_ss, point_ss = fit.point_ss;
+  if (!fit.image_ss.empty()) {
+    for (int k = 0; k < images_; ++k)
+      d.images[std::size_t(k)].measurements = fit.image_n[std::size_t(k)];
+    for (int i = 0; i < points_; ++i)
+      d.points[std::size_t(i)].measurements = fit.point_n[std::size_t(i)];
+  } else {
+    image_ss.assign(std::size_t(images_), 0);
+    point_ss.assign(std::size_t(points_), 0);
+    src_.ForEach(points_, [&](int k, int i, double x, double y) {
+      if (!has_line[std::size_t(i)] || !std::isfinite(x) || !std::isfinite(y)) return;
+      const Line& l = lines[std::size_t(i)];
+      const double r = l.ux * (y - fit.cy) - l.uy * (x - fit.cx);
+      image_ss[std::size_t(k)] += r * r;
+      point_ss[std::size_t(i)] += r * r;
+      ++d.images[std::size_t(k)].measurements;
+      ++d.points[std::size_t(i)].measurements;
+    });
+  }
   for (int k = 0; k < images_; ++k) {
     ImageResidual& r = d.images[std::size_t(k)];
     r.rms_px = r.measurements > 0 ? std::sqrt(image_ss[std::size_t(k)] / r.measurements) : kNaN;
