@@ -432,6 +432,8 @@ class Engine {
     bool judge_taken_back = false;
     // The tracks to judge (all when null); the whole set's are measured as Measure would.
     const std::vector<int>* only = nullptr;
+    // Whether tracks are screened before they are judged, not only when one stands out.
+    bool screen_first = false;
     // Whether `watch_` collects the tracks whose verdicts a small change of the fit may turn.
     bool watch = false;
   };
@@ -1055,19 +1057,20 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
     const double base_rss =
         j.lines != nullptr && tracks_[std::size_t(i)].n >= 2 ? (*j.lines)[std::size_t(i)].rss : 0;
     double rss = j.rss;
-    for (int step = 0; step <= 2 * n + 1; ++step) {
-      if (!studentise && !screened) {
-        // Screening alone: no line to judge against yet.
-        s.tangent.resize(std::size_t(std::max(n, images_)));
-        MedianLineResiduals(s.points.data(), n, j.cx, j.cy, s.tangent.data(), s.r.data());
-        const int nearest = int(std::min_element(s.r.begin(), s.r.begin() + n) - s.r.begin());
-        for (int k = 0; k < n; ++k) {
-          s.aside[std::size_t(k)] = k != nearest && s.r[std::size_t(k)] > screen;
-          if (s.aside[std::size_t(k)]) went_now.push_back({k, i, s.r[std::size_t(k)], 0});
-        }
-        touched = true;
-        break;
+    const auto screen_now = [&] {
+      screened = true;
+      touched = true;
+      MedianLineResiduals(s.points.data(), n, j.cx, j.cy, s.tangent.data(), s.r.data());
+      const int nearest = int(std::min_element(s.r.begin(), s.r.begin() + n) - s.r.begin());
+      for (int k = 0; k < n; ++k) {
+        s.aside[std::size_t(k)] = k != nearest && s.r[std::size_t(k)] > screen;
+        if (s.aside[std::size_t(k)]) went_now.push_back({k, i, s.r[std::size_t(k)], 0});
       }
+    };
+    // Screening alone: no line to judge against yet. Where most tracks hold gross errors, the
+    // screen comes first.
+    if (!screened && (!studentise || j.screen_first)) screen_now();
+    for (int step = 0; studentise && step <= 2 * n + 1; ++step) {
       Track t;
       Line l;
       const bool measuring = fit_line;
@@ -1153,15 +1156,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
       if (worst < 0 || t.n < kDroppableFrom) break;
       if (!screened) {
         // Something stands out: start again from the screen.
-        screened = true;
-        s.tangent.resize(std::size_t(std::max(n, images_)));
-        MedianLineResiduals(s.points.data(), n, j.cx, j.cy, s.tangent.data(), s.r.data());
-        const int nearest = int(std::min_element(s.r.begin(), s.r.begin() + n) - s.r.begin());
-        for (int k = 0; k < n; ++k) {
-          s.aside[std::size_t(k)] = k != nearest && s.r[std::size_t(k)] > screen;
-          if (s.aside[std::size_t(k)]) went_now.push_back({k, i, s.r[std::size_t(k)], 0});
-        }
-        touched = true;
+        screen_now();
         continue;
       }
       s.aside[std::size_t(worst)] = 1;
@@ -1346,6 +1341,9 @@ std::optional<Fit> Engine<Source>::WithoutGrossErrors(double sx, double sy, doub
       j.rss = s->rss / s->Dof() * j.dof;
       j.tested = all.measurements;
       j.judge_taken_back = true;
+      int dirty = 0;
+      for (int m = 0; m < on_sample.points_; ++m) dirty += on_sample.dropped_.Any(m);
+      j.screen_first = 2 * dirty > on_sample.points_;
       j.watch = true;
       // The sample's spread is a fit's, not a start's guess: no floor is needed under it.
       spread_floor_ = false;
