@@ -395,7 +395,8 @@ class Engine {
   void AccumulateAll();
   void Recompute(int i);
   bool Start(double& cx, double& cy) const;
-  Normal At(double cx, double cy) const;
+  // With `lines`, each track's line through (cx, cy) is kept there.
+  Normal At(double cx, double cy, std::vector<Line>* lines = nullptr) const;
   // Without `measure`, the fit's RSS comes from its tracks' sums and `measured` is false.
   std::optional<Fit> Solve(double cx, double cy, bool measure = true) const;
   void Measure(Fit& fit, bool find_worst) const;
@@ -573,11 +574,13 @@ bool Engine<Source>::Start(double& cx, double& cy) const {
 }
 
 template <typename Source>
-Normal Engine<Source>::At(double cx, double cy) const {
+Normal Engine<Source>::At(double cx, double cy, std::vector<Line>* lines) const {
   Normal e;
-  for (const Track& t : tracks_) {
+  for (std::size_t i = 0; i < tracks_.size(); ++i) {
+    const Track& t = tracks_[i];
     if (t.n < 2) continue;
     const Line l = Through(t, cx, cy);
+    if (lines != nullptr) (*lines)[i] = l;
     const double nx = -l.uy, ny = l.ux;
     // A track constrains c across itself less where the rotation about c absorbs a shift.
     const double w = l.Q > 0 ? t.n - l.T * l.T / l.Q : 0;
@@ -595,7 +598,10 @@ Normal Engine<Source>::At(double cx, double cy) const {
 // projection): each iteration costs one pass over the tracks.
 template <typename Source>
 std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) const {
-  Normal e = At(cx, cy);
+  // The lines at the current point and at the one tried: the fit keeps the current ones
+  // without another pass.
+  std::vector<Line> current(tracks_.size()), tried(tracks_.size());
+  Normal e = At(cx, cy, &current);
   double mu = 0;
   double last0 = 0, last1 = 0;  // the last undamped step taken
   for (int iteration = 0; iteration < 100; ++iteration) {
@@ -608,11 +614,12 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) con
     // The decrease the step promises; below the rounding of the RSS there is nothing to gain.
     const double promised = d0 * e.g0 + d1 * e.g1;
     if (!(promised > 1e-13 * e.rss)) break;
-    const Normal next = At(cx + d0, cy + d1);
+    const Normal next = At(cx + d0, cy + d1, &tried);
     if (next.rss < e.rss) {
       cx += d0;
       cy += d1;
       e = next;
+      current.swap(tried);
       // Far from the data's lines (many gross errors) the steps shrink by a steady ratio, each
       // a pass over the tracks: while two undamped steps agree in direction, the rest of that
       // series is tried in one, and kept when it lowers the RSS.
@@ -621,11 +628,12 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) con
       if (mu == 0 && ratio > 0.05 && ratio < 0.9 &&
           along > 0.99 * std::sqrt((d0 * d0 + d1 * d1) * last)) {
         const double ahead = ratio / (1 - ratio);
-        const Normal further = At(cx + ahead * d0, cy + ahead * d1);
+        const Normal further = At(cx + ahead * d0, cy + ahead * d1, &tried);
         if (further.rss < e.rss) {
           cx += ahead * d0;
           cy += ahead * d1;
           e = further;
+          current.swap(tried);
         }
       }
       last0 = mu == 0 ? d0 : 0;
@@ -645,12 +653,8 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) con
   fit.p00 = e.a11 / det;
   fit.p01 = -e.a01 / det;
   fit.p11 = e.a00 / det;
-  fit.lines.resize(tracks_.size());
-  for (std::size_t i = 0; i < tracks_.size(); ++i) {
-    if (tracks_[i].n < 2) continue;
-    fit.lines[i] = Through(tracks_[i], cx, cy);
-    ++fit.tracks;
-  }
+  fit.lines = std::move(current);
+  for (const Track& t : tracks_) fit.tracks += t.n >= 2;
   if (fit.tracks < 2) return std::nullopt;
   if (measure) {
     Measure(fit, find_worst_);
@@ -1124,9 +1128,8 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
           }
         }
         if (j.watch) {
-          const double z2 =
-              s.aside[std::size_t(k)] ? r * r / (out2 * (1 + h)) : r * r / (in2 * s2 * (1 - h));
-          near = near || (z2 > 1 / kNear && z2 < kNear);
+          const double edge = s.aside[std::size_t(k)] ? out2 * (1 + h) : in2 * s2 * (1 - h);
+          near = near || (r * r * kNear > edge && r * r < edge * kNear);
         }
         if (s.aside[std::size_t(k)]) {
           if (!s.went[std::size_t(k)] && (std::fabs(r) <= floor || r * r <= out2 * (1 + h))) {
