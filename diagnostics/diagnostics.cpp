@@ -474,7 +474,9 @@ class Engine {
   std::vector<int> changed_;
   std::vector<int> watch_;  // the tracks the last watching Judge found near their bounds  // tracks
                             // whose verdicts the last Judge changed
-  std::vector<FlaggedMeasurement> previous_flagged_;  // the flagged list before it
+  // What the last Judge took back from the flagged list, and how many it added at its end.
+  std::vector<FlaggedMeasurement> came_back_;
+  std::size_t went_out_ = 0;
 };
 
 template <typename Source>
@@ -1195,14 +1197,18 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         TrackOf(s.points.data(), n, [&](int k) { return !s.aside[std::size_t(k)]; });
   }
   if (verdicts == 0) return 0;
-  // The flagged list keeps its order: what stays aside as it was found, then what went now.
-  std::vector<FlaggedMeasurement> flagged;
-  flagged.reserve(flagged_.size() + out.size());
-  for (const FlaggedMeasurement& f : flagged_)
-    if (dropped_.Has(f.point, f.image)) flagged.push_back(f);
-  flagged.insert(flagged.end(), out.begin(), out.end());
-  previous_flagged_ = std::move(flagged_);
-  flagged_ = std::move(flagged);
+  // The flagged list keeps its order: what stays aside as it was found, then what went now;
+  // what came back is kept aside to undo the round with.
+  came_back_.clear();
+  flagged_.erase(std::remove_if(flagged_.begin(), flagged_.end(),
+                                [&](const FlaggedMeasurement& f) {
+                                  if (dropped_.Has(f.point, f.image)) return false;
+                                  came_back_.push_back(f);
+                                  return true;
+                                }),
+                 flagged_.end());
+  went_out_ = out.size();
+  flagged_.insert(flagged_.end(), out.begin(), out.end());
   return verdicts;
 }
 
@@ -1280,7 +1286,8 @@ int Engine<Source>::Rebalance(Fit& fit, const std::vector<int>* only) {
   std::optional<Fit> next = Solve(fit.cx, fit.cy, false);
   if (!next) {
     dropped_ = before;
-    flagged_ = std::move(previous_flagged_);
+    flagged_.resize(flagged_.size() - went_out_);
+    flagged_.insert(flagged_.end(), came_back_.begin(), came_back_.end());
     for (const int i : changed_) Recompute(i);
     return 0;
   }
