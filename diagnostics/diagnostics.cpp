@@ -31,6 +31,9 @@ constexpr double kPrescreen = 3.5;
 constexpr double kHiddenSpread = 1.5;
 // Rounds of taking back and setting aside after the first refit.
 constexpr int kRebalanceRounds = 10;
+// A track of this many measurements or more cannot be pulled by one gross error so far that
+// another measurement stands out more than it does.
+constexpr int kPeelFrom = 8;
 // Beyond twice this many tracks the first robust fit is made on an even sample of this many.
 constexpr std::size_t kSampleFitTracks = 10000;
 
@@ -433,8 +436,10 @@ class Engine {
     bool judge_taken_back = false;
     // The tracks to judge (all when null); the whole set's are measured as Measure would.
     const std::vector<int>* only = nullptr;
-    // Whether tracks are screened before they are judged, not only when one stands out.
+    // Whether tracks are screened before they are judged, not only when one stands out; or
+    // else whether the one that stands out most goes first, the screen only when another does.
     bool screen_first = false;
+    bool peel_one = false;
     // Whether `watch_` collects the tracks whose verdicts a small change of the fit may turn.
     bool watch = false;
   };
@@ -1056,7 +1061,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
     went_now.clear();
     // The first look uses the fit's own line while the track keeps what it kept there.
     bool fit_line = measure && screen == 0;
-    bool screened = !(screen > 0);
+    bool screened = !(screen > 0), peeled = false;
     // The fit's RSS with this track's share as it stands now: a measurement taken back is
     // judged against an RSS that holds its own residual, as the externally studentised
     // residual needs.
@@ -1159,11 +1164,12 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         continue;
       }
       if (worst < 0 || t.n < kDroppableFrom) break;
-      if (!screened) {
+      if (!screened && !(j.peel_one && !peeled && n >= kPeelFrom)) {
         // Something stands out: start again from the screen.
         screen_now();
         continue;
       }
+      peeled = true;
       s.aside[std::size_t(worst)] = 1;
       s.went[std::size_t(worst)] = 1;
       touched = true;
@@ -1351,9 +1357,12 @@ std::optional<Fit> Engine<Source>::WithoutGrossErrors(double sx, double sy, doub
       j.rss = s->rss / s->Dof() * j.dof;
       j.tested = all.measurements;
       j.judge_taken_back = true;
+      // Where the sample's tracks hold two gross errors or more each, the screen comes first;
+      // where they hold one, setting aside the one that stands out usually ends the track.
       int dirty = 0;
       for (int m = 0; m < on_sample.points_; ++m) dirty += on_sample.dropped_.Any(m);
-      j.screen_first = 2 * dirty > on_sample.points_;
+      j.screen_first = on_sample.flagged_.size() >= 2 * std::size_t(dirty) && dirty > 0;
+      j.peel_one = !j.screen_first;
       j.watch = true;
       // The sample's spread is a fit's, not a start's guess: no floor is needed under it.
       spread_floor_ = false;
