@@ -109,75 +109,6 @@ struct ArraysSource {
   }
 };
 
-// The positions copied track by track, NaN where an image lacks a point: the search for gross
-// errors judges each track's measurements together, round after round, and a copy read in
-// order spares every round a gather from all the images.
-class TrackMajorSource {
- public:
-  template <typename Source>
-  explicit TrackMajorSource(const Source& source)
-      : images_(source.Images()), points_(images_ > 0 ? source.Count(0) : 0) {
-    counts_.reserve(std::size_t(images_));
-    for (int k = 0; k < images_; ++k) counts_.push_back(std::min(points_, source.Count(k)));
-    xy_.reset(new Position[std::size_t(points_) * std::size_t(images_)]);
-    // Block by block of tracks, so that the block being filled stays in the cache while every
-    // image is read in order.
-    constexpr int kBlock = 2048;
-    const Position missing{std::numeric_limits<double>::quiet_NaN(),
-                           std::numeric_limits<double>::quiet_NaN()};
-    for (int from = 0; from < points_; from += kBlock) {
-      const int to = std::min(points_, from + kBlock);
-      for (int k = 0; k < images_; ++k) {
-        const int n = std::clamp(counts_[std::size_t(k)], from, to);
-        for (int i = from; i < n; ++i) xy_[Slot(k, i)] = source.At(k, i);
-        for (int i = n; i < to; ++i) xy_[Slot(k, i)] = missing;
-      }
-    }
-  }
-  // The given tracks of another copy, in that order.
-  TrackMajorSource(const TrackMajorSource& from, const std::vector<int>& tracks)
-      : images_(from.images_),
-        points_(static_cast<int>(tracks.size())),
-        counts_(std::size_t(images_), points_),
-        xy_(new Position[std::size_t(points_) * std::size_t(images_)]) {
-    for (int m = 0; m < points_; ++m)
-      std::copy(from.Track(tracks[std::size_t(m)]), from.Track(tracks[std::size_t(m)]) + images_,
-                &xy_[Slot(0, m)]);
-  }
-  int Images() const { return images_; }
-  int Count(int k) const { return counts_[std::size_t(k)]; }
-  Position At(int k, int i) const { return xy_[Slot(k, i)]; }
-  // Track i's positions, one per image, NaN where the image lacks it.
-  const Position* Track(int i) const { return &xy_[Slot(0, i)]; }
-  template <typename F>
-  void ForImage(int k, int points, F&& f) const {
-    const int n = std::min(points, Count(k));
-    for (int i = 0; i < n; ++i) {
-      const Position p = At(k, i);
-      f(i, p.x, p.y);
-    }
-  }
-  // Every measurement as f(image, point, x, y), track by track.
-  template <typename F>
-  void ForEach(int points, F&& f) const {
-    const int n = std::min(points, points_);
-    for (int i = 0; i < n; ++i) {
-      const Position* p = Track(i);
-      for (int k = 0; k < images_; ++k)
-        if (i < counts_[std::size_t(k)]) f(k, i, p[k].x, p[k].y);
-    }
-  }
-
- private:
-  int images_;
-  int points_;
-  std::vector<int> counts_;
-  std::size_t Slot(int k, int i) const {
-    return std::size_t(i) * std::size_t(images_) + std::size_t(k);
-  }
-  std::unique_ptr<Position[]> xy_;
-};
-
 // A track's used measurements: count, mean and scatter about the mean.
 struct Track {
   int n = 0;
@@ -209,6 +140,88 @@ Track TrackOf(const Position* p, int n, Keep keep) {
   }
   return t;
 }
+
+// The positions copied track by track, NaN where an image lacks a point: the search for gross
+// errors judges each track's measurements together, round after round, and a copy read in
+// order spares every round a gather from all the images.
+class TrackMajorSource {
+ public:
+  template <typename Source>
+  explicit TrackMajorSource(const Source& source)
+      : images_(source.Images()), points_(images_ > 0 ? source.Count(0) : 0) {
+    counts_.reserve(std::size_t(images_));
+    for (int k = 0; k < images_; ++k) counts_.push_back(std::min(points_, source.Count(k)));
+    xy_.reset(new Position[std::size_t(points_) * std::size_t(images_)]);
+    // Block by block of tracks, so that the block being filled stays in the cache while every
+    // image is read in order.
+    constexpr int kBlock = 2048;
+    const Position missing{std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::quiet_NaN()};
+    sums_.resize(std::size_t(points_));
+    for (int from = 0; from < points_; from += kBlock) {
+      const int to = std::min(points_, from + kBlock);
+      for (int k = 0; k < images_; ++k) {
+        const int n = std::clamp(counts_[std::size_t(k)], from, to);
+        for (int i = from; i < n; ++i) xy_[Slot(k, i)] = source.At(k, i);
+        for (int i = n; i < to; ++i) xy_[Slot(k, i)] = missing;
+      }
+      for (int i = from; i < to; ++i) Sum(i);
+    }
+  }
+  // The given tracks of another copy, in that order.
+  TrackMajorSource(const TrackMajorSource& from, const std::vector<int>& tracks)
+      : images_(from.images_),
+        points_(static_cast<int>(tracks.size())),
+        counts_(std::size_t(images_), points_),
+        xy_(new Position[std::size_t(points_) * std::size_t(images_)]) {
+    sums_.resize(std::size_t(points_));
+    for (int m = 0; m < points_; ++m) {
+      const int i = tracks[std::size_t(m)];
+      std::copy(from.Positions(i), from.Positions(i) + images_, &xy_[Slot(0, m)]);
+      sums_[std::size_t(m)] = from.sums_[std::size_t(i)];
+    }
+  }
+  int Images() const { return images_; }
+  int Count(int k) const { return counts_[std::size_t(k)]; }
+  Position At(int k, int i) const { return xy_[Slot(k, i)]; }
+  // Every track's finite measurements, summed while the copy was made.
+  const std::vector<Track>& Sums() const { return sums_; }
+  // Track i's positions, one per image, NaN where the image lacks it.
+  const Position* Positions(int i) const { return &xy_[Slot(0, i)]; }
+  template <typename F>
+  void ForImage(int k, int points, F&& f) const {
+    const int n = std::min(points, Count(k));
+    for (int i = 0; i < n; ++i) {
+      const Position p = At(k, i);
+      f(i, p.x, p.y);
+    }
+  }
+  // Every measurement as f(image, point, x, y), track by track.
+  template <typename F>
+  void ForEach(int points, F&& f) const {
+    const int n = std::min(points, points_);
+    for (int i = 0; i < n; ++i) {
+      const Position* p = Positions(i);
+      for (int k = 0; k < images_; ++k)
+        if (i < counts_[std::size_t(k)]) f(k, i, p[k].x, p[k].y);
+    }
+  }
+
+ private:
+  int images_;
+  int points_;
+  std::vector<int> counts_;
+  std::size_t Slot(int k, int i) const {
+    return std::size_t(i) * std::size_t(images_) + std::size_t(k);
+  }
+  void Sum(int i) {
+    const Position* p = Positions(i);
+    sums_[std::size_t(i)] =
+        TrackOf(p, images_, [&](int k) { return std::isfinite(p[k].x) && std::isfinite(p[k].y); });
+  }
+  std::unique_ptr<Position[]> xy_;
+  std::vector<Track> sums_;
+};
 
 // A track's best line through a point c: unit direction u (normal (−uy, ux)); over its
 // measurements the sums of t = u·(p − c), t² and r = n·(p − c), and r², the least of which
@@ -487,12 +500,8 @@ class Engine {
 template <typename Source>
 void Engine<Source>::AccumulateAll() {
   if constexpr (std::is_same_v<Source, TrackMajorSource>) {
-    // A track's measurements lie together: its mean and scatter in one visit.
-    for (int i = 0; i < points_; ++i)
-      tracks_[std::size_t(i)] = TrackOf(src_.Track(i), images_, [&](int k) {
-        const Position p = src_.Track(i)[k];
-        return Used(k, i, p.x, p.y);
-      });
+    // Nothing is set aside yet: the sums the copy made.
+    tracks_ = src_.Sums();
     return;
   }
   std::vector<double> sx(std::size_t(points_), 0), sy(std::size_t(points_), 0);
@@ -742,7 +751,7 @@ void Engine<Source>::Measure(Fit& fit, bool find_worst) const {
     };
     for (int i = 0; i < points_; ++i) {
       const Track& t = tracks_[std::size_t(i)];
-      const Position* p = src_.Track(i);
+      const Position* p = src_.Positions(i);
       if (t.n < 2) {
         if (!sums || t.n != 1) continue;
         const Line l = LineToOne(t, fit.cx, fit.cy);
