@@ -112,9 +112,12 @@ bool Consistent(const std::optional<PointEstimate>& refined);
 // each through two of its measurements, that leaves the least quarter-quantile of residuals
 // (each track's line through it taken at the median of its measurements' directions) over a
 // sample of tracks. Measurements far from that point's lines are set aside and the rest
-// refitted; then, round by round, a measurement set aside comes back when its studentised
-// prediction residual stays within the bound, and one in the fit goes when its externally
-// studentised residual exceeds it. Last, while the largest externally studentised residual
+// refitted; then, round by round, each track is judged on its own at the fit: a measurement
+// set aside comes back when its studentised prediction residual stays within the bound it
+// would face back in the fit, and one in the fit goes when its externally studentised residual
+// exceeds the bound. Many tracks are first fitted so on an even sample of them, then every
+// track is judged once at the sample's fit, and the rounds that follow judge only the tracks
+// with a verdict near its bound. Last, while the largest externally studentised residual
 // exceeds the two-sided Student t(dof − 1) bound at this level over the measurements
 // (Bonferroni), that measurement is flagged, set aside and the rest refitted. Setting aside
 // one of a track's last two takes the track out of the fit, as one measurement fits any line.
