@@ -275,6 +275,31 @@ Line LineToOne(const Track& t, double cx, double cy) {
   return l;
 }
 
+// What a measurement's leverage asks of its track's line through c: nᵀ(JᵀJ)⁻¹n of the c
+// block (A⁻¹ = [[p00, p01], [p01, p11]]) and 1/Q; for a track down to one measurement, whose
+// line is the one through c and it, 1/|it − c|² (0 when it is c).
+struct Leverage {
+  bool fitted = true;
+  double npn = 0, iq = 0, reach = 0;
+};
+
+// Makes `l` the line of track t through c when the track is down to one measurement.
+Leverage LeverageOf(const Track& t, Line& l, double cx, double cy, double p00, double p01,
+                    double p11) {
+  Leverage v;
+  if (t.n >= 2) {
+    const double nx = -l.uy, ny = l.ux;
+    v.npn = p00 * nx * nx + 2 * p01 * nx * ny + p11 * ny * ny;
+    v.iq = l.Q > 0 ? 1 / l.Q : 0;
+    return v;
+  }
+  v.fitted = false;
+  l = LineToOne(t, cx, cy);
+  const double len = std::hypot(t.mx - cx, t.my - cy);
+  v.reach = len > 0 ? 1 / (len * len) : 0;
+  return v;
+}
+
 // The reduced normal equations of c at one point: directions eliminated (Schur complement).
 struct Normal {
   double a00 = 0, a01 = 0, a11 = 0;  // A
@@ -1102,19 +1127,9 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         t = TrackOf(s.points.data(), n, [&](int k) { return !s.aside[std::size_t(k)]; });
         if (t.n >= 2) l = Through(t, j.cx, j.cy);
       }
-      double npn = 0, iq = 0, reach = 0;
-      if (t.n >= 2) {
-        const double nx = -l.uy, ny = l.ux;
-        npn = j.p00 * nx * nx + 2 * j.p01 * nx * ny + j.p11 * ny * ny;
-        iq = l.Q > 0 ? 1 / l.Q : 0;
-      } else {
-        // The line through the point and the one measurement kept, whose own error reaches
-        // out along it.
-        const double len = std::hypot(t.mx - j.cx, t.my - j.cy);
-        l.ux = len > 0 ? (t.mx - j.cx) / len : 1;
-        l.uy = len > 0 ? (t.my - j.cy) / len : 0;
-        reach = len > 0 ? 1 / (len * len) : 0;
-      }
+      // Down to one measurement, its own error reaches out along the line through it.
+      const Leverage v = LeverageOf(t, l, j.cx, j.cy, j.p00, j.p01, j.p11);
+      const double npn = v.npn, iq = v.iq, reach = v.reach;
       const double toq = l.T * iq;
       if (j.lines != nullptr) rss = std::max(0.0, j.rss + ((t.n >= 2 ? l.rss : 0) - base_rss));
       bool took = false;
@@ -1240,19 +1255,9 @@ double Engine<Source>::SpreadFloor(const Fit& fit) const {
     const Track& t = tracks_[std::size_t(i)];
     if (t.n == 0) continue;
     Line l = t.n >= 2 ? fit.lines[std::size_t(i)] : Line{};
-    double npn = 0, iq = 0, reach = 0;
-    if (t.n >= 2) {
-      const double nx = -l.uy, ny = l.ux;
-      npn = fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny;
-      iq = l.Q > 0 ? 1 / l.Q : 0;
-    } else {
-      // The line through c and the track's one remaining measurement.
-      const double len = std::hypot(t.mx - fit.cx, t.my - fit.cy);
-      if (!(len > 0)) continue;
-      l.ux = (t.mx - fit.cx) / len;
-      l.uy = (t.my - fit.cy) / len;
-      reach = 1 / (len * len);
-    }
+    const Leverage v = LeverageOf(t, l, fit.cx, fit.cy, fit.p00, fit.p01, fit.p11);
+    if (!v.fitted && !(v.reach > 0)) continue;
+    const double npn = v.npn, iq = v.iq, reach = v.reach;
     for (int k = 0; k < images_; ++k) {
       if (i >= src_.Count(k)) continue;
       const Position p = src_.At(k, i);
