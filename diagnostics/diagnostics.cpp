@@ -34,6 +34,11 @@ constexpr int kRebalanceRounds = 10;
 // A track of this many measurements or more cannot be pulled by one gross error so far that
 // another measurement stands out more than it does.
 constexpr int kPeelFrom = 8;
+// The adaptive cut is made where the test set aside at least this many measurements and one
+// in a hundred: a set with a gross error or two keeps the test's own bound.
+constexpr std::size_t kCutFrom = 3;
+// The cut is never below this many σ.
+constexpr double kCutLeast = 3.0;
 // Beyond twice this many tracks the first robust fit is made on an even sample of this many.
 constexpr std::size_t kSampleFitTracks = 10000;
 
@@ -472,6 +477,8 @@ class Engine {
     double s2_floor = 0;
     // Whether a track that took a measurement back is judged again at once.
     bool judge_taken_back = false;
+    // A bound below the test's, where the set's tail shows more gross errors (see AdaptiveCut).
+    double cut = 0;
     // The tracks to judge (all when null); the whole set's are measured as Measure would.
     const std::vector<int>* only = nullptr;
     // Whether tracks are screened before they are judged, not only when one stands out; or
@@ -482,6 +489,7 @@ class Engine {
     bool watch = false;
   };
   double SpreadFloor(const Fit& fit) const;
+  double AdaptiveCut(const Fit& fit) const;
   Judging JudgingOf(const Fit& fit) const {
     return {fit.cx,    fit.cy,           fit.p00,
             fit.p01,   fit.p11,          fit.rss,
@@ -492,6 +500,8 @@ class Engine {
   int Judge(const Judging& j, double screen, bool studentise);
   int Rebalance(Fit& fit, const std::vector<int>* only = nullptr);
   std::optional<Fit> RoundsFrom(double sx, double sy, double bound, double rounds, int& round);
+  bool Cut(const Fit& fit);
+  void Studentize(const Fit& fit);
   std::optional<Fit> WithoutGrossErrors(double sx, double sy, double bound, const Fit& all,
                                         double rounds, int& round);
 
@@ -508,6 +518,7 @@ class Engine {
   bool find_worst_ = true;
   // Whether rounds judge with a floor under the fit's spread (see SpreadFloor).
   bool spread_floor_ = true;
+  double cut_ = 0;  // Judging::cut of the rounds
   // What the last Judge at a fit's own lines found of it, as Measure would have: RSS per
   // track, the measurements counted, and the worst measurement in `measure_worst_`'s fields.
   std::vector<double> measure_rss_;
@@ -1067,8 +1078,10 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   // one more degree of freedom, so that what comes back does not go again.
   const double bound_out =
       studentise ? StudentTUpper(j.dof, kOutlierLevel / 2 / (double(j.measurements) + 1)) : 0;
-  const double in2 = bound_in * bound_in;
-  const double out2 = studentise ? bound_out * bound_out * std::max(j.rss / j.dof, j.s2_floor) : 0;
+  const double in_bound = j.cut > 0 ? std::min(bound_in, j.cut) : bound_in;
+  const double back = j.cut > 0 ? std::min(bound_out, j.cut) : bound_out;
+  const double in2 = in_bound * in_bound;
+  const double out2 = studentise ? back * back * std::max(j.rss / j.dof, j.s2_floor) : 0;
   const double floor = 1e-10 * (1 + std::hypot(j.cx, j.cy));
   const double floor_dof = floor * floor * (j.dof - 1);
   std::vector<FlaggedMeasurement> went_now, out;
@@ -1278,6 +1291,80 @@ double Engine<Source>::SpreadFloor(const Fit& fit) const {
   return std::pow(1.4826 * z[z.size() / 2], 2);
 }
 
+// Where the tail of the standardised distances of all measurements, set aside or not, grows
+// beyond the normal one's: the test's bound is made for a clean set and lets gross errors of a
+// few σ stay, which a set with many gross errors has many of. The cut sets aside as many of
+// the largest as the tail holds beyond the normal one above 2.5 (Gervini and Yohai's adaptive
+// cut-off); 0 when it holds none more. About 10⁵ measurements serve.
+template <typename Source>
+double Engine<Source>::AdaptiveCut(const Fit& fit) const {
+  if (fit.Dof() < 1) return 0;
+  const double s2 = fit.rss / fit.Dof();
+  const double tested = double(fit.measurements) + double(flagged_.size());
+  const int stride = int(std::max(1.0, tested / 100000));
+  std::vector<double> z;
+  for (int i = 0; i < points_; i += stride) {
+    const Track& t = tracks_[std::size_t(i)];
+    if (t.n == 0) continue;
+    Line l = t.n >= 2 ? fit.lines[std::size_t(i)] : Line{};
+    double npn = 0, iq = 0, reach = 0;
+    if (t.n >= 2) {
+      const double nx = -l.uy, ny = l.ux;
+      npn = fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny;
+      iq = l.Q > 0 ? 1 / l.Q : 0;
+    } else {
+      const double len = std::hypot(t.mx - fit.cx, t.my - fit.cy);
+      if (!(len > 0)) continue;
+      l.ux = (t.mx - fit.cx) / len;
+      l.uy = (t.my - fit.cy) / len;
+      reach = 1 / (len * len);
+    }
+    for (int k = 0; k < images_; ++k) {
+      if (i >= src_.Count(k)) continue;
+      const Position p = src_.At(k, i);
+      if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+      const double dx = p.x - fit.cx, dy = p.y - fit.cy, along = l.ux * dx + l.uy * dy;
+      const double r = std::fabs(l.ux * dy - l.uy * dx);
+      const double lean = 1 - along * l.T * iq;
+      const double h = t.n >= 2 ? lean * lean * npn + along * along * iq : along * along * reach;
+      if (!dropped_.Has(i, k)) {
+        if (t.n >= 2 && 1 - h > 1e-9) z.push_back(r / std::sqrt(s2 * (1 - h)));
+      } else {
+        z.push_back(r / std::sqrt(s2 * (1 + h)));
+      }
+    }
+  }
+  if (z.empty()) return 0;
+  std::sort(z.begin(), z.end());
+  const double m = double(z.size());
+  double excess = 0;
+  for (std::size_t i = 0; i < z.size(); ++i)
+    if (z[i] >= kCutLeast)
+      excess = std::max(excess, std::erf(z[i] / std::sqrt(2.0)) - double(i) / m);
+  const std::size_t cut = std::size_t(std::floor(excess * m));
+  if (cut == 0) return 0;
+  return std::max(kCutLeast, z[z.size() - 1 - cut]);
+}
+
+// Every measurement set aside gets its studentised prediction residual against the fit, what
+// the rounds last judged it by.
+template <typename Source>
+void Engine<Source>::Studentize(const Fit& fit) {
+  if (fit.Dof() < 1) return;
+  const double s2 = fit.rss / fit.Dof();
+  for (FlaggedMeasurement& f : flagged_) {
+    const Track& t = tracks_[std::size_t(f.point)];
+    Line l = t.n >= 2 ? fit.lines[std::size_t(f.point)] : Line{};
+    const Leverage v = LeverageOf(t, l, fit.cx, fit.cy, fit.p00, fit.p01, fit.p11);
+    const Position p = src_.At(f.image, f.point);
+    const double dx = p.x - fit.cx, dy = p.y - fit.cy, along = l.ux * dx + l.uy * dy;
+    const double lean = 1 - along * l.T * v.iq;
+    const double h =
+        v.fitted ? lean * lean * v.npn + along * along * v.iq : along * along * v.reach;
+    f.studentized = std::fabs(l.ux * dy - l.uy * dx) / std::sqrt(s2 * (1 + h));
+  }
+}
+
 // One round at the fit's point: every measurement judged again, then a refit when any verdict
 // changed. Returns how many changed, 0 also when the refit would be singular (the round then
 // undone).
@@ -1287,6 +1374,7 @@ int Engine<Source>::Rebalance(Fit& fit, const std::vector<int>* only) {
   const AsideSet before = dropped_;
   Judging j = JudgingOf(fit);
   if (spread_floor_) j.s2_floor = SpreadFloor(fit);
+  j.cut = cut_;
   j.only = only;
   const int verdicts = Judge(j, 0, true);
   if (verdicts == 0) {
@@ -1329,7 +1417,24 @@ std::optional<Fit> Engine<Source>::RoundsFrom(double sx, double sy, double bound
   if (!fit || fit->Dof() < 2) return std::nullopt;
   while (round < kRebalanceRounds && round < rounds && Rebalance(*fit) > 0) ++round;
   if (!fit->measured) Measure(*fit, find_worst_);
+  if (!Cut(*fit)) return fit;
+  for (int cut_round = 0; cut_round < kRebalanceRounds && round < rounds && Rebalance(*fit) > 0;
+       ++cut_round)
+    ++round;
+  if (!fit->measured) Measure(*fit, find_worst_);
   return fit;
+}
+
+// Where the test set aside many measurements, the adaptive cut below its bound for the rounds
+// that follow (cut_); whether there is one. The fit's spread is then a settled fit's: the
+// rounds judge without a floor under it.
+template <typename Source>
+bool Engine<Source>::Cut(const Fit& fit) {
+  if (flagged_.size() < std::max<std::size_t>(kCutFrom, std::size_t(fit.measurements) / 100))
+    return false;
+  cut_ = AdaptiveCut(fit);
+  spread_floor_ = cut_ == 0 && spread_floor_;
+  return cut_ > 0;
 }
 
 // The fit without gross errors. Many tracks are fitted first on an even sample of them, and
@@ -1355,6 +1460,8 @@ std::optional<Fit> Engine<Source>::WithoutGrossErrors(double sx, double sy, doub
       int sample_round = 0;
       const std::optional<Fit> s = on_sample.RoundsFrom(sx, sy, bound, rounds, sample_round);
       if (!s || s->Dof() < 2) return std::nullopt;
+      // The sample's cut serves the whole set.
+      cut_ = on_sample.cut_;
       // The whole set keeps the share of measurements and tracks that the sample kept.
       const double kept = double(s->measurements) / sample_measurements;
       Judging j;
@@ -1371,6 +1478,7 @@ std::optional<Fit> Engine<Source>::WithoutGrossErrors(double sx, double sy, doub
       j.rss = s->rss / s->Dof() * j.dof;
       j.tested = all.measurements;
       j.judge_taken_back = true;
+      j.cut = cut_;
       // Where the sample's tracks hold two gross errors or more each, the screen comes first;
       // where they hold one, setting aside the one that stands out usually ends the track.
       int dirty = 0;
@@ -1474,6 +1582,7 @@ Diagnostics Engine<Source>::Run() {
     // A fit of a minority is no fit of the set: a few tracks can nearly meet anywhere.
     if (robust && !flagged_.empty() && 2 * flagged_.size() < std::size_t(fit->measurements)) {
       fit = std::move(robust);
+      Studentize(*fit);
     } else {
       // Nothing stays aside (a clean set): the refined fit stands, as it is.
       std::vector<int> touched;
