@@ -45,7 +45,9 @@ struct FlaggedMeasurement {
   int image = 0;
   int point = 0;
   double residual_px = 0;  // its distance from its track's line in the robust fit
-  double studentized = 0;  // |externally studentised residual| when it was flagged
+  // Set aside by the rounds: its |studentised prediction residual| against the robust fit; by
+  // the one-at-a-time search: its |externally studentised residual| when it was flagged.
+  double studentized = 0;
 };
 
 // The RMS perpendicular residual of an image's or a reference point's measurements, taken
@@ -117,7 +119,11 @@ bool Consistent(const std::optional<PointEstimate>& refined);
 // would face back in the fit, and one in the fit goes when its externally studentised residual
 // exceeds the bound. Many tracks are first fitted so on an even sample of them, then every
 // track is judged once at the sample's fit, and the rounds that follow judge only the tracks
-// with a verdict near its bound. Last, while the largest externally studentised residual
+// with a verdict near its bound. Where the test set aside one measurement in a hundred or more
+// (and three), the bound of further rounds is the adaptive cut where the tail of the
+// standardised distances of all measurements outgrows the normal one's above 3σ (Gervini and
+// Yohai): the test's bound grows with the measurements and, among many gross errors, lets
+// those of a few σ stay. Last, while the largest externally studentised residual
 // exceeds the two-sided Student t(dof − 1) bound at this level over the measurements
 // (Bonferroni), that measurement is flagged, set aside and the rest refitted. Setting aside
 // one of a track's last two takes the track out of the fit, as one measurement fits any line.
