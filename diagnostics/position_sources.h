@@ -1,0 +1,166 @@
+// Where the diagnostics read positions from: the loaded point sets, plain vectors or arrays,
+// each image by image, and the copy made track by track that the search for gross errors reads.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "data/data_structures.h"
+#include "diagnostics/diagnostics.h"
+#include "diagnostics/track_lines.h"
+
+namespace zirt::diagnostics_detail {
+
+// Where the positions come from: image-major, as loaded, so every pass streams the images.
+struct VectorSource {
+  const std::vector<std::vector<Position>>& images;
+  int Images() const { return static_cast<int>(images.size()); }
+  int Count(int k) const { return static_cast<int>(images[std::size_t(k)].size()); }
+  Position At(int k, int i) const { return images[std::size_t(k)][std::size_t(i)]; }
+  template <typename F>
+  void ForImage(int k, int points, F&& f) const {
+    const std::vector<Position>& image = images[std::size_t(k)];
+    const int n = std::min(points, static_cast<int>(image.size()));
+    for (int i = 0; i < n; ++i) f(i, image[std::size_t(i)].x, image[std::size_t(i)].y);
+  }
+  // Every measurement as f(image, point, x, y), image by image.
+  template <typename F>
+  void ForEach(int points, F&& f) const {
+    for (int k = 0; k < Images(); ++k)
+      ForImage(k, points, [&](int i, double x, double y) { f(k, i, x, y); });
+  }
+};
+
+struct SetsSource {
+  const ImageSets& sets;
+  int Images() const { return static_cast<int>(sets.Length()); }
+  int Count(int k) const { return sets[k].Count(); }
+  Position At(int k, int i) const {
+    const VT_Point* p = sets[k].Get(i);
+    return {p->X, p->Y};
+  }
+  template <typename F>
+  void ForImage(int k, int points, F&& f) const {
+    const VT_Points& image = sets[k];
+    const int n = std::min(points, image.Count());
+    for (int i = 0; i < n; ++i) {
+      const VT_Point* p = image.Get(i);
+      f(i, p->X, p->Y);
+    }
+  }
+  // Every measurement as f(image, point, x, y), image by image.
+  template <typename F>
+  void ForEach(int points, F&& f) const {
+    for (int k = 0; k < Images(); ++k)
+      ForImage(k, points, [&](int i, double x, double y) { f(k, i, x, y); });
+  }
+};
+
+struct ArraysSource {
+  const PositionArrays& arrays;
+  int Images() const { return static_cast<int>(arrays.xy.size()); }
+  int Count(int k) const { return arrays.counts[std::size_t(k)]; }
+  Position At(int k, int i) const {
+    const double* p = arrays.xy[std::size_t(k)] + 2 * std::size_t(i);
+    return {p[0], p[1]};
+  }
+  template <typename F>
+  void ForImage(int k, int points, F&& f) const {
+    const double* p = arrays.xy[std::size_t(k)];
+    const int n = std::min(points, Count(k));
+    for (int i = 0; i < n; ++i) f(i, p[2 * i], p[2 * i + 1]);
+  }
+  // Every measurement as f(image, point, x, y), image by image.
+  template <typename F>
+  void ForEach(int points, F&& f) const {
+    for (int k = 0; k < Images(); ++k)
+      ForImage(k, points, [&](int i, double x, double y) { f(k, i, x, y); });
+  }
+};
+
+// The positions copied track by track, NaN where an image lacks a point: the search for gross
+// errors judges each track's measurements together, round after round, and a copy read in
+// order spares every round a gather from all the images.
+class TrackMajorSource {
+ public:
+  template <typename Source>
+  explicit TrackMajorSource(const Source& source)
+      : images_(source.Images()), points_(images_ > 0 ? source.Count(0) : 0) {
+    counts_.reserve(std::size_t(images_));
+    for (int k = 0; k < images_; ++k) counts_.push_back(std::min(points_, source.Count(k)));
+    xy_.reset(new Position[std::size_t(points_) * std::size_t(images_)]);
+    // Block by block of tracks, so that the block being filled stays in the cache while every
+    // image is read in order.
+    constexpr int kBlock = 2048;
+    const Position missing{std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::quiet_NaN()};
+    sums_.resize(std::size_t(points_));
+    for (int from = 0; from < points_; from += kBlock) {
+      const int to = std::min(points_, from + kBlock);
+      for (int k = 0; k < images_; ++k) {
+        const int n = std::clamp(counts_[std::size_t(k)], from, to);
+        for (int i = from; i < n; ++i) xy_[Slot(k, i)] = source.At(k, i);
+        for (int i = n; i < to; ++i) xy_[Slot(k, i)] = missing;
+      }
+      for (int i = from; i < to; ++i) Sum(i);
+    }
+  }
+  // The given tracks of another copy, in that order.
+  TrackMajorSource(const TrackMajorSource& from, const std::vector<int>& tracks)
+      : images_(from.images_),
+        points_(static_cast<int>(tracks.size())),
+        counts_(std::size_t(images_), points_),
+        xy_(new Position[std::size_t(points_) * std::size_t(images_)]) {
+    sums_.resize(std::size_t(points_));
+    for (int m = 0; m < points_; ++m) {
+      const int i = tracks[std::size_t(m)];
+      std::copy(from.Positions(i), from.Positions(i) + images_, &xy_[Slot(0, m)]);
+      sums_[std::size_t(m)] = from.sums_[std::size_t(i)];
+    }
+  }
+  int Images() const { return images_; }
+  int Count(int k) const { return counts_[std::size_t(k)]; }
+  Position At(int k, int i) const { return xy_[Slot(k, i)]; }
+  // Every track's finite measurements, summed while the copy was made.
+  const std::vector<Track>& Sums() const { return sums_; }
+  // Track i's positions, one per image, NaN where the image lacks it.
+  const Position* Positions(int i) const { return &xy_[Slot(0, i)]; }
+  template <typename F>
+  void ForImage(int k, int points, F&& f) const {
+    const int n = std::min(points, Count(k));
+    for (int i = 0; i < n; ++i) {
+      const Position p = At(k, i);
+      f(i, p.x, p.y);
+    }
+  }
+  // Every measurement as f(image, point, x, y), track by track.
+  template <typename F>
+  void ForEach(int points, F&& f) const {
+    const int n = std::min(points, points_);
+    for (int i = 0; i < n; ++i) {
+      const Position* p = Positions(i);
+      for (int k = 0; k < images_; ++k)
+        if (i < counts_[std::size_t(k)]) f(k, i, p[k].x, p[k].y);
+    }
+  }
+
+ private:
+  int images_;
+  int points_;
+  std::vector<int> counts_;
+  std::size_t Slot(int k, int i) const {
+    return std::size_t(i) * std::size_t(images_) + std::size_t(k);
+  }
+  void Sum(int i) {
+    const Position* p = Positions(i);
+    sums_[std::size_t(i)] =
+        TrackOf(p, images_, [&](int k) { return std::isfinite(p[k].x) && std::isfinite(p[k].y); });
+  }
+  std::unique_ptr<Position[]> xy_;
+  std::vector<Track> sums_;
+};
+
+}  // namespace zirt::diagnostics_detail

@@ -1,0 +1,159 @@
+// A track's measurements as sums, its line through a common point, a measurement's leverage
+// and the median line that gross errors can't pull: the pieces every fit of the diagnostics uses.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+
+#include "diagnostics/diagnostics.h"
+
+namespace zirt::diagnostics_detail {
+
+// A track's used measurements: count, mean and scatter about the mean.
+struct Track {
+  int n = 0;
+  double mx = 0, my = 0;
+  double sxx = 0, sxy = 0, syy = 0;
+};
+
+// The track of the points p[k] for which keep(k), as Recompute takes it: in order, the mean
+// first, then the scatter about it.
+template <typename Keep>
+Track TrackOf(const Position* p, int n, Keep keep) {
+  Track t;
+  double sx = 0, sy = 0;
+  for (int k = 0; k < n; ++k) {
+    if (!keep(k)) continue;
+    ++t.n;
+    sx += p[k].x;
+    sy += p[k].y;
+  }
+  if (t.n == 0) return t;
+  t.mx = sx / t.n;
+  t.my = sy / t.n;
+  for (int k = 0; k < n; ++k) {
+    if (!keep(k)) continue;
+    const double dx = p[k].x - t.mx, dy = p[k].y - t.my;
+    t.sxx += dx * dx;
+    t.sxy += dx * dy;
+    t.syy += dy * dy;
+  }
+  return t;
+}
+
+// A track's best line through a point c: unit direction u (normal (−uy, ux)); over its
+// measurements the sums of t = u·(p − c), t² and r = n·(p − c), and r², the least of which
+// the direction makes.
+struct Line {
+  double ux = 1, uy = 0;
+  double T = 0, Q = 0, R = 0, rss = 0;
+};
+
+// Unit major axis of the symmetric [[a, b], [b, c]], without cancellation.
+inline void MajorAxis(double a, double b, double c, double& ux, double& uy) {
+  const double half = 0.5 * (a - c);
+  const double h = std::sqrt(half * half + b * b);
+  if (h == 0) {
+    ux = 1;
+    uy = 0;
+    return;
+  }
+  if (half >= 0) {
+    ux = half + h;
+    uy = b;
+  } else {
+    ux = b;
+    uy = h - half;
+  }
+  const double norm = std::sqrt(ux * ux + uy * uy);
+  ux /= norm;
+  uy /= norm;
+}
+
+inline Line Through(const Track& s, double cx, double cy) {
+  Line l;
+  const double dx = s.mx - cx, dy = s.my - cy, n = s.n;
+  // Scatter about c = scatter about the mean + n·d·dᵀ.
+  const double a = s.sxx + n * dx * dx, b = s.sxy + n * dx * dy, c = s.syy + n * dy * dy;
+  MajorAxis(a, b, c, l.ux, l.uy);
+  const double nx = -l.uy, ny = l.ux;
+  l.Q = a * l.ux * l.ux + 2 * b * l.ux * l.uy + c * l.uy * l.uy;
+  l.rss = std::max(0.0, a * nx * nx + 2 * b * nx * ny + c * ny * ny);
+  l.T = n * (l.ux * dx + l.uy * dy);
+  l.R = n * (nx * dx + ny * dy);
+  return l;
+}
+
+// The line through c and a track's one remaining measurement.
+inline Line LineToOne(const Track& t, double cx, double cy) {
+  Line l;
+  const double len = std::hypot(t.mx - cx, t.my - cy);
+  l.ux = len > 0 ? (t.mx - cx) / len : 1;
+  l.uy = len > 0 ? (t.my - cy) / len : 0;
+  return l;
+}
+
+// What a measurement's leverage asks of its track's line through c: nᵀ(JᵀJ)⁻¹n of the c
+// block (A⁻¹ = [[p00, p01], [p01, p11]]) and 1/Q; for a track down to one measurement, whose
+// line is the one through c and it, 1/|it − c|² (0 when it is c).
+struct Leverage {
+  bool fitted = true;
+  double npn = 0, iq = 0, reach = 0;
+};
+
+// Makes `l` the line of track t through c when the track is down to one measurement.
+inline Leverage LeverageOf(const Track& t, Line& l, double cx, double cy, double p00, double p01,
+                           double p11) {
+  Leverage v;
+  if (t.n >= 2) {
+    const double nx = -l.uy, ny = l.ux;
+    v.npn = p00 * nx * nx + 2 * p01 * nx * ny + p11 * ny * ny;
+    v.iq = l.Q > 0 ? 1 / l.Q : 0;
+    return v;
+  }
+  v.fitted = false;
+  l = LineToOne(t, cx, cy);
+  const double len = std::hypot(t.mx - cx, t.my - cy);
+  v.reach = len > 0 ? 1 / (len * len) : 0;
+  return v;
+}
+
+// The perpendicular distances r[k] of the n points p from the line through c in the median
+// of their directions from c (the two middle ones averaged), a line that half the points
+// can't pull. Directions are taken as tangents against the points' mean direction: no angle
+// function per point.
+inline void MedianLineResiduals(const Position* p, int n, double cx, double cy, double* tangent,
+                                double* r) {
+  double mx = 0, my = 0;
+  for (int k = 0; k < n; ++k) {
+    mx += p[k].x;
+    my += p[k].y;
+  }
+  double ux = mx / n - cx, uy = my / n - cy;
+  double len = std::hypot(ux, uy);
+  if (!(len > 0)) {
+    ux = p[0].x - cx;
+    uy = p[0].y - cy;
+    len = std::hypot(ux, uy);
+  }
+  if (!(len > 0) || !std::isfinite(len)) {
+    for (int k = 0; k < n; ++k) r[k] = std::hypot(p[k].x - cx, p[k].y - cy);
+    return;
+  }
+  ux /= len;
+  uy /= len;
+  for (int k = 0; k < n; ++k) {
+    const double vx = p[k].x - cx, vy = p[k].y - cy;
+    const double along = ux * vx + uy * vy, across = ux * vy - uy * vx;
+    // A point behind c is as far off as a direction can be.
+    tangent[k] = along > 0 ? across / along : std::copysign(1e300, across);
+  }
+  std::nth_element(tangent, tangent + n / 2, tangent + n);
+  double median = tangent[n / 2];
+  if (n % 2 == 0) median = 0.5 * (median + *std::max_element(tangent, tangent + n / 2));
+  const double norm = std::hypot(1.0, median);
+  const double wx = (ux - median * uy) / norm, wy = (uy + median * ux) / norm;
+  for (int k = 0; k < n; ++k) r[k] = std::fabs(wx * (p[k].y - cy) - wy * (p[k].x - cx));
+}
+
+}  // namespace zirt::diagnostics_detail
