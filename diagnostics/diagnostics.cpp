@@ -196,6 +196,7 @@ class Engine {
     // Whether `watch_` collects the tracks whose verdicts a small change of the fit may turn.
     bool watch = false;
   };
+  std::vector<double> StandardisedSample(const Fit& fit) const;
   double SpreadFloor(const Fit& fit) const;
   double AdaptiveCut(const Fit& fit) const;
   Judging JudgingOf(const Fit& fit) const {
@@ -963,12 +964,11 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   return verdicts;
 }
 
-// The spread of the fit's own measurements is too small when the start set aside good ones
-// with the bad: the median of all standardised distances, set aside or not, bounds it from
-// below, so that what the start took away too eagerly comes back. Every stride-th track, about
-// 10⁵ measurements, serves for the median.
+// The distances of every stride-th track's measurements (about 10⁵ in all) from its line
+// through the fit's point, each in units of its own spread at σ = 1: those in the fit as
+// residuals, those set aside as predictions.
 template <typename Source>
-double Engine<Source>::SpreadFloor(const Fit& fit) const {
+std::vector<double> Engine<Source>::StandardisedSample(const Fit& fit) const {
   const double tested = double(fit.measurements) + double(flagged_.size());
   const int stride = int(std::max(1.0, tested / 100000));
   std::vector<double> z;
@@ -978,22 +978,31 @@ double Engine<Source>::SpreadFloor(const Fit& fit) const {
     Line l = t.n >= 2 ? fit.lines[std::size_t(i)] : Line{};
     const Leverage v = LeverageOf(t, l, fit.cx, fit.cy, fit.p00, fit.p01, fit.p11);
     if (!v.fitted && !(v.reach > 0)) continue;
-    const double npn = v.npn, iq = v.iq, reach = v.reach;
     for (int k = 0; k < images_; ++k) {
       if (i >= src_.Count(k)) continue;
       const Position p = src_.At(k, i);
       if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
       const double dx = p.x - fit.cx, dy = p.y - fit.cy, along = l.ux * dx + l.uy * dy;
       const double r = std::fabs(l.ux * dy - l.uy * dx);
-      const double lean = 1 - along * l.T * iq;
-      const double h = t.n >= 2 ? lean * lean * npn + along * along * iq : along * along * reach;
+      const double lean = 1 - along * l.T * v.iq;
+      const double h =
+          v.fitted ? lean * lean * v.npn + along * along * v.iq : along * along * v.reach;
       if (!dropped_.Has(i, k)) {
-        if (t.n >= 2 && 1 - h > 1e-9) z.push_back(r / std::sqrt(1 - h));
+        if (v.fitted && 1 - h > 1e-9) z.push_back(r / std::sqrt(1 - h));
       } else {
         z.push_back(r / std::sqrt(1 + h));
       }
     }
   }
+  return z;
+}
+
+// The spread of the fit's own measurements is too small when the start set aside good ones
+// with the bad: the median of all standardised distances, set aside or not, bounds it from
+// below, so that what the start took away too eagerly comes back.
+template <typename Source>
+double Engine<Source>::SpreadFloor(const Fit& fit) const {
+  std::vector<double> z = StandardisedSample(fit);
   if (z.empty()) return 0;
   std::nth_element(z.begin(), z.begin() + std::ptrdiff_t(z.size() / 2), z.end());
   return std::pow(1.4826 * z[z.size() / 2], 2);
@@ -1002,46 +1011,16 @@ double Engine<Source>::SpreadFloor(const Fit& fit) const {
 // Where the tail of the standardised distances of all measurements, set aside or not, grows
 // beyond the normal one's: the test's bound is made for a clean set and lets gross errors of a
 // few σ stay, which a set with many gross errors has many of. The cut sets aside as many of
-// the largest as the tail holds beyond the normal one above 2.5 (Gervini and Yohai's adaptive
-// cut-off); 0 when it holds none more. About 10⁵ measurements serve.
+// the largest as the tail holds beyond the normal one above kCutLeast (Gervini and Yohai's
+// adaptive cut-off); 0 when it holds none more.
 template <typename Source>
 double Engine<Source>::AdaptiveCut(const Fit& fit) const {
   if (fit.Dof() < 1) return 0;
-  const double s2 = fit.rss / fit.Dof();
-  const double tested = double(fit.measurements) + double(flagged_.size());
-  const int stride = int(std::max(1.0, tested / 100000));
-  std::vector<double> z;
-  for (int i = 0; i < points_; i += stride) {
-    const Track& t = tracks_[std::size_t(i)];
-    if (t.n == 0) continue;
-    Line l = t.n >= 2 ? fit.lines[std::size_t(i)] : Line{};
-    double npn = 0, iq = 0, reach = 0;
-    if (t.n >= 2) {
-      const double nx = -l.uy, ny = l.ux;
-      npn = fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny;
-      iq = l.Q > 0 ? 1 / l.Q : 0;
-    } else {
-      const double len = std::hypot(t.mx - fit.cx, t.my - fit.cy);
-      if (!(len > 0)) continue;
-      l.ux = (t.mx - fit.cx) / len;
-      l.uy = (t.my - fit.cy) / len;
-      reach = 1 / (len * len);
-    }
-    for (int k = 0; k < images_; ++k) {
-      if (i >= src_.Count(k)) continue;
-      const Position p = src_.At(k, i);
-      if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
-      const double dx = p.x - fit.cx, dy = p.y - fit.cy, along = l.ux * dx + l.uy * dy;
-      const double r = std::fabs(l.ux * dy - l.uy * dx);
-      const double lean = 1 - along * l.T * iq;
-      const double h = t.n >= 2 ? lean * lean * npn + along * along * iq : along * along * reach;
-      if (!dropped_.Has(i, k)) {
-        if (t.n >= 2 && 1 - h > 1e-9) z.push_back(r / std::sqrt(s2 * (1 - h)));
-      } else {
-        z.push_back(r / std::sqrt(s2 * (1 + h)));
-      }
-    }
-  }
+  // Exact measurements have no tail to judge by.
+  const double s = std::sqrt(fit.rss / fit.Dof());
+  if (!(s > 0) || !std::isfinite(s)) return 0;
+  std::vector<double> z = StandardisedSample(fit);
+  for (double& d : z) d /= s;
   if (z.empty()) return 0;
   std::sort(z.begin(), z.end());
   const double m = double(z.size());

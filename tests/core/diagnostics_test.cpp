@@ -66,6 +66,18 @@ TEST(Diagnose, ExactAndDegenerateSets) {
   EXPECT_EQ(d.points.size(), 3u);
   EXPECT_EQ(d.images[1].measurements, 3);
 
+  // Exact tracks with three measurements pushed off: they go, and the point is exact again
+  // (no spread to scale a cut by).
+  Images pushed = Star(800, 600, {0, 35, 80, 120, 170, 215, 260, 310}, {100, 150, 210, 280});
+  pushed[1][2].x += 5;
+  pushed[3][5].y -= 7;
+  pushed[2][7].x += 4;
+  d = Diagnose(pushed);
+  ASSERT_TRUE(d.robust);
+  EXPECT_EQ(d.outliers.size(), 3u);
+  EXPECT_NEAR(d.robust->x, 800, 1e-6);
+  EXPECT_NEAR(d.robust->y, 600, 1e-6);
+
   // Two tracks of two: the intersection, without uncertainty.
   d = Diagnose(Star(50, 60, {30, 120}, {10, 40}));
   ASSERT_TRUE(d.refined);
