@@ -1340,14 +1340,30 @@ bool Consistent(const std::optional<PointEstimate>& refined) {
   return !refined || !refined->has_uncertainty || !(refined->sigma0_px > kConsistentSigmaPx);
 }
 
-Diagnostics Diagnose(const std::vector<std::vector<Position>>& images, double search_work) {
-  const TrackMajorSource source{VectorSource{images}};
+namespace {
+
+// The track-major copy holds every image's slot for every point of the first image: where
+// the other images hold far fewer (a long first file among many short ones), the search reads
+// the images as they are instead of copying mostly gaps.
+template <typename Source>
+Diagnostics DiagnoseFrom(const Source& images, double search_work) {
+  const std::size_t slots = std::size_t(images.Images()) *
+                            std::size_t(std::max(0, images.Images() > 0 ? images.Count(0) : 0));
+  std::size_t held = 0;
+  for (int k = 0; k < images.Images(); ++k) held += std::size_t(images.Count(k));
+  if (slots > 4 * held + 1000000) return Engine<Source>(images, search_work).Run();
+  const TrackMajorSource source{images};
   return Engine<TrackMajorSource>(source, search_work).Run();
 }
 
+}  // namespace
+
+Diagnostics Diagnose(const std::vector<std::vector<Position>>& images, double search_work) {
+  return DiagnoseFrom(VectorSource{images}, search_work);
+}
+
 Diagnostics Diagnose(const ImageSets& images, double search_work) {
-  const TrackMajorSource source{SetsSource{images}};
-  return Engine<TrackMajorSource>(source, search_work).Run();
+  return DiagnoseFrom(SetsSource{images}, search_work);
 }
 
 }  // namespace zirt

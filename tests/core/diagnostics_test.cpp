@@ -78,6 +78,24 @@ TEST(Diagnose, ExactAndDegenerateSets) {
   EXPECT_NEAR(d.robust->x, 800, 1e-6);
   EXPECT_NEAR(d.robust->y, 600, 1e-6);
 
+  // A long first image among many short ones is read as it is, not copied into mostly gaps:
+  // the same point and figures as the copy gives for the points the others hold.
+  Images uneven_long = Star(700, 500, {0, 50, 100, 150, 200, 250, 300}, {100, 140, 190});
+  std::mt19937_64 jitter(3);
+  std::normal_distribution<double> wobble(0, 0.2);
+  for (auto& image : uneven_long)
+    for (Position& p : image) p = {p.x + wobble(jitter), p.y + wobble(jitter)};
+  uneven_long[2][4].y += 9;
+  const Diagnostics copied = Diagnose(uneven_long);
+  for (int extra = 0; extra < 3000; ++extra) uneven_long[0].push_back({1e4 + extra, 5});
+  uneven_long.resize(400);
+  d = Diagnose(uneven_long);
+  ASSERT_TRUE(d.robust && copied.robust);
+  EXPECT_EQ(d.refined->x, copied.refined->x);
+  EXPECT_EQ(d.robust->y, copied.robust->y);
+  EXPECT_EQ(d.outliers.size(), copied.outliers.size());
+  EXPECT_EQ(d.points[4].rms_px, copied.points[4].rms_px);
+
   // Two tracks of two: the intersection, without uncertainty.
   d = Diagnose(Star(50, 60, {30, 120}, {10, 40}));
   ASSERT_TRUE(d.refined);
