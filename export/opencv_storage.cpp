@@ -23,6 +23,18 @@ void CheckShape(const std::string& name, long rows, long cols, std::string_view 
            "); точка в неё не записывается.");
 }
 
+// The 3 × 3 camera matrix's items, row by row: x0 and y0 are the third and the sixth, written
+// in the style of the numbers they replace.
+void PutIntoMatrix(Edits& edits, std::string_view text, const std::vector<Span>& items,
+                   const std::string& name, const ExportedPoint& point) {
+  if (items.size() != 9)
+    Refuse("В " + name + ".data " + std::to_string(items.size()) + " чисел вместо 9.");
+  NumberAt(items[2].In(text), name + ".data[2]");
+  NumberAt(items[5].In(text), name + ".data[5]");
+  edits.Replace(items[2], FormatLike(point.x, items[2].In(text)));
+  edits.Replace(items[5], FormatLike(point.y, items[5].In(text)));
+}
+
 }  // namespace
 
 bool LooksLikeOpenCvYaml(const YamlScan& yaml) {
@@ -45,12 +57,7 @@ std::string PutOpenCvYaml(const YamlScan& yaml, const ExportedPoint& point) {
     CheckShape(name, yaml.ChildInteger(*line, "rows").value_or(-1),
                yaml.ChildInteger(*line, "cols").value_or(-1), yaml.Value(*dt).In(text));
     const std::vector<Span> items = yaml.Sequence(*data, name + ".data");
-    if (items.size() != 9)
-      Refuse("В " + name + ".data " + std::to_string(items.size()) + " чисел вместо 9.");
-    NumberAt(items[2].In(text), name + ".data[2]");
-    NumberAt(items[5].In(text), name + ".data[5]");
-    edits.Replace(items[2], FormatLike(point.x, items[2].In(text)));
-    edits.Replace(items[5], FormatLike(point.y, items[5].In(text)));
+    PutIntoMatrix(edits, text, items, name, point);
     CommentBefore(edits, text, yaml.Lines(), *line, "#", CommentText(point));
   }
   return edits.Apply(text);
@@ -123,12 +130,7 @@ std::string PutOpenCvXml(std::string_view text, const ExportedPoint& point) {
       if (j > i) items.push_back({i, j});
       i = j;
     }
-    if (items.size() != 9)
-      Refuse("В " + name + ".data " + std::to_string(items.size()) + " чисел вместо 9.");
-    NumberAt(items[2].In(text), name + ".data[2]");
-    NumberAt(items[5].In(text), name + ".data[5]");
-    edits.Replace(items[2], FormatLike(point.x, items[2].In(text)));
-    edits.Replace(items[5], FormatLike(point.y, items[5].In(text)));
+    PutIntoMatrix(edits, text, items, name, point);
     std::size_t line = 0;
     while (line + 1 < lines.size() && lines[line].next <= start) ++line;
     // "--" may not stand inside an XML comment; our text has none.
