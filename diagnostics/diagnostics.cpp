@@ -153,7 +153,7 @@ class Engine {
   Normal At(double cx, double cy, std::vector<Line>* lines = nullptr) const;
   // Without `measure`, the fit's RSS comes from its tracks' sums and `measured` is false.
   std::optional<Fit> Solve(double cx, double cy, bool measure = true) const;
-  void Measure(Fit& fit, bool find_worst) const;
+  void Measure(Fit& fit) const;
   PointEstimate Estimate(const Fit& fit) const;
   FlaggedMeasurement Worst(const Fit& fit, bool& exceeds) const;
   void SetAside(const FlaggedMeasurement& f);
@@ -418,7 +418,7 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) con
   for (const Track& t : tracks_) fit.tracks += t.n >= 2;
   if (fit.tracks < 2) return std::nullopt;
   if (measure) {
-    Measure(fit, find_worst_);
+    Measure(fit);
   } else {
     // Until a judging pass measures it: the RSS from the tracks' sums.
     fit.measured = false;
@@ -433,12 +433,13 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) con
   return fit;
 }
 
-// RSS and the count of the measurements used, measurement by measurement; with `find_worst`,
-// in the same pass, the measurement Worst asks for. Its externally studentised residual
-// t² = r²·(dof − 1) / max(RSS·(1 − h) − r², floor) grows with r² / (1 − h) whatever the RSS,
-// so the largest of that ratio is the one, found before the RSS is known.
+// RSS and the count of the measurements used, measurement by measurement; for the diagnostics
+// (find_worst_), in the same pass, the measurement Worst asks for. Its externally studentised
+// residual t² = r²·(dof − 1) / max(RSS·(1 − h) − r², floor) grows with r² / (1 − h) whatever the
+// RSS, so the largest of that ratio is the one, found before the RSS is known.
 template <typename Source>
-void Engine<Source>::Measure(Fit& fit, bool find_worst) const {
+void Engine<Source>::Measure(Fit& fit) const {
+  const bool find_worst = find_worst_;
   // Per track: direction, T/Q, 1/Q and nᵀ(JᵀJ)⁻¹n of the c block.
   struct Lever {
     double ux, uy, toq, iq, npn;
@@ -1103,12 +1104,12 @@ std::optional<Fit> Engine<Source>::RoundsFrom(double sx, double sy, double bound
   // Too little left to test anything: the set is judged as a whole.
   if (!fit || fit->Dof() < 2) return std::nullopt;
   while (round < kRebalanceRounds && round < rounds && Rebalance(*fit) > 0) ++round;
-  if (!fit->measured) Measure(*fit, find_worst_);
+  if (!fit->measured) Measure(*fit);
   if (!Cut(*fit)) return fit;
   for (int cut_round = 0; cut_round < kRebalanceRounds && round < rounds && Rebalance(*fit) > 0;
        ++cut_round)
     ++round;
-  if (!fit->measured) Measure(*fit, find_worst_);
+  if (!fit->measured) Measure(*fit);
   return fit;
 }
 
@@ -1182,7 +1183,7 @@ std::optional<Fit> Engine<Source>::WithoutGrossErrors(double sx, double sy, doub
       ++round;
       // What the sample's fit left in doubt settles on the refits; the rest stands.
       while (round < kRebalanceRounds && round < rounds && Rebalance(*fit, &watch) > 0) ++round;
-      Measure(*fit, find_worst_);
+      Measure(*fit);
       fit->measured = true;
       return fit;
     }

@@ -51,25 +51,29 @@ void ViewBitmap::Fill(Color colour) {
   if (!image_.isNull()) image_.fill(ToQRgb(colour));
 }
 
+namespace {
+
+// The pixels a run from a0 toward a1 paints (a0 … a1−1 going up, a1+1 … a0 going down) within
+// 0 … size−1; false when none.
+bool ClipRun(long long a0, long long a1, long long size, long long& first, long long& last) {
+  if (a0 == a1) return false;
+  first = std::max(a0 < a1 ? a0 : a1 + 1, 0LL);
+  last = std::min(a0 < a1 ? a1 - 1 : a0, size - 1);
+  return first <= last;
+}
+
+}  // namespace
+
 void ViewBitmap::HorizontalRun(QRgb rgb, long long x0, long long x1, long long y) {
-  if (y < 0 || y >= image_.height() || x0 == x1) return;
-  // The painted pixels are x0 … x1−1 going right, or x1+1 … x0 going left.
-  long long first = x0 < x1 ? x0 : x1 + 1;
-  long long last = x0 < x1 ? x1 - 1 : x0;
-  first = std::max(first, 0LL);
-  last = std::min(last, static_cast<long long>(image_.width()) - 1);
-  if (first > last) return;
+  long long first, last;
+  if (y < 0 || y >= image_.height() || !ClipRun(x0, x1, image_.width(), first, last)) return;
   QRgb* row = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
   std::fill(row + first, row + last + 1, rgb);
 }
 
 void ViewBitmap::VerticalRun(QRgb rgb, long long x, long long y0, long long y1) {
-  if (x < 0 || x >= image_.width() || y0 == y1) return;
-  long long first = y0 < y1 ? y0 : y1 + 1;
-  long long last = y0 < y1 ? y1 - 1 : y0;
-  first = std::max(first, 0LL);
-  last = std::min(last, static_cast<long long>(image_.height()) - 1);
-  if (first > last) return;
+  long long first, last;
+  if (x < 0 || x >= image_.width() || !ClipRun(y0, y1, image_.height(), first, last)) return;
   uchar* bits = image_.bits();
   const qsizetype stride = image_.bytesPerLine();
   for (long long y = first; y <= last; ++y) reinterpret_cast<QRgb*>(bits + y * stride)[x] = rgb;
