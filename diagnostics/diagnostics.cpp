@@ -11,6 +11,7 @@
 #include "diagnostics/position_sources.h"
 #include "diagnostics/quantiles.h"
 #include "diagnostics/track_lines.h"
+#include "diagnostics/track_parts.h"
 
 namespace zirt {
 namespace {
@@ -65,6 +66,18 @@ double Angle(double ux, double uy) {
   return deg;
 }
 
+// The measurement that may go with the largest r² / (1 − h), its r² and 1 − h: the one with
+// the largest externally studentised residual, whatever the RSS.
+struct Standout {
+  int image = -1, point = -1;
+  double r2 = 0, free = 1;
+  // Whether a measurement with r2 and free stands out more; the first found wins a tie.
+  bool Below(double other_r2, double other_free) const { return other_r2 * free > r2 * other_free; }
+  void Take(const Standout& other) {
+    if (other.image >= 0 && Below(other.r2, other.free)) *this = other;
+  }
+};
+
 // One fit of the common point and the figures of the measurements used there.
 struct Fit {
   double cx = 0, cy = 0;
@@ -73,15 +86,24 @@ struct Fit {
   double rss = 0;  // over the measurements, one by one
   int measurements = 0;
   int tracks = 0;
-  // The measurement that may go with the largest r² / (1 − h), its r² and 1 − h.
-  int worst_image = -1, worst_point = -1;
-  double worst_r2 = 0, worst_free = 1;
+  Standout worst;
   // Squared residuals and counts per image and per point, when Measure added them up.
   std::vector<double> image_ss, point_ss;
   std::vector<int> image_n, point_n;
   bool measured = true;  // rss, measurements and the worst measurement by Measure
   int Dof() const { return measurements - 2 - tracks; }
 };
+
+// What a measurement's leverage asks of its track's line in a fit: the direction, T/Q, 1/Q
+// and nᵀ(JᵀJ)⁻¹n of the c block.
+struct Lever {
+  double ux = 1, uy = 0, toq = 0, iq = 0, npn = 0;
+};
+
+Lever LeverOf(const Fit& fit, const Line& l) {
+  const double nx = -l.uy, ny = l.ux, iq = l.Q > 0 ? 1 / l.Q : 0;
+  return {l.ux, l.uy, l.T * iq, iq, fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny};
+}
 
 // The measurements set aside, by track and image: a bit per image while the images fit in a
 // word (every pass asks for every measurement), a list per track beyond.
@@ -169,7 +191,9 @@ class Engine {
     std::vector<Position> points;
     std::vector<int> images;
     std::vector<char> aside, went;
-    std::vector<double> r, h, tangent;
+    // What a measurement that went was judged by when it went: its distance and its t.
+    std::vector<double> went_r, went_t;
+    std::vector<double> r, tangent;
   };
   // What measurements are judged against: a common point with its A⁻¹, and the RSS, degrees
   // of freedom and measurements of the fit it comes from (`tested` with those set aside).
@@ -232,8 +256,7 @@ class Engine {
   // track, the measurements counted, and the worst measurement in `measure_worst_`'s fields.
   std::vector<double> measure_rss_;
   int measure_used_ = 0;
-  Fit measure_worst_;
-  Scratch scratch_;
+  Standout measure_worst_;
   std::vector<int> changed_;
   std::vector<int> watch_;  // the tracks the last watching Judge found near their bounds  // tracks
                             // whose verdicts the last Judge changed
@@ -440,101 +463,115 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) con
 template <typename Source>
 void Engine<Source>::Measure(Fit& fit) const {
   const bool find_worst = find_worst_;
-  // Per track: direction, T/Q, 1/Q and nᵀ(JᵀJ)⁻¹n of the c block.
-  struct Lever {
-    double ux, uy, toq, iq, npn;
-  };
-  std::vector<Lever> lever(find_worst ? tracks_.size() : 0);
-  for (std::size_t i = 0; i < lever.size(); ++i) {
-    if (tracks_[i].n < kDroppableFrom) continue;
-    const Line& l = fit.lines[i];
-    const double nx = -l.uy, ny = l.ux, iq = l.Q > 0 ? 1 / l.Q : 0;
-    lever[i] = {l.ux, l.uy, l.T * iq, iq,
-                fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny};
-  }
   // Residuals at the level of rounding say nothing: exact data flag nothing.
   const double floor = 1e-10 * (1 + std::hypot(fit.cx, fit.cy));
   // Summed track by track, so that every order of visiting gives the same bits.
   std::vector<double> track_rss(std::size_t(points_), 0);
-  int used = 0;
-  double best_r2 = 0, best_free = 1;
-  fit.worst_image = fit.worst_point = -1;
-  // One measurement's share; `line` and `lever` are its track's.
-  const auto visit = [&](int k, int i, double x, double y, const Line& l, const Lever* v) {
+  // What a part of the tracks found; the parts are added up in order.
+  struct Part {
+    int used = 0;
+    Standout worst;
+    std::vector<double> image_ss;
+    std::vector<int> image_n;
+  };
+  // One measurement's share; `l` and `v` are its track's line and lever.
+  const auto visit = [&](Part& part, int k, int i, double x, double y, const Line& l,
+                         const Lever* v) {
     const double dx = x - fit.cx, dy = y - fit.cy;
     const double r = l.ux * dy - l.uy * dx;
     track_rss[std::size_t(i)] += r * r;
-    ++used;
+    ++part.used;
     if (v == nullptr) return r;
     const double along = v->ux * dx + v->uy * dy;
     const double lean = 1 - along * v->toq;
     const double free = 1 - lean * lean * v->npn - along * along * v->iq;
     if (!(free > 1e-9) || std::fabs(r) <= floor) return r;
-    if (r * r * best_free > best_r2 * free) {
-      best_r2 = r * r;
-      best_free = free;
-      fit.worst_image = k;
-      fit.worst_point = i;
-    }
+    if (part.worst.Below(r * r, free)) part.worst = {k, i, r * r, free};
     return r;
   };
+  std::vector<Part> parts;
   if constexpr (std::is_same_v<Source, TrackMajorSource>) {
     // Track by track: its line, its lever and whether anything of it is set aside, once. The
     // fits of the diagnostics add up the residuals per image and point as Residuals would,
     // set-aside measurements included, so that the last fit needs no pass of its own for them.
     const bool sums = find_worst;
     if (sums) {
-      fit.image_ss.assign(std::size_t(images_), 0);
       fit.point_ss.assign(std::size_t(points_), 0);
-      fit.image_n.assign(std::size_t(images_), 0);
       fit.point_n.assign(std::size_t(points_), 0);
     }
-    const auto add = [&](int k, int i, double r) {
-      fit.image_ss[std::size_t(k)] += r * r;
-      fit.point_ss[std::size_t(i)] += r * r;
-      ++fit.image_n[std::size_t(k)];
-      ++fit.point_n[std::size_t(i)];
-    };
-    for (int i = 0; i < points_; ++i) {
-      const Track& t = tracks_[std::size_t(i)];
-      const Position* p = src_.Positions(i);
-      if (t.n < 2) {
-        if (!sums || t.n != 1) continue;
-        const Line l = LineToOne(t, fit.cx, fit.cy);
-        for (int k = 0; k < images_; ++k)
-          if (std::isfinite(p[k].x) && std::isfinite(p[k].y))
-            add(k, i, l.ux * (p[k].y - fit.cy) - l.uy * (p[k].x - fit.cx));
-        continue;
+    parts.resize(std::size_t(PartsOf(points_)));
+    InParts(points_, [&](int number, int from, int to) {
+      // On this thread's own stack: parts side by side would share their cache lines.
+      Part part;
+      if (sums) {
+        part.image_ss.assign(std::size_t(images_), 0);
+        part.image_n.assign(std::size_t(images_), 0);
       }
-      const Line& l = fit.lines[std::size_t(i)];
-      const Lever* v = find_worst && tracks_[std::size_t(i)].n >= kDroppableFrom
-                           ? &lever[std::size_t(i)]
-                           : nullptr;
-      const bool any = dropped_.Any(i);
-      for (int k = 0; k < images_; ++k) {
-        if (!std::isfinite(p[k].x) || !std::isfinite(p[k].y)) continue;
-        if (any && dropped_.Has(i, k)) {
-          if (sums) add(k, i, l.ux * (p[k].y - fit.cy) - l.uy * (p[k].x - fit.cx));
+      const auto add = [&](int k, int i, double r) {
+        part.image_ss[std::size_t(k)] += r * r;
+        fit.point_ss[std::size_t(i)] += r * r;
+        ++part.image_n[std::size_t(k)];
+        ++fit.point_n[std::size_t(i)];
+      };
+      for (int i = from; i < to; ++i) {
+        const Track& t = tracks_[std::size_t(i)];
+        const Position* p = src_.Positions(i);
+        if (t.n < 2) {
+          if (!sums || t.n != 1) continue;
+          const Line l = LineToOne(t, fit.cx, fit.cy);
+          for (int k = 0; k < images_; ++k)
+            if (std::isfinite(p[k].x) && std::isfinite(p[k].y))
+              add(k, i, l.ux * (p[k].y - fit.cy) - l.uy * (p[k].x - fit.cx));
           continue;
         }
-        const double r = visit(k, i, p[k].x, p[k].y, l, v);
-        if (sums) add(k, i, r);
+        const Line& l = fit.lines[std::size_t(i)];
+        Lever lever;
+        if (find_worst && t.n >= kDroppableFrom) lever = LeverOf(fit, l);
+        const Lever* v = find_worst && t.n >= kDroppableFrom ? &lever : nullptr;
+        const bool any = dropped_.Any(i);
+        for (int k = 0; k < images_; ++k) {
+          if (!std::isfinite(p[k].x) || !std::isfinite(p[k].y)) continue;
+          if (any && dropped_.Has(i, k)) {
+            if (sums) add(k, i, l.ux * (p[k].y - fit.cy) - l.uy * (p[k].x - fit.cx));
+            continue;
+          }
+          const double r = visit(part, k, i, p[k].x, p[k].y, l, v);
+          if (sums) add(k, i, r);
+        }
       }
+      parts[std::size_t(number)] = std::move(part);
+    });
+    if (sums) {
+      fit.image_ss.assign(std::size_t(images_), 0);
+      fit.image_n.assign(std::size_t(images_), 0);
+      for (const Part& part : parts)
+        for (int k = 0; k < images_; ++k) {
+          fit.image_ss[std::size_t(k)] += part.image_ss[std::size_t(k)];
+          fit.image_n[std::size_t(k)] += part.image_n[std::size_t(k)];
+        }
     }
   } else {
+    std::vector<Lever> lever(find_worst ? tracks_.size() : 0);
+    for (std::size_t i = 0; i < lever.size(); ++i)
+      if (tracks_[i].n >= kDroppableFrom) lever[i] = LeverOf(fit, fit.lines[i]);
+    parts.resize(1);
     src_.ForEach(points_, [&](int k, int i, double x, double y) {
       const Track& t = tracks_[std::size_t(i)];
       if (t.n < 2 || !Used(k, i, x, y)) return;
-      visit(k, i, x, y, fit.lines[std::size_t(i)],
+      visit(parts[0], k, i, x, y, fit.lines[std::size_t(i)],
             find_worst && t.n >= kDroppableFrom ? &lever[std::size_t(i)] : nullptr);
     });
   }
   double rss = 0;
   for (const double r : track_rss) rss += r;
   fit.rss = rss;
-  fit.measurements = used;
-  fit.worst_r2 = best_r2;
-  fit.worst_free = best_free;
+  // The parts' worst in order, as one pass over every track would find it.
+  fit.measurements = 0;
+  fit.worst = Standout{};
+  for (const Part& part : parts) {
+    fit.measurements += part.used;
+    fit.worst.Take(part.worst);
+  }
 }
 
 template <typename Source>
@@ -582,14 +619,15 @@ FlaggedMeasurement Engine<Source>::Worst(const Fit& fit, bool& exceeds) const {
   const int dof = fit.Dof();
   exceeds = false;
   FlaggedMeasurement f;
-  if (dof < 2 || fit.measurements < 1 || fit.worst_image < 0) return f;
+  const Standout& w = fit.worst;
+  if (dof < 2 || fit.measurements < 1 || w.image < 0) return f;
   const double bound = StudentTUpper(dof - 1, kOutlierLevel / 2 / fit.measurements);
   const double floor = 1e-10 * (1 + std::hypot(fit.cx, fit.cy));
   const double floor_dof = floor * floor * (dof - 1);
-  const double den = std::max(fit.rss * fit.worst_free - fit.worst_r2, floor_dof * fit.worst_free);
-  f.image = fit.worst_image;
-  f.point = fit.worst_point;
-  f.studentized = std::sqrt(fit.worst_r2 * (dof - 1) / den);
+  const double den = std::max(fit.rss * w.free - w.r2, floor_dof * w.free);
+  f.image = w.image;
+  f.point = w.point;
+  f.studentized = std::sqrt(w.r2 * (dof - 1) / den);
   exceeds = f.studentized > bound;
   return f;
 }
@@ -750,8 +788,9 @@ int Engine<Source>::GatherAll(int i, Scratch& s) const {
     s.images.resize(size);
     s.aside.resize(size);
     s.went.resize(size);
+    s.went_r.resize(size);
+    s.went_t.resize(size);
     s.r.resize(size);
-    s.h.resize(size);
     s.tangent.resize(size);
   }
   const bool any = dropped_.Any(i);
@@ -794,160 +833,186 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   const double out2 = studentise ? back * back * std::max(j.rss / j.dof, j.s2_floor) : 0;
   const double floor = 1e-10 * (1 + std::hypot(j.cx, j.cy));
   const double floor_dof = floor * floor * (j.dof - 1);
-  std::vector<FlaggedMeasurement> went_now, out;
-  changed_.clear();
   const bool measure = j.lines != nullptr && j.only == nullptr;
   measure_rss_.assign(measure ? std::size_t(points_) : 0, 0);
-  if (j.watch) watch_.clear();
   // Verdicts within this factor of their bound are watched.
   constexpr double kNear = 1.5 * 1.5;
   const double s2 = j.dof > 0 ? j.rss / j.dof : 0;
-  measure_used_ = 0;
-  measure_worst_ = Fit{};
-  Scratch& s = scratch_;
-  int verdicts = 0;
+  // What a part of the tracks found; the parts are added up in order.
+  struct Part {
+    int verdicts = 0;
+    int used = 0;
+    Standout worst;
+    std::vector<int> changed, watch;
+    std::vector<FlaggedMeasurement> out;
+  };
   const int count = j.only != nullptr ? static_cast<int>(j.only->size()) : points_;
-  for (int m = 0; m < count; ++m) {
-    const int i = j.only != nullptr ? (*j.only)[std::size_t(m)] : m;
-    const int n = GatherAll(i, s);
-    if (n < 2) continue;
-    const bool had_aside = dropped_.Any(i);
-    bool near = false;
-    bool touched = had_aside;
-    std::fill_n(s.went.begin(), n, 0);
-    went_now.clear();
-    // The first look uses the fit's own line while the track keeps what it kept there.
-    bool fit_line = measure && screen == 0;
-    bool screened = !(screen > 0), peeled = false;
-    // The fit's RSS with this track's share as it stands now: a measurement taken back is
-    // judged against an RSS that holds its own residual, as the externally studentised
-    // residual needs.
-    const double base_rss =
-        j.lines != nullptr && tracks_[std::size_t(i)].n >= 2 ? (*j.lines)[std::size_t(i)].rss : 0;
-    double rss = j.rss;
-    const auto screen_now = [&] {
-      screened = true;
-      touched = true;
-      MedianLineResiduals(s.points.data(), n, j.cx, j.cy, s.tangent.data(), s.r.data());
-      const int nearest = int(std::min_element(s.r.begin(), s.r.begin() + n) - s.r.begin());
-      for (int k = 0; k < n; ++k) {
-        s.aside[std::size_t(k)] = k != nearest && s.r[std::size_t(k)] > screen;
-        if (s.aside[std::size_t(k)]) went_now.push_back({k, i, s.r[std::size_t(k)], 0});
-      }
-    };
-    // Screening alone: no line to judge against yet. Where most tracks hold gross errors, the
-    // screen comes first.
-    if (!screened && (!studentise || j.screen_first)) screen_now();
-    for (int step = 0; studentise && step <= 2 * n + 1; ++step) {
+  std::vector<Part> parts(std::size_t(PartsOf(count)));
+  InParts(count, [&](int number, int from, int to) {
+    // On this thread's own stack: parts side by side would share their cache lines.
+    Part part;
+    Scratch s;
+    for (int m = from; m < to; ++m) {
+      const int i = j.only != nullptr ? (*j.only)[std::size_t(m)] : m;
+      const int n = GatherAll(i, s);
+      if (n < 2) continue;
+      const bool had_aside = dropped_.Any(i);
+      bool near = false;
+      bool touched = had_aside;
+      std::fill_n(s.went.begin(), n, 0);
+      // The track as the last look judged it; whether what it keeps has changed since.
       Track t;
-      Line l;
-      const bool measuring = fit_line;
-      if (fit_line) {
-        t = tracks_[std::size_t(i)];
-        l = (*j.lines)[std::size_t(i)];
-        fit_line = false;
-      } else {
-        t = TrackOf(s.points.data(), n, [&](int k) { return !s.aside[std::size_t(k)]; });
-        if (t.n >= 2) l = Through(t, j.cx, j.cy);
-      }
-      // Down to one measurement, its own error reaches out along the line through it.
-      const Leverage v = LeverageOf(t, l, j.cx, j.cy, j.p00, j.p01, j.p11);
-      const double npn = v.npn, iq = v.iq, reach = v.reach;
-      const double toq = l.T * iq;
-      if (j.lines != nullptr) rss = std::max(0.0, j.rss + ((t.n >= 2 ? l.rss : 0) - base_rss));
-      bool took = false;
-      near = false;
-      // t² = r²·(dof − 1) / max(RSS·(1 − h) − r², floor·(1 − h)) grows with r² / (1 − h): the
-      // largest of that ratio is the worst, compared without a division.
-      int worst = -1;
-      double worst_r2 = 0, worst_free = 1;
-      for (int k = 0; k < n; ++k) {
-        const double dx = s.points[std::size_t(k)].x - j.cx, dy = s.points[std::size_t(k)].y - j.cy;
-        const double along = l.ux * dx + l.uy * dy;
-        const double r = l.ux * dy - l.uy * dx;
-        s.r[std::size_t(k)] = r;
-        const double lean = 1 - along * toq;
-        const double h = t.n >= 2 ? lean * lean * npn + along * along * iq : along * along * reach;
-        if (measuring && t.n >= 2 && !s.aside[std::size_t(k)]) {
-          // What Measure would find at this fit, in its order and with its formulas.
-          measure_rss_[std::size_t(i)] += r * r;
-          ++measure_used_;
-          const double free = 1 - lean * lean * npn - along * along * iq;
-          if (t.n >= kDroppableFrom && free > 1e-9 && std::fabs(r) > floor &&
-              r * r * measure_worst_.worst_free > measure_worst_.worst_r2 * free) {
-            measure_worst_.worst_r2 = r * r;
-            measure_worst_.worst_free = free;
-            measure_worst_.worst_image = s.images[std::size_t(k)];
-            measure_worst_.worst_point = i;
+      bool t_stale = true;
+      // The first look uses the fit's own line while the track keeps what it kept there.
+      bool fit_line = measure && screen == 0;
+      bool screened = !(screen > 0), peeled = false;
+      // The fit's RSS with this track's share as it stands now: a measurement taken back is
+      // judged against an RSS that holds its own residual, as the externally studentised
+      // residual needs.
+      const double base_rss =
+          j.lines != nullptr && tracks_[std::size_t(i)].n >= 2 ? (*j.lines)[std::size_t(i)].rss : 0;
+      double rss = j.rss;
+      const auto screen_now = [&] {
+        screened = true;
+        touched = true;
+        t_stale = true;
+        MedianLineResiduals(s.points.data(), n, j.cx, j.cy, s.tangent.data(), s.r.data());
+        const int nearest = int(std::min_element(s.r.begin(), s.r.begin() + n) - s.r.begin());
+        for (int k = 0; k < n; ++k) {
+          s.aside[std::size_t(k)] = k != nearest && s.r[std::size_t(k)] > screen;
+          if (s.aside[std::size_t(k)]) {
+            s.went_r[std::size_t(k)] = s.r[std::size_t(k)];
+            s.went_t[std::size_t(k)] = 0;
           }
         }
-        if (j.watch) {
-          const double edge = s.aside[std::size_t(k)] ? out2 * (1 + h) : in2 * s2 * (1 - h);
-          near = near || (r * r * kNear > edge && r * r < edge * kNear);
+      };
+      // Screening alone: no line to judge against yet. Where most tracks hold gross errors, the
+      // screen comes first.
+      if (!screened && (!studentise || j.screen_first)) screen_now();
+      for (int step = 0; studentise && step <= 2 * n + 1; ++step) {
+        Line l;
+        const bool measuring = fit_line;
+        if (fit_line) {
+          t = tracks_[std::size_t(i)];
+          l = (*j.lines)[std::size_t(i)];
+          fit_line = false;
+        } else {
+          t = TrackOf(s.points.data(), n, [&](int k) { return !s.aside[std::size_t(k)]; });
+          if (t.n >= 2) l = Through(t, j.cx, j.cy);
         }
-        if (s.aside[std::size_t(k)]) {
-          if (!s.went[std::size_t(k)] && (std::fabs(r) <= floor || r * r <= out2 * (1 + h))) {
-            s.aside[std::size_t(k)] = 0;
-            took = true;
+        t_stale = false;
+        // Down to one measurement, its own error reaches out along the line through it.
+        const Leverage v = LeverageOf(t, l, j.cx, j.cy, j.p00, j.p01, j.p11);
+        const double npn = v.npn, iq = v.iq, reach = v.reach;
+        const double toq = l.T * iq;
+        if (j.lines != nullptr) rss = std::max(0.0, j.rss + ((t.n >= 2 ? l.rss : 0) - base_rss));
+        bool took = false;
+        near = false;
+        // t² = r²·(dof − 1) / max(RSS·(1 − h) − r², floor·(1 − h)) grows with r² / (1 − h): the
+        // largest of that ratio is the worst, compared without a division.
+        int worst = -1;
+        double worst_r2 = 0, worst_free = 1;
+        for (int k = 0; k < n; ++k) {
+          const double dx = s.points[std::size_t(k)].x - j.cx,
+                       dy = s.points[std::size_t(k)].y - j.cy;
+          const double along = l.ux * dx + l.uy * dy;
+          const double r = l.ux * dy - l.uy * dx;
+          s.r[std::size_t(k)] = r;
+          const double lean = 1 - along * toq;
+          const double h =
+              t.n >= 2 ? lean * lean * npn + along * along * iq : along * along * reach;
+          if (measuring && t.n >= 2 && !s.aside[std::size_t(k)]) {
+            // What Measure would find at this fit, in its order and with its formulas.
+            measure_rss_[std::size_t(i)] += r * r;
+            ++part.used;
+            const double free = 1 - lean * lean * npn - along * along * iq;
+            if (t.n >= kDroppableFrom && free > 1e-9 && std::fabs(r) > floor &&
+                part.worst.Below(r * r, free))
+              part.worst = {s.images[std::size_t(k)], i, r * r, free};
           }
+          if (j.watch) {
+            const double edge = s.aside[std::size_t(k)] ? out2 * (1 + h) : in2 * s2 * (1 - h);
+            near = near || (r * r * kNear > edge && r * r < edge * kNear);
+          }
+          if (s.aside[std::size_t(k)]) {
+            if (!s.went[std::size_t(k)] && (std::fabs(r) <= floor || r * r <= out2 * (1 + h))) {
+              s.aside[std::size_t(k)] = 0;
+              t_stale = true;
+              took = true;
+            }
+            continue;
+          }
+          const double free = 1 - h;
+          if (!(free > 1e-9) || std::fabs(r) <= floor) continue;
+          const double r2 = r * r;
+          if (r2 * worst_free > worst_r2 * free &&
+              r2 * (j.dof - 1) > in2 * std::max(rss * free - r2, floor_dof * free) &&
+              r2 > in2 * j.s2_floor * free) {
+            worst = k;
+            worst_r2 = r2;
+            worst_free = free;
+          }
+        }
+        if (took) {
+          touched = true;
+          near = true;
+          // What came back is judged in the fit next round, against the refit's spread.
+          if (!j.judge_taken_back) break;
           continue;
         }
-        const double free = 1 - h;
-        if (!(free > 1e-9) || std::fabs(r) <= floor) continue;
-        const double r2 = r * r;
-        if (r2 * worst_free > worst_r2 * free &&
-            r2 * (j.dof - 1) > in2 * std::max(rss * free - r2, floor_dof * free) &&
-            r2 > in2 * j.s2_floor * free) {
-          worst = k;
-          worst_r2 = r2;
-          worst_free = free;
+        if (worst < 0 || t.n < kDroppableFrom) break;
+        if (!screened && !(j.peel_one && !peeled && n >= kPeelFrom)) {
+          // Something stands out: start again from the screen.
+          screen_now();
+          continue;
         }
-      }
-      if (took) {
+        peeled = true;
+        s.aside[std::size_t(worst)] = 1;
+        s.went[std::size_t(worst)] = 1;
+        t_stale = true;
         touched = true;
-        near = true;
-        // What came back is judged in the fit next round, against the refit's spread.
-        if (!j.judge_taken_back) break;
-        continue;
+        const double t2 =
+            worst_r2 * (j.dof - 1) / std::max(rss * worst_free - worst_r2, floor_dof * worst_free);
+        s.went_r[std::size_t(worst)] = std::fabs(s.r[std::size_t(worst)]);
+        s.went_t[std::size_t(worst)] = std::sqrt(t2);
       }
-      if (worst < 0 || t.n < kDroppableFrom) break;
-      if (!screened && !(j.peel_one && !peeled && n >= kPeelFrom)) {
-        // Something stands out: start again from the screen.
-        screen_now();
-        continue;
-      }
-      peeled = true;
-      s.aside[std::size_t(worst)] = 1;
-      s.went[std::size_t(worst)] = 1;
-      touched = true;
-      const double t2 =
-          worst_r2 * (j.dof - 1) / std::max(rss * worst_free - worst_r2, floor_dof * worst_free);
-      went_now.push_back({worst, i, std::fabs(s.r[std::size_t(worst)]), std::sqrt(t2)});
-    }
-    if (j.watch && near) watch_.push_back(i);
-    if (!touched) continue;
-    bool moved = false;
-    for (int k = 0; k < n; ++k) {
-      const int image = s.images[std::size_t(k)];
-      if (bool(s.aside[std::size_t(k)]) == (had_aside && dropped_.Has(i, image))) continue;
-      moved = true;
-      ++verdicts;
-      if (!s.aside[std::size_t(k)]) {
-        dropped_.Remove(i, image);
-        continue;
-      }
-      dropped_.Add(i, image);
-      // The last time it went, as it was then.
-      for (auto f = went_now.rbegin(); f != went_now.rend(); ++f)
-        if (f->image == k) {
-          out.push_back({image, i, f->residual_px, f->studentized});
-          break;
+      if (j.watch && near) part.watch.push_back(i);
+      if (!touched) continue;
+      bool moved = false;
+      for (int k = 0; k < n; ++k) {
+        const int image = s.images[std::size_t(k)];
+        if (bool(s.aside[std::size_t(k)]) == (had_aside && dropped_.Has(i, image))) continue;
+        moved = true;
+        ++part.verdicts;
+        if (!s.aside[std::size_t(k)]) {
+          dropped_.Remove(i, image);
+          continue;
         }
+        dropped_.Add(i, image);
+        // As it was the last time it went.
+        part.out.push_back({image, i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
+      }
+      if (!moved) continue;
+      part.changed.push_back(i);
+      tracks_[std::size_t(i)] =
+          t_stale ? TrackOf(s.points.data(), n, [&](int k) { return !s.aside[std::size_t(k)]; })
+                  : t;
     }
-    if (!moved) continue;
-    changed_.push_back(i);
-    tracks_[std::size_t(i)] =
-        TrackOf(s.points.data(), n, [&](int k) { return !s.aside[std::size_t(k)]; });
+    parts[std::size_t(number)] = std::move(part);
+  });
+  int verdicts = 0;
+  changed_.clear();
+  if (j.watch) watch_.clear();
+  measure_used_ = 0;
+  measure_worst_ = Standout{};
+  std::vector<FlaggedMeasurement> out;
+  for (Part& part : parts) {
+    verdicts += part.verdicts;
+    measure_used_ += part.used;
+    measure_worst_.Take(part.worst);
+    changed_.insert(changed_.end(), part.changed.begin(), part.changed.end());
+    if (j.watch) watch_.insert(watch_.end(), part.watch.begin(), part.watch.end());
+    out.insert(out.end(), part.out.begin(), part.out.end());
   }
   if (verdicts == 0) return 0;
   // The flagged list keeps its order: what stays aside as it was found, then what went now;
@@ -1071,10 +1136,7 @@ int Engine<Source>::Rebalance(Fit& fit, const std::vector<int>* only) {
       fit.rss = 0;
       for (const double r : measure_rss_) fit.rss += r;
       fit.measurements = measure_used_;
-      fit.worst_image = measure_worst_.worst_image;
-      fit.worst_point = measure_worst_.worst_point;
-      fit.worst_r2 = measure_worst_.worst_r2;
-      fit.worst_free = measure_worst_.worst_free;
+      fit.worst = measure_worst_;
       fit.measured = true;
     }
     return 0;
