@@ -359,21 +359,38 @@ bool Engine<Source>::Start(double& cx, double& cy) const {
 
 template <typename Source>
 Normal Engine<Source>::At(double cx, double cy, std::vector<Line>* lines) const {
-  Normal e;
-  for (std::size_t i = 0; i < tracks_.size(); ++i) {
-    const Track& t = tracks_[i];
-    if (t.n < 2) continue;
-    const Line l = Through(t, cx, cy);
-    if (lines != nullptr) (*lines)[i] = l;
-    const double nx = -l.uy, ny = l.ux;
-    // A track constrains c across itself less where the rotation about c absorbs a shift.
-    const double w = l.Q > 0 ? t.n - l.T * l.T / l.Q : 0;
-    e.a00 += w * nx * nx;
-    e.a01 += w * nx * ny;
-    e.a11 += w * ny * ny;
-    e.g0 += nx * l.R;
-    e.g1 += ny * l.R;
-    e.rss += l.rss;
+  const int count = static_cast<int>(tracks_.size());
+  std::vector<Normal> parts(std::size_t(PartsOf(count)));
+  InParts(count, [&](int number, int from, int to) {
+    Normal e;
+    for (int i = from; i < to; ++i) {
+      const Track& t = tracks_[std::size_t(i)];
+      if (t.n < 2) {
+        if (lines != nullptr) (*lines)[std::size_t(i)] = Line{};
+        continue;
+      }
+      const Line l = Through(t, cx, cy);
+      if (lines != nullptr) (*lines)[std::size_t(i)] = l;
+      const double nx = -l.uy, ny = l.ux;
+      // A track constrains c across itself less where the rotation about c absorbs a shift.
+      const double w = l.Q > 0 ? t.n - l.T * l.T / l.Q : 0;
+      e.a00 += w * nx * nx;
+      e.a01 += w * nx * ny;
+      e.a11 += w * ny * ny;
+      e.g0 += nx * l.R;
+      e.g1 += ny * l.R;
+      e.rss += l.rss;
+    }
+    parts[std::size_t(number)] = e;
+  });
+  Normal e = parts[0];
+  for (std::size_t part = 1; part < parts.size(); ++part) {
+    e.a00 += parts[part].a00;
+    e.a01 += parts[part].a01;
+    e.a11 += parts[part].a11;
+    e.g0 += parts[part].g0;
+    e.g1 += parts[part].g1;
+    e.rss += parts[part].rss;
   }
   return e;
 }
@@ -1105,17 +1122,20 @@ template <typename Source>
 void Engine<Source>::Studentize(const Fit& fit) {
   if (fit.Dof() < 1) return;
   const double s2 = fit.rss / fit.Dof();
-  for (FlaggedMeasurement& f : flagged_) {
-    const Track& t = tracks_[std::size_t(f.point)];
-    Line l = t.n >= 2 ? fit.lines[std::size_t(f.point)] : Line{};
-    const Leverage v = LeverageOf(t, l, fit.cx, fit.cy, fit.p00, fit.p01, fit.p11);
-    const Position p = src_.At(f.image, f.point);
-    const double dx = p.x - fit.cx, dy = p.y - fit.cy, along = l.ux * dx + l.uy * dy;
-    const double lean = 1 - along * l.T * v.iq;
-    const double h =
-        v.fitted ? lean * lean * v.npn + along * along * v.iq : along * along * v.reach;
-    f.studentized = std::fabs(l.ux * dy - l.uy * dx) / std::sqrt(s2 * (1 + h));
-  }
+  InParts(static_cast<int>(flagged_.size()), [&](int, int from, int to) {
+    for (int m = from; m < to; ++m) {
+      FlaggedMeasurement& f = flagged_[std::size_t(m)];
+      const Track& t = tracks_[std::size_t(f.point)];
+      Line l = t.n >= 2 ? fit.lines[std::size_t(f.point)] : Line{};
+      const Leverage v = LeverageOf(t, l, fit.cx, fit.cy, fit.p00, fit.p01, fit.p11);
+      const Position p = src_.At(f.image, f.point);
+      const double dx = p.x - fit.cx, dy = p.y - fit.cy, along = l.ux * dx + l.uy * dy;
+      const double lean = 1 - along * l.T * v.iq;
+      const double h =
+          v.fitted ? lean * lean * v.npn + along * along * v.iq : along * along * v.reach;
+      f.studentized = std::fabs(l.ux * dy - l.uy * dx) / std::sqrt(s2 * (1 + h));
+    }
+  });
 }
 
 // One round at the fit's point: every measurement judged again, then a refit when any verdict
@@ -1257,47 +1277,47 @@ std::optional<Fit> Engine<Source>::WithoutGrossErrors(double sx, double sy, doub
 // set aside keeps the line through c and its one remaining measurement.
 template <typename Source>
 void Engine<Source>::Residuals(const Fit& fit, Diagnostics& d) const {
-  std::vector<Line> lines = fit.lines;
-  std::vector<char> has_line(std::size_t(points_), 0);
-  for (int i = 0; i < points_; ++i) {
+  // A track down to one measurement has no line of its own: the one through c and it.
+  const auto line_of = [&](int i) {
     const Track& t = tracks_[std::size_t(i)];
-    if (t.n >= 2) {
-      has_line[std::size_t(i)] = 1;
-    } else if (t.n == 1) {
-      lines[std::size_t(i)] = LineToOne(t, fit.cx, fit.cy);
-      has_line[std::size_t(i)] = 1;
-    }
-  }
-  std::vector<double> image_ss = fit.image_ss, point_ss = fit.point_ss;
+    return t.n >= 2 ? fit.lines[std::size_t(i)] : LineToOne(t, fit.cx, fit.cy);
+  };
+  std::vector<double> image_sums, point_sums;
+  const std::vector<double>* image_ss = &fit.image_ss;
+  const std::vector<double>* point_ss = &fit.point_ss;
   if (!fit.image_ss.empty()) {
     for (int k = 0; k < images_; ++k)
       d.images[std::size_t(k)].measurements = fit.image_n[std::size_t(k)];
     for (int i = 0; i < points_; ++i)
       d.points[std::size_t(i)].measurements = fit.point_n[std::size_t(i)];
   } else {
-    image_ss.assign(std::size_t(images_), 0);
-    point_ss.assign(std::size_t(points_), 0);
+    std::vector<Line> lines(static_cast<std::size_t>(points_));
+    for (int i = 0; i < points_; ++i) lines[std::size_t(i)] = line_of(i);
+    image_sums.assign(std::size_t(images_), 0);
+    point_sums.assign(std::size_t(points_), 0);
     src_.ForEach(points_, [&](int k, int i, double x, double y) {
-      if (!has_line[std::size_t(i)] || !std::isfinite(x) || !std::isfinite(y)) return;
+      if (tracks_[std::size_t(i)].n == 0 || !std::isfinite(x) || !std::isfinite(y)) return;
       const Line& l = lines[std::size_t(i)];
       const double r = l.ux * (y - fit.cy) - l.uy * (x - fit.cx);
-      image_ss[std::size_t(k)] += r * r;
-      point_ss[std::size_t(i)] += r * r;
+      image_sums[std::size_t(k)] += r * r;
+      point_sums[std::size_t(i)] += r * r;
       ++d.images[std::size_t(k)].measurements;
       ++d.points[std::size_t(i)].measurements;
     });
+    image_ss = &image_sums;
+    point_ss = &point_sums;
   }
   for (int k = 0; k < images_; ++k) {
     ImageResidual& r = d.images[std::size_t(k)];
-    r.rms_px = r.measurements > 0 ? std::sqrt(image_ss[std::size_t(k)] / r.measurements) : kNaN;
+    r.rms_px = r.measurements > 0 ? std::sqrt((*image_ss)[std::size_t(k)] / r.measurements) : kNaN;
   }
   for (int i = 0; i < points_; ++i) {
     PointResidual& r = d.points[std::size_t(i)];
-    r.rms_px = r.measurements > 0 ? std::sqrt(point_ss[std::size_t(i)] / r.measurements) : kNaN;
+    r.rms_px = r.measurements > 0 ? std::sqrt((*point_ss)[std::size_t(i)] / r.measurements) : kNaN;
   }
   for (FlaggedMeasurement& f : d.outliers) {
     const Position p = src_.At(f.image, f.point);
-    const Line& l = lines[std::size_t(f.point)];
+    const Line l = line_of(f.point);
     f.residual_px = std::fabs(l.ux * (p.y - fit.cy) - l.uy * (p.x - fit.cx));
     d.points[std::size_t(f.point)].flagged = true;
   }
@@ -1360,7 +1380,7 @@ Diagnostics Engine<Source>::Run() {
     }
     fit = std::move(next);
   }
-  d.outliers = flagged_;
+  d.outliers = std::move(flagged_);
   d.robust = Estimate(*fit);
   Residuals(*fit, d);
   return d;

@@ -11,6 +11,7 @@
 #include "data/data_structures.h"
 #include "diagnostics/diagnostics.h"
 #include "diagnostics/track_lines.h"
+#include "diagnostics/track_parts.h"
 
 namespace zirt::diagnostics_detail {
 
@@ -91,22 +92,25 @@ class TrackMajorSource {
       : images_(source.Images()), points_(images_ > 0 ? source.Count(0) : 0) {
     counts_.reserve(std::size_t(images_));
     for (int k = 0; k < images_; ++k) counts_.push_back(std::min(points_, source.Count(k)));
-    xy_.reset(new Position[std::size_t(points_) * std::size_t(images_)]);
-    // Block by block of tracks, so that the block being filled stays in the cache while every
-    // image is read in order.
-    constexpr int kBlock = 2048;
-    const Position missing{std::numeric_limits<double>::quiet_NaN(),
-                           std::numeric_limits<double>::quiet_NaN()};
+    const std::size_t slots = std::size_t(points_) * std::size_t(images_);
+    xy_.reset(new Position[slots]);
     sums_.resize(std::size_t(points_));
-    for (int from = 0; from < points_; from += kBlock) {
-      const int to = std::min(points_, from + kBlock);
-      for (int k = 0; k < images_; ++k) {
-        const int n = std::clamp(counts_[std::size_t(k)], from, to);
-        for (int i = from; i < n; ++i) xy_[Slot(k, i)] = source.At(k, i);
-        for (int i = n; i < to; ++i) xy_[Slot(k, i)] = missing;
+    // Block by block of tracks, so that the block being filled stays in the cache while every
+    // image is read in order; the parts at once.
+    InParts(points_, [&](int, int part_from, int part_to) {
+      constexpr int kBlock = 2048;
+      const Position missing{std::numeric_limits<double>::quiet_NaN(),
+                             std::numeric_limits<double>::quiet_NaN()};
+      for (int from = part_from; from < part_to; from += kBlock) {
+        const int to = std::min(part_to, from + kBlock);
+        for (int k = 0; k < images_; ++k) {
+          const int n = std::clamp(counts_[std::size_t(k)], from, to);
+          for (int i = from; i < n; ++i) xy_[Slot(k, i)] = source.At(k, i);
+          for (int i = n; i < to; ++i) xy_[Slot(k, i)] = missing;
+        }
+        for (int i = from; i < to; ++i) Sum(i);
       }
-      for (int i = from; i < to; ++i) Sum(i);
-    }
+    });
   }
   // The given tracks of another copy, in that order.
   TrackMajorSource(const TrackMajorSource& from, const std::vector<int>& tracks)
