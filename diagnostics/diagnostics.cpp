@@ -176,6 +176,18 @@ class Engine {
   // Without `measure`, the fit's RSS comes from its tracks' sums and `measured` is false.
   std::optional<Fit> Solve(double cx, double cy, bool measure = true) const;
   void Measure(Fit& fit) const;
+  // Room for every track's line, kept from fits that are done with: a fresh block of that
+  // size costs a page fault per page.
+  std::vector<Line> SpareLines() const {
+    if (spare_lines_.empty()) return std::vector<Line>(tracks_.size());
+    std::vector<Line> lines = std::move(spare_lines_.back());
+    spare_lines_.pop_back();
+    return lines;
+  }
+  void Replace(Fit& fit, Fit&& next) const {
+    spare_lines_.push_back(std::move(fit.lines));
+    fit = std::move(next);
+  }
   PointEstimate Estimate(const Fit& fit) const;
   FlaggedMeasurement Worst(const Fit& fit, bool& exceeds) const;
   void SetAside(const FlaggedMeasurement& f);
@@ -245,6 +257,7 @@ class Engine {
   const int images_;
   const int points_;
   std::vector<Track> tracks_;
+  mutable std::vector<std::vector<Line>> spare_lines_;
   AsideSet dropped_;
   std::vector<FlaggedMeasurement> flagged_;
   // Whether fits look for the measurement that stands out most (not for the refined point alone).
@@ -401,7 +414,7 @@ template <typename Source>
 std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) const {
   // The lines at the current point and at the one tried: the fit keeps the current ones
   // without another pass.
-  std::vector<Line> current(tracks_.size()), tried(tracks_.size());
+  std::vector<Line> current = SpareLines(), tried = SpareLines();
   Normal e = At(cx, cy, &current);
   double mu = 0;
   double last0 = 0, last1 = 0;  // the last undamped step taken
@@ -455,6 +468,7 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) con
   fit.p01 = -e.a01 / det;
   fit.p11 = e.a00 / det;
   fit.lines = std::move(current);
+  spare_lines_.push_back(std::move(tried));
   for (const Track& t : tracks_) fit.tracks += t.n >= 2;
   if (fit.tracks < 2) return std::nullopt;
   if (measure) {
@@ -704,11 +718,14 @@ bool Engine<Source>::RobustStart(double& cx, double& cy, double& scale,
     start.push_back(static_cast<int>(sample.size()));
   }
   const int tracks = static_cast<int>(eligible.size());
-  std::vector<double> tangent(std::size_t(images_) + 1), own(std::size_t(images_) + 1), r;
-  r.reserve(sample.size());
-  double best = std::numeric_limits<double>::infinity();
-  int tried = 0;
-  for (int attempt = 0; attempt < 4 * kCandidates && tried < kCandidates; ++attempt) {
+  // The candidates first, in the order drawn, then each judged on its own.
+  struct Candidate {
+    double x, y;
+    int t0, t1;
+  };
+  std::vector<Candidate> candidates;
+  for (int attempt = 0; attempt < 4 * kCandidates && int(candidates.size()) < kCandidates;
+       ++attempt) {
     const int a = int(rng() % unsigned(tracks));
     const int b = int(rng() % unsigned(tracks - 1));
     const int t[2] = {a, b >= a ? b + 1 : b};
@@ -728,25 +745,42 @@ bool Engine<Source>::RobustStart(double& cx, double& cy, double& scale,
     const double along = ((p[1].x - p[0].x) * d[1].y - (p[1].y - p[0].y) * d[1].x) / det;
     const double x = p[0].x + along * d[0].x, y = p[0].y + along * d[0].y;
     if (!std::isfinite(x) || !std::isfinite(y)) continue;
-    ++tried;
-    r.clear();
-    for (int j = 0; j < tracks; ++j) {
-      // The two tracks that made the point pass through it: they say nothing of it.
-      if (j == t[0] || j == t[1]) continue;
-      const int from = start[std::size_t(j)], n = start[std::size_t(j) + 1] - from;
-      MedianLineResiduals(&sample[std::size_t(from)], n, x, y, tangent.data(), own.data());
-      // With an odd count the line passes through the median measurement itself: its zero
-      // says nothing about the point.
-      const auto end = own.begin() + n;
-      if (n % 2 == 1) std::iter_swap(std::min_element(own.begin(), end), end - 1);
-      r.insert(r.end(), own.begin(), end - n % 2);
+    candidates.push_back({x, y, t[0], t[1]});
+  }
+  // Each candidate's quantile, the candidates of a large sample in parts at once: what each
+  // finds is its own, so the parts change no bit.
+  std::vector<double> quantile(candidates.size());
+  const int count = static_cast<int>(candidates.size());
+  const int parts = sample.size() >= std::size_t(kPartsFrom) ? kParts : 1;
+  InParts(count, parts, [&](int, int from, int to) {
+    std::vector<double> tangent(std::size_t(images_) + 1), own(std::size_t(images_) + 1), r;
+    r.reserve(sample.size());
+    for (int c = from; c < to; ++c) {
+      const Candidate& candidate = candidates[std::size_t(c)];
+      r.clear();
+      for (int j = 0; j < tracks; ++j) {
+        // The two tracks that made the point pass through it: they say nothing of it.
+        if (j == candidate.t0 || j == candidate.t1) continue;
+        const int from_j = start[std::size_t(j)], n = start[std::size_t(j) + 1] - from_j;
+        MedianLineResiduals(&sample[std::size_t(from_j)], n, candidate.x, candidate.y,
+                            tangent.data(), own.data());
+        // With an odd count the line passes through the median measurement itself: its zero
+        // says nothing about the point.
+        const auto end = own.begin() + n;
+        if (n % 2 == 1) std::iter_swap(std::min_element(own.begin(), end), end - 1);
+        r.insert(r.end(), own.begin(), end - n % 2);
+      }
+      const auto q = r.begin() + std::ptrdiff_t(kStartQuantile * double(r.size() - 1));
+      std::nth_element(r.begin(), q, r.end());
+      quantile[std::size_t(c)] = *q;
     }
-    const auto q = r.begin() + std::ptrdiff_t(kStartQuantile * double(r.size() - 1));
-    std::nth_element(r.begin(), q, r.end());
-    if (*q < best) {
-      best = *q;
-      cx = x;
-      cy = y;
+  });
+  double best = std::numeric_limits<double>::infinity();
+  for (std::size_t c = 0; c < candidates.size(); ++c) {
+    if (quantile[c] < best) {
+      best = quantile[c];
+      cx = candidates[c].x;
+      cy = candidates[c].y;
     }
   }
   if (!std::isfinite(best)) return false;
@@ -1105,15 +1139,18 @@ double Engine<Source>::AdaptiveCut(const Fit& fit) const {
   std::vector<double> z = StandardisedSample(fit);
   for (double& d : z) d /= s;
   if (z.empty()) return 0;
-  std::sort(z.begin(), z.end());
+  // Only the tail above kCutLeast is compared, and only it needs its order: a distance's rank
+  // is those below kCutLeast plus its rank in the tail.
+  const auto tail = std::partition(z.begin(), z.end(), [](double d) { return d < kCutLeast; });
+  std::sort(tail, z.end());
   const double m = double(z.size());
   double excess = 0;
-  for (std::size_t i = 0; i < z.size(); ++i)
-    if (z[i] >= kCutLeast)
-      excess = std::max(excess, std::erf(z[i] / std::sqrt(2.0)) - double(i) / m);
-  const std::size_t cut = std::size_t(std::floor(excess * m));
+  for (auto d = tail; d != z.end(); ++d)
+    excess = std::max(excess, std::erf(*d / std::sqrt(2.0)) - double(d - z.begin()) / m);
+  const std::ptrdiff_t cut = std::ptrdiff_t(std::floor(excess * m));
   if (cut == 0) return 0;
-  return std::max(kCutLeast, z[z.size() - 1 - cut]);
+  // A cut that reaches below the tail is kCutLeast.
+  return cut < z.end() - tail ? z.end()[-1 - cut] : kCutLeast;
 }
 
 // Every measurement set aside gets its studentised prediction residual against the fit, what
@@ -1169,7 +1206,7 @@ int Engine<Source>::Rebalance(Fit& fit, const std::vector<int>* only) {
     for (const int i : changed_) Recompute(i);
     return 0;
   }
-  fit = std::move(*next);
+  Replace(fit, std::move(*next));
   return verdicts;
 }
 
@@ -1351,7 +1388,7 @@ Diagnostics Engine<Source>::Run() {
     std::optional<Fit> robust = WithoutGrossErrors(sx, sy, bound, *fit, rounds, round);
     // A fit of a minority is no fit of the set: a few tracks can nearly meet anywhere.
     if (robust && !flagged_.empty() && 2 * flagged_.size() < std::size_t(fit->measurements)) {
-      fit = std::move(robust);
+      Replace(*fit, std::move(*robust));
       Studentize(*fit);
     } else {
       // Nothing stays aside (a clean set): the refined fit stands, as it is.
@@ -1378,7 +1415,7 @@ Diagnostics Engine<Source>::Run() {
       Restore();
       break;
     }
-    fit = std::move(next);
+    Replace(*fit, std::move(*next));
   }
   d.outliers = std::move(flagged_);
   d.robust = Estimate(*fit);

@@ -4,12 +4,13 @@
 
 #include <exception>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace zirt::diagnostics_detail {
 
 // Below this many tracks a pass is one part: starting a thread costs more than it saves.
-inline constexpr int kPartsFrom = 20000;
+inline constexpr int kPartsFrom = 4096;
 inline constexpr int kParts = 2;
 
 // How many parts a pass over n tracks is split into.
@@ -17,12 +18,11 @@ inline int PartsOf(int n) {
   return n >= kPartsFrom ? kParts : 1;
 }
 
-// Runs work(part, from, to) for every part of [0, n), part 0 on the calling thread, the others
-// on threads of their own while there are cores and threads to be had. What a part throws is
-// thrown here once every part has ended.
+// Runs work(part, from, to) for every one of `parts` parts of [0, n), part 0 on the calling
+// thread, the others on threads of their own while there are cores and threads to be had.
+// What a part throws is thrown here once every part has ended.
 template <typename Work>
-void InParts(int n, Work&& work) {
-  const int parts = PartsOf(n);
+void InParts(int n, int parts, Work&& work) {
   const auto from = [&](int part) { return int(static_cast<long long>(n) * part / parts); };
   if (parts == 1) {
     work(0, 0, n);
@@ -52,6 +52,12 @@ void InParts(int n, Work&& work) {
   for (std::thread& helper : helpers) helper.join();
   for (const std::exception_ptr& e : failed)
     if (e) std::rethrow_exception(e);
+}
+
+// The same in as many parts as PartsOf(n).
+template <typename Work>
+void InParts(int n, Work&& work) {
+  InParts(n, PartsOf(n), std::forward<Work>(work));
 }
 
 }  // namespace zirt::diagnostics_detail
