@@ -1,6 +1,7 @@
 #include "diagnostics/diagnostics.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -136,6 +137,10 @@ class AsideSet {
       l.erase(std::find(l.begin(), l.end(), k));
     }
   }
+  // Whether the measurements set aside are kept as a word per track, and track i's word.
+  bool InWords() const { return !bits_.empty(); }
+  std::uint64_t Word(int i) const { return bits_[std::size_t(i)]; }
+  void SetWord(int i, std::uint64_t word) { bits_[std::size_t(i)] = word; }
   void Clear(int i) {
     if (!bits_.empty()) {
       bits_[std::size_t(i)] = 0;
@@ -200,8 +205,12 @@ class Engine {
              double bound) const;
   // Per-track working space of Judge.
   struct Scratch {
-    std::vector<Position> points;
-    std::vector<int> images;
+    // The track's finite measurements and their images: a complete track's own copy and the
+    // images in order where it has one, or else `room` and `gathered`.
+    const Position* points = nullptr;
+    const int* images = nullptr;
+    std::vector<Position> room;
+    std::vector<int> gathered, in_order;
     std::vector<char> aside, went;
     // What a measurement that went was judged by when it went: its distance and its t.
     std::vector<double> went_r, went_t;
@@ -834,9 +843,11 @@ bool Engine<Source>::Hides(const Fit& fit, const std::vector<int>& sampled, doub
 template <typename Source>
 int Engine<Source>::GatherAll(int i, Scratch& s) const {
   const std::size_t size = std::size_t(images_);
-  if (s.points.size() < size) {
-    s.points.resize(size);
-    s.images.resize(size);
+  if (s.room.size() < size) {
+    s.room.resize(size);
+    s.gathered.resize(size);
+    s.in_order.resize(size);
+    for (int k = 0; k < images_; ++k) s.in_order[std::size_t(k)] = k;
     s.aside.resize(size);
     s.went.resize(size);
     s.went_r.resize(size);
@@ -845,16 +856,26 @@ int Engine<Source>::GatherAll(int i, Scratch& s) const {
     s.tangent.resize(size);
   }
   const bool any = dropped_.Any(i);
+  if constexpr (std::is_same_v<Source, TrackMajorSource>) {
+    if (src_.Sums()[std::size_t(i)].n == images_) {
+      s.points = src_.Positions(i);
+      s.images = s.in_order.data();
+      for (int k = 0; k < images_; ++k) s.aside[std::size_t(k)] = any && dropped_.Has(i, k);
+      return images_;
+    }
+  }
   int n = 0;
   for (int k = 0; k < images_; ++k) {
     if (i >= src_.Count(k)) continue;
     const Position p = src_.At(k, i);
     if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
-    s.points[std::size_t(n)] = p;
-    s.images[std::size_t(n)] = k;
+    s.room[std::size_t(n)] = p;
+    s.gathered[std::size_t(n)] = k;
     s.aside[std::size_t(n)] = any && dropped_.Has(i, k);
     ++n;
   }
+  s.points = s.room.data();
+  s.images = s.gathered.data();
   return n;
 }
 
@@ -903,6 +924,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
     // On this thread's own stack: parts side by side would share their cache lines.
     Part part;
     Scratch s;
+    part.out.reserve(std::size_t(to - from) * std::size_t(images_) / 4);
     for (int m = from; m < to; ++m) {
       const int i = j.only != nullptr ? (*j.only)[std::size_t(m)] : m;
       const int n = GatherAll(i, s);
@@ -927,14 +949,16 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         screened = true;
         touched = true;
         t_stale = true;
-        MedianLineResiduals(s.points.data(), n, j.cx, j.cy, s.tangent.data(), s.r.data());
-        const int nearest = int(std::min_element(s.r.begin(), s.r.begin() + n) - s.r.begin());
+        MedianLineResiduals(s.points, n, j.cx, j.cy, s.tangent.data(), s.r.data());
+        // Without a branch per measurement: the nearest, then every verdict of the screen (what
+        // went is read only for those set aside).
+        int nearest = 0;
+        for (int k = 1; k < n; ++k)
+          nearest = s.r[std::size_t(k)] < s.r[std::size_t(nearest)] ? k : nearest;
         for (int k = 0; k < n; ++k) {
           s.aside[std::size_t(k)] = k != nearest && s.r[std::size_t(k)] > screen;
-          if (s.aside[std::size_t(k)]) {
-            s.went_r[std::size_t(k)] = s.r[std::size_t(k)];
-            s.went_t[std::size_t(k)] = 0;
-          }
+          s.went_r[std::size_t(k)] = s.r[std::size_t(k)];
+          s.went_t[std::size_t(k)] = 0;
         }
       };
       // Screening alone: no line to judge against yet. Where most tracks hold gross errors, the
@@ -948,7 +972,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
           l = (*j.lines)[std::size_t(i)];
           fit_line = false;
         } else {
-          t = TrackOf(s.points.data(), n, [&](int k) { return !s.aside[std::size_t(k)]; });
+          t = TrackOfKept(s.points, n, s.aside.data());
           if (t.n >= 2) l = Through(t, j.cx, j.cy);
         }
         t_stale = false;
@@ -964,8 +988,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         int worst = -1;
         double worst_r2 = 0, worst_free = 1;
         for (int k = 0; k < n; ++k) {
-          const double dx = s.points[std::size_t(k)].x - j.cx,
-                       dy = s.points[std::size_t(k)].y - j.cy;
+          const double dx = s.points[k].x - j.cx, dy = s.points[k].y - j.cy;
           const double along = l.ux * dx + l.uy * dy;
           const double r = l.ux * dy - l.uy * dx;
           s.r[std::size_t(k)] = r;
@@ -979,7 +1002,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
             const double free = 1 - lean * lean * npn - along * along * iq;
             if (t.n >= kDroppableFrom && free > 1e-9 && std::fabs(r) > floor &&
                 part.worst.Below(r * r, free))
-              part.worst = {s.images[std::size_t(k)], i, r * r, free};
+              part.worst = {s.images[k], i, r * r, free};
           }
           if (j.watch) {
             const double edge = s.aside[std::size_t(k)] ? out2 * (1 + h) : in2 * s2 * (1 - h);
@@ -1030,8 +1053,26 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
       if (j.watch && near) part.watch.push_back(i);
       if (!touched) continue;
       bool moved = false;
+      if (dropped_.InWords()) {
+        // The verdicts as a word: what changed is what differs from the word kept.
+        std::uint64_t now = 0;
+        for (int k = 0; k < n; ++k)
+          now |= std::uint64_t(s.aside[std::size_t(k)] != 0) << s.images[k];
+        const std::uint64_t was = dropped_.Word(i);
+        if (now == was) continue;
+        part.verdicts += std::popcount(now ^ was);
+        dropped_.SetWord(i, now);
+        for (int k = 0; k < n; ++k)
+          if ((now & ~was) >> s.images[k] & 1)
+            // As it was the last time it went.
+            part.out.push_back(
+                {s.images[k], i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
+        part.changed.push_back(i);
+        tracks_[std::size_t(i)] = t_stale ? TrackOfKept(s.points, n, s.aside.data()) : t;
+        continue;
+      }
       for (int k = 0; k < n; ++k) {
-        const int image = s.images[std::size_t(k)];
+        const int image = s.images[k];
         if (bool(s.aside[std::size_t(k)]) == (had_aside && dropped_.Has(i, image))) continue;
         moved = true;
         ++part.verdicts;
@@ -1045,9 +1086,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
       }
       if (!moved) continue;
       part.changed.push_back(i);
-      tracks_[std::size_t(i)] =
-          t_stale ? TrackOf(s.points.data(), n, [&](int k) { return !s.aside[std::size_t(k)]; })
-                  : t;
+      tracks_[std::size_t(i)] = t_stale ? TrackOfKept(s.points, n, s.aside.data()) : t;
     }
     parts[std::size_t(number)] = std::move(part);
   });
@@ -1056,14 +1095,12 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   if (j.watch) watch_.clear();
   measure_used_ = 0;
   measure_worst_ = Standout{};
-  std::vector<FlaggedMeasurement> out;
-  for (Part& part : parts) {
+  for (const Part& part : parts) {
     verdicts += part.verdicts;
     measure_used_ += part.used;
     measure_worst_.Take(part.worst);
     changed_.insert(changed_.end(), part.changed.begin(), part.changed.end());
     if (j.watch) watch_.insert(watch_.end(), part.watch.begin(), part.watch.end());
-    out.insert(out.end(), part.out.begin(), part.out.end());
   }
   if (verdicts == 0) return 0;
   // The flagged list keeps its order: what stays aside as it was found, then what went now;
@@ -1076,8 +1113,15 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
                                   return true;
                                 }),
                  flagged_.end());
-  went_out_ = out.size();
-  flagged_.insert(flagged_.end(), out.begin(), out.end());
+  went_out_ = 0;
+  for (const Part& part : parts) went_out_ += part.out.size();
+  if (flagged_.empty() && parts.size() == 1) {
+    flagged_ = std::move(parts[0].out);
+  } else {
+    flagged_.reserve(flagged_.size() + went_out_);
+    for (const Part& part : parts)
+      flagged_.insert(flagged_.end(), part.out.begin(), part.out.end());
+  }
   return verdicts;
 }
 

@@ -41,6 +41,31 @@ Track TrackOf(const Position* p, int n, Keep keep) {
   return t;
 }
 
+// The track of the finite points p[k] that are not set aside (aside[k] == 0), with TrackOf's
+// sums: a weight of 0 or 1 instead of a branch per point, which measurements set aside in no
+// order would mispredict.
+inline Track TrackOfKept(const Position* p, int n, const char* aside) {
+  Track t;
+  double sx = 0, sy = 0;
+  for (int k = 0; k < n; ++k) {
+    const double w = aside[k] ? 0.0 : 1.0;
+    t.n += aside[k] ? 0 : 1;
+    sx += w * p[k].x;
+    sy += w * p[k].y;
+  }
+  if (t.n == 0) return t;
+  t.mx = sx / t.n;
+  t.my = sy / t.n;
+  for (int k = 0; k < n; ++k) {
+    const double w = aside[k] ? 0.0 : 1.0;
+    const double dx = p[k].x - t.mx, dy = p[k].y - t.my;
+    t.sxx += w * (dx * dx);
+    t.sxy += w * (dx * dy);
+    t.syy += w * (dy * dy);
+  }
+  return t;
+}
+
 // A track's best line through a point c: unit direction u (normal (−uy, ux)); over its
 // measurements the sums of t = u·(p − c), t² and r = n·(p − c), and r², the least of which
 // the direction makes.
@@ -118,6 +143,13 @@ inline Leverage LeverageOf(const Track& t, Line& l, double cx, double cy, double
   return v;
 }
 
+// |(x, y)| as std::hypot gives it, at a fraction of its cost where the squares neither
+// overflow nor vanish (the last bit may differ).
+inline double Length(double x, double y) {
+  const double squares = x * x + y * y;
+  return squares > 1e-290 && squares < 1e290 ? std::sqrt(squares) : std::hypot(x, y);
+}
+
 // The perpendicular distances r[k] of the n points p from the line through c in the median
 // of their directions from c (the two middle ones averaged), a line that half the points
 // can't pull. Directions are taken as tangents against the points' mean direction: no angle
@@ -130,11 +162,11 @@ inline void MedianLineResiduals(const Position* p, int n, double cx, double cy, 
     my += p[k].y;
   }
   double ux = mx / n - cx, uy = my / n - cy;
-  double len = std::hypot(ux, uy);
+  double len = Length(ux, uy);
   if (!(len > 0)) {
     ux = p[0].x - cx;
     uy = p[0].y - cy;
-    len = std::hypot(ux, uy);
+    len = Length(ux, uy);
   }
   if (!(len > 0) || !std::isfinite(len)) {
     for (int k = 0; k < n; ++k) r[k] = std::hypot(p[k].x - cx, p[k].y - cy);
@@ -151,7 +183,7 @@ inline void MedianLineResiduals(const Position* p, int n, double cx, double cy, 
   std::nth_element(tangent, tangent + n / 2, tangent + n);
   double median = tangent[n / 2];
   if (n % 2 == 0) median = 0.5 * (median + *std::max_element(tangent, tangent + n / 2));
-  const double norm = std::hypot(1.0, median);
+  const double norm = Length(1.0, median);
   const double wx = (ux - median * uy) / norm, wy = (uy + median * ux) / norm;
   for (int k = 0; k < n; ++k) r[k] = std::fabs(wx * (p[k].y - cy) - wy * (p[k].x - cx));
 }
