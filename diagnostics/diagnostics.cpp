@@ -565,18 +565,38 @@ void Engine<Source>::Measure(Fit& fit) const {
           continue;
         }
         const Line& l = fit.lines[std::size_t(i)];
-        Lever lever;
-        if (find_worst && t.n >= kDroppableFrom) lever = LeverOf(fit, l);
-        const Lever* v = find_worst && t.n >= kDroppableFrom ? &lever : nullptr;
+        const bool droppable = find_worst && t.n >= kDroppableFrom;
+        const Lever v = droppable ? LeverOf(fit, l) : Lever{};
         const bool any = dropped_.Any(i);
+        // The track's own sums in registers, stored once.
+        double own_rss = 0, own_ss = 0;
+        int own_used = 0, own_n = 0;
         for (int k = 0; k < images_; ++k) {
-          if (!std::isfinite(p[k].x) || !std::isfinite(p[k].y)) continue;
-          if (any && dropped_.Has(i, k)) {
-            if (sums) add(k, i, l.ux * (p[k].y - fit.cy) - l.uy * (p[k].x - fit.cx));
-            continue;
+          const double x = p[k].x, y = p[k].y;
+          if (!std::isfinite(x) || !std::isfinite(y)) continue;
+          const double dx = x - fit.cx, dy = y - fit.cy;
+          const double r = l.ux * dy - l.uy * dx;
+          if (sums) {
+            part.image_ss[std::size_t(k)] += r * r;
+            ++part.image_n[std::size_t(k)];
+            own_ss += r * r;
+            ++own_n;
           }
-          const double r = visit(part, k, i, p[k].x, p[k].y, l, v);
-          if (sums) add(k, i, r);
+          if (any && dropped_.Has(i, k)) continue;
+          own_rss += r * r;
+          ++own_used;
+          if (!droppable) continue;
+          const double along = v.ux * dx + v.uy * dy;
+          const double lean = 1 - along * v.toq;
+          const double free = 1 - lean * lean * v.npn - along * along * v.iq;
+          if (!(free > 1e-9) || std::fabs(r) <= floor) continue;
+          if (part.worst.Below(r * r, free)) part.worst = {k, i, r * r, free};
+        }
+        track_rss[std::size_t(i)] = own_rss;
+        part.used += own_used;
+        if (sums) {
+          fit.point_ss[std::size_t(i)] = own_ss;
+          fit.point_n[std::size_t(i)] = own_n;
         }
       }
       parts[std::size_t(number)] = std::move(part);
@@ -624,8 +644,12 @@ PointEstimate Engine<Source>::Estimate(const Fit& fit) const {
   e.dof = fit.Dof();
   e.rms_px = fit.measurements > 0 ? std::sqrt(fit.rss / fit.measurements) : kNaN;
   e.track_angle_deg.assign(tracks_.size(), kNaN);
-  for (std::size_t i = 0; i < tracks_.size(); ++i)
-    if (tracks_[i].n >= 2) e.track_angle_deg[i] = Angle(fit.lines[i].ux, fit.lines[i].uy);
+  InParts(points_, [&](int, int from, int to) {
+    for (int i = from; i < to; ++i)
+      if (tracks_[std::size_t(i)].n >= 2)
+        e.track_angle_deg[std::size_t(i)] =
+            Angle(fit.lines[std::size_t(i)].ux, fit.lines[std::size_t(i)].uy);
+  });
   e.has_uncertainty = e.dof > 0;
   if (!e.has_uncertainty) {
     e.sigma0_px = e.cov_xx = e.cov_xy = e.cov_yy = e.sigma_x = e.sigma_y = e.correlation = kNaN;
@@ -1396,12 +1420,15 @@ void Engine<Source>::Residuals(const Fit& fit, Diagnostics& d) const {
     PointResidual& r = d.points[std::size_t(i)];
     r.rms_px = r.measurements > 0 ? std::sqrt((*point_ss)[std::size_t(i)] / r.measurements) : kNaN;
   }
-  for (FlaggedMeasurement& f : d.outliers) {
-    const Position p = src_.At(f.image, f.point);
-    const Line l = line_of(f.point);
-    f.residual_px = std::fabs(l.ux * (p.y - fit.cy) - l.uy * (p.x - fit.cx));
-    d.points[std::size_t(f.point)].flagged = true;
-  }
+  InParts(static_cast<int>(d.outliers.size()), [&](int, int from, int to) {
+    for (int m = from; m < to; ++m) {
+      FlaggedMeasurement& f = d.outliers[std::size_t(m)];
+      const Position p = src_.At(f.image, f.point);
+      const Line l = line_of(f.point);
+      f.residual_px = std::fabs(l.ux * (p.y - fit.cy) - l.uy * (p.x - fit.cx));
+    }
+  });
+  for (const FlaggedMeasurement& f : d.outliers) d.points[std::size_t(f.point)].flagged = true;
 }
 
 template <typename Source>

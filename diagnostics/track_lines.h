@@ -143,6 +143,48 @@ inline Leverage LeverageOf(const Track& t, Line& l, double cx, double cy, double
   return v;
 }
 
+// The median of n values (the two middle ones averaged), which it reorders: a selection
+// whose partitions move every value without a branch on it, as values in no order would
+// mispredict the branches of std::nth_element.
+inline double MedianOf(double* v, int n) {
+  const int q = n / 2;
+  int lo = 0, hi = n;
+  while (hi - lo > 1) {
+    const double a = v[lo], b = v[lo + (hi - lo) / 2], c = v[hi - 1];
+    const double pivot = std::max(std::min(a, b), std::min(std::max(a, b), c));
+    // Below the pivot to the front, then those equal to it.
+    int below = lo;
+    for (int i = lo; i < hi; ++i) {
+      const double x = v[i];
+      v[i] = v[below];
+      v[below] = x;
+      below += x < pivot;
+    }
+    if (q < below) {
+      hi = below;
+      continue;
+    }
+    int equal = below;
+    for (int i = below; i < hi; ++i) {
+      const double x = v[i];
+      v[i] = v[equal];
+      v[equal] = x;
+      equal += x == pivot;
+    }
+    if (equal == below) {  // Values that do not compare (NaN): the library's selection.
+      std::nth_element(v + lo, v + q, v + hi);
+      break;
+    }
+    if (q < equal) break;
+    lo = equal;
+  }
+  if (n % 2 == 1) return v[q];
+  // Every value before position q is at most v[q]: the largest of them is the lower middle.
+  double lower = v[0];
+  for (int i = 1; i < q; ++i) lower = std::max(lower, v[i]);
+  return 0.5 * (v[q] + lower);
+}
+
 // |(x, y)| as std::hypot gives it, at a fraction of its cost where the squares neither
 // overflow nor vanish (the last bit may differ).
 inline double Length(double x, double y) {
@@ -180,9 +222,7 @@ inline void MedianLineResiduals(const Position* p, int n, double cx, double cy, 
     // A point behind c is as far off as a direction can be.
     tangent[k] = along > 0 ? across / along : std::copysign(1e300, across);
   }
-  std::nth_element(tangent, tangent + n / 2, tangent + n);
-  double median = tangent[n / 2];
-  if (n % 2 == 0) median = 0.5 * (median + *std::max_element(tangent, tangent + n / 2));
+  const double median = MedianOf(tangent, n);
   const double norm = Length(1.0, median);
   const double wx = (ux - median * uy) / norm, wy = (uy + median * ux) / norm;
   for (int k = 0; k < n; ++k) r[k] = std::fabs(wx * (p[k].y - cy) - wy * (p[k].x - cx));

@@ -12,6 +12,7 @@
 #include "diagnostics/diagnostics.h"
 #include "diagnostics/quantiles.h"
 #include "diagnostics/sequence_test.h"
+#include "diagnostics/track_lines.h"
 #include "tests/core/separator_guard.h"
 
 namespace zirt {
@@ -50,6 +51,47 @@ Images Star(double cx, double cy, const std::vector<double>& deg, const std::vec
       images[k].push_back({cx + at[k] * std::cos(a * 3.14159265358979323846 / 180),
                            cy + at[k] * std::sin(a * 3.14159265358979323846 / 180)});
   return images;
+}
+
+// The fast pieces of judging a track against their plain forms: the median against a sort,
+// with ties and points behind the centre (±1e300); the kept track's sums against TrackOf's;
+// the length against std::hypot, where squares overflow or vanish too.
+TEST(TrackLines, FastPiecesAgreeWithTheirPlainForms) {
+  using namespace diagnostics_detail;
+  std::mt19937_64 rng(5);
+  for (int n = 1; n <= 40; ++n) {
+    for (int trial = 0; trial < 20; ++trial) {
+      std::vector<double> v(static_cast<std::size_t>(n));
+      for (double& x : v)
+        x = rng() % 7 == 0 ? (rng() % 2 ? 1e300 : -1e300)
+                           : double(rng() % 9) - 4 + 0.25 * (rng() % 3);
+      std::vector<double> sorted = v;
+      std::sort(sorted.begin(), sorted.end());
+      const std::size_t q = std::size_t(n / 2);
+      const double expected = n % 2 ? sorted[q] : 0.5 * (sorted[q] + sorted[q - 1]);
+      EXPECT_EQ(MedianOf(v.data(), n), expected) << n;
+
+      std::vector<Position> p(static_cast<std::size_t>(n));
+      std::vector<char> aside(static_cast<std::size_t>(n));
+      for (int k = 0; k < n; ++k) {
+        p[std::size_t(k)] = {double(rng() % 1000) / 7, double(rng() % 1000) / 3};
+        aside[std::size_t(k)] = rng() % 3 == 0;
+      }
+      const Track fast = TrackOfKept(p.data(), n, aside.data());
+      const Track plain = TrackOf(p.data(), n, [&](int k) { return !aside[std::size_t(k)]; });
+      EXPECT_EQ(fast.n, plain.n);
+      EXPECT_EQ(fast.mx, plain.mx);
+      EXPECT_EQ(fast.my, plain.my);
+      EXPECT_EQ(fast.sxx, plain.sxx);
+      EXPECT_EQ(fast.sxy, plain.sxy);
+      EXPECT_EQ(fast.syy, plain.syy);
+    }
+  }
+  for (const auto& [x, y] : std::vector<std::pair<double, double>>{
+           {3, 4}, {1e200, 1e200}, {1e-200, 3e-200}, {0, 0}, {-2.5, 1e-3}}) {
+    const double h = std::hypot(x, y);
+    EXPECT_LE(std::fabs(Length(x, y) - h), 2e-16 * h) << x << " " << y;
+  }
 }
 
 TEST(Diagnose, ExactAndDegenerateSets) {
