@@ -391,17 +391,18 @@ Normal Engine<Source>::At(double cx, double cy, std::vector<Line>* lines) const 
         if (lines != nullptr) (*lines)[std::size_t(i)] = Line{};
         continue;
       }
-      const Line l = Through(t, cx, cy);
-      if (lines != nullptr) (*lines)[std::size_t(i)] = l;
-      const double nx = -l.uy, ny = l.ux;
-      // A track constrains c across itself less where the rotation about c absorbs a shift.
-      const double w = l.Q > 0 ? t.n - l.T * l.T / l.Q : 0;
-      e.a00 += w * nx * nx;
-      e.a01 += w * nx * ny;
-      e.a11 += w * ny * ny;
-      e.g0 += nx * l.R;
-      e.g1 += ny * l.R;
-      e.rss += l.rss;
+      const Axis x = AxisThrough(t, cx, cy);
+      if (lines != nullptr) (*lines)[std::size_t(i)] = LineOf(x);
+      // A track constrains c across itself less where the rotation about c absorbs a shift:
+      // w = n − T²/Q; the sums take the normal's products, each over s2.
+      const double w = x.Q > 0 ? t.n - x.along * x.along * x.inv / x.Q : 0;
+      const double wi = w * x.inv;
+      e.a00 += wi * x.vy * x.vy;
+      e.a01 -= wi * x.vx * x.vy;
+      e.a11 += wi * x.vx * x.vx;
+      e.g0 -= x.vy * x.across * x.inv;
+      e.g1 += x.vx * x.across * x.inv;
+      e.rss += x.rss;
     }
     parts[std::size_t(number)] = e;
   });

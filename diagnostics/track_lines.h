@@ -95,18 +95,50 @@ inline void MajorAxis(double a, double b, double c, double& ux, double& uy) {
   uy /= norm;
 }
 
-inline Line Through(const Track& s, double cx, double cy) {
-  Line l;
+// A track's major axis through c unnormalised, (vx, vy) of squared length s2, and what needs
+// no square root: Q and the RSS (the scatter's eigenvalues), and n times p̄ − c along and
+// across the axis, both times √s2. The fit's sums take only 1/s2, so the square root of a
+// unit direction stays off their path.
+struct Axis {
+  double vx = 1, vy = 0, s2 = 1, inv = 1;
+  double Q = 0, rss = 0, along = 0, across = 0;
+};
+
+inline Axis AxisThrough(const Track& s, double cx, double cy) {
+  Axis x;
   const double dx = s.mx - cx, dy = s.my - cy, n = s.n;
   // Scatter about c = scatter about the mean + n·d·dᵀ.
   const double a = s.sxx + n * dx * dx, b = s.sxy + n * dx * dy, c = s.syy + n * dy * dy;
-  MajorAxis(a, b, c, l.ux, l.uy);
-  const double nx = -l.uy, ny = l.ux;
-  l.Q = a * l.ux * l.ux + 2 * b * l.ux * l.uy + c * l.uy * l.uy;
-  l.rss = std::max(0.0, a * nx * nx + 2 * b * nx * ny + c * ny * ny);
-  l.T = n * (l.ux * dx + l.uy * dy);
-  l.R = n * (nx * dx + ny * dy);
+  const double half = 0.5 * (a - c);
+  const double h = std::sqrt(half * half + b * b);
+  // Without cancellation whichever way the axis leans.
+  if (h > 0) {
+    x.vx = half >= 0 ? half + h : b;
+    x.vy = half >= 0 ? b : h - half;
+  }
+  x.s2 = x.vx * x.vx + x.vy * x.vy;
+  x.inv = 1 / x.s2;
+  x.Q = 0.5 * (a + c) + h;
+  x.rss = std::max(0.0, (a * x.vy * x.vy - 2 * b * x.vx * x.vy + c * x.vx * x.vx) * x.inv);
+  x.along = n * (x.vx * dx + x.vy * dy);
+  x.across = n * (x.vx * dy - x.vy * dx);
+  return x;
+}
+
+inline Line LineOf(const Axis& x) {
+  Line l;
+  const double norm = std::sqrt(x.s2);
+  l.ux = x.vx / norm;
+  l.uy = x.vy / norm;
+  l.Q = x.Q;
+  l.rss = x.rss;
+  l.T = x.along / norm;
+  l.R = x.across / norm;
   return l;
+}
+
+inline Line Through(const Track& s, double cx, double cy) {
+  return LineOf(AxisThrough(s, cx, cy));
 }
 
 // The line through c and a track's one remaining measurement.
