@@ -58,6 +58,7 @@ struct Normal {
   double a00 = 0, a01 = 0, a11 = 0;  // A
   double g0 = 0, g1 = 0;             // right-hand side of the Gauss–Newton step
   double rss = 0;                    // Σ r² with every direction at its best
+  int tracks = 0, measurements = 0;  // of the tracks with two measurements or more
 };
 
 double Angle(double ux, double uy) {
@@ -391,6 +392,8 @@ Normal Engine<Source>::At(double cx, double cy, std::vector<Line>* lines) const 
         if (lines != nullptr) (*lines)[std::size_t(i)] = Line{};
         continue;
       }
+      ++e.tracks;
+      e.measurements += t.n;
       const Axis x = AxisThrough(t, cx, cy);
       if (lines != nullptr) (*lines)[std::size_t(i)] = LineOf(x);
       // A track constrains c across itself less where the rotation about c absorbs a shift:
@@ -414,6 +417,8 @@ Normal Engine<Source>::At(double cx, double cy, std::vector<Line>* lines) const 
     e.g0 += parts[part].g0;
     e.g1 += parts[part].g1;
     e.rss += parts[part].rss;
+    e.tracks += parts[part].tracks;
+    e.measurements += parts[part].measurements;
   }
   return e;
 }
@@ -479,20 +484,15 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) con
   fit.p11 = e.a00 / det;
   fit.lines = std::move(current);
   spare_lines_.push_back(std::move(tried));
-  for (const Track& t : tracks_) fit.tracks += t.n >= 2;
+  fit.tracks = e.tracks;
   if (fit.tracks < 2) return std::nullopt;
   if (measure) {
     Measure(fit);
   } else {
     // Until a judging pass measures it: the RSS from the tracks' sums.
     fit.measured = false;
-    fit.rss = 0;
-    fit.measurements = 0;
-    for (std::size_t i = 0; i < tracks_.size(); ++i) {
-      if (tracks_[i].n < 2) continue;
-      fit.rss += fit.lines[i].rss;
-      fit.measurements += tracks_[i].n;
-    }
+    fit.rss = e.rss;
+    fit.measurements = e.measurements;
   }
   return fit;
 }
@@ -885,7 +885,14 @@ int Engine<Source>::GatherAll(int i, Scratch& s) const {
     if (src_.Sums()[std::size_t(i)].n == images_) {
       s.points = src_.Positions(i);
       s.images = s.in_order.data();
-      for (int k = 0; k < images_; ++k) s.aside[std::size_t(k)] = any && dropped_.Has(i, k);
+      if (!any) {
+        std::fill_n(s.aside.begin(), images_, 0);
+      } else if (dropped_.InWords()) {
+        const std::uint64_t word = dropped_.Word(i);
+        for (int k = 0; k < images_; ++k) s.aside[std::size_t(k)] = word >> k & 1;
+      } else {
+        for (int k = 0; k < images_; ++k) s.aside[std::size_t(k)] = dropped_.Has(i, k);
+      }
       return images_;
     }
   }
@@ -938,6 +945,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   // What a part of the tracks found; the parts are added up in order.
   struct Part {
     int verdicts = 0;
+    int back = 0;  // of the verdicts, those that took a measurement back
     int used = 0;
     Standout worst;
     std::vector<int> changed, watch;
@@ -977,9 +985,11 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         MedianLineResiduals(s.points, n, j.cx, j.cy, s.tangent.data(), s.r.data());
         // Without a branch per measurement: the nearest, then every verdict of the screen (what
         // went is read only for those set aside).
+        double least[2] = {s.r[0], s.r[0]};
+        for (int k = 1; k < n; ++k) least[k & 1] = std::min(least[k & 1], s.r[std::size_t(k)]);
+        const double nearest_r = std::min(least[0], least[1]);
         int nearest = 0;
-        for (int k = 1; k < n; ++k)
-          nearest = s.r[std::size_t(k)] < s.r[std::size_t(nearest)] ? k : nearest;
+        while (nearest < n - 1 && s.r[std::size_t(nearest)] != nearest_r) ++nearest;
         for (int k = 0; k < n; ++k) {
           s.aside[std::size_t(k)] = k != nearest && s.r[std::size_t(k)] > screen;
           s.went_r[std::size_t(k)] = s.r[std::size_t(k)];
@@ -1086,6 +1096,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         const std::uint64_t was = dropped_.Word(i);
         if (now == was) continue;
         part.verdicts += std::popcount(now ^ was);
+        part.back += std::popcount(was & ~now);
         dropped_.SetWord(i, now);
         for (int k = 0; k < n; ++k)
           if ((now & ~was) >> s.images[k] & 1)
@@ -1103,6 +1114,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         ++part.verdicts;
         if (!s.aside[std::size_t(k)]) {
           dropped_.Remove(i, image);
+          ++part.back;
           continue;
         }
         dropped_.Add(i, image);
@@ -1115,13 +1127,14 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
     }
     parts[std::size_t(number)] = std::move(part);
   });
-  int verdicts = 0;
+  int verdicts = 0, taken_back = 0;
   changed_.clear();
   if (j.watch) watch_.clear();
   measure_used_ = 0;
   measure_worst_ = Standout{};
   for (const Part& part : parts) {
     verdicts += part.verdicts;
+    taken_back += part.back;
     measure_used_ += part.used;
     measure_worst_.Take(part.worst);
     changed_.insert(changed_.end(), part.changed.begin(), part.changed.end());
@@ -1131,19 +1144,20 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   // The flagged list keeps its order: what stays aside as it was found, then what went now;
   // what came back is kept aside to undo the round with.
   came_back_.clear();
-  flagged_.erase(std::remove_if(flagged_.begin(), flagged_.end(),
-                                [&](const FlaggedMeasurement& f) {
-                                  if (dropped_.Has(f.point, f.image)) return false;
-                                  came_back_.push_back(f);
-                                  return true;
-                                }),
-                 flagged_.end());
+  if (taken_back > 0)
+    flagged_.erase(std::remove_if(flagged_.begin(), flagged_.end(),
+                                  [&](const FlaggedMeasurement& f) {
+                                    if (dropped_.Has(f.point, f.image)) return false;
+                                    came_back_.push_back(f);
+                                    return true;
+                                  }),
+                   flagged_.end());
   went_out_ = 0;
   for (const Part& part : parts) went_out_ += part.out.size();
   if (flagged_.empty() && parts.size() == 1) {
     flagged_ = std::move(parts[0].out);
   } else {
-    flagged_.reserve(flagged_.size() + went_out_);
+    if (flagged_.empty()) flagged_.reserve(went_out_);
     for (const Part& part : parts)
       flagged_.insert(flagged_.end(), part.out.begin(), part.out.end());
   }
@@ -1157,29 +1171,38 @@ template <typename Source>
 std::vector<double> Engine<Source>::StandardisedSample(const Fit& fit) const {
   const double tested = double(fit.measurements) + double(flagged_.size());
   const int stride = int(std::max(1.0, tested / 100000));
-  std::vector<double> z;
-  for (int i = 0; i < points_; i += stride) {
-    const Track& t = tracks_[std::size_t(i)];
-    if (t.n == 0) continue;
-    Line l = t.n >= 2 ? fit.lines[std::size_t(i)] : Line{};
-    const Leverage v = LeverageOf(t, l, fit.cx, fit.cy, fit.p00, fit.p01, fit.p11);
-    if (!v.fitted && !(v.reach > 0)) continue;
-    for (int k = 0; k < images_; ++k) {
-      if (i >= src_.Count(k)) continue;
-      const Position p = src_.At(k, i);
-      if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
-      const double dx = p.x - fit.cx, dy = p.y - fit.cy, along = l.ux * dx + l.uy * dy;
-      const double r = std::fabs(l.ux * dy - l.uy * dx);
-      const double lean = 1 - along * l.T * v.iq;
-      const double h =
-          v.fitted ? lean * lean * v.npn + along * along * v.iq : along * along * v.reach;
-      if (!dropped_.Has(i, k)) {
-        if (v.fitted && 1 - h > 1e-9) z.push_back(r / std::sqrt(1 - h));
-      } else {
-        z.push_back(r / std::sqrt(1 + h));
+  const int visited = (points_ + stride - 1) / stride;
+  // The parts' distances one after another: what is taken of them does not depend on order.
+  std::vector<std::vector<double>> parts(std::size_t(PartsOf(visited)));
+  InParts(visited, [&](int number, int from, int to) {
+    std::vector<double>& z = parts[std::size_t(number)];
+    for (int m = from; m < to; ++m) {
+      const int i = m * stride;
+      const Track& t = tracks_[std::size_t(i)];
+      if (t.n == 0) continue;
+      Line l = t.n >= 2 ? fit.lines[std::size_t(i)] : Line{};
+      const Leverage v = LeverageOf(t, l, fit.cx, fit.cy, fit.p00, fit.p01, fit.p11);
+      if (!v.fitted && !(v.reach > 0)) continue;
+      for (int k = 0; k < images_; ++k) {
+        if (i >= src_.Count(k)) continue;
+        const Position p = src_.At(k, i);
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+        const double dx = p.x - fit.cx, dy = p.y - fit.cy, along = l.ux * dx + l.uy * dy;
+        const double r = std::fabs(l.ux * dy - l.uy * dx);
+        const double lean = 1 - along * l.T * v.iq;
+        const double h =
+            v.fitted ? lean * lean * v.npn + along * along * v.iq : along * along * v.reach;
+        if (!dropped_.Has(i, k)) {
+          if (v.fitted && 1 - h > 1e-9) z.push_back(r / std::sqrt(1 - h));
+        } else {
+          z.push_back(r / std::sqrt(1 + h));
+        }
       }
     }
-  }
+  });
+  std::vector<double> z = std::move(parts[0]);
+  for (std::size_t part = 1; part < parts.size(); ++part)
+    z.insert(z.end(), parts[part].begin(), parts[part].end());
   return z;
 }
 
@@ -1250,7 +1273,6 @@ void Engine<Source>::Studentize(const Fit& fit) {
 template <typename Source>
 int Engine<Source>::Rebalance(Fit& fit, const std::vector<int>* only) {
   if (fit.Dof() < 2) return 0;
-  const AsideSet before = dropped_;
   Judging j = JudgingOf(fit);
   if (spread_floor_) j.s2_floor = SpreadFloor(fit);
   j.cut = cut_;
@@ -1269,8 +1291,11 @@ int Engine<Source>::Rebalance(Fit& fit, const std::vector<int>* only) {
   }
   std::optional<Fit> next = Solve(fit.cx, fit.cy, false);
   if (!next) {
-    dropped_ = before;
+    // The round undone: what went now comes back, what came back goes again.
+    for (std::size_t m = flagged_.size() - went_out_; m < flagged_.size(); ++m)
+      dropped_.Remove(flagged_[m].point, flagged_[m].image);
     flagged_.resize(flagged_.size() - went_out_);
+    for (const FlaggedMeasurement& f : came_back_) dropped_.Add(f.point, f.image);
     flagged_.insert(flagged_.end(), came_back_.begin(), came_back_.end());
     for (const int i : changed_) Recompute(i);
     return 0;
