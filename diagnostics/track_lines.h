@@ -41,28 +41,33 @@ Track TrackOf(const Position* p, int n, Keep keep) {
   return t;
 }
 
-// The track of the finite points p[k] that are not set aside (aside[k] == 0), with TrackOf's
-// sums: a weight of 0 or 1 instead of a branch per point, which measurements set aside in no
-// order would mispredict.
+// The track of the finite points p[k] that are not set aside (aside[k] == 0), in one pass:
+// sums about the first of them, which keeps them as small as the track's own spread, each
+// point weighted 0 or 1 instead of a branch that measurements set aside in no order would
+// mispredict. Equal to TrackOf's within rounding.
 inline Track TrackOfKept(const Position* p, int n, const char* aside) {
   Track t;
-  double sx = 0, sy = 0;
-  for (int k = 0; k < n; ++k) {
+  int first = 0;
+  while (first < n && aside[first]) ++first;
+  if (first == n) return t;
+  const double x0 = p[first].x, y0 = p[first].y;
+  double sx = 0, sy = 0, sxx = 0, sxy = 0, syy = 0;
+  for (int k = first; k < n; ++k) {
     const double w = aside[k] ? 0.0 : 1.0;
     t.n += aside[k] ? 0 : 1;
-    sx += w * p[k].x;
-    sy += w * p[k].y;
+    const double dx = w * (p[k].x - x0), dy = w * (p[k].y - y0);
+    sx += dx;
+    sy += dy;
+    sxx += dx * dx;
+    sxy += dx * dy;
+    syy += dy * dy;
   }
-  if (t.n == 0) return t;
-  t.mx = sx / t.n;
-  t.my = sy / t.n;
-  for (int k = 0; k < n; ++k) {
-    const double w = aside[k] ? 0.0 : 1.0;
-    const double dx = p[k].x - t.mx, dy = p[k].y - t.my;
-    t.sxx += w * (dx * dx);
-    t.sxy += w * (dx * dy);
-    t.syy += w * (dy * dy);
-  }
+  const double mx = sx / t.n, my = sy / t.n;
+  t.mx = x0 + mx;
+  t.my = y0 + my;
+  t.sxx = std::max(0.0, sxx - sx * mx);
+  t.sxy = sxy - sx * my;
+  t.syy = std::max(0.0, syy - sy * my);
   return t;
 }
 
