@@ -469,6 +469,9 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) con
       last1 = mu == 0 ? d1 : 0;
       mu = mu < 1e-9 ? 0 : mu / 10;
     } else {
+      // A step that promised no more than the RSS's own rounding, summed over many tracks,
+      // can fail by that rounding alone: damping it further gains nothing.
+      if (promised < 1e-10 * e.rss) break;
       mu = mu == 0 ? 1e-4 : mu * 10;
       if (mu > 1e8) break;
     }
