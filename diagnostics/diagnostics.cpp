@@ -158,12 +158,14 @@ class AsideSet {
 template <typename Source>
 class Engine {
  public:
-  explicit Engine(const Source& source, double search_work)
-      : search_work_(search_work),
+  // `sums`: the track-major copy's sums of its tracks, which the engine then keeps.
+  explicit Engine(const Source& source, double search_work, std::vector<Track> sums = {})
+      : given_sums_(std::move(sums)),
+        search_work_(search_work),
         src_(source),
         images_(source.Images()),
         points_(images_ > 0 ? source.Count(0) : 0),
-        tracks_(std::size_t(points_)),
+        tracks_(given_sums_.empty() ? std::size_t(points_) : 0),
         dropped_(points_, images_) {}
 
   Diagnostics Run();
@@ -262,6 +264,7 @@ class Engine {
 
   template <typename Other>
   friend class Engine;
+  std::vector<Track> given_sums_;
   const double search_work_;
   const Source& src_;
   const int images_;
@@ -292,7 +295,7 @@ template <typename Source>
 void Engine<Source>::AccumulateAll() {
   if constexpr (std::is_same_v<Source, TrackMajorSource>) {
     // Nothing is set aside yet: the sums the copy made.
-    tracks_ = src_.Sums();
+    tracks_ = std::move(given_sums_);
     return;
   }
   std::vector<double> sx(std::size_t(points_), 0), sy(std::size_t(points_), 0);
@@ -885,7 +888,7 @@ int Engine<Source>::GatherAll(int i, Scratch& s) const {
   }
   const bool any = dropped_.Any(i);
   if constexpr (std::is_same_v<Source, TrackMajorSource>) {
-    if (src_.Sums()[std::size_t(i)].n == images_) {
+    if (src_.Complete(i)) {
       s.points = src_.Positions(i);
       s.images = s.in_order.data();
       if (!any) {
@@ -1356,8 +1359,9 @@ std::optional<Fit> Engine<Source>::WithoutGrossErrors(double sx, double sy, doub
       const double step = double(eligible.size()) / kSampleFitTracks;
       for (std::size_t m = 0; m < kSampleFitTracks; ++m)
         sample.push_back(eligible[std::size_t(double(m) * step)]);
-      const TrackMajorSource part(src_, sample);
-      Engine<TrackMajorSource> on_sample(part, search_work_);
+      // Nothing is set aside yet: tracks_ are the copy's sums.
+      TrackMajorSource part(src_, sample, tracks_);
+      Engine<TrackMajorSource> on_sample(part, search_work_, part.TakeSums());
       on_sample.AccumulateAll();
       int sample_measurements = 0;
       for (const Track& t : on_sample.tracks_) sample_measurements += t.n;
@@ -1572,8 +1576,8 @@ Diagnostics DiagnoseFrom(const Source& images, double search_work) {
   std::size_t held = 0;
   for (int k = 0; k < images.Images(); ++k) held += std::size_t(images.Count(k));
   if (slots > 4 * held + 1000000) return Engine<Source>(images, search_work).Run();
-  const TrackMajorSource source{images};
-  return Engine<TrackMajorSource>(source, search_work).Run();
+  TrackMajorSource source{images};
+  return Engine<TrackMajorSource>(source, search_work, source.TakeSums()).Run();
 }
 
 }  // namespace

@@ -95,6 +95,7 @@ class TrackMajorSource {
     const std::size_t slots = std::size_t(points_) * std::size_t(images_);
     xy_.reset(new Position[slots]);
     sums_.resize(std::size_t(points_));
+    complete_.resize(std::size_t(points_));
     // Block by block of tracks, so that the block being filled stays in the cache while every
     // image is read in order; the parts at once.
     InParts(points_, [&](int, int part_from, int part_to) {
@@ -112,24 +113,30 @@ class TrackMajorSource {
       }
     });
   }
-  // The given tracks of another copy, in that order.
-  TrackMajorSource(const TrackMajorSource& from, const std::vector<int>& tracks)
+  // The given tracks of another copy, in that order, with their sums as `sums` holds them.
+  TrackMajorSource(const TrackMajorSource& from, const std::vector<int>& tracks,
+                   const std::vector<Track>& sums)
       : images_(from.images_),
         points_(static_cast<int>(tracks.size())),
         counts_(std::size_t(images_), points_),
         xy_(new Position[std::size_t(points_) * std::size_t(images_)]) {
     sums_.resize(std::size_t(points_));
+    complete_.resize(std::size_t(points_));
     for (int m = 0; m < points_; ++m) {
       const int i = tracks[std::size_t(m)];
       std::copy(from.Positions(i), from.Positions(i) + images_, &xy_[Slot(0, m)]);
-      sums_[std::size_t(m)] = from.sums_[std::size_t(i)];
+      sums_[std::size_t(m)] = sums[std::size_t(i)];
+      complete_[std::size_t(m)] = from.complete_[std::size_t(i)];
     }
   }
   int Images() const { return images_; }
   int Count(int k) const { return counts_[std::size_t(k)]; }
   Position At(int k, int i) const { return xy_[Slot(k, i)]; }
-  // Every track's finite measurements, summed while the copy was made.
-  const std::vector<Track>& Sums() const { return sums_; }
+  // Every track's finite measurements, summed while the copy was made: handed over once, as
+  // the search's own sums to change, without a copy of them.
+  std::vector<Track> TakeSums() { return std::move(sums_); }
+  // Whether track i has a finite position in every image.
+  bool Complete(int i) const { return complete_[std::size_t(i)] != 0; }
   // Track i's positions, one per image, NaN where the image lacks it.
   const Position* Positions(int i) const { return &xy_[Slot(0, i)]; }
   template <typename F>
@@ -162,9 +169,11 @@ class TrackMajorSource {
     const Position* p = Positions(i);
     sums_[std::size_t(i)] =
         TrackOf(p, images_, [&](int k) { return std::isfinite(p[k].x) && std::isfinite(p[k].y); });
+    complete_[std::size_t(i)] = sums_[std::size_t(i)].n == images_;
   }
   std::unique_ptr<Position[]> xy_;
   std::vector<Track> sums_;
+  std::vector<char> complete_;
 };
 
 }  // namespace zirt::diagnostics_detail
