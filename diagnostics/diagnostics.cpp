@@ -200,7 +200,8 @@ class Engine {
   FlaggedMeasurement Worst(const Fit& fit, bool& exceeds) const;
   void SetAside(const FlaggedMeasurement& f);
   void Restore();
-  void Residuals(const Fit& fit, Diagnostics& d) const;
+  // `residuals_known`: the flagged measurements' residuals are already the fit's.
+  void Residuals(const Fit& fit, Diagnostics& d, bool residuals_known) const;
   // The used measurements of track i and their images.
   int Gather(int i, std::vector<Position>& points, std::vector<int>& images) const;
   bool RobustStart(double& cx, double& cy, double& scale, std::vector<int>& sampled) const;
@@ -258,7 +259,8 @@ class Engine {
   int Rebalance(Fit& fit, const std::vector<int>* only = nullptr);
   std::optional<Fit> RoundsFrom(double sx, double sy, double bound, double rounds, int& round);
   bool Cut(const Fit& fit);
-  void Studentize(const Fit& fit);
+  // Whether it could: the residuals against the fit come with them.
+  bool Studentize(const Fit& fit);
   std::optional<Fit> WithoutGrossErrors(double sx, double sy, double bound, const Fit& all,
                                         double rounds, int& round);
 
@@ -1150,14 +1152,31 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   // The flagged list keeps its order: what stays aside as it was found, then what went now;
   // what came back is kept aside to undo the round with.
   came_back_.clear();
-  if (taken_back > 0)
-    flagged_.erase(std::remove_if(flagged_.begin(), flagged_.end(),
-                                  [&](const FlaggedMeasurement& f) {
-                                    if (dropped_.Has(f.point, f.image)) return false;
-                                    came_back_.push_back(f);
-                                    return true;
-                                  }),
-                   flagged_.end());
+  if (taken_back > 0) {
+    // Each part of the list closes up what stays in it, the parts then one after another.
+    const int listed = static_cast<int>(flagged_.size()), pieces = PartsOf(listed);
+    std::vector<std::vector<FlaggedMeasurement>> back(static_cast<std::size_t>(pieces));
+    std::vector<int> kept(static_cast<std::size_t>(pieces));
+    InParts(listed, pieces, [&](int piece, int from, int to) {
+      int end = from;
+      for (int m = from; m < to; ++m) {
+        const FlaggedMeasurement f = flagged_[std::size_t(m)];
+        if (dropped_.Has(f.point, f.image)) {
+          flagged_[std::size_t(end++)] = f;
+        } else {
+          back[std::size_t(piece)].push_back(f);
+        }
+      }
+      kept[std::size_t(piece)] = end - from;
+    });
+    auto end = flagged_.begin() + kept[0];
+    for (int piece = 1; piece < pieces; ++piece) {
+      const auto from = flagged_.begin() + PartStart(listed, pieces, piece);
+      end = std::move(from, from + kept[std::size_t(piece)], end);
+    }
+    flagged_.erase(end, flagged_.end());
+    for (const auto& piece : back) came_back_.insert(came_back_.end(), piece.begin(), piece.end());
+  }
   went_out_ = 0;
   for (const Part& part : parts) went_out_ += part.out.size();
   if (flagged_.empty() && parts.size() == 1) {
@@ -1254,8 +1273,8 @@ double Engine<Source>::AdaptiveCut(const Fit& fit) const {
 // Every measurement set aside gets its studentised prediction residual against the fit, what
 // the rounds last judged it by.
 template <typename Source>
-void Engine<Source>::Studentize(const Fit& fit) {
-  if (fit.Dof() < 1) return;
+bool Engine<Source>::Studentize(const Fit& fit) {
+  if (fit.Dof() < 1) return false;
   const double s2 = fit.rss / fit.Dof();
   InParts(static_cast<int>(flagged_.size()), [&](int, int from, int to) {
     for (int m = from; m < to; ++m) {
@@ -1268,9 +1287,11 @@ void Engine<Source>::Studentize(const Fit& fit) {
       const double lean = 1 - along * l.T * v.iq;
       const double h =
           v.fitted ? lean * lean * v.npn + along * along * v.iq : along * along * v.reach;
-      f.studentized = std::fabs(l.ux * dy - l.uy * dx) / std::sqrt(s2 * (1 + h));
+      f.residual_px = std::fabs(l.ux * dy - l.uy * dx);
+      f.studentized = f.residual_px / std::sqrt(s2 * (1 + h));
     }
   });
+  return true;
 }
 
 // One round at the fit's point: every measurement judged again, then a refit when any verdict
@@ -1414,7 +1435,7 @@ std::optional<Fit> Engine<Source>::WithoutGrossErrors(double sx, double sy, doub
 // Distances from the robust fit's lines: per image, per point and of the flagged ones. A track
 // set aside keeps the line through c and its one remaining measurement.
 template <typename Source>
-void Engine<Source>::Residuals(const Fit& fit, Diagnostics& d) const {
+void Engine<Source>::Residuals(const Fit& fit, Diagnostics& d, bool residuals_known) const {
   // A track down to one measurement has no line of its own: the one through c and it.
   const auto line_of = [&](int i) {
     const Track& t = tracks_[std::size_t(i)];
@@ -1453,15 +1474,19 @@ void Engine<Source>::Residuals(const Fit& fit, Diagnostics& d) const {
     PointResidual& r = d.points[std::size_t(i)];
     r.rms_px = r.measurements > 0 ? std::sqrt((*point_ss)[std::size_t(i)] / r.measurements) : kNaN;
   }
-  InParts(static_cast<int>(d.outliers.size()), [&](int, int from, int to) {
-    for (int m = from; m < to; ++m) {
-      FlaggedMeasurement& f = d.outliers[std::size_t(m)];
-      const Position p = src_.At(f.image, f.point);
-      const Line l = line_of(f.point);
-      f.residual_px = std::fabs(l.ux * (p.y - fit.cy) - l.uy * (p.x - fit.cx));
-    }
+  if (!residuals_known)
+    InParts(static_cast<int>(d.outliers.size()), [&](int, int from, int to) {
+      for (int m = from; m < to; ++m) {
+        FlaggedMeasurement& f = d.outliers[std::size_t(m)];
+        const Position p = src_.At(f.image, f.point);
+        const Line l = line_of(f.point);
+        f.residual_px = std::fabs(l.ux * (p.y - fit.cy) - l.uy * (p.x - fit.cx));
+      }
+    });
+  // The flagged measurements are those set aside.
+  InParts(points_, [&](int, int from, int to) {
+    for (int i = from; i < to; ++i) d.points[std::size_t(i)].flagged = dropped_.Any(i);
   });
-  for (const FlaggedMeasurement& f : d.outliers) d.points[std::size_t(f.point)].flagged = true;
 }
 
 template <typename Source>
@@ -1487,13 +1512,15 @@ Diagnostics Engine<Source>::Run() {
   const bool started = RobustStart(sx, sy, scale, sampled);
   const double bound = std::max(kPrescreen * scale, 1e-10 * (1 + std::hypot(sx, sy)));
   bool stands_out = false;
+  // Whether the flagged measurements' residuals are the final fit's already.
+  bool residuals_known = false;
   Worst(*fit, stands_out);
   if (rounds > 0 && started && (stands_out || Hides(*fit, sampled, sx, sy, bound))) {
     std::optional<Fit> robust = WithoutGrossErrors(sx, sy, bound, *fit, rounds, round);
     // A fit of a minority is no fit of the set: a few tracks can nearly meet anywhere.
     if (robust && !flagged_.empty() && 2 * flagged_.size() < std::size_t(fit->measurements)) {
       Replace(*fit, std::move(*robust));
-      Studentize(*fit);
+      residuals_known = Studentize(*fit);
     } else {
       // Nothing stays aside (a clean set): the refined fit stands, as it is.
       std::vector<int> touched;
@@ -1514,6 +1541,7 @@ Diagnostics Engine<Source>::Run() {
       break;
     }
     SetAside(worst);
+    residuals_known = false;
     std::optional<Fit> next = Solve(fit->cx, fit->cy);
     if (!next) {  // Setting it aside would leave the equations singular: keep it.
       Restore();
@@ -1523,7 +1551,7 @@ Diagnostics Engine<Source>::Run() {
   }
   d.outliers = std::move(flagged_);
   d.robust = Estimate(*fit);
-  Residuals(*fit, d);
+  Residuals(*fit, d, residuals_known);
   return d;
 }
 

@@ -21,9 +21,14 @@ inline int PartsOf(int n) {
 // Runs work(part, from, to) for every one of `parts` parts of [0, n), part 0 on the calling
 // thread, the others on threads of their own while there are cores and threads to be had.
 // What a part throws is thrown here once every part has ended.
+// Where part `part` of `parts` parts of [0, n) starts.
+inline int PartStart(int n, int parts, int part) {
+  return int(static_cast<long long>(n) * part / parts);
+}
+
 template <typename Work>
 void InParts(int n, int parts, Work&& work) {
-  const auto from = [&](int part) { return int(static_cast<long long>(n) * part / parts); };
+  const auto from = [&](int part) { return PartStart(n, parts, part); };
   if (parts == 1) {
     work(0, 0, n);
     return;
