@@ -812,9 +812,10 @@ bool Engine<Source>::RobustStart(double& cx, double& cy, double& scale,
         if (n % 2 == 1) std::iter_swap(std::min_element(own.begin(), end), end - 1);
         r.insert(r.end(), own.begin(), end - n % 2);
       }
-      const auto q = r.begin() + std::ptrdiff_t(kStartQuantile * double(r.size() - 1));
-      std::nth_element(r.begin(), q, r.end());
-      quantile[std::size_t(c)] = *q;
+      // Only the two tracks that made it: nothing to judge it by.
+      quantile[std::size_t(c)] = r.empty() ? std::numeric_limits<double>::infinity()
+                                           : SelectNth(r.data(), static_cast<int>(r.size()),
+                                                       int(kStartQuantile * double(r.size() - 1)));
     }
   });
   double best = std::numeric_limits<double>::infinity();
@@ -1238,8 +1239,7 @@ template <typename Source>
 double Engine<Source>::SpreadFloor(const Fit& fit) const {
   std::vector<double> z = StandardisedSample(fit);
   if (z.empty()) return 0;
-  std::nth_element(z.begin(), z.begin() + std::ptrdiff_t(z.size() / 2), z.end());
-  return std::pow(1.4826 * z[z.size() / 2], 2);
+  return std::pow(1.4826 * SelectNth(z.data(), static_cast<int>(z.size()), int(z.size() / 2)), 2);
 }
 
 // Where the tail of the standardised distances of all measurements, set aside or not, grows

@@ -180,11 +180,10 @@ inline Leverage LeverageOf(const Track& t, Line& l, double cx, double cy, double
   return v;
 }
 
-// The median of n values (the two middle ones averaged), which it reorders: a selection
-// whose partitions move every value without a branch on it, as values in no order would
-// mispredict the branches of std::nth_element.
-inline double MedianOf(double* v, int n) {
-  const int q = n / 2;
+// The value at position q of n values in order, which it reorders so that those before q are
+// at most it: a selection whose partitions move every value without a branch on it, as values
+// in no order would mispredict the branches of std::nth_element.
+inline double SelectNth(double* v, int n, int q) {
   int lo = 0, hi = n;
   while (hi - lo > 1) {
     const double a = v[lo], b = v[lo + (hi - lo) / 2], c = v[hi - 1];
@@ -215,11 +214,18 @@ inline double MedianOf(double* v, int n) {
     if (q < equal) break;
     lo = equal;
   }
-  if (n % 2 == 1) return v[q];
+  return v[q];
+}
+
+// The median of n values (the two middle ones averaged), which it reorders.
+inline double MedianOf(double* v, int n) {
+  const int q = n / 2;
+  const double middle = SelectNth(v, n, q);
+  if (n % 2 == 1) return middle;
   // Every value before position q is at most v[q]: the largest of them is the lower middle.
   double lower = v[0];
   for (int i = 1; i < q; ++i) lower = std::max(lower, v[i]);
-  return 0.5 * (v[q] + lower);
+  return 0.5 * (middle + lower);
 }
 
 // |(x, y)| as std::hypot gives it, at a fraction of its cost where the squares neither
