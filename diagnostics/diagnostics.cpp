@@ -1202,6 +1202,7 @@ std::vector<double> Engine<Source>::StandardisedSample(const Fit& fit) const {
   std::vector<std::vector<double>> parts(std::size_t(PartsOf(visited)));
   InParts(visited, [&](int number, int from, int to) {
     std::vector<double>& z = parts[std::size_t(number)];
+    z.reserve(std::size_t(to - from) * std::size_t(images_));
     for (int m = from; m < to; ++m) {
       const int i = m * stride;
       const Track& t = tracks_[std::size_t(i)];
@@ -1257,17 +1258,25 @@ double Engine<Source>::AdaptiveCut(const Fit& fit) const {
   for (double& d : z) d /= s;
   if (z.empty()) return 0;
   // Only the tail above kCutLeast is compared, and only it needs its order: a distance's rank
-  // is those below kCutLeast plus its rank in the tail.
+  // is those below kCutLeast plus its rank in the tail. Beyond kWhole the normal tail is 0 in
+  // doubles (erf rounds to 1), so the first of those says all they can: they need no order.
+  constexpr double kWhole = 9;
   const auto tail = std::partition(z.begin(), z.end(), [](double d) { return d < kCutLeast; });
-  std::sort(tail, z.end());
+  const auto whole = std::partition(tail, z.end(), [](double d) { return d < kWhole; });
+  std::sort(tail, whole);
   const double m = double(z.size());
   double excess = 0;
-  for (auto d = tail; d != z.end(); ++d)
+  for (auto d = tail; d != whole; ++d)
     excess = std::max(excess, std::erf(*d / std::sqrt(2.0)) - double(d - z.begin()) / m);
+  if (whole != z.end()) excess = std::max(excess, 1 - double(whole - z.begin()) / m);
   const std::ptrdiff_t cut = std::ptrdiff_t(std::floor(excess * m));
   if (cut == 0) return 0;
-  // A cut that reaches below the tail is kCutLeast.
-  return cut < z.end() - tail ? z.end()[-1 - cut] : kCutLeast;
+  // A cut that reaches below the tail is kCutLeast; one among the largest is selected there.
+  const std::ptrdiff_t at = std::ptrdiff_t(z.size()) - 1 - cut;
+  if (at < tail - z.begin()) return kCutLeast;
+  if (at < whole - z.begin()) return z[std::size_t(at)];
+  return SelectNth(&*whole, static_cast<int>(z.end() - whole),
+                   static_cast<int>(at - (whole - z.begin())));
 }
 
 // Every measurement set aside gets its studentised prediction residual against the fit, what
