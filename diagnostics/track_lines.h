@@ -72,11 +72,11 @@ inline Track TrackOfKept(const Position* p, int n, const char* aside) {
 }
 
 // A track's best line through a point c: unit direction u (normal (−uy, ux)); over its
-// measurements the sums of t = u·(p − c), t² and r = n·(p − c), and r², the least of which
-// the direction makes.
+// measurements the sums of t = u·(p − c) and t², and of r² (r = n·(p − c)), the least of
+// which the direction makes.
 struct Line {
   double ux = 1, uy = 0;
-  double T = 0, Q = 0, R = 0, rss = 0;
+  double T = 0, Q = 0, rss = 0;
 };
 
 // Unit major axis of the symmetric [[a, b], [b, c]], without cancellation.
@@ -138,7 +138,6 @@ inline Line LineOf(const Axis& x) {
   l.Q = x.Q;
   l.rss = x.rss;
   l.T = x.along / norm;
-  l.R = x.across / norm;
   return l;
 }
 
