@@ -475,17 +475,23 @@ TEST(Diagnose, ManyGrossErrorsDoNotHideOneAnother) {
     }
   }
 
-  // 5% of 200,000 measurements: 4 images of 50,000 points about (2000, 1500).
-  Images images(4);
+  // Four images of a zoom about (2000, 1500).
   std::normal_distribution<double> noise(0, 0.3);
-  for (int i = 0; i < 50000; ++i) {
-    const double bx = 4000 * u(rng), by = 3000 * u(rng);
-    for (int k = 0; k < 4; ++k) {
-      const double zoom = 0.7 + 0.2 * k;
-      images[std::size_t(k)].push_back(
-          {2000 + zoom * (bx - 2000) + noise(rng), 1500 + zoom * (by - 1500) + noise(rng)});
+  const auto zoom_of = [&](int points) {
+    Images zoom(4);
+    for (int i = 0; i < points; ++i) {
+      const double bx = 4000 * u(rng), by = 3000 * u(rng);
+      for (int k = 0; k < 4; ++k) {
+        const double scale = 0.7 + 0.2 * k;
+        zoom[std::size_t(k)].push_back(
+            {2000 + scale * (bx - 2000) + noise(rng), 1500 + scale * (by - 1500) + noise(rng)});
+      }
     }
-  }
+    return zoom;
+  };
+
+  // 5% of 200,000 measurements: 50,000 points.
+  Images images = zoom_of(50000);
   int replaced = 0;
   std::set<std::pair<int, int>> gross;
   for (std::size_t k = 0; k < images.size(); ++k)
@@ -531,15 +537,7 @@ TEST(Diagnose, ManyGrossErrorsDoNotHideOneAnother) {
 
   // 30% of 60,000 measurements on tracks few enough to be judged round by round, all of them:
   // rounds take back thousands from a list long enough to be closed up in parts.
-  Images thirty(4);
-  for (int i = 0; i < 15000; ++i) {
-    const double bx = 4000 * u(rng), by = 3000 * u(rng);
-    for (int k = 0; k < 4; ++k) {
-      const double zoom = 0.7 + 0.2 * k;
-      thirty[std::size_t(k)].push_back(
-          {2000 + zoom * (bx - 2000) + noise(rng), 1500 + zoom * (by - 1500) + noise(rng)});
-    }
-  }
+  Images thirty = zoom_of(15000);
   for (auto& image : thirty)
     for (Position& p : image)
       if (u(rng) < 0.3) p = {4000 * u(rng), 3000 * u(rng)};
