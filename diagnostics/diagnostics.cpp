@@ -760,6 +760,11 @@ bool Engine<Source>::RobustStart(double& cx, double& cy, double& scale,
     start.push_back(static_cast<int>(sample.size()));
   }
   const int tracks = static_cast<int>(eligible.size());
+  // Every candidate judges the same tracks: their means once.
+  std::vector<Position> means(static_cast<std::size_t>(tracks));
+  for (int j = 0; j < tracks; ++j)
+    means[std::size_t(j)] = MeanOf(&sample[std::size_t(start[std::size_t(j)])],
+                                   start[std::size_t(j) + 1] - start[std::size_t(j)]);
   // The candidates first, in the order drawn, then each judged on its own.
   struct Candidate {
     double x, y;
@@ -804,8 +809,8 @@ bool Engine<Source>::RobustStart(double& cx, double& cy, double& scale,
         // The two tracks that made the point pass through it: they say nothing of it.
         if (j == candidate.t0 || j == candidate.t1) continue;
         const int from_j = start[std::size_t(j)], n = start[std::size_t(j) + 1] - from_j;
-        MedianLineResiduals(&sample[std::size_t(from_j)], n, candidate.x, candidate.y,
-                            tangent.data(), own.data());
+        MedianLineResiduals(&sample[std::size_t(from_j)], n, means[std::size_t(j)], candidate.x,
+                            candidate.y, tangent.data(), own.data());
         // With an odd count the line passes through the median measurement itself: its zero
         // says nothing about the point.
         const auto end = own.begin() + n;
@@ -1196,7 +1201,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
 template <typename Source>
 std::vector<double> Engine<Source>::StandardisedSample(const Fit& fit) const {
   const double tested = double(fit.measurements) + double(flagged_.size());
-  const int stride = int(std::max(1.0, tested / 100000));
+  const int stride = int(std::max(1.0, std::ceil(tested / 100000)));
   const int visited = (points_ + stride - 1) / stride;
   // The parts' distances one after another: what is taken of them does not depend on order.
   std::vector<std::vector<double>> parts(std::size_t(PartsOf(visited)));

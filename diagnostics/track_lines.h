@@ -234,18 +234,24 @@ inline double Length(double x, double y) {
   return squares > 1e-290 && squares < 1e290 ? std::sqrt(squares) : std::hypot(x, y);
 }
 
-// The perpendicular distances r[k] of the n points p from the line through c in the median
-// of their directions from c (the two middle ones averaged), a line that half the points
-// can't pull. Directions are taken as tangents against the points' mean direction: no angle
-// function per point.
-inline void MedianLineResiduals(const Position* p, int n, double cx, double cy, double* tangent,
-                                double* r) {
+// The mean of n points.
+inline Position MeanOf(const Position* p, int n) {
   double mx = 0, my = 0;
   for (int k = 0; k < n; ++k) {
     mx += p[k].x;
     my += p[k].y;
   }
-  double ux = mx / n - cx, uy = my / n - cy;
+  return {mx / n, my / n};
+}
+
+// The perpendicular distances r[k] of the n points p from the line through c in the median
+// of their directions from c (the two middle ones averaged), a line that half the points
+// can't pull. Directions are taken as tangents against the points' mean direction: no angle
+// function per point.
+// `mean` is theirs, given for points judged against many c.
+inline void MedianLineResiduals(const Position* p, int n, Position mean, double cx, double cy,
+                                double* tangent, double* r) {
+  double ux = mean.x - cx, uy = mean.y - cy;
   double len = Length(ux, uy);
   if (!(len > 0)) {
     ux = p[0].x - cx;
@@ -268,6 +274,12 @@ inline void MedianLineResiduals(const Position* p, int n, double cx, double cy, 
   const double norm = Length(1.0, median);
   const double wx = (ux - median * uy) / norm, wy = (uy + median * ux) / norm;
   for (int k = 0; k < n; ++k) r[k] = std::fabs(wx * (p[k].y - cy) - wy * (p[k].x - cx));
+}
+
+// The same, the mean taken here.
+inline void MedianLineResiduals(const Position* p, int n, double cx, double cy, double* tangent,
+                                double* r) {
+  MedianLineResiduals(p, n, MeanOf(p, n), cx, cy, tangent, r);
 }
 
 }  // namespace zirt::diagnostics_detail
