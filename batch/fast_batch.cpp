@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "calib/track_survey.h"
+#include "data/at_once.h"
 #include "data/coordinate_parse.h"
 #include "data/number_format.h"
 #include "data/posix_file.h"
@@ -23,21 +24,12 @@ namespace zirt {
 namespace {
 
 // Runs work(0) … work(threads − 1) at once, work(0) on the calling thread, for up to one
-// thread per core and never more than `tasks`. work must not throw.
+// thread per core and never more than `tasks`.
 template <typename Work>
 void OnEveryCore(std::size_t tasks, Work work) {
   const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
   const std::size_t threads = std::max<std::size_t>(1, std::min({cores, tasks, std::size_t{8}}));
-  std::vector<std::thread> helpers;
-  for (std::size_t t = 1; t < threads; ++t) {
-    try {
-      helpers.emplace_back(work, t);
-    } catch (const std::exception&) {
-      break;  // No thread to be had: the calling thread does the rest.
-    }
-  }
-  work(0);
-  for (std::thread& helper : helpers) helper.join();
+  RunAtOnce(static_cast<int>(threads), true, [&](int t) { work(static_cast<std::size_t>(t)); });
 }
 
 void Reserve(ByteBuffer& buffer, std::size_t capacity) {

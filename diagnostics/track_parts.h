@@ -2,10 +2,10 @@
 // cores: the parts depend on the count of tracks alone, so every machine adds up the same bits.
 #pragma once
 
-#include <exception>
 #include <thread>
 #include <utility>
-#include <vector>
+
+#include "data/at_once.h"
 
 namespace zirt::diagnostics_detail {
 
@@ -18,45 +18,23 @@ inline int PartsOf(int n) {
   return n >= kPartsFrom ? kParts : 1;
 }
 
-// Runs work(part, from, to) for every one of `parts` parts of [0, n), part 0 on the calling
-// thread, the others on threads of their own while there are cores and threads to be had.
-// What a part throws is thrown here once every part has ended.
 // Where part `part` of `parts` parts of [0, n) starts.
 inline int PartStart(int n, int parts, int part) {
   return int(static_cast<long long>(n) * part / parts);
 }
 
+// Runs work(part, from, to) for every one of `parts` parts of [0, n), part 0 on the calling
+// thread, the others on threads of their own where the machine has more than one core and the
+// system gives threads. What a part throws is thrown here once every part has ended.
 template <typename Work>
 void InParts(int n, int parts, Work&& work) {
-  const auto from = [&](int part) { return PartStart(n, parts, part); };
   if (parts == 1) {
     work(0, 0, n);
     return;
   }
-  std::vector<std::exception_ptr> failed(std::size_t(parts), nullptr);
-  const auto run = [&](int part) {
-    try {
-      work(part, from(part), from(part + 1));
-    } catch (...) {
-      failed[std::size_t(part)] = std::current_exception();
-    }
-  };
-  std::vector<std::thread> helpers;
-  int started = 1;
-  if (std::thread::hardware_concurrency() > 1) {
-    for (; started < parts; ++started) {
-      try {
-        helpers.emplace_back(run, started);
-      } catch (...) {
-        break;  // No thread to be had: the calling thread does the rest.
-      }
-    }
-  }
-  run(0);
-  for (int part = started; part < parts; ++part) run(part);
-  for (std::thread& helper : helpers) helper.join();
-  for (const std::exception_ptr& e : failed)
-    if (e) std::rethrow_exception(e);
+  RunAtOnce(parts, std::thread::hardware_concurrency() > 1, [&](int part) {
+    work(part, PartStart(n, parts, part), PartStart(n, parts, part + 1));
+  });
 }
 
 // The same in as many parts as PartsOf(n).
