@@ -15,6 +15,13 @@
 
 namespace zirt::diagnostics_detail {
 
+// Every measurement of a source kept image by image as f(image, point, x, y), in that order.
+template <typename Source, typename F>
+void EachImageMajor(const Source& source, int points, F& f) {
+  for (int k = 0; k < source.Images(); ++k)
+    source.ForImage(k, points, [&](int i, double x, double y) { f(k, i, x, y); });
+}
+
 // Where the positions come from: image-major, as loaded, so every pass streams the images.
 struct VectorSource {
   const std::vector<std::vector<Position>>& images;
@@ -27,11 +34,9 @@ struct VectorSource {
     const int n = std::min(points, static_cast<int>(image.size()));
     for (int i = 0; i < n; ++i) f(i, image[std::size_t(i)].x, image[std::size_t(i)].y);
   }
-  // Every measurement as f(image, point, x, y), image by image.
   template <typename F>
   void ForEach(int points, F&& f) const {
-    for (int k = 0; k < Images(); ++k)
-      ForImage(k, points, [&](int i, double x, double y) { f(k, i, x, y); });
+    EachImageMajor(*this, points, f);
   }
 };
 
@@ -52,11 +57,9 @@ struct SetsSource {
       f(i, p->X, p->Y);
     }
   }
-  // Every measurement as f(image, point, x, y), image by image.
   template <typename F>
   void ForEach(int points, F&& f) const {
-    for (int k = 0; k < Images(); ++k)
-      ForImage(k, points, [&](int i, double x, double y) { f(k, i, x, y); });
+    EachImageMajor(*this, points, f);
   }
 };
 
@@ -74,11 +77,9 @@ struct ArraysSource {
     const int n = std::min(points, Count(k));
     for (int i = 0; i < n; ++i) f(i, p[2 * i], p[2 * i + 1]);
   }
-  // Every measurement as f(image, point, x, y), image by image.
   template <typename F>
   void ForEach(int points, F&& f) const {
-    for (int k = 0; k < Images(); ++k)
-      ForImage(k, points, [&](int i, double x, double y) { f(k, i, x, y); });
+    EachImageMajor(*this, points, f);
   }
 };
 
@@ -139,14 +140,6 @@ class TrackMajorSource {
   bool Complete(int i) const { return complete_[std::size_t(i)] != 0; }
   // Track i's positions, one per image, NaN where the image lacks it.
   const Position* Positions(int i) const { return &xy_[Slot(0, i)]; }
-  template <typename F>
-  void ForImage(int k, int points, F&& f) const {
-    const int n = std::min(points, Count(k));
-    for (int i = 0; i < n; ++i) {
-      const Position p = At(k, i);
-      f(i, p.x, p.y);
-    }
-  }
   // Every measurement as f(image, point, x, y), track by track.
   template <typename F>
   void ForEach(int points, F&& f) const {
