@@ -78,7 +78,20 @@ struct Standout {
   void Take(const Standout& other) {
     if (other.image >= 0 && Below(other.r2, other.free)) *this = other;
   }
+  // A measurement in the fit with residual r and 1 − h `free`: it may go unless it lies within
+  // rounding of its line (|r| ≤ floor) or the fit leaves it no variance.
+  void Offer(int at_image, int at_point, double r, double free, double floor) {
+    if (free > 1e-9 && std::fabs(r) > floor && Below(r * r, free))
+      *this = {at_image, at_point, r * r, free};
+  }
 };
+
+// What is left of a measurement's variance in the fit, 1 − h: `along` its distance from c along
+// its track's line, `toq` that line's T/Q, `v` the track's leverage.
+double FreeOf(double along, double toq, const Leverage& v) {
+  const double lean = 1 - along * toq;
+  return 1 - lean * lean * v.npn - along * along * v.iq;
+}
 
 // One fit of the common point and the figures of the measurements used there.
 struct Fit {
@@ -95,17 +108,6 @@ struct Fit {
   bool measured = true;  // rss, measurements and the worst measurement by Measure
   int Dof() const { return measurements - 2 - tracks; }
 };
-
-// What a measurement's leverage asks of its track's line in a fit: the direction, T/Q, 1/Q
-// and nᵀ(JᵀJ)⁻¹n of the c block.
-struct Lever {
-  double ux = 1, uy = 0, toq = 0, iq = 0, npn = 0;
-};
-
-Lever LeverOf(const Fit& fit, const Line& l) {
-  const double nx = -l.uy, ny = l.ux, iq = l.Q > 0 ? 1 / l.Q : 0;
-  return {l.ux, l.uy, l.T * iq, iq, fit.p00 * nx * nx + 2 * fit.p01 * nx * ny + fit.p11 * ny * ny};
-}
 
 // The measurements set aside, by track and image: a bit per image while the images fit in a
 // word (every pass asks for every measurement), a list per track beyond.
@@ -523,20 +525,19 @@ void Engine<Source>::Measure(Fit& fit) const {
     std::vector<double> image_ss;
     std::vector<int> image_n;
   };
-  // One measurement's share; `l` and `v` are its track's line and lever.
+  // A track's leverage in the fit, of a track with two measurements or more.
+  const auto leverage = [&](const Track& t, Line l) {
+    return LeverageOf(t, l, fit.cx, fit.cy, fit.p00, fit.p01, fit.p11);
+  };
+  // One measurement's share; `l` and `v` are its track's line and leverage.
   const auto visit = [&](Part& part, int k, int i, double x, double y, const Line& l,
-                         const Lever* v) {
+                         const Leverage* v) {
     const double dx = x - fit.cx, dy = y - fit.cy;
     const double r = l.ux * dy - l.uy * dx;
     track_rss[std::size_t(i)] += r * r;
     ++part.used;
-    if (v == nullptr) return r;
-    const double along = v->ux * dx + v->uy * dy;
-    const double lean = 1 - along * v->toq;
-    const double free = 1 - lean * lean * v->npn - along * along * v->iq;
-    if (!(free > 1e-9) || std::fabs(r) <= floor) return r;
-    if (part.worst.Below(r * r, free)) part.worst = {k, i, r * r, free};
-    return r;
+    if (v != nullptr)
+      part.worst.Offer(k, i, r, FreeOf(l.ux * dx + l.uy * dy, l.T * v->iq, *v), floor);
   };
   std::vector<Part> parts;
   if constexpr (std::is_same_v<Source, TrackMajorSource>) {
@@ -575,7 +576,8 @@ void Engine<Source>::Measure(Fit& fit) const {
         }
         const Line& l = fit.lines[std::size_t(i)];
         const bool droppable = find_worst && t.n >= kDroppableFrom;
-        const Lever v = droppable ? LeverOf(fit, l) : Lever{};
+        const Leverage v = droppable ? leverage(t, l) : Leverage{};
+        const double toq = l.T * v.iq;
         const bool any = dropped_.Any(i);
         // The track's own sums in registers, stored once.
         double own_rss = 0, own_ss = 0;
@@ -594,12 +596,7 @@ void Engine<Source>::Measure(Fit& fit) const {
           if (any && dropped_.Has(i, k)) continue;
           own_rss += r * r;
           ++own_used;
-          if (!droppable) continue;
-          const double along = v.ux * dx + v.uy * dy;
-          const double lean = 1 - along * v.toq;
-          const double free = 1 - lean * lean * v.npn - along * along * v.iq;
-          if (!(free > 1e-9) || std::fabs(r) <= floor) continue;
-          if (part.worst.Below(r * r, free)) part.worst = {k, i, r * r, free};
+          if (droppable) part.worst.Offer(k, i, r, FreeOf(l.ux * dx + l.uy * dy, toq, v), floor);
         }
         track_rss[std::size_t(i)] = own_rss;
         part.used += own_used;
@@ -620,9 +617,9 @@ void Engine<Source>::Measure(Fit& fit) const {
         }
     }
   } else {
-    std::vector<Lever> lever(find_worst ? tracks_.size() : 0);
+    std::vector<Leverage> lever(find_worst ? tracks_.size() : 0);
     for (std::size_t i = 0; i < lever.size(); ++i)
-      if (tracks_[i].n >= kDroppableFrom) lever[i] = LeverOf(fit, fit.lines[i]);
+      if (tracks_[i].n >= kDroppableFrom) lever[i] = leverage(tracks_[i], fit.lines[i]);
     parts.resize(1);
     src_.ForEach(points_, [&](int k, int i, double x, double y) {
       const Track& t = tracks_[std::size_t(i)];
@@ -1048,10 +1045,8 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
             // What Measure would find at this fit, in its order and with its formulas.
             measure_rss_[std::size_t(i)] += r * r;
             ++part.used;
-            const double free = 1 - lean * lean * npn - along * along * iq;
-            if (t.n >= kDroppableFrom && free > 1e-9 && std::fabs(r) > floor &&
-                part.worst.Below(r * r, free))
-              part.worst = {s.images[k], i, r * r, free};
+            if (t.n >= kDroppableFrom)
+              part.worst.Offer(s.images[k], i, r, FreeOf(along, toq, v), floor);
           }
           if (j.watch) {
             const double edge = s.aside[std::size_t(k)] ? out2 * (1 + h) : in2 * s2 * (1 - h);
