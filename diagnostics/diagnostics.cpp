@@ -1103,7 +1103,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         for (int k = 0; k < n; ++k)
           now |= std::uint64_t(s.aside[std::size_t(k)] != 0) << s.images[k];
         const std::uint64_t was = dropped_.Word(i);
-        if (now == was) continue;
+        moved = now != was;
         part.verdicts += std::popcount(now ^ was);
         part.back += std::popcount(was & ~now);
         dropped_.SetWord(i, now);
@@ -1112,23 +1112,21 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
             // As it was the last time it went.
             part.out.push_back(
                 {s.images[k], i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
-        part.changed.push_back(i);
-        tracks_[std::size_t(i)] = t_stale ? TrackOfKept(s.points, n, s.aside.data()) : t;
-        continue;
-      }
-      for (int k = 0; k < n; ++k) {
-        const int image = s.images[k];
-        if (bool(s.aside[std::size_t(k)]) == (had_aside && dropped_.Has(i, image))) continue;
-        moved = true;
-        ++part.verdicts;
-        if (!s.aside[std::size_t(k)]) {
-          dropped_.Remove(i, image);
-          ++part.back;
-          continue;
+      } else {
+        for (int k = 0; k < n; ++k) {
+          const int image = s.images[k];
+          if (bool(s.aside[std::size_t(k)]) == (had_aside && dropped_.Has(i, image))) continue;
+          moved = true;
+          ++part.verdicts;
+          if (!s.aside[std::size_t(k)]) {
+            dropped_.Remove(i, image);
+            ++part.back;
+            continue;
+          }
+          dropped_.Add(i, image);
+          // As it was the last time it went.
+          part.out.push_back({image, i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
         }
-        dropped_.Add(i, image);
-        // As it was the last time it went.
-        part.out.push_back({image, i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
       }
       if (!moved) continue;
       part.changed.push_back(i);
