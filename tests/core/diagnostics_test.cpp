@@ -6,6 +6,7 @@
 #include <limits>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <vector>
 
 #include "calib/calibration.h"
@@ -13,6 +14,7 @@
 #include "diagnostics/quantiles.h"
 #include "diagnostics/sequence_test.h"
 #include "diagnostics/track_lines.h"
+#include "diagnostics/track_parts.h"
 #include "tests/core/separator_guard.h"
 
 namespace zirt {
@@ -94,6 +96,24 @@ TEST(TrackLines, FastPiecesAgreeWithTheirPlainForms) {
     const double h = std::hypot(x, y);
     EXPECT_LE(std::fabs(Length(x, y) - h), 2e-16 * h) << x << " " << y;
   }
+}
+
+// A pass in parts covers every track once, whatever the count, and what a part on another
+// thread throws reaches the caller instead of ending the program.
+TEST(TrackParts, EveryTrackOnceAndWhatAPartThrowsComesBack) {
+  using namespace diagnostics_detail;
+  for (const int n : {0, 1, kPartsFrom - 1, kPartsFrom, 10001}) {
+    std::vector<int> seen(static_cast<std::size_t>(n), 0);
+    InParts(n, [&](int, int from, int to) {
+      for (int i = from; i < to; ++i) ++seen[std::size_t(i)];
+    });
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), n) << n;
+  }
+  EXPECT_THROW(InParts(10001,
+                       [](int part, int, int) {
+                         if (part == kParts - 1) throw std::runtime_error("part");
+                       }),
+               std::runtime_error);
 }
 
 TEST(Diagnose, ExactAndDegenerateSets) {
