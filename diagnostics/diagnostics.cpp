@@ -185,7 +185,8 @@ class Engine {
   Normal At(double cx, double cy, std::vector<Line>* lines = nullptr) const;
   // Without `measure`, the fit's RSS comes from its tracks' sums and `measured` is false.
   std::optional<Fit> Solve(double cx, double cy, bool measure = true) const;
-  void Measure(Fit& fit) const;
+  // Without `full`, only the RSS and the measurements counted: no worst, no sums per image.
+  void Measure(Fit& fit, bool full = true) const;
   // Room for every track's line, kept from fits that are done with: a fresh block of that
   // size costs a page fault per page.
   std::vector<Line> SpareLines() const {
@@ -512,8 +513,8 @@ std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) con
 // residual t² = r²·(dof − 1) / max(RSS·(1 − h) − r², floor) grows with r² / (1 − h) whatever the
 // RSS, so the largest of that ratio is the one, found before the RSS is known.
 template <typename Source>
-void Engine<Source>::Measure(Fit& fit) const {
-  const bool find_worst = find_worst_;
+void Engine<Source>::Measure(Fit& fit, bool full) const {
+  const bool find_worst = find_worst_ && full;
   // Residuals at the level of rounding say nothing: exact data flag nothing.
   const double floor = 1e-10 * (1 + std::hypot(fit.cx, fit.cy));
   // Summed track by track, so that every order of visiting gives the same bits.
@@ -579,6 +580,10 @@ void Engine<Source>::Measure(Fit& fit) const {
         const Leverage v = droppable ? leverage(t, l) : Leverage{};
         const double toq = l.T * v.iq;
         const bool any = dropped_.Any(i);
+        // Measurements set aside in no order would mispredict a branch: one set aside counts
+        // as a residual of +0, which adds nothing and never stands out.
+        const bool in_word = dropped_.InWords();
+        const std::uint64_t word = any && in_word ? dropped_.Word(i) : 0;
         // The track's own sums in registers, stored once.
         double own_rss = 0, own_ss = 0;
         int own_used = 0, own_n = 0;
@@ -593,10 +598,11 @@ void Engine<Source>::Measure(Fit& fit) const {
             own_ss += r * r;
             ++own_n;
           }
-          if (any && dropped_.Has(i, k)) continue;
-          own_rss += r * r;
-          ++own_used;
-          if (droppable) part.worst.Offer(k, i, r, FreeOf(l.ux * dx + l.uy * dy, toq, v), floor);
+          const bool aside = in_word ? (word >> k & 1) != 0 : any && dropped_.Has(i, k);
+          const double kept = aside ? 0.0 : r;
+          own_rss += kept * kept;
+          own_used += !aside;
+          if (droppable) part.worst.Offer(k, i, kept, FreeOf(l.ux * dx + l.uy * dy, toq, v), floor);
         }
         track_rss[std::size_t(i)] = own_rss;
         part.used += own_used;
@@ -1178,13 +1184,14 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   }
   went_out_ = 0;
   for (const Part& part : parts) went_out_ += part.out.size();
-  if (flagged_.empty() && parts.size() == 1) {
+  // The first part's list is taken over, not copied.
+  std::size_t first = 0;
+  if (flagged_.empty()) {
     flagged_ = std::move(parts[0].out);
-  } else {
-    if (flagged_.empty()) flagged_.reserve(went_out_);
-    for (const Part& part : parts)
-      flagged_.insert(flagged_.end(), part.out.begin(), part.out.end());
+    first = 1;
   }
+  for (std::size_t part = first; part < parts.size(); ++part)
+    flagged_.insert(flagged_.end(), parts[part].out.begin(), parts[part].out.end());
   return verdicts;
 }
 
@@ -1504,8 +1511,11 @@ Diagnostics Engine<Source>::Run() {
   AccumulateAll();
   double cx = 0, cy = 0;
   if (!Start(cx, cy)) return d;
-  std::optional<Fit> fit = Solve(cx, cy);
+  // The refined point asks of the measurements only its RSS; what stands out is looked for
+  // only where no gross errors hide, which saves a full pass where they do.
+  std::optional<Fit> fit = Solve(cx, cy, false);
   if (!fit) return d;
+  Measure(*fit, false);
   d.refined = Estimate(*fit);
   // No work at all allows no search: only whether one stands out is told.
   const double rounds =
@@ -1518,11 +1528,15 @@ Diagnostics Engine<Source>::Run() {
   std::vector<int> sampled;
   const bool started = RobustStart(sx, sy, scale, sampled);
   const double bound = std::max(kPrescreen * scale, 1e-10 * (1 + std::hypot(sx, sy)));
-  bool stands_out = false;
   // Whether the flagged measurements' residuals are the final fit's already.
   bool residuals_known = false;
-  Worst(*fit, stands_out);
-  if (rounds > 0 && started && (stands_out || Hides(*fit, sampled, sx, sy, bound))) {
+  const bool hides = rounds > 0 && started && Hides(*fit, sampled, sx, sy, bound);
+  bool stands_out = false;
+  if (!hides) {
+    Measure(*fit);
+    Worst(*fit, stands_out);
+  }
+  if (rounds > 0 && started && (hides || stands_out)) {
     std::optional<Fit> robust = WithoutGrossErrors(sx, sy, bound, *fit, rounds, round);
     // A fit of a minority is no fit of the set: a few tracks can nearly meet anywhere.
     if (robust && !flagged_.empty() && 2 * flagged_.size() < std::size_t(fit->measurements)) {
@@ -1537,6 +1551,7 @@ Diagnostics Engine<Source>::Run() {
         dropped_.Clear(i);
         Recompute(i);
       }
+      if (hides) Measure(*fit);
     }
   }
   for (;; ++round) {
