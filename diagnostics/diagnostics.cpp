@@ -52,6 +52,8 @@ constexpr std::size_t kSampleFitTracks = 10000;
 // a track's last two takes the whole track out of the fit (one measurement fits any line
 // through c): with two images that is the only way a gross error can go.
 constexpr int kDroppableFrom = 2;
+// The most measurements a judging pass makes room for in the flagged list at once.
+constexpr std::size_t kOutRoom = std::size_t{1} << 24;
 
 // The reduced normal equations of c at one point: directions eliminated (Schur complement).
 struct Normal {
@@ -970,11 +972,17 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   };
   const int count = j.only != nullptr ? static_cast<int>(j.only->size()) : points_;
   std::vector<Part> parts(std::size_t(PartsOf(count)));
+  // What goes in the first part is written at the end of the flagged list, in room made for
+  // all that may go (only the pages written cost): the other parts' lists are copied after it,
+  // and nothing outgrows its room while it is filled.
+  const std::size_t listed = flagged_.size();
+  flagged_.reserve(listed + std::min(std::size_t(count) * std::size_t(images_), kOutRoom));
   InParts(count, [&](int number, int from, int to) {
     // On this thread's own stack: parts side by side would share their cache lines.
     Part part;
     Scratch s;
-    part.out.reserve(std::size_t(to - from) * std::size_t(images_) / 4);
+    std::vector<FlaggedMeasurement>& out = number == 0 ? flagged_ : part.out;
+    if (number > 0) part.out.reserve(std::size_t(to - from) * std::size_t(images_) / 2);
     for (int m = from; m < to; ++m) {
       const int i = j.only != nullptr ? (*j.only)[std::size_t(m)] : m;
       const int n = GatherAll(i, s);
@@ -1116,8 +1124,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         for (int k = 0; k < n; ++k)
           if ((now & ~was) >> s.images[k] & 1)
             // As it was the last time it went.
-            part.out.push_back(
-                {s.images[k], i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
+            out.push_back({s.images[k], i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
       } else {
         for (int k = 0; k < n; ++k) {
           const int image = s.images[k];
@@ -1131,7 +1138,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
           }
           dropped_.Add(i, image);
           // As it was the last time it went.
-          part.out.push_back({image, i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
+          out.push_back({image, i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
         }
       }
       if (!moved) continue;
@@ -1140,6 +1147,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
     }
     parts[std::size_t(number)] = std::move(part);
   });
+  const std::size_t went_first = flagged_.size() - listed;
   int verdicts = 0, taken_back = 0;
   changed_.clear();
   if (j.watch) watch_.clear();
@@ -1158,11 +1166,12 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   // what came back is kept aside to undo the round with.
   came_back_.clear();
   if (taken_back > 0) {
-    // Each part of the list closes up what stays in it, the parts then one after another.
-    const int listed = static_cast<int>(flagged_.size()), pieces = PartsOf(listed);
+    // Each part of the list as it was closes up what stays in it, the parts then one after
+    // another, and what went in the first part after them.
+    const int was_listed = static_cast<int>(listed), pieces = PartsOf(was_listed);
     std::vector<std::vector<FlaggedMeasurement>> back(static_cast<std::size_t>(pieces));
     std::vector<int> kept(static_cast<std::size_t>(pieces));
-    InParts(listed, pieces, [&](int piece, int from, int to) {
+    InParts(was_listed, pieces, [&](int piece, int from, int to) {
       int end = from;
       for (int m = from; m < to; ++m) {
         const FlaggedMeasurement f = flagged_[std::size_t(m)];
@@ -1176,22 +1185,19 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
     });
     auto end = flagged_.begin() + kept[0];
     for (int piece = 1; piece < pieces; ++piece) {
-      const auto from = flagged_.begin() + PartStart(listed, pieces, piece);
+      const auto from = flagged_.begin() + PartStart(was_listed, pieces, piece);
       end = std::move(from, from + kept[std::size_t(piece)], end);
     }
+    const auto went = flagged_.begin() + was_listed;
+    end = std::move(went, went + std::ptrdiff_t(went_first), end);
     flagged_.erase(end, flagged_.end());
     for (const auto& piece : back) came_back_.insert(came_back_.end(), piece.begin(), piece.end());
   }
-  went_out_ = 0;
-  for (const Part& part : parts) went_out_ += part.out.size();
-  // The first part's list is taken over, not copied.
-  std::size_t first = 0;
-  if (flagged_.empty()) {
-    flagged_ = std::move(parts[0].out);
-    first = 1;
-  }
-  for (std::size_t part = first; part < parts.size(); ++part)
+  went_out_ = went_first;
+  for (std::size_t part = 1; part < parts.size(); ++part) {
+    went_out_ += parts[part].out.size();
     flagged_.insert(flagged_.end(), parts[part].out.begin(), parts[part].out.end());
+  }
   return verdicts;
 }
 
