@@ -52,6 +52,8 @@ constexpr std::size_t kSampleFitTracks = 10000;
 // a track's last two takes the whole track out of the fit (one measurement fits any line
 // through c): with two images that is the only way a gross error can go.
 constexpr int kDroppableFrom = 2;
+// How many tracks ahead a pass over the track-major copy asks for the memory it will read.
+constexpr int kAhead = 16;
 // The most measurements a judging pass makes room for in the flagged list at once.
 constexpr std::size_t kOutRoom = std::size_t{1} << 24;
 
@@ -569,6 +571,7 @@ void Engine<Source>::Measure(Fit& fit, bool full) const {
       for (int i = from; i < to; ++i) {
         const Track& t = tracks_[std::size_t(i)];
         const Position* p = src_.Positions(i);
+        if (i + kAhead < to) src_.Prefetch(i + kAhead);
         if (t.n < 2) {
           if (!sums || t.n != 1) continue;
           const Line l = LineToOne(t, fit.cx, fit.cy);
@@ -1171,15 +1174,20 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
     const int was_listed = static_cast<int>(listed), pieces = PartsOf(was_listed);
     std::vector<std::vector<FlaggedMeasurement>> back(static_cast<std::size_t>(pieces));
     std::vector<int> kept(static_cast<std::size_t>(pieces));
+    // Only a track whose verdicts changed can have taken one back: a byte per track, read
+    // before the word, and nothing moves before the first that came back.
+    std::vector<char> changed(std::size_t(points_), 0);
+    for (const int i : changed_) changed[std::size_t(i)] = 1;
     InParts(was_listed, pieces, [&](int piece, int from, int to) {
       int end = from;
       for (int m = from; m < to; ++m) {
-        const FlaggedMeasurement f = flagged_[std::size_t(m)];
-        if (dropped_.Has(f.point, f.image)) {
-          flagged_[std::size_t(end++)] = f;
-        } else {
+        const FlaggedMeasurement& f = flagged_[std::size_t(m)];
+        if (changed[std::size_t(f.point)] && !dropped_.Has(f.point, f.image)) {
           back[std::size_t(piece)].push_back(f);
+          continue;
         }
+        if (end != m) flagged_[std::size_t(end)] = f;
+        ++end;
       }
       kept[std::size_t(piece)] = end - from;
     });
@@ -1297,11 +1305,18 @@ bool Engine<Source>::Studentize(const Fit& fit) {
   if (fit.Dof() < 1) return false;
   const double s2 = fit.rss / fit.Dof();
   InParts(static_cast<int>(flagged_.size()), [&](int, int from, int to) {
+    // A track's measurements are mostly listed together: its line and leverage once for them.
+    int point = -1;
+    Line l;
+    Leverage v;
     for (int m = from; m < to; ++m) {
       FlaggedMeasurement& f = flagged_[std::size_t(m)];
-      const Track& t = tracks_[std::size_t(f.point)];
-      Line l = t.n >= 2 ? fit.lines[std::size_t(f.point)] : Line{};
-      const Leverage v = LeverageOf(t, l, fit.cx, fit.cy, fit.p00, fit.p01, fit.p11);
+      if (f.point != point) {
+        point = f.point;
+        const Track& t = tracks_[std::size_t(point)];
+        l = t.n >= 2 ? fit.lines[std::size_t(point)] : Line{};
+        v = LeverageOf(t, l, fit.cx, fit.cy, fit.p00, fit.p01, fit.p11);
+      }
       const Position p = src_.At(f.image, f.point);
       const double dx = p.x - fit.cx, dy = p.y - fit.cy, along = l.ux * dx + l.uy * dy;
       const double lean = 1 - along * l.T * v.iq;
