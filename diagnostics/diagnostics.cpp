@@ -979,7 +979,9 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   // all that may go (only the pages written cost): the other parts' lists are copied after it,
   // and nothing outgrows its room while it is filled.
   const std::size_t listed = flagged_.size();
-  flagged_.reserve(listed + std::min(std::size_t(count) * std::size_t(images_), kOutRoom));
+  const std::size_t room = listed + std::min(std::size_t(count) * std::size_t(images_), kOutRoom);
+  // Grown as push_back grows it, not by what each pass asks: rounds would copy it every time.
+  if (room > flagged_.capacity()) flagged_.reserve(std::max(room, 2 * flagged_.capacity()));
   InParts(count, [&](int number, int from, int to) {
     // On this thread's own stack: parts side by side would share their cache lines.
     Part part;
