@@ -54,8 +54,6 @@ constexpr std::size_t kSampleFitTracks = 10000;
 constexpr int kDroppableFrom = 2;
 // How many tracks ahead a pass over the track-major copy asks for the memory it will read.
 constexpr int kAhead = 16;
-// The most measurements a judging pass makes room for in the flagged list at once.
-constexpr std::size_t kOutRoom = std::size_t{1} << 24;
 
 // The reduced normal equations of c at one point: directions eliminated (Schur complement).
 struct Normal {
@@ -975,19 +973,11 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   };
   const int count = j.only != nullptr ? static_cast<int>(j.only->size()) : points_;
   std::vector<Part> parts(std::size_t(PartsOf(count)));
-  // What goes in the first part is written at the end of the flagged list, in room made for
-  // all that may go (only the pages written cost): the other parts' lists are copied after it,
-  // and nothing outgrows its room while it is filled.
-  const std::size_t listed = flagged_.size();
-  const std::size_t room = listed + std::min(std::size_t(count) * std::size_t(images_), kOutRoom);
-  // Grown as push_back grows it, not by what each pass asks: rounds would copy it every time.
-  if (room > flagged_.capacity()) flagged_.reserve(std::max(room, 2 * flagged_.capacity()));
   InParts(count, [&](int number, int from, int to) {
     // On this thread's own stack: parts side by side would share their cache lines.
     Part part;
     Scratch s;
-    std::vector<FlaggedMeasurement>& out = number == 0 ? flagged_ : part.out;
-    if (number > 0) part.out.reserve(std::size_t(to - from) * std::size_t(images_) / 2);
+    part.out.reserve(std::size_t(to - from) * std::size_t(images_) / 4);
     for (int m = from; m < to; ++m) {
       const int i = j.only != nullptr ? (*j.only)[std::size_t(m)] : m;
       const int n = GatherAll(i, s);
@@ -1129,7 +1119,8 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         for (int k = 0; k < n; ++k)
           if ((now & ~was) >> s.images[k] & 1)
             // As it was the last time it went.
-            out.push_back({s.images[k], i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
+            part.out.push_back(
+                {s.images[k], i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
       } else {
         for (int k = 0; k < n; ++k) {
           const int image = s.images[k];
@@ -1143,7 +1134,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
           }
           dropped_.Add(i, image);
           // As it was the last time it went.
-          out.push_back({image, i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
+          part.out.push_back({image, i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
         }
       }
       if (!moved) continue;
@@ -1152,7 +1143,6 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
     }
     parts[std::size_t(number)] = std::move(part);
   });
-  const std::size_t went_first = flagged_.size() - listed;
   int verdicts = 0, taken_back = 0;
   changed_.clear();
   if (j.watch) watch_.clear();
@@ -1171,16 +1161,15 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   // what came back is kept aside to undo the round with.
   came_back_.clear();
   if (taken_back > 0) {
-    // Each part of the list as it was closes up what stays in it, the parts then one after
-    // another, and what went in the first part after them.
-    const int was_listed = static_cast<int>(listed), pieces = PartsOf(was_listed);
+    // Each part of the list closes up what stays in it, the parts then one after another.
+    const int listed = static_cast<int>(flagged_.size()), pieces = PartsOf(listed);
     std::vector<std::vector<FlaggedMeasurement>> back(static_cast<std::size_t>(pieces));
     std::vector<int> kept(static_cast<std::size_t>(pieces));
     // Only a track whose verdicts changed can have taken one back: a byte per track, read
     // before the word, and nothing moves before the first that came back.
     std::vector<char> changed(std::size_t(points_), 0);
     for (const int i : changed_) changed[std::size_t(i)] = 1;
-    InParts(was_listed, pieces, [&](int piece, int from, int to) {
+    InParts(listed, pieces, [&](int piece, int from, int to) {
       int end = from;
       for (int m = from; m < to; ++m) {
         const FlaggedMeasurement& f = flagged_[std::size_t(m)];
@@ -1195,18 +1184,22 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
     });
     auto end = flagged_.begin() + kept[0];
     for (int piece = 1; piece < pieces; ++piece) {
-      const auto from = flagged_.begin() + PartStart(was_listed, pieces, piece);
+      const auto from = flagged_.begin() + PartStart(listed, pieces, piece);
       end = std::move(from, from + kept[std::size_t(piece)], end);
     }
-    const auto went = flagged_.begin() + was_listed;
-    end = std::move(went, went + std::ptrdiff_t(went_first), end);
     flagged_.erase(end, flagged_.end());
     for (const auto& piece : back) came_back_.insert(came_back_.end(), piece.begin(), piece.end());
   }
-  went_out_ = went_first;
-  for (std::size_t part = 1; part < parts.size(); ++part) {
-    went_out_ += parts[part].out.size();
-    flagged_.insert(flagged_.end(), parts[part].out.begin(), parts[part].out.end());
+  went_out_ = 0;
+  for (const Part& part : parts) went_out_ += part.out.size();
+  // Copied into room of its size: a list taken over from a part and grown by the next would
+  // take a block above the size that the allocator keeps, fresh pages every time.
+  if (flagged_.empty() && parts.size() == 1) {
+    flagged_ = std::move(parts[0].out);
+  } else {
+    if (flagged_.empty()) flagged_.reserve(went_out_);
+    for (const Part& part : parts)
+      flagged_.insert(flagged_.end(), part.out.begin(), part.out.end());
   }
   return verdicts;
 }
