@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "diagnostics/diagnostics.h"
 
@@ -216,8 +217,73 @@ inline double SelectNth(double* v, int n, int q) {
   return v[q];
 }
 
-// The median of n values (the two middle ones averaged), which it reorders.
+// A sorting network of n values cut down to the comparisons that reach the middle position(s),
+// for the median of a track's few directions: a fixed sequence of min and max, no branch and
+// no value waiting on another's store, at under half the selection's time for 20 values.
+// Batcher's odd–even merge sort, which serves any n.
+template <int N>
+struct MiddleNetwork {
+  struct Pair {
+    signed char i, j;
+  };
+  struct Table {
+    Pair pairs[N * N] = {};
+    int count = 0;
+  };
+  static constexpr Table Make() {
+    Table all{};
+    for (int p = 1; p < N; p <<= 1)
+      for (int k = p; k >= 1; k >>= 1)
+        for (int j = k % p; j + k < N; j += 2 * k)
+          for (int i = 0; i < std::min(k, N - j - k); ++i)
+            if ((i + j) / (2 * p) == (i + j + k) / (2 * p))
+              all.pairs[all.count++] = {static_cast<signed char>(i + j),
+                                        static_cast<signed char>(i + j + k)};
+    // From the end: a comparison counts where it touches a position that counts.
+    bool needed[N] = {}, kept[N * N] = {};
+    needed[N / 2] = true;
+    needed[(N - 1) / 2] = true;
+    for (int c = all.count - 1; c >= 0; --c) {
+      if (!needed[all.pairs[c].i] && !needed[all.pairs[c].j]) continue;
+      kept[c] = needed[all.pairs[c].i] = needed[all.pairs[c].j] = true;
+    }
+    Table middle{};
+    for (int c = 0; c < all.count; ++c)
+      if (kept[c]) middle.pairs[middle.count++] = all.pairs[c];
+    return middle;
+  }
+  static constexpr Table kTable = Make();
+  // The median of v[0 .. N), which must hold no NaN.
+  static double Median(const double* in) {
+    double v[N];
+    for (int i = 0; i < N; ++i) v[i] = in[i];
+#pragma GCC unroll 1024
+    for (int c = 0; c < kTable.count; ++c) {
+      const double a = v[kTable.pairs[c].i], b = v[kTable.pairs[c].j];
+      v[kTable.pairs[c].i] = std::min(a, b);
+      v[kTable.pairs[c].j] = std::max(a, b);
+    }
+    return N % 2 == 1 ? v[N / 2] : 0.5 * (v[N / 2] + v[N / 2 - 1]);
+  }
+};
+
+// The networks for 2 to kNetworkUpTo values, by count.
+inline constexpr int kNetworkUpTo = 32;
+template <int... N>
+double NetworkMedian(const double* v, int n, std::integer_sequence<int, N...>) {
+  using Median = double (*)(const double*);
+  static constexpr Median kMedians[] = {&MiddleNetwork<N + 2>::Median...};
+  return kMedians[n - 2](v);
+}
+
+// The median of n values (the two middle ones averaged), which it may reorder.
 inline double MedianOf(double* v, int n) {
+  if (n >= 2 && n <= kNetworkUpTo) {
+    // Values that do not compare (NaN) have no place in a network's order.
+    bool ordered = true;
+    for (int i = 0; i < n; ++i) ordered &= v[i] == v[i];
+    if (ordered) return NetworkMedian(v, n, std::make_integer_sequence<int, kNetworkUpTo - 1>{});
+  }
   const int q = n / 2;
   const double middle = SelectNth(v, n, q);
   if (n % 2 == 1) return middle;
