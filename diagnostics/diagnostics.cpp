@@ -224,6 +224,7 @@ class Engine {
     // What a measurement that went was judged by when it went: its distance and its t.
     std::vector<double> went_r, went_t;
     std::vector<double> r, tangent;
+    std::vector<FlaggedMeasurement> out;  // a track's measurements that went
   };
   // What measurements are judged against: a common point with its A⁻¹, and the RSS, degrees
   // of freedom and measurements of the fit it comes from (`tested` with those set aside).
@@ -899,6 +900,7 @@ int Engine<Source>::GatherAll(int i, Scratch& s) const {
     s.went_t.resize(size);
     s.r.resize(size);
     s.tangent.resize(size);
+    s.out.resize(size);
   }
   const bool any = dropped_.Any(i);
   if constexpr (std::is_same_v<Source, TrackMajorSource>) {
@@ -1116,11 +1118,16 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         part.verdicts += std::popcount(now ^ was);
         part.back += std::popcount(was & ~now);
         dropped_.SetWord(i, now);
-        for (int k = 0; k < n; ++k)
-          if ((now & ~was) >> s.images[k] & 1)
-            // As it was the last time it went.
-            part.out.push_back(
-                {s.images[k], i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
+        // What went, as it was the last time it went: each measurement written and kept by its
+        // bit, without a branch that verdicts in no order would mispredict, then added at once.
+        const std::uint64_t went = now & ~was;
+        int outs = 0;
+        for (int k = 0; k < n; ++k) {
+          s.out[std::size_t(outs)] = {s.images[k], i, s.went_r[std::size_t(k)],
+                                      s.went_t[std::size_t(k)]};
+          outs += int(went >> s.images[k] & 1);
+        }
+        part.out.insert(part.out.end(), s.out.begin(), s.out.begin() + outs);
       } else {
         for (int k = 0; k < n; ++k) {
           const int image = s.images[k];
