@@ -591,22 +591,40 @@ void Engine<Source>::Measure(Fit& fit, bool full) const {
         // The track's own sums in registers, stored once.
         double own_rss = 0, own_ss = 0;
         int own_used = 0, own_n = 0;
-        for (int k = 0; k < images_; ++k) {
-          const double x = p[k].x, y = p[k].y;
-          if (!std::isfinite(x) || !std::isfinite(y)) continue;
-          const double dx = x - fit.cx, dy = y - fit.cy;
-          const double r = l.ux * dy - l.uy * dx;
-          if (sums) {
-            part.image_ss[std::size_t(k)] += r * r;
-            ++part.image_n[std::size_t(k)];
-            own_ss += r * r;
-            ++own_n;
+        // One loop for each pass's questions, none asked again per measurement.
+        const auto visit = [&]<bool kSums, bool kDroppable, bool kComplete>() {
+          double* const image_ss = part.image_ss.data();
+          int* const image_n = part.image_n.data();
+          for (int k = 0; k < images_; ++k) {
+            const double x = p[k].x, y = p[k].y;
+            if constexpr (!kComplete)
+              if (!std::isfinite(x) || !std::isfinite(y)) continue;
+            const double dx = x - fit.cx, dy = y - fit.cy;
+            const double r = l.ux * dy - l.uy * dx;
+            if constexpr (kSums) {
+              image_ss[k] += r * r;
+              ++image_n[k];
+              own_ss += r * r;
+              ++own_n;
+            }
+            const bool aside = in_word ? (word >> k & 1) != 0 : any && dropped_.Has(i, k);
+            const double kept = aside ? 0.0 : r;
+            own_rss += kept * kept;
+            own_used += !aside;
+            if constexpr (kDroppable)
+              part.worst.Offer(k, i, kept, FreeOf(l.ux * dx + l.uy * dy, toq, v), floor);
           }
-          const bool aside = in_word ? (word >> k & 1) != 0 : any && dropped_.Has(i, k);
-          const double kept = aside ? 0.0 : r;
-          own_rss += kept * kept;
-          own_used += !aside;
-          if (droppable) part.worst.Offer(k, i, kept, FreeOf(l.ux * dx + l.uy * dy, toq, v), floor);
+        };
+        const bool complete = src_.Complete(i);
+        if (sums && droppable) {
+          complete ? visit.template operator()<true, true, true>()
+                   : visit.template operator()<true, true, false>();
+        } else if (!sums && !droppable) {
+          complete ? visit.template operator()<false, false, true>()
+                   : visit.template operator()<false, false, false>();
+        } else {
+          sums ? visit.template operator()<true, false, false>()
+               : visit.template operator()<false, true, false>();
         }
         track_rss[std::size_t(i)] = own_rss;
         part.used += own_used;
