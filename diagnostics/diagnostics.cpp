@@ -1218,7 +1218,7 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   went_out_ = 0;
   for (const Part& part : parts) went_out_ += part.out.size();
   // Copied into room of its size: a list taken over from a part and grown by the next would
-  // take a block above the size that the allocator keeps, fresh pages every time.
+  // take a block of twice its size and copy itself into it.
   if (flagged_.empty() && parts.size() == 1) {
     flagged_ = std::move(parts[0].out);
   } else {
