@@ -592,7 +592,7 @@ void Engine<Source>::Measure(Fit& fit, bool full) const {
         double own_rss = 0, own_ss = 0;
         int own_used = 0, own_n = 0;
         // One loop for each pass's questions, none asked again per measurement.
-        const auto visit = [&]<bool kSums, bool kDroppable, bool kComplete>() {
+        const auto measure_track = [&]<bool kSums, bool kDroppable, bool kComplete>() {
           double* const image_ss = part.image_ss.data();
           int* const image_n = part.image_n.data();
           for (int k = 0; k < images_; ++k) {
@@ -617,14 +617,14 @@ void Engine<Source>::Measure(Fit& fit, bool full) const {
         };
         const bool complete = src_.Complete(i);
         if (sums && droppable) {
-          complete ? visit.template operator()<true, true, true>()
-                   : visit.template operator()<true, true, false>();
+          complete ? measure_track.template operator()<true, true, true>()
+                   : measure_track.template operator()<true, true, false>();
         } else if (!sums && !droppable) {
-          complete ? visit.template operator()<false, false, true>()
-                   : visit.template operator()<false, false, false>();
+          complete ? measure_track.template operator()<false, false, true>()
+                   : measure_track.template operator()<false, false, false>();
         } else {
-          sums ? visit.template operator()<true, false, false>()
-               : visit.template operator()<false, true, false>();
+          sums ? measure_track.template operator()<true, false, false>()
+               : measure_track.template operator()<false, true, false>();
         }
         track_rss[std::size_t(i)] = own_rss;
         part.used += own_used;

@@ -578,7 +578,14 @@ TEST(Diagnose, RefinedPointAloneIsTheDiagnosticsOne) {
   uneven[1].pop_back();
   uneven[2][1].x = std::nan("");
   uneven[3][0].y += 30;
-  for (const Images& images : {uneven, Star(900, 700, {0, 45, 100}, {50, 90})}) {
+  // A third of the measurements moved far: the robust search starts where they hide one
+  // another, and the refined point must keep the RSS measured one by one all the same.
+  Images hiding = MakeScene(rng, false, 1000).clean;
+  std::uniform_real_distribution<double> u(0, 1);
+  for (auto& image : hiding)
+    for (Position& p : image)
+      if (u(rng) < 0.3) p = {p.x + 40 * (u(rng) - 0.5), p.y + 40 * (u(rng) - 0.5)};
+  for (const Images& images : {uneven, Star(900, 700, {0, 45, 100}, {50, 90}), hiding}) {
     std::vector<std::vector<double>> xy;
     for (const auto& image : images) {
       xy.emplace_back();
@@ -596,6 +603,11 @@ TEST(Diagnose, RefinedPointAloneIsTheDiagnosticsOne) {
     EXPECT_EQ(alone->y, d.refined->y);
     EXPECT_EQ(alone->dof, d.refined->dof);
     EXPECT_EQ(alone->rms_px, d.refined->rms_px);
+    // Each track's angle as the refined fit has it, not as the search for gross errors left it.
+    ASSERT_EQ(alone->track_angle_deg.size(), d.refined->track_angle_deg.size());
+    for (std::size_t i = 0; i < alone->track_angle_deg.size(); ++i)
+      if (!std::isnan(alone->track_angle_deg[i]))
+        ASSERT_EQ(alone->track_angle_deg[i], d.refined->track_angle_deg[i]) << i;
   }
 }
 
