@@ -52,6 +52,9 @@ constexpr std::size_t kSampleFitTracks = 10000;
 // a track's last two takes the whole track out of the fit (one measurement fits any line
 // through c): with two images that is the only way a gross error can go.
 constexpr int kDroppableFrom = 2;
+// The most measurements a judging pass makes room for at once in a list of those that went;
+// beyond, the list grows as it fills.
+constexpr std::size_t kOutRoom = std::size_t{1} << 24;
 // How many tracks ahead a pass over the track-major copy asks for the memory it will read.
 constexpr int kAhead = 16;
 
@@ -997,7 +1000,11 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
     // On this thread's own stack: parts side by side would share their cache lines.
     Part part;
     Scratch s;
-    part.out.reserve(std::size_t(to - from) * std::size_t(images_) / 4);
+    // Room for all that may go, reserved and not touched: only the pages written cost, and a
+    // list that outgrew its room would be copied into fresh pages. Where the flagged list is
+    // empty, the first part's list becomes it, with room for every part's.
+    const int tracks = number == 0 && flagged_.empty() ? count : to - from;
+    part.out.reserve(std::min(std::size_t(tracks) * std::size_t(images_), kOutRoom));
     for (int m = from; m < to; ++m) {
       const int i = j.only != nullptr ? (*j.only)[std::size_t(m)] : m;
       const int n = GatherAll(i, s);
@@ -1217,15 +1224,12 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   }
   went_out_ = 0;
   for (const Part& part : parts) went_out_ += part.out.size();
-  // Copied into room of its size: a list taken over from a part and grown by the next would
-  // take a block of twice its size and copy itself into it.
-  if (flagged_.empty() && parts.size() == 1) {
-    flagged_ = std::move(parts[0].out);
-  } else {
-    if (flagged_.empty()) flagged_.reserve(went_out_);
-    for (const Part& part : parts)
-      flagged_.insert(flagged_.end(), part.out.begin(), part.out.end());
-  }
+  // Taken over where the list is empty: the first part's rows stay where they were written,
+  // and its room holds the others'.
+  const std::size_t first = flagged_.empty() ? 1 : 0;
+  if (first == 1) flagged_ = std::move(parts[0].out);
+  for (std::size_t part = first; part < parts.size(); ++part)
+    flagged_.insert(flagged_.end(), parts[part].out.begin(), parts[part].out.end());
   return verdicts;
 }
 
