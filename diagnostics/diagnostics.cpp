@@ -102,7 +102,7 @@ double FreeOf(double along, double toq, const Leverage& v) {
 struct Fit {
   double cx = 0, cy = 0;
   double p00 = 0, p01 = 0, p11 = 0;  // A⁻¹
-  std::vector<Line> lines;
+  UnfilledVector<Line> lines;
   double rss = 0;  // over the measurements, one by one
   int measurements = 0;
   int tracks = 0;
@@ -166,13 +166,13 @@ template <typename Source>
 class Engine {
  public:
   // `sums`: the track-major copy's sums of its tracks, which the engine then keeps.
-  explicit Engine(const Source& source, double search_work, std::vector<Track> sums = {})
+  explicit Engine(const Source& source, double search_work, UnfilledVector<Track> sums = {})
       : given_sums_(std::move(sums)),
         search_work_(search_work),
         src_(source),
         images_(source.Images()),
         points_(images_ > 0 ? source.Count(0) : 0),
-        tracks_(given_sums_.empty() ? std::size_t(points_) : 0),
+        tracks_(given_sums_.empty() ? std::size_t(points_) : 0, Track{}),
         dropped_(points_, images_) {}
 
   Diagnostics Run();
@@ -187,16 +187,16 @@ class Engine {
   void Recompute(int i);
   bool Start(double& cx, double& cy) const;
   // With `lines`, each track's line through (cx, cy) is kept there.
-  Normal At(double cx, double cy, std::vector<Line>* lines = nullptr) const;
+  Normal At(double cx, double cy, UnfilledVector<Line>* lines = nullptr) const;
   // Without `measure`, the fit's RSS comes from its tracks' sums and `measured` is false.
   std::optional<Fit> Solve(double cx, double cy, bool measure = true) const;
   // Without `full`, only the RSS and the measurements counted: no worst, no sums per image.
   void Measure(Fit& fit, bool full = true) const;
   // Room for every track's line, kept from fits that are done with: a fresh block of that
   // size costs a page fault per page.
-  std::vector<Line> SpareLines() const {
-    if (spare_lines_.empty()) return std::vector<Line>(tracks_.size());
-    std::vector<Line> lines = std::move(spare_lines_.back());
+  UnfilledVector<Line> SpareLines() const {
+    if (spare_lines_.empty()) return UnfilledVector<Line>(tracks_.size());
+    UnfilledVector<Line> lines = std::move(spare_lines_.back());
     spare_lines_.pop_back();
     return lines;
   }
@@ -238,7 +238,7 @@ class Engine {
     int dof = 0;
     int measurements = 0;
     int tested = 0;
-    const std::vector<Line>* lines = nullptr;  // the fit's, when it is a fit of tracks_
+    const UnfilledVector<Line>* lines = nullptr;  // the fit's, when it is a fit of tracks_
     // The least measuring variance that measurements are judged with.
     double s2_floor = 0;
     // Whether a track that took a measurement back is judged again at once.
@@ -275,13 +275,13 @@ class Engine {
 
   template <typename Other>
   friend class Engine;
-  std::vector<Track> given_sums_;
+  UnfilledVector<Track> given_sums_;
   const double search_work_;
   const Source& src_;
   const int images_;
   const int points_;
-  std::vector<Track> tracks_;
-  mutable std::vector<std::vector<Line>> spare_lines_;
+  UnfilledVector<Track> tracks_;
+  mutable std::vector<UnfilledVector<Line>> spare_lines_;
   AsideSet dropped_;
   std::vector<FlaggedMeasurement> flagged_;
   // Whether fits look for the measurement that stands out most (not for the refined point alone).
@@ -395,7 +395,7 @@ bool Engine<Source>::Start(double& cx, double& cy) const {
 }
 
 template <typename Source>
-Normal Engine<Source>::At(double cx, double cy, std::vector<Line>* lines) const {
+Normal Engine<Source>::At(double cx, double cy, UnfilledVector<Line>* lines) const {
   const int count = static_cast<int>(tracks_.size());
   std::vector<Normal> parts(std::size_t(PartsOf(count)));
   InParts(count, [&](int number, int from, int to) {
@@ -443,7 +443,7 @@ template <typename Source>
 std::optional<Fit> Engine<Source>::Solve(double cx, double cy, bool measure) const {
   // The lines at the current point and at the one tried: the fit keeps the current ones
   // without another pass.
-  std::vector<Line> current = SpareLines(), tried = SpareLines();
+  UnfilledVector<Line> current = SpareLines(), tried = SpareLines();
   Normal e = At(cx, cy, &current);
   double mu = 0;
   double last0 = 0, last1 = 0;  // the last undamped step taken

@@ -116,7 +116,7 @@ class TrackMajorSource {
   }
   // The given tracks of another copy, in that order, with their sums as `sums` holds them.
   TrackMajorSource(const TrackMajorSource& from, const std::vector<int>& tracks,
-                   const std::vector<Track>& sums)
+                   const UnfilledVector<Track>& sums)
       : images_(from.images_),
         points_(static_cast<int>(tracks.size())),
         counts_(std::size_t(images_), points_),
@@ -135,7 +135,7 @@ class TrackMajorSource {
   Position At(int k, int i) const { return xy_[Slot(k, i)]; }
   // Every track's finite measurements, summed while the copy was made: handed over once, as
   // the search's own sums to change, without a copy of them.
-  std::vector<Track> TakeSums() { return std::move(sums_); }
+  UnfilledVector<Track> TakeSums() { return std::move(sums_); }
   // Whether track i has a finite position in every image.
   bool Complete(int i) const { return complete_[std::size_t(i)] != 0; }
   // Track i's positions, one per image, NaN where the image lacks it.
@@ -169,7 +169,7 @@ class TrackMajorSource {
     complete_[std::size_t(i)] = sums_[std::size_t(i)].n == images_;
   }
   std::unique_ptr<Position[]> xy_;
-  std::vector<Track> sums_;
+  UnfilledVector<Track> sums_;
   std::vector<char> complete_;
 };
 

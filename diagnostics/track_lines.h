@@ -4,11 +4,38 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "diagnostics/diagnostics.h"
 
 namespace zirt::diagnostics_detail {
+
+// An allocator that leaves a new element as allocated: for a list that a pass over all tracks
+// fills whole, in parts at once, before anything reads it. Its pages are then first touched by
+// the parts together, not zeroed one by one on one thread before (a fresh page costs more than
+// what is written to it).
+template <typename T>
+struct Unfilled : std::allocator<T> {
+  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+  template <typename U>
+  struct rebind {
+    using other = Unfilled<U>;
+  };
+  Unfilled() = default;
+  template <typename U>
+  Unfilled(const Unfilled<U>&) noexcept {}
+  template <typename U>
+  void construct(U*) noexcept {}
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+template <typename T>
+using UnfilledVector = std::vector<T, Unfilled<T>>;
 
 // A track's used measurements: count, mean and scatter about the mean.
 struct Track {

@@ -605,9 +605,11 @@ TEST(Diagnose, RefinedPointAloneIsTheDiagnosticsOne) {
     EXPECT_EQ(alone->rms_px, d.refined->rms_px);
     // Each track's angle as the refined fit has it, not as the search for gross errors left it.
     ASSERT_EQ(alone->track_angle_deg.size(), d.refined->track_angle_deg.size());
-    for (std::size_t i = 0; i < alone->track_angle_deg.size(); ++i)
-      if (!std::isnan(alone->track_angle_deg[i]))
+    for (std::size_t i = 0; i < alone->track_angle_deg.size(); ++i) {
+      if (!std::isnan(alone->track_angle_deg[i])) {
         ASSERT_EQ(alone->track_angle_deg[i], d.refined->track_angle_deg[i]) << i;
+      }
+    }
   }
 }
 
