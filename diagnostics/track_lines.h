@@ -2,6 +2,8 @@
 // and the median line that gross errors can't pull: the pieces every fit of the diagnostics uses.
 #pragma once
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -357,7 +359,27 @@ inline void MedianLineResiduals(const Position* p, int n, Position mean, double 
   }
   ux /= len;
   uy /= len;
-  for (int k = 0; k < n; ++k) {
+  // Two points at a time, one in each lane of a register, each lane's arithmetic the scalar
+  // form's below; the point left over by an odd count in that form.
+  const __m128d c_x = _mm_set1_pd(cx), c_y = _mm_set1_pd(cy);
+  const __m128d sign = _mm_set1_pd(-0.0);
+  int k = 0;
+  {
+    const __m128d u_x = _mm_set1_pd(ux), u_y = _mm_set1_pd(uy);
+    const __m128d far = _mm_set1_pd(1e300), zero = _mm_setzero_pd();
+    for (; k + 1 < n; k += 2) {
+      const __m128d a = _mm_loadu_pd(&p[k].x), b = _mm_loadu_pd(&p[k + 1].x);
+      const __m128d vx = _mm_sub_pd(_mm_unpacklo_pd(a, b), c_x);
+      const __m128d vy = _mm_sub_pd(_mm_unpackhi_pd(a, b), c_y);
+      const __m128d along = _mm_add_pd(_mm_mul_pd(u_x, vx), _mm_mul_pd(u_y, vy));
+      const __m128d across = _mm_sub_pd(_mm_mul_pd(u_x, vy), _mm_mul_pd(u_y, vx));
+      const __m128d ahead = _mm_cmpgt_pd(along, zero);
+      const __m128d behind = _mm_or_pd(_mm_and_pd(across, sign), far);
+      _mm_storeu_pd(tangent + k, _mm_or_pd(_mm_and_pd(ahead, _mm_div_pd(across, along)),
+                                           _mm_andnot_pd(ahead, behind)));
+    }
+  }
+  for (; k < n; ++k) {
     const double vx = p[k].x - cx, vy = p[k].y - cy;
     const double along = ux * vx + uy * vy, across = ux * vy - uy * vx;
     // A point behind c is as far off as a direction can be.
@@ -366,7 +388,14 @@ inline void MedianLineResiduals(const Position* p, int n, Position mean, double 
   const double median = MedianOf(tangent, n);
   const double norm = Length(1.0, median);
   const double wx = (ux - median * uy) / norm, wy = (uy + median * ux) / norm;
-  for (int k = 0; k < n; ++k) r[k] = std::fabs(wx * (p[k].y - cy) - wy * (p[k].x - cx));
+  const __m128d w_x = _mm_set1_pd(wx), w_y = _mm_set1_pd(wy);
+  for (k = 0; k + 1 < n; k += 2) {
+    const __m128d a = _mm_loadu_pd(&p[k].x), b = _mm_loadu_pd(&p[k + 1].x);
+    const __m128d dx = _mm_sub_pd(_mm_unpacklo_pd(a, b), c_x);
+    const __m128d dy = _mm_sub_pd(_mm_unpackhi_pd(a, b), c_y);
+    _mm_storeu_pd(r + k, _mm_andnot_pd(sign, _mm_sub_pd(_mm_mul_pd(w_x, dy), _mm_mul_pd(w_y, dx))));
+  }
+  for (; k < n; ++k) r[k] = std::fabs(wx * (p[k].y - cy) - wy * (p[k].x - cx));
 }
 
 // The same, the mean taken here.

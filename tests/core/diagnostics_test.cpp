@@ -89,6 +89,30 @@ TEST(TrackLines, FastPiecesAgreeWithTheirPlainForms) {
       EXPECT_NEAR(fast.sxx, plain.sxx, size);
       EXPECT_NEAR(fast.sxy, plain.sxy, size);
       EXPECT_NEAR(fast.syy, plain.syy, size);
+
+      // The median line's distances, two points to a register, against one point at a time;
+      // c among the points, so that some lie behind it.
+      const double cx = 60, cy = 170;
+      std::vector<double> tangent(p.size()), r(p.size());
+      MedianLineResiduals(p.data(), n, cx, cy, tangent.data(), r.data());
+      Position mean{0, 0};
+      for (const Position& q : p) mean = {mean.x + q.x / n, mean.y + q.y / n};
+      const double len = std::hypot(mean.x - cx, mean.y - cy);
+      const double ux = (mean.x - cx) / len, uy = (mean.y - cy) / len;
+      std::vector<double> t;
+      for (const Position& q : p) {
+        const double along = ux * (q.x - cx) + uy * (q.y - cy);
+        const double across = ux * (q.y - cy) - uy * (q.x - cx);
+        t.push_back(along > 0 ? across / along : std::copysign(1e300, across));
+      }
+      std::sort(t.begin(), t.end());
+      const double m = n % 2 ? t[q] : 0.5 * (t[q] + t[q - 1]);
+      const double wx = (ux - m * uy) / std::hypot(1.0, m), wy = (uy + m * ux) / std::hypot(1.0, m);
+      for (int k = 0; k < n; ++k) {
+        const Position& a = p[std::size_t(k)];
+        EXPECT_NEAR(r[std::size_t(k)], std::fabs(wx * (a.y - cy) - wy * (a.x - cx)), 1e-9)
+            << n << " " << k;
+      }
     }
   }
   for (const auto& [x, y] : std::vector<std::pair<double, double>>{
