@@ -1069,43 +1069,69 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         // largest of that ratio is the worst, compared without a division.
         int worst = -1;
         double worst_r2 = 0, worst_free = 1;
-        for (int k = 0; k < n; ++k) {
-          const double dx = s.points[k].x - j.cx, dy = s.points[k].y - j.cy;
-          const double along = l.ux * dx + l.uy * dy;
-          const double r = l.ux * dy - l.uy * dx;
-          s.r[std::size_t(k)] = r;
-          const double lean = 1 - along * toq;
-          const double h =
-              t.n >= 2 ? lean * lean * npn + along * along * iq : along * along * reach;
-          if (measuring && t.n >= 2 && !s.aside[std::size_t(k)]) {
-            // What Measure would find at this fit, in its order and with its formulas.
-            measure_rss_[std::size_t(i)] += r * r;
-            ++part.used;
-            if (t.n >= kDroppableFrom)
-              part.worst.Offer(s.images[k], i, r, FreeOf(along, toq, v), floor);
-          }
-          if (j.watch) {
-            const double edge = s.aside[std::size_t(k)] ? out2 * (1 + h) : in2 * s2 * (1 - h);
-            near = near || (r * r * kNear > edge && r * r < edge * kNear);
-          }
-          if (s.aside[std::size_t(k)]) {
-            if (!s.went[std::size_t(k)] && (std::fabs(r) <= floor || r * r <= out2 * (1 + h))) {
-              s.aside[std::size_t(k)] = 0;
-              t_stale = true;
-              took = true;
+        // One loop for each combination of the pass's questions, none asked again per
+        // measurement; what the fit gives read once.
+        const auto look = [&]<bool kMeasuring, bool kWatch, bool kFitted>() {
+          const Position* points = s.points;
+          char* aside = s.aside.data();
+          const char* went = s.went.data();
+          double* rs = s.r.data();
+          const double cx = j.cx, cy = j.cy, ux = l.ux, uy = l.uy;
+          const double dof1 = j.dof - 1, in2_s2 = in2 * s2, in2_floor = in2 * j.s2_floor;
+          for (int k = 0; k < n; ++k) {
+            const double dx = points[k].x - cx, dy = points[k].y - cy;
+            const double along = ux * dx + uy * dy;
+            const double r = ux * dy - uy * dx;
+            rs[k] = r;
+            const double lean = 1 - along * toq;
+            const double h =
+                kFitted ? lean * lean * npn + along * along * iq : along * along * reach;
+            if (kMeasuring && !aside[k]) {
+              // What Measure would find at this fit, in its order and with its formulas.
+              measure_rss_[std::size_t(i)] += r * r;
+              ++part.used;
+              if (t.n >= kDroppableFrom)
+                part.worst.Offer(s.images[k], i, r, FreeOf(along, toq, v), floor);
             }
-            continue;
+            if (kWatch) {
+              const double edge = aside[k] ? out2 * (1 + h) : in2_s2 * (1 - h);
+              near = near || (r * r * kNear > edge && r * r < edge * kNear);
+            }
+            if (aside[k]) {
+              if (!went[k] && (std::fabs(r) <= floor || r * r <= out2 * (1 + h))) {
+                aside[k] = 0;
+                t_stale = true;
+                took = true;
+              }
+              continue;
+            }
+            const double free = 1 - h;
+            if (!(free > 1e-9) || std::fabs(r) <= floor) continue;
+            const double r2 = r * r;
+            if (r2 * worst_free > worst_r2 * free &&
+                r2 * dof1 > in2 * std::max(rss * free - r2, floor_dof * free) &&
+                r2 > in2_floor * free) {
+              worst = k;
+              worst_r2 = r2;
+              worst_free = free;
+            }
           }
-          const double free = 1 - h;
-          if (!(free > 1e-9) || std::fabs(r) <= floor) continue;
-          const double r2 = r * r;
-          if (r2 * worst_free > worst_r2 * free &&
-              r2 * (j.dof - 1) > in2 * std::max(rss * free - r2, floor_dof * free) &&
-              r2 > in2 * j.s2_floor * free) {
-            worst = k;
-            worst_r2 = r2;
-            worst_free = free;
-          }
+        };
+        if (measuring && t.n >= 2) {
+          if (j.watch)
+            look.template operator()<true, true, true>();
+          else
+            look.template operator()<true, false, true>();
+        } else if (t.n >= 2) {
+          if (j.watch)
+            look.template operator()<false, true, true>();
+          else
+            look.template operator()<false, false, true>();
+        } else {
+          if (j.watch)
+            look.template operator()<false, true, false>();
+          else
+            look.template operator()<false, false, false>();
         }
         if (took) {
           touched = true;
