@@ -400,26 +400,34 @@ Normal Engine<Source>::At(double cx, double cy, UnfilledVector<Line>* lines) con
   std::vector<Normal> parts(std::size_t(PartsOf(count)));
   InParts(count, [&](int number, int from, int to) {
     Normal e;
-    for (int i = from; i < to; ++i) {
-      const Track& t = tracks_[std::size_t(i)];
-      if (t.n < 2) {
-        if (lines != nullptr) (*lines)[std::size_t(i)] = Line{};
-        continue;
+    // Two tracks at a time; the sums take them one after the other.
+    for (int i = from; i < to; i += 2) {
+      const Track* t = &tracks_[std::size_t(i)];
+      const int pair = std::min(2, to - i);
+      Line* line = lines != nullptr ? &(*lines)[std::size_t(i)] : nullptr;
+      // The last of an odd count twice over.
+      const Track last[2] = {t[0], t[0]};
+      Line both[2];
+      const AxisPair x = pair == 2 ? AxesThrough(t, cx, cy, line)
+                                   : AxesThrough(last, cx, cy, line != nullptr ? both : nullptr);
+      if (pair == 1 && line != nullptr) line[0] = both[0];
+      for (int k = 0; k < pair; ++k) {
+        if (t[k].n < 2) {
+          if (line != nullptr) line[k] = Line{};
+          continue;
+        }
+        ++e.tracks;
+        e.measurements += t[k].n;
+        // A track constrains c across itself less where the rotation about c absorbs a
+        // shift: w = n − T²/Q; the sums take the normal's products, each over s2.
+        const double wi = x.wi[k];
+        e.a00 += wi * x.vy[k] * x.vy[k];
+        e.a01 -= wi * x.vx[k] * x.vy[k];
+        e.a11 += wi * x.vx[k] * x.vx[k];
+        e.g0 -= x.vy[k] * x.across[k] * x.inv[k];
+        e.g1 += x.vx[k] * x.across[k] * x.inv[k];
+        e.rss += x.rss[k];
       }
-      ++e.tracks;
-      e.measurements += t.n;
-      const Axis x = AxisThrough(t, cx, cy);
-      if (lines != nullptr) (*lines)[std::size_t(i)] = LineOf(x);
-      // A track constrains c across itself less where the rotation about c absorbs a shift:
-      // w = n − T²/Q; the sums take the normal's products, each over s2.
-      const double w = x.Q > 0 ? t.n - x.along * x.along * x.inv / x.Q : 0;
-      const double wi = w * x.inv;
-      e.a00 += wi * x.vy * x.vy;
-      e.a01 -= wi * x.vx * x.vy;
-      e.a11 += wi * x.vx * x.vx;
-      e.g0 -= x.vy * x.across * x.inv;
-      e.g1 += x.vx * x.across * x.inv;
-      e.rss += x.rss;
     }
     parts[std::size_t(number)] = e;
   });

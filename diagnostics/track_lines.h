@@ -175,6 +175,63 @@ inline Line Through(const Track& s, double cx, double cy) {
   return LineOf(AxisThrough(s, cx, cy));
 }
 
+// What a fit's pass takes of the axes of two tracks through c, AxisThrough's and LineOf's
+// arithmetic in the two lanes of a register (the square roots and divisions two at a time):
+// the axis (vx, vy) with 1/s2, the RSS and `across`, and the weight n − T²/Q times 1/s2 (0
+// where Q is 0). Lane k is track s[k].
+struct AxisPair {
+  double vx[2], vy[2], inv[2], rss[2], across[2], wi[2];
+};
+
+// The pair's axes, and their lines where `lines` is given.
+inline AxisPair AxesThrough(const Track* s, double cx, double cy, Line* lines) {
+  const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1), half_of = _mm_set1_pd(0.5);
+  const __m128d n = _mm_set_pd(s[1].n, s[0].n);
+  const __m128d dx = _mm_sub_pd(_mm_set_pd(s[1].mx, s[0].mx), _mm_set1_pd(cx));
+  const __m128d dy = _mm_sub_pd(_mm_set_pd(s[1].my, s[0].my), _mm_set1_pd(cy));
+  const __m128d a = _mm_add_pd(_mm_set_pd(s[1].sxx, s[0].sxx), _mm_mul_pd(_mm_mul_pd(n, dx), dx));
+  const __m128d b = _mm_add_pd(_mm_set_pd(s[1].sxy, s[0].sxy), _mm_mul_pd(_mm_mul_pd(n, dx), dy));
+  const __m128d c = _mm_add_pd(_mm_set_pd(s[1].syy, s[0].syy), _mm_mul_pd(_mm_mul_pd(n, dy), dy));
+  const __m128d half = _mm_mul_pd(half_of, _mm_sub_pd(a, c));
+  const __m128d h = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(half, half), _mm_mul_pd(b, b)));
+  const auto select = [](__m128d mask, __m128d yes, __m128d no) {
+    return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
+  };
+  const __m128d some = _mm_cmpgt_pd(h, zero), up = _mm_cmpge_pd(half, zero);
+  const __m128d vx = select(some, select(up, _mm_add_pd(half, h), b), one);
+  const __m128d vy = select(some, select(up, b, _mm_sub_pd(h, half)), zero);
+  const __m128d s2 = _mm_add_pd(_mm_mul_pd(vx, vx), _mm_mul_pd(vy, vy));
+  const __m128d inv = _mm_div_pd(one, s2);
+  const __m128d Q = _mm_add_pd(_mm_mul_pd(half_of, _mm_add_pd(a, c)), h);
+  const __m128d spread =
+      _mm_add_pd(_mm_sub_pd(_mm_mul_pd(_mm_mul_pd(a, vy), vy),
+                            _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(_mm_set1_pd(2), b), vx), vy)),
+                 _mm_mul_pd(_mm_mul_pd(c, vx), vx));
+  const __m128d rss = _mm_max_pd(_mm_mul_pd(spread, inv), zero);
+  const __m128d along = _mm_mul_pd(n, _mm_add_pd(_mm_mul_pd(vx, dx), _mm_mul_pd(vy, dy)));
+  const __m128d across = _mm_mul_pd(n, _mm_sub_pd(_mm_mul_pd(vx, dy), _mm_mul_pd(vy, dx)));
+  const __m128d w =
+      select(_mm_cmpgt_pd(Q, zero),
+             _mm_sub_pd(n, _mm_div_pd(_mm_mul_pd(_mm_mul_pd(along, along), inv), Q)), zero);
+  AxisPair x;
+  _mm_storeu_pd(x.vx, vx);
+  _mm_storeu_pd(x.vy, vy);
+  _mm_storeu_pd(x.inv, inv);
+  _mm_storeu_pd(x.rss, rss);
+  _mm_storeu_pd(x.across, across);
+  _mm_storeu_pd(x.wi, _mm_mul_pd(w, inv));
+  if (lines != nullptr) {
+    const __m128d norm = _mm_sqrt_pd(s2);
+    double ux[2], uy[2], Qs[2], T[2];
+    _mm_storeu_pd(ux, _mm_div_pd(vx, norm));
+    _mm_storeu_pd(uy, _mm_div_pd(vy, norm));
+    _mm_storeu_pd(Qs, Q);
+    _mm_storeu_pd(T, _mm_div_pd(along, norm));
+    for (int k = 0; k < 2; ++k) lines[k] = {ux[k], uy[k], T[k], Qs[k], x.rss[k]};
+  }
+  return x;
+}
+
 // The line through c and a track's one remaining measurement.
 inline Line LineToOne(const Track& t, double cx, double cy) {
   Line l;

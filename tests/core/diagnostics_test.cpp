@@ -90,6 +90,28 @@ TEST(TrackLines, FastPiecesAgreeWithTheirPlainForms) {
       EXPECT_NEAR(fast.sxy, plain.sxy, size);
       EXPECT_NEAR(fast.syy, plain.syy, size);
 
+      // Two tracks' axes in the lanes of a register, each bit for bit the one's alone; the
+      // second track with a few measurements fewer, or one, or none.
+      Track pair[2] = {plain, TrackOf(p.data(), n, [&](int k) { return k < n - trial % 4; })};
+      Line lines[2];
+      const AxisPair both = AxesThrough(pair, 60, 170, lines);
+      for (int k = 0; k < 2; ++k) {
+        const Axis alone = AxisThrough(pair[k], 60, 170);
+        const Line line = LineOf(alone);
+        const double w =
+            alone.Q > 0 ? pair[k].n - alone.along * alone.along * alone.inv / alone.Q : 0;
+        EXPECT_EQ(both.vx[k], alone.vx);
+        EXPECT_EQ(both.vy[k], alone.vy);
+        EXPECT_EQ(both.inv[k], alone.inv);
+        EXPECT_EQ(both.rss[k], alone.rss);
+        EXPECT_EQ(both.across[k], alone.across);
+        EXPECT_EQ(both.wi[k], w * alone.inv);
+        EXPECT_EQ(lines[k].ux, line.ux);
+        EXPECT_EQ(lines[k].uy, line.uy);
+        EXPECT_EQ(lines[k].T, line.T);
+        EXPECT_EQ(lines[k].Q, line.Q);
+      }
+
       // The median line's distances, two points to a register, against one point at a time;
       // c among the points, so that some lie behind it.
       const double cx = 60, cy = 170;
