@@ -28,6 +28,12 @@ struct VectorSource {
   int Images() const { return static_cast<int>(images.size()); }
   int Count(int k) const { return static_cast<int>(images[std::size_t(k)].size()); }
   Position At(int k, int i) const { return images[std::size_t(k)][std::size_t(i)]; }
+  // Positions from .. to − 1 of image k, which has them.
+  template <typename F>
+  void ForRange(int k, int from, int to, F&& f) const {
+    const Position* image = images[std::size_t(k)].data();
+    for (int i = from; i < to; ++i) f(i, image[i]);
+  }
   template <typename F>
   void ForImage(int k, int points, F&& f) const {
     const std::vector<Position>& image = images[std::size_t(k)];
@@ -47,6 +53,14 @@ struct SetsSource {
   Position At(int k, int i) const {
     const VT_Point* p = sets[k].Get(i);
     return {p->X, p->Y};
+  }
+  template <typename F>
+  void ForRange(int k, int from, int to, F&& f) const {
+    const VT_Points& image = sets[k];
+    for (int i = from; i < to; ++i) {
+      const VT_Point* p = image.Get(i);
+      f(i, Position{p->X, p->Y});
+    }
   }
   template <typename F>
   void ForImage(int k, int points, F&& f) const {
@@ -70,6 +84,11 @@ struct ArraysSource {
   Position At(int k, int i) const {
     const double* p = arrays.xy[std::size_t(k)] + 2 * std::size_t(i);
     return {p[0], p[1]};
+  }
+  template <typename F>
+  void ForRange(int k, int from, int to, F&& f) const {
+    const double* p = arrays.xy[std::size_t(k)];
+    for (int i = from; i < to; ++i) f(i, Position{p[2 * i], p[2 * i + 1]});
   }
   template <typename F>
   void ForImage(int k, int points, F&& f) const {
@@ -107,7 +126,8 @@ class TrackMajorSource {
         const int to = std::min(part_to, from + kBlock);
         for (int k = 0; k < images_; ++k) {
           const int n = std::clamp(counts_[std::size_t(k)], from, to);
-          for (int i = from; i < n; ++i) xy_[Slot(k, i)] = source.At(k, i);
+          // The image looked up once, not once a position.
+          source.ForRange(k, from, n, [&](int i, Position p) { xy_[Slot(k, i)] = p; });
           for (int i = n; i < to; ++i) xy_[Slot(k, i)] = missing;
         }
         for (int i = from; i < to; ++i) Sum(i);
