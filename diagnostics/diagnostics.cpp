@@ -12,6 +12,7 @@
 #include "diagnostics/position_sources.h"
 #include "diagnostics/quantiles.h"
 #include "diagnostics/track_lines.h"
+#include "diagnostics/track_pairs.h"
 #include "diagnostics/track_parts.h"
 
 namespace zirt {
@@ -1007,16 +1008,62 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
   InParts(count, [&](int number, int from, int to) {
     // On this thread's own stack: parts side by side would share their cache lines.
     Part part;
-    Scratch s;
     // Room for all that may go, reserved and not touched: only the pages written cost, and a
     // list that outgrew its room would be copied into fresh pages. Where the flagged list is
     // empty, the first part's list becomes it, with room for every part's.
     const int tracks = number == 0 && flagged_.empty() ? count : to - from;
     part.out.reserve(std::min(std::size_t(tracks) * std::size_t(images_), kOutRoom));
-    for (int m = from; m < to; ++m) {
-      const int i = j.only != nullptr ? (*j.only)[std::size_t(m)] : m;
+    // Writes what judging track i (its measurements in s, n of them) decided; `t` the track
+    // of what it keeps where it is not `t_stale`.
+    const auto settle = [&](int i, int n, Scratch& s, const Track& t, bool t_stale, bool near,
+                            bool touched, bool had_aside) {
+      if (j.watch && near) part.watch.push_back(i);
+      if (!touched) return;
+      bool moved = false;
+      if (dropped_.InWords()) {
+        // The verdicts as a word: what changed is what differs from the word kept.
+        std::uint64_t now = 0;
+        for (int k = 0; k < n; ++k)
+          now |= std::uint64_t(s.aside[std::size_t(k)] != 0) << s.images[k];
+        const std::uint64_t was = dropped_.Word(i);
+        moved = now != was;
+        part.verdicts += std::popcount(now ^ was);
+        part.back += std::popcount(was & ~now);
+        dropped_.SetWord(i, now);
+        // What went, as it was the last time it went: each measurement written and kept by its
+        // bit, without a branch that verdicts in no order would mispredict, then added at once.
+        const std::uint64_t went = now & ~was;
+        int outs = 0;
+        for (int k = 0; k < n; ++k) {
+          s.out[std::size_t(outs)] = {s.images[k], i, s.went_r[std::size_t(k)],
+                                      s.went_t[std::size_t(k)]};
+          outs += int(went >> s.images[k] & 1);
+        }
+        part.out.insert(part.out.end(), s.out.begin(), s.out.begin() + outs);
+      } else {
+        for (int k = 0; k < n; ++k) {
+          const int image = s.images[k];
+          if (bool(s.aside[std::size_t(k)]) == (had_aside && dropped_.Has(i, image))) continue;
+          moved = true;
+          ++part.verdicts;
+          if (!s.aside[std::size_t(k)]) {
+            dropped_.Remove(i, image);
+            ++part.back;
+            continue;
+          }
+          dropped_.Add(i, image);
+          // As it was the last time it went.
+          part.out.push_back({image, i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
+        }
+      }
+      if (!moved) return;
+      part.changed.push_back(i);
+      tracks_[std::size_t(i)] = t_stale ? TrackOfKept(s.points, n, s.aside.data()) : t;
+    };
+    // Judges track i on its own, until its verdicts settle.
+    const auto judge_track = [&](int i, Scratch& s) {
       const int n = GatherAll(i, s);
-      if (n < 2) continue;
+      if (n < 2) return;
       const bool had_aside = dropped_.Any(i);
       bool near = false;
       bool touched = had_aside;
@@ -1164,48 +1211,70 @@ int Engine<Source>::Judge(const Judging& j, double screen, bool studentise) {
         s.went_r[std::size_t(worst)] = std::fabs(s.r[std::size_t(worst)]);
         s.went_t[std::size_t(worst)] = std::sqrt(t2);
       }
-      if (j.watch && near) part.watch.push_back(i);
-      if (!touched) continue;
-      bool moved = false;
-      if (dropped_.InWords()) {
-        // The verdicts as a word: what changed is what differs from the word kept.
-        std::uint64_t now = 0;
-        for (int k = 0; k < n; ++k)
-          now |= std::uint64_t(s.aside[std::size_t(k)] != 0) << s.images[k];
-        const std::uint64_t was = dropped_.Word(i);
-        moved = now != was;
-        part.verdicts += std::popcount(now ^ was);
-        part.back += std::popcount(was & ~now);
-        dropped_.SetWord(i, now);
-        // What went, as it was the last time it went: each measurement written and kept by its
-        // bit, without a branch that verdicts in no order would mispredict, then added at once.
-        const std::uint64_t went = now & ~was;
-        int outs = 0;
-        for (int k = 0; k < n; ++k) {
-          s.out[std::size_t(outs)] = {s.images[k], i, s.went_r[std::size_t(k)],
-                                      s.went_t[std::size_t(k)]};
-          outs += int(went >> s.images[k] & 1);
-        }
-        part.out.insert(part.out.end(), s.out.begin(), s.out.begin() + outs);
+      settle(i, n, s, t, t_stale, near, touched, had_aside);
+    };
+    // Where every track is screened first, two complete tracks with nothing set aside take the
+    // screen and the first look together, lane by lane as judge_track would; a track that the
+    // look does not settle is then judged on its own.
+    bool pairs = false;
+    FirstLook first;
+    if constexpr (std::is_same_v<Source, TrackMajorSource>) {
+      pairs = judge_in_pairs && studentise && screen > 0 && j.screen_first && j.lines == nullptr &&
+              dropped_.InWords() && images_ >= 2 && images_ <= kNetworkUpTo;
+      first = {.cx = j.cx,
+               .cy = j.cy,
+               .p00 = j.p00,
+               .p01 = j.p01,
+               .p11 = j.p11,
+               .screen = screen,
+               .rss = j.rss,
+               .dof1 = double(j.dof - 1),
+               .in2 = in2,
+               .in2_s2 = in2 * s2,
+               .in2_floor = in2 * j.s2_floor,
+               .out2 = out2,
+               .floor = floor,
+               .floor_dof = floor_dof,
+               .near = kNear,
+               .watch = j.watch};
+    }
+    const auto fresh = [&](int i) {
+      if constexpr (std::is_same_v<Source, TrackMajorSource>) {
+        return src_.Complete(i) && !dropped_.Any(i);
       } else {
-        for (int k = 0; k < n; ++k) {
-          const int image = s.images[k];
-          if (bool(s.aside[std::size_t(k)]) == (had_aside && dropped_.Has(i, image))) continue;
-          moved = true;
-          ++part.verdicts;
-          if (!s.aside[std::size_t(k)]) {
-            dropped_.Remove(i, image);
-            ++part.back;
-            continue;
+        return false;
+      }
+    };
+    Scratch one, two;
+    for (int m = from; m < to;) {
+      const int i = j.only != nullptr ? (*j.only)[std::size_t(m)] : m;
+      const int next =
+          m + 1 < to ? (j.only != nullptr ? (*j.only)[std::size_t(m + 1)] : m + 1) : -1;
+      if (pairs && next >= 0 && fresh(i) && fresh(next)) {
+        GatherAll(i, one);
+        GatherAll(next, two);
+        const Position* const at[2] = {one.points, two.points};
+        char* const aside[2] = {one.aside.data(), two.aside.data()};
+        double* const went_r[2] = {one.went_r.data(), two.went_r.data()};
+        LaneLook looks[2];
+        if (ScreenAndLook(at, images_, first, aside, went_r, looks)) {
+          Scratch* const scratch[2] = {&one, &two};
+          const int ids[2] = {i, next};
+          for (int lane = 0; lane < 2; ++lane) {
+            const LaneLook& look = looks[lane];
+            if (look.came_back || (look.stands_out && look.track.n >= kDroppableFrom)) {
+              judge_track(ids[lane], *scratch[lane]);
+              continue;
+            }
+            std::fill_n(scratch[lane]->went_t.begin(), images_, 0.0);
+            settle(ids[lane], images_, *scratch[lane], look.track, false, look.near, true, false);
           }
-          dropped_.Add(i, image);
-          // As it was the last time it went.
-          part.out.push_back({image, i, s.went_r[std::size_t(k)], s.went_t[std::size_t(k)]});
+          m += 2;
+          continue;
         }
       }
-      if (!moved) continue;
-      part.changed.push_back(i);
-      tracks_[std::size_t(i)] = t_stale ? TrackOfKept(s.points, n, s.aside.data()) : t;
+      judge_track(i, one);
+      ++m;
     }
     parts[std::size_t(number)] = std::move(part);
   });

@@ -14,6 +14,7 @@
 #include "diagnostics/quantiles.h"
 #include "diagnostics/sequence_test.h"
 #include "diagnostics/track_lines.h"
+#include "diagnostics/track_pairs.h"
 #include "diagnostics/track_parts.h"
 #include "tests/core/separator_guard.h"
 
@@ -541,13 +542,13 @@ TEST(Diagnose, ManyGrossErrorsDoNotHideOneAnother) {
     }
   }
 
-  // Four images of a zoom about (2000, 1500).
+  // Four images (or more) of a zoom about (2000, 1500).
   std::normal_distribution<double> noise(0, 0.3);
-  const auto zoom_of = [&](int points) {
-    Images zoom(4);
+  const auto zoom_of = [&](int points, int count = 4) {
+    Images zoom(static_cast<std::size_t>(count));
     for (int i = 0; i < points; ++i) {
       const double bx = 4000 * u(rng), by = 3000 * u(rng);
-      for (int k = 0; k < 4; ++k) {
+      for (int k = 0; k < count; ++k) {
         const double scale = 0.7 + 0.2 * k;
         zoom[std::size_t(k)].push_back(
             {2000 + scale * (bx - 2000) + noise(rng), 1500 + scale * (by - 1500) + noise(rng)});
@@ -611,6 +612,31 @@ TEST(Diagnose, ManyGrossErrorsDoNotHideOneAnother) {
   ASSERT_TRUE(t.robust);
   EXPECT_LT(std::hypot(t.robust->x - 2000, t.robust->y - 1500), 0.05);
   listed_once(t);
+
+  // 30% of 8 × 21,001 measurements: judged first on a sample, every track then screened (two
+  // gross errors or more in most), two at a time: to the bit as one at a time.
+  Images paired = zoom_of(21001, 8);
+  for (auto& image : paired)
+    for (Position& p : image)
+      if (u(rng) < 0.3) p = {4000 * u(rng), 3000 * u(rng)};
+  const Diagnostics a = Diagnose(paired);
+  diagnostics_detail::judge_in_pairs = false;
+  const Diagnostics b = Diagnose(paired);
+  diagnostics_detail::judge_in_pairs = true;
+  ASSERT_TRUE(a.robust && b.robust);
+  EXPECT_LT(std::hypot(a.robust->x - 2000, a.robust->y - 1500), 0.05);
+  EXPECT_EQ(a.robust->x, b.robust->x);
+  EXPECT_EQ(a.robust->y, b.robust->y);
+  ASSERT_EQ(a.outliers.size(), b.outliers.size());
+  for (std::size_t m = 0; m < a.outliers.size(); ++m) {
+    const FlaggedMeasurement &f = a.outliers[m], &g = b.outliers[m];
+    ASSERT_TRUE(f.image == g.image && f.point == g.point && f.residual_px == g.residual_px &&
+                f.studentized == g.studentized)
+        << m;
+  }
+  for (std::size_t i = 0; i < a.points.size(); ++i)
+    ASSERT_EQ(a.points[i].rms_px, b.points[i].rms_px) << i;
+  listed_once(a);
 }
 
 // zirt-batch's refined point alone, from plain arrays image by image, is the diagnostics' one
