@@ -69,13 +69,20 @@ inline bool ScreenAndLook(const Position* const at[2], int n, const FirstLook& f
   using namespace pair_detail;
   const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1), sign = _mm_set1_pd(-0.0);
   const __m128d cx = _mm_set1_pd(f.cx), cy = _mm_set1_pd(f.cy);
-  const auto xs = [&](int k) { return _mm_set_pd(at[1][k].x, at[0][k].x); };
-  const auto ys = [&](int k) { return _mm_set_pd(at[1][k].y, at[0][k].y); };
+  // Measurement k's x and y of both tracks.
+  const Position *const a = at[0], *const b = at[1];
+  const auto xy = [&](int k, __m128d& x, __m128d& y) {
+    const __m128d p = _mm_loadu_pd(&a[k].x), q = _mm_loadu_pd(&b[k].x);
+    x = _mm_unpacklo_pd(p, q);
+    y = _mm_unpackhi_pd(p, q);
+  };
   // The median line (MedianLineResiduals with MeanOf).
   __m128d mx = zero, my = zero;
   for (int k = 0; k < n; ++k) {
-    mx = _mm_add_pd(mx, xs(k));
-    my = _mm_add_pd(my, ys(k));
+    __m128d x, y;
+    xy(k, x, y);
+    mx = _mm_add_pd(mx, x);
+    my = _mm_add_pd(my, y);
   }
   const __m128d count = _mm_set1_pd(n);
   __m128d ux = _mm_sub_pd(_mm_div_pd(mx, count), cx), uy = _mm_sub_pd(_mm_div_pd(my, count), cy);
@@ -88,7 +95,9 @@ inline bool ScreenAndLook(const Position* const at[2], int n, const FirstLook& f
   __m128d ordered = _mm_castsi128_pd(_mm_set1_epi32(-1));
   const __m128d far = _mm_set1_pd(1e300);
   for (int k = 0; k < n; ++k) {
-    const __m128d vx = _mm_sub_pd(xs(k), cx), vy = _mm_sub_pd(ys(k), cy);
+    __m128d x, y;
+    xy(k, x, y);
+    const __m128d vx = _mm_sub_pd(x, cx), vy = _mm_sub_pd(y, cy);
     const __m128d along = _mm_add_pd(_mm_mul_pd(ux, vx), _mm_mul_pd(uy, vy));
     const __m128d across = _mm_sub_pd(_mm_mul_pd(ux, vy), _mm_mul_pd(uy, vx));
     tangent[k] = Select(_mm_cmpgt_pd(along, zero), _mm_div_pd(across, along),
@@ -106,34 +115,46 @@ inline bool ScreenAndLook(const Position* const at[2], int n, const FirstLook& f
   // The screen: the nearest always kept.
   __m128d least = zero;
   for (int k = 0; k < n; ++k) {
-    const __m128d r = _mm_andnot_pd(sign, _mm_sub_pd(_mm_mul_pd(wx, _mm_sub_pd(ys(k), cy)),
-                                                     _mm_mul_pd(wy, _mm_sub_pd(xs(k), cx))));
+    __m128d x, y;
+    xy(k, x, y);
+    const __m128d r = _mm_andnot_pd(
+        sign, _mm_sub_pd(_mm_mul_pd(wx, _mm_sub_pd(y, cy)), _mm_mul_pd(wy, _mm_sub_pd(x, cx))));
     went_r[0][k] = Lane(r, 0);
     went_r[1][k] = Lane(r, 1);
     least = k == 0 ? r : _mm_min_pd(least, r);
   }
   Track kept[2];
+  int counts[2] = {0, 0};
   for (int lane = 0; lane < 2; ++lane) {
-    const double nearest_r = Lane(least, lane);
+    const double nearest_r = Lane(least, lane), screen = f.screen;
+    const double* const r = went_r[lane];
+    char* const out = aside[lane];
     int nearest = 0;
-    while (nearest < n - 1 && went_r[lane][nearest] != nearest_r) ++nearest;
-    for (int k = 0; k < n; ++k) aside[lane][k] = k != nearest && went_r[lane][k] > f.screen;
+    while (nearest < n - 1 && r[nearest] != nearest_r) ++nearest;
+    for (int k = 0; k < n; ++k) {
+      out[k] = k != nearest && r[k] > screen;
+      counts[lane] += out[k] ^ 1;
+    }
     // What it keeps, as TrackOfKept sums it: about its first kept position.
     int first = 0;
-    while (aside[lane][first]) ++first;
-    kept[lane].mx = at[lane][first].x;
-    kept[lane].my = at[lane][first].y;
+    while (out[first]) ++first;
+    kept[lane].mx = (lane == 0 ? a : b)[first].x;
+    kept[lane].my = (lane == 0 ? a : b)[first].y;
   }
+  // Where each measurement is set aside, as a lane mask.
+  __m128d away[kNetworkUpTo];
+  for (int k = 0; k < n; ++k)
+    away[k] =
+        _mm_castsi128_pd(_mm_set_epi64x(-std::int64_t(aside[1][k]), -std::int64_t(aside[0][k])));
   const __m128d x0 = _mm_set_pd(kept[1].mx, kept[0].mx), y0 = _mm_set_pd(kept[1].my, kept[0].my);
   __m128d sx = zero, sy = zero, sxx = zero, sxy = zero, syy = zero;
-  int counts[2] = {0, 0};
   for (int k = 0; k < n; ++k) {
     // Before the first kept one every weight is 0 and adds +0 to sums that are +0.
-    const __m128d w = _mm_set_pd(aside[1][k] ? 0.0 : 1.0, aside[0][k] ? 0.0 : 1.0);
-    counts[0] += aside[0][k] ? 0 : 1;
-    counts[1] += aside[1][k] ? 0 : 1;
-    const __m128d dx = _mm_mul_pd(w, _mm_sub_pd(xs(k), x0));
-    const __m128d dy = _mm_mul_pd(w, _mm_sub_pd(ys(k), y0));
+    const __m128d w = _mm_andnot_pd(away[k], one);
+    __m128d x, y;
+    xy(k, x, y);
+    const __m128d dx = _mm_mul_pd(w, _mm_sub_pd(x, x0));
+    const __m128d dy = _mm_mul_pd(w, _mm_sub_pd(y, y0));
     sx = _mm_add_pd(sx, dx);
     sy = _mm_add_pd(sy, dy);
     sxx = _mm_add_pd(sxx, _mm_mul_pd(dx, dx));
@@ -164,14 +185,15 @@ inline bool ScreenAndLook(const Position* const at[2], int n, const FirstLook& f
   const __m128d floor = _mm_set1_pd(f.floor), near_by = _mm_set1_pd(f.near);
   __m128d near = zero, took = zero, stands_out = zero;
   for (int k = 0; k < n; ++k) {
-    const __m128d dx = _mm_sub_pd(xs(k), cx), dy = _mm_sub_pd(ys(k), cy);
+    __m128d x, y;
+    xy(k, x, y);
+    const __m128d dx = _mm_sub_pd(x, cx), dy = _mm_sub_pd(y, cy);
     const __m128d along = _mm_add_pd(_mm_mul_pd(lx, dx), _mm_mul_pd(ly, dy));
     const __m128d r = _mm_sub_pd(_mm_mul_pd(lx, dy), _mm_mul_pd(ly, dx));
     const __m128d lean = _mm_sub_pd(one, _mm_mul_pd(along, toq));
     const __m128d h = _mm_add_pd(_mm_mul_pd(_mm_mul_pd(lean, lean), npn),
                                  _mm_mul_pd(_mm_mul_pd(along, along), iq));
-    const __m128d out = _mm_castsi128_pd(
-        _mm_set_epi64x(-std::int64_t(aside[1][k] != 0), -std::int64_t(aside[0][k] != 0)));
+    const __m128d out = away[k];
     const __m128d r2 = _mm_mul_pd(r, r);
     const __m128d back_edge = _mm_mul_pd(out2, _mm_add_pd(one, h));
     if (f.watch) {
