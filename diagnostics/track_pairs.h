@@ -62,8 +62,8 @@ inline bool Plain(__m128d squares) {
 // at[0] and at[1] their positions, about their median lines through c, then looks once at
 // each with its line through c of what it keeps, as Judge does with the screen first: aside[k]
 // and went_r[k] take track k's verdicts and distances. Returns false where a figure leaves the
-// range the lanes serve (a direction that is NaN, a mean at c, a median line beyond 1e145):
-// neither track is then judged here.
+// range the lanes serve (a direction that is NaN, a mean at c, a median line beyond 1e145, a
+// track the screen leaves one measurement): neither track is then judged here.
 inline bool ScreenAndLook(const Position* const at[2], int n, const FirstLook& f,
                           char* const aside[2], double* const went_r[2], LaneLook out[2]) {
   using namespace pair_detail;
