@@ -406,12 +406,16 @@ Normal Engine<Source>::At(double cx, double cy, UnfilledVector<Line>* lines) con
       const Track* t = &tracks_[std::size_t(i)];
       const int pair = std::min(2, to - i);
       Line* line = lines != nullptr ? &(*lines)[std::size_t(i)] : nullptr;
-      // The last of an odd count twice over.
-      const Track last[2] = {t[0], t[0]};
-      Line both[2];
-      const AxisPair x = pair == 2 ? AxesThrough(t, cx, cy, line)
-                                   : AxesThrough(last, cx, cy, line != nullptr ? both : nullptr);
-      if (pair == 1 && line != nullptr) line[0] = both[0];
+      AxisPair x;
+      if (pair == 2) {
+        x = AxesThrough(t, cx, cy, line);
+      } else {
+        // The last of an odd count twice over.
+        const Track last[2] = {t[0], t[0]};
+        Line both[2];
+        x = AxesThrough(last, cx, cy, both);
+        if (line != nullptr) line[0] = both[0];
+      }
       for (int k = 0; k < pair; ++k) {
         if (t[k].n < 2) {
           if (line != nullptr) line[k] = Line{};

@@ -175,6 +175,18 @@ inline Line Through(const Track& s, double cx, double cy) {
   return LineOf(AxisThrough(s, cx, cy));
 }
 
+// Two values in the lanes of a register, lane k the k-th: `yes` where the mask is set, `no`
+// elsewhere.
+inline __m128d Blend(__m128d mask, __m128d yes, __m128d no) {
+  return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
+}
+// The x and y of two positions, lane k from the k-th.
+inline void SplitXY(const Position& a, const Position& b, __m128d& x, __m128d& y) {
+  const __m128d p = _mm_loadu_pd(&a.x), q = _mm_loadu_pd(&b.x);
+  x = _mm_unpacklo_pd(p, q);
+  y = _mm_unpackhi_pd(p, q);
+}
+
 // What a fit's pass takes of the axes of two tracks through c, AxisThrough's and LineOf's
 // arithmetic in the two lanes of a register (the square roots and divisions two at a time):
 // the axis (vx, vy) with 1/s2, the RSS and `across`, and the weight n − T²/Q times 1/s2 (0
@@ -194,12 +206,9 @@ inline AxisPair AxesThrough(const Track* s, double cx, double cy, Line* lines) {
   const __m128d c = _mm_add_pd(_mm_set_pd(s[1].syy, s[0].syy), _mm_mul_pd(_mm_mul_pd(n, dy), dy));
   const __m128d half = _mm_mul_pd(half_of, _mm_sub_pd(a, c));
   const __m128d h = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(half, half), _mm_mul_pd(b, b)));
-  const auto select = [](__m128d mask, __m128d yes, __m128d no) {
-    return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
-  };
   const __m128d some = _mm_cmpgt_pd(h, zero), up = _mm_cmpge_pd(half, zero);
-  const __m128d vx = select(some, select(up, _mm_add_pd(half, h), b), one);
-  const __m128d vy = select(some, select(up, b, _mm_sub_pd(h, half)), zero);
+  const __m128d vx = Blend(some, Blend(up, _mm_add_pd(half, h), b), one);
+  const __m128d vy = Blend(some, Blend(up, b, _mm_sub_pd(h, half)), zero);
   const __m128d s2 = _mm_add_pd(_mm_mul_pd(vx, vx), _mm_mul_pd(vy, vy));
   const __m128d inv = _mm_div_pd(one, s2);
   const __m128d Q = _mm_add_pd(_mm_mul_pd(half_of, _mm_add_pd(a, c)), h);
@@ -211,8 +220,8 @@ inline AxisPair AxesThrough(const Track* s, double cx, double cy, Line* lines) {
   const __m128d along = _mm_mul_pd(n, _mm_add_pd(_mm_mul_pd(vx, dx), _mm_mul_pd(vy, dy)));
   const __m128d across = _mm_mul_pd(n, _mm_sub_pd(_mm_mul_pd(vx, dy), _mm_mul_pd(vy, dx)));
   const __m128d w =
-      select(_mm_cmpgt_pd(Q, zero),
-             _mm_sub_pd(n, _mm_div_pd(_mm_mul_pd(_mm_mul_pd(along, along), inv), Q)), zero);
+      Blend(_mm_cmpgt_pd(Q, zero),
+            _mm_sub_pd(n, _mm_div_pd(_mm_mul_pd(_mm_mul_pd(along, along), inv), Q)), zero);
   AxisPair x;
   _mm_storeu_pd(x.vx, vx);
   _mm_storeu_pd(x.vy, vy);
@@ -439,15 +448,13 @@ inline void MedianLineResiduals(const Position* p, int n, Position mean, double 
     const __m128d u_x = _mm_set1_pd(ux), u_y = _mm_set1_pd(uy);
     const __m128d far = _mm_set1_pd(1e300), zero = _mm_setzero_pd();
     for (; k + 1 < n; k += 2) {
-      const __m128d a = _mm_loadu_pd(&p[k].x), b = _mm_loadu_pd(&p[k + 1].x);
-      const __m128d vx = _mm_sub_pd(_mm_unpacklo_pd(a, b), c_x);
-      const __m128d vy = _mm_sub_pd(_mm_unpackhi_pd(a, b), c_y);
+      __m128d x, y;
+      SplitXY(p[k], p[k + 1], x, y);
+      const __m128d vx = _mm_sub_pd(x, c_x), vy = _mm_sub_pd(y, c_y);
       const __m128d along = _mm_add_pd(_mm_mul_pd(u_x, vx), _mm_mul_pd(u_y, vy));
       const __m128d across = _mm_sub_pd(_mm_mul_pd(u_x, vy), _mm_mul_pd(u_y, vx));
-      const __m128d ahead = _mm_cmpgt_pd(along, zero);
-      const __m128d behind = _mm_or_pd(_mm_and_pd(across, sign), far);
-      _mm_storeu_pd(tangent + k, _mm_or_pd(_mm_and_pd(ahead, _mm_div_pd(across, along)),
-                                           _mm_andnot_pd(ahead, behind)));
+      _mm_storeu_pd(tangent + k, Blend(_mm_cmpgt_pd(along, zero), _mm_div_pd(across, along),
+                                       _mm_or_pd(_mm_and_pd(across, sign), far)));
     }
   }
   for (; k < n; ++k) {
@@ -461,9 +468,9 @@ inline void MedianLineResiduals(const Position* p, int n, Position mean, double 
   const double wx = (ux - median * uy) / norm, wy = (uy + median * ux) / norm;
   const __m128d w_x = _mm_set1_pd(wx), w_y = _mm_set1_pd(wy);
   for (k = 0; k + 1 < n; k += 2) {
-    const __m128d a = _mm_loadu_pd(&p[k].x), b = _mm_loadu_pd(&p[k + 1].x);
-    const __m128d dx = _mm_sub_pd(_mm_unpacklo_pd(a, b), c_x);
-    const __m128d dy = _mm_sub_pd(_mm_unpackhi_pd(a, b), c_y);
+    __m128d x, y;
+    SplitXY(p[k], p[k + 1], x, y);
+    const __m128d dx = _mm_sub_pd(x, c_x), dy = _mm_sub_pd(y, c_y);
     _mm_storeu_pd(r + k, _mm_andnot_pd(sign, _mm_sub_pd(_mm_mul_pd(w_x, dy), _mm_mul_pd(w_y, dx))));
   }
   for (; k < n; ++k) r[k] = std::fabs(wx * (p[k].y - cy) - wy * (p[k].x - cx));

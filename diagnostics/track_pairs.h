@@ -41,9 +41,6 @@ struct LaneLook {
 
 namespace pair_detail {
 
-inline __m128d Select(__m128d mask, __m128d yes, __m128d no) {
-  return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
-}
 inline double Lane(__m128d v, int k) {
   double both[2];
   _mm_storeu_pd(both, v);
@@ -71,11 +68,7 @@ inline bool ScreenAndLook(const Position* const at[2], int n, const FirstLook& f
   const __m128d cx = _mm_set1_pd(f.cx), cy = _mm_set1_pd(f.cy);
   // Measurement k's x and y of both tracks.
   const Position *const a = at[0], *const b = at[1];
-  const auto xy = [&](int k, __m128d& x, __m128d& y) {
-    const __m128d p = _mm_loadu_pd(&a[k].x), q = _mm_loadu_pd(&b[k].x);
-    x = _mm_unpacklo_pd(p, q);
-    y = _mm_unpackhi_pd(p, q);
-  };
+  const auto xy = [&](int k, __m128d& x, __m128d& y) { SplitXY(a[k], b[k], x, y); };
   // The median line (MedianLineResiduals with MeanOf).
   __m128d mx = zero, my = zero;
   for (int k = 0; k < n; ++k) {
@@ -100,8 +93,8 @@ inline bool ScreenAndLook(const Position* const at[2], int n, const FirstLook& f
     const __m128d vx = _mm_sub_pd(x, cx), vy = _mm_sub_pd(y, cy);
     const __m128d along = _mm_add_pd(_mm_mul_pd(ux, vx), _mm_mul_pd(uy, vy));
     const __m128d across = _mm_sub_pd(_mm_mul_pd(ux, vy), _mm_mul_pd(uy, vx));
-    tangent[k] = Select(_mm_cmpgt_pd(along, zero), _mm_div_pd(across, along),
-                        _mm_or_pd(_mm_and_pd(across, sign), far));
+    tangent[k] = Blend(_mm_cmpgt_pd(along, zero), _mm_div_pd(across, along),
+                       _mm_or_pd(_mm_and_pd(across, sign), far));
     ordered = _mm_and_pd(ordered, _mm_cmpord_pd(tangent[k], tangent[k]));
   }
   if (_mm_movemask_pd(ordered) != 3) return false;
@@ -197,7 +190,7 @@ inline bool ScreenAndLook(const Position* const at[2], int n, const FirstLook& f
     const __m128d r2 = _mm_mul_pd(r, r);
     const __m128d back_edge = _mm_mul_pd(out2, _mm_add_pd(one, h));
     if (f.watch) {
-      const __m128d edge = Select(out, back_edge, _mm_mul_pd(in2_s2, _mm_sub_pd(one, h)));
+      const __m128d edge = Blend(out, back_edge, _mm_mul_pd(in2_s2, _mm_sub_pd(one, h)));
       near = _mm_or_pd(near, _mm_and_pd(_mm_cmpgt_pd(_mm_mul_pd(r2, near_by), edge),
                                         _mm_cmplt_pd(r2, _mm_mul_pd(edge, near_by))));
     }
