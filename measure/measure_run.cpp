@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
@@ -236,10 +235,7 @@ std::vector<Measured> MeasureAll(const Options& options, MadeFolders& made, std:
 std::vector<std::string> CoordinateLines(const std::vector<ImagePoint>& points) {
   std::vector<std::string> lines;
   lines.reserve(points.size());
-  // A point not seen in the image (both coordinates NaN) is this tool's "- ; -" line.
-  for (const ImagePoint& p : points)
-    lines.push_back(std::isnan(p.x) && std::isnan(p.y) ? std::string("- ; -")
-                                                       : FormatCoordinateLine(p.x, p.y));
+  for (const ImagePoint& p : points) lines.push_back(FormatCoordinateLine(p.x, p.y));
   return lines;
 }
 
