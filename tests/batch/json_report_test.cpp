@@ -123,6 +123,35 @@ TEST(BatchJson, MeasurementsOffOneCommonPointAreWarnedOf) {
   fs::remove(shuffled);
 }
 
+// The zoom example with a quarter of its measurements not seen: every figure is still had,
+// over each track's own images, near the complete data's.
+TEST(BatchJson, PointsNotSeenKeepEveryFigure) {
+  SeparatorGuard point('.');
+  const fs::path dir = fs::path(testing::TempDir()) / "zirt-json-gaps";
+  fs::create_directories(dir);
+  std::vector<std::string> files;
+  for (int k = 1; k <= 4; ++k) {
+    std::ifstream in(Example(("zoom" + std::to_string(k) + ".crd").c_str()));
+    std::string text;
+    int line = 0;
+    for (std::string l; std::getline(in, l); ++line)
+      text += (line % 4 == k - 1 ? std::string("- ; -\r") : l) + "\n";
+    files.push_back((dir / ("gap" + std::to_string(k) + ".crd")).string());
+    std::ofstream(files.back(), std::ios::binary) << text;
+  }
+  const Outcome r = Batch(files);
+  EXPECT_EQ(r.code, 0) << r.err;
+  const QJsonObject& j = r.json;
+  EXPECT_NEAR(j["principal_point"]["x"].toDouble(), 499.87, 1);
+  EXPECT_NEAR(j["refined"]["y"].toDouble(), 380.07, 1);
+  EXPECT_EQ(j["refined"]["measurements"].toInt(), 36);
+  EXPECT_EQ(j["refined"]["dof"].toInt(), 36 - 2 - 12);
+  EXPECT_TRUE(j["sequence_test"]["defined"].toBool());
+  ASSERT_EQ(j["steps"].toArray().size(), 3);
+  EXPECT_NEAR(j["steps"][2]["x"].toDouble(), 499.87, 3 + 5 * j["steps"][2]["sigma_x"].toDouble());
+  fs::remove_all(dir);
+}
+
 TEST(BatchJson, FailuresAndSettings) {
   const fs::path dir = fs::path(testing::TempDir()) / "zirt-json";
   fs::remove_all(dir);
