@@ -69,10 +69,13 @@ bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::
   image.points = std::make_unique_for_overwrite<PlainPoint[]>(image.capacity);
   AllowLargePages(image.points.get(), image.capacity * sizeof(PlainPoint));
   image.count = 0;
+  bool not_seen = false;
   ScanCoordinates(buffer.data.get(), buffer.size, ShortName(path), [&](double x, double y) {
     if (image.count == image.capacity) Grow(image);
+    not_seen |= x != x;
     image.points[image.count++] = {x, y};
   });
+  image.not_seen = not_seen;
   return true;
 }
 
@@ -106,6 +109,7 @@ struct Track {
 
 bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded) {
   loaded.images.clear();
+  loaded.not_seen = false;
   if (paths.size() < 2) return false;
   // A name that is not a plain file (a pipe, a device, a folder, nothing) is left to the
   // window's loading, in order, so nothing is opened that it would not open.
@@ -126,6 +130,13 @@ bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded)
       failed = true;
     }
   });
+  if (!failed) {
+    for (const auto& image : loaded.images) loaded.not_seen |= image.not_seen;
+    // Every track is surveyed, and so each track seen in fewer than two images is known before
+    // its fit, only where no image is shorter than the first.
+    for (const auto& image : loaded.images)
+      if (loaded.not_seen && image.count < loaded.images[0].count) failed = true;
+  }
   if (failed) loaded.images.clear();
   return !failed;
 }
@@ -163,7 +174,12 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   const std::size_t kRanges = 8;
   std::vector<Range> ranges(kRanges, Range{passes, nullptr});
   std::atomic<std::size_t> next{0};
+  // Points not seen: each track is fitted over the images where it is seen, gathered here in
+  // their order, so that a complete track takes the same arithmetic as without them.
+  const bool not_seen = loaded.not_seen;
   OnEveryCore(passes, [&](std::size_t) {
+    std::vector<PlainPoint> own;
+    own.reserve(not_seen ? images.size() : 0);
     for (std::size_t r; (r = next++) < kRanges;) {
       const std::size_t end = passes * (r + 1) / kRanges;
       // Two tracks at a time: their sums interleave, and each then goes on by itself.
@@ -177,7 +193,7 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
         if (ranges[r].failure) continue;
         RegressionSums sums[2];
         // A track that does not move is left out; its fit alone may fail.
-        if (moves)
+        if (moves && !not_seen)
           UntestedSumsOfTwo(n, Track{columns.data(), i}, Track{columns.data(), last - 1}, sums[0],
                             sums[1]);
         std::size_t t = i;
@@ -185,6 +201,16 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
           for (; t < last; ++t) {
             if (survey && motions[t].still) continue;
             const Track at{columns.data(), t};
+            if (not_seen) {
+              own.clear();
+              for (int j = 0; j < n; ++j)
+                if (!NotSeen(at(j).X, at(j).Y)) own.push_back(at(j));
+              const auto own_at = [&](int j) -> const PlainPoint& { return own[std::size_t(j)]; };
+              const int seen = static_cast<int>(own.size());
+              lines[t] = LineThrough(seen, own_at);
+              if (step_mode) spreads[t] = SpreadAround(lines[t], seen, own_at);
+              continue;
+            }
             lines[t] = moves ? LineThrough(n, at, sums[t - i]) : LineThrough(n, at);
             if (step_mode) spreads[t] = SpreadAround(lines[t], n, at);
           }
@@ -194,8 +220,9 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
       }
     }
   });
-  std::vector<int> still;
+  std::vector<int> still, sparse;
   if (survey) still = StillTracks(motions);
+  if (survey && not_seen) sparse = SparseTracks(motions);
   std::size_t done = passes;
   std::exception_ptr failure;
   for (const Range& range : ranges) {
@@ -206,7 +233,9 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
     }
   }
   report.ClearReport();
+  if (!sparse.empty()) report.AppendReport(SparseTracksNote(sparse));
   if (!still.empty()) report.AppendReport(StillTracksNote(still));
+  // A track seen in fewer than two images is still as well: it is left out with them.
   const auto left_out = [&](std::size_t i) { return survey && motions[i].still; };
 
   if (step_mode) {
@@ -224,7 +253,7 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   }
   if (failure) std::rethrow_exception(failure);
   if (passes < images[0].count) throw Exception(kListIndexMessage);
-  if (!still.empty()) {
+  if (!still.empty() || !sparse.empty()) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < passes; ++i)
       if (!left_out(i)) lines[kept++] = lines[i];
