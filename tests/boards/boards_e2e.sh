@@ -30,11 +30,16 @@ pdftocairo -r 60 -gray -png -singlefile "$work/charuco.pdf" "$work/a"
 pdftocairo -r 90 -gray -png -singlefile "$work/charuco.pdf" "$work/b"
 pdftocairo -r 90 -gray -png -singlefile -x 700 -y 300 -W 120 -H 120 "$work/charuco.pdf" \
   "$work/c"
-"$measure" --charuco 11x8 --out "$work/out" "$work"/{a,b,c}.png 2>"$work/err" ||
+pdftocairo -r 90 -gray -png -singlefile -W 800 -H 600 "$work/charuco.pdf" "$work/d"
+"$measure" --charuco 11x8 --out "$work/out" "$work"/{a,b,c,d}.png 2>"$work/err" ||
   fail "measuring the rasterised print: $(cat "$work/err")"
 grep -q "warning: $work/c.png: [0-3] corners" "$work/err" || fail "no warning for c.png"
 [ -e "$work/out/c.crd" ] && fail "a file was written for the image left out"
 [ "$(wc -l <"$work/out/a.crd")" -eq 70 ] || fail "a.crd has not the 70 corners"
+# The top-left part shows some corners; the others are the not-seen line.
+[ "$(wc -l <"$work/out/d.crd")" -eq 70 ] || fail "d.crd has not a line for each corner"
+gaps=$(grep -c $'^- ; -\r$' "$work/out/d.crd")
+[ "$gaps" -gt 10 ] && [ "$gaps" -lt 60 ] || fail "d.crd: $gaps corners not seen"
 # Each corner at 90 dpi is the one at 60 dpi scaled by 1.5 (about a point the rasteriser's
 # rounding of the page size sets): fitted per axis, no corner is off the fit.
 paste -d';' "$work/out/a.crd" "$work/out/b.crd" | tr -d '\r' | awk -F';' '
