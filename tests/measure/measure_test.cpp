@@ -732,3 +732,38 @@ TEST(SceneSequence, ChainedLargeRatiosWithGaps) {
 
 }  // namespace
 }  // namespace zirt
+
+namespace zirt {
+namespace {
+
+// A real optical zoom (a small camera's motorised lens, three settings, strong barrel
+// distortion at the wide end, given out of order): measured, not refused, with tracks that
+// live in part of the sequence and a point between the centres of its two steps (near
+// (305, 659) and (312, 640), found by an independent look at the pairs).
+TEST(SceneSequence, MotorisedZoomLensIsMeasured) {
+  std::vector<cv::Mat> images;
+  for (const char* name : {"inter", "in", "out"})
+    images.push_back(cv::imread(
+        std::string(ZIRT_TEST_PHOTOS) + "/../real-zoom/motorised-zoom-eye/" + name + ".png",
+        cv::IMREAD_GRAYSCALE));
+  for (const cv::Mat& image : images) ASSERT_FALSE(image.empty());
+  const SceneTracks tracks = FindSceneTracks(images, 2000);
+  ASSERT_FALSE(tracks.refusal) << tracks.refusal->reason;
+  EXPECT_GT(tracks.images[0].size(), 500u);
+  std::vector<std::vector<Position>> positions;
+  std::size_t gaps = 0;
+  for (const auto& image : tracks.images) {
+    positions.emplace_back();
+    for (const ImagePoint& p : image) {
+      positions.back().push_back({p.x, p.y});
+      gaps += !std::isfinite(p.x);
+    }
+  }
+  EXPECT_GT(gaps, 0u);
+  const auto refined = Diagnose(positions).refined;
+  ASSERT_TRUE(refined);
+  EXPECT_LT(std::hypot(refined->x - 308.5, refined->y - 649.5), 12);
+}
+
+}  // namespace
+}  // namespace zirt
