@@ -60,7 +60,8 @@ void AllowLargePages(void* block, std::size_t bytes) {
 }
 
 // The points of one file's bytes. A point set counts in an int, so a file of that many bytes
-// is left to the window's loading, which decides on it.
+// is left to the window's loading, which decides on it; so is a file with a point not seen,
+// whose track the window's computation fits over its own images.
 bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::Image& image) {
   if (buffer.size >= static_cast<std::size_t>(std::numeric_limits<int>::max())) return false;
   // Every good line but the last takes at least four bytes ("1;2" and its end): room enough
@@ -69,11 +70,13 @@ bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::
   image.points = std::make_unique_for_overwrite<PlainPoint[]>(image.capacity);
   AllowLargePages(image.points.get(), image.capacity * sizeof(PlainPoint));
   image.count = 0;
+  bool not_seen = false;
   ScanCoordinates(buffer.data.get(), buffer.size, ShortName(path), [&](double x, double y) {
     if (image.count == image.capacity) Grow(image);
+    not_seen |= x != x;
     image.points[image.count++] = {x, y};
   });
-  return true;
+  return !not_seen;
 }
 
 // The file module's reader into the buffer kept from file to file, with its NUL after.

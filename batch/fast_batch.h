@@ -33,7 +33,8 @@ struct ByteBuffer {
 // Loads the files as LoadCoordinateFiles does, when there are at least two. Returns false,
 // keeping nothing, when there are fewer, or a file is not a regular file, can't be read or
 // holds a bad line: the caller then loads them with LoadCoordinateFiles, which finds the same
-// failure and gives it its message.
+// failure and gives it its message. It returns false as well for a file with a point not seen
+// in its image, which the window's way computes.
 bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded);
 
 // Calibration::Compute on plain images, with the same outcome, report lines, failure (raised

@@ -9,6 +9,7 @@
 
 #include "diagnostics/diagnostics.h"
 #include "diagnostics/sequence_test.h"
+#include "diagnostics/zoom_steps.h"
 
 namespace zirt {
 namespace {
@@ -116,6 +117,19 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
     points.append(o);
   }
   root["points"] = points;
+  QJsonArray steps;
+  for (const ZoomStep& step : ZoomSteps(PositionsOf(calibration.Images))) {
+    QJsonObject o;
+    o["from"] = step.from + 1;
+    o["to"] = step.to + 1;
+    o["scale"] = Number(step.scale);
+    o["x"] = Number(step.x);
+    o["y"] = Number(step.y);
+    o["sigma_x"] = Number(step.sigma_x);
+    o["sigma_y"] = Number(step.sigma_y);
+    steps.append(o);
+  }
+  root["steps"] = steps;
   const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
   out.write(json.constData(), static_cast<std::streamsize>(json.size()));
 }

@@ -25,6 +25,7 @@ ComputeOutcome Calibration::Compute(CalibrationView& view) {
   // anyway, and that names the fault better.
   std::vector<char> left_out(static_cast<std::size_t>(Images[0].Count()), 0);
   std::vector<int> still;
+  std::vector<int> sparse;
   bool complete = true;
   for (std::ptrdiff_t j = 1; j < images; ++j) complete &= Images[j].Count() >= Images[0].Count();
   if (complete && Images[0].Count() > 0) {
@@ -35,13 +36,17 @@ ComputeOutcome Calibration::Compute(CalibrationView& view) {
         return *Images[static_cast<std::ptrdiff_t>(j)].Get(i);
       }));
     still = StillTracks(motions);
+    sparse = SparseTracks(motions);
     for (const int number : still) left_out[static_cast<std::size_t>(number - 1)] = 1;
+    for (const int number : sparse) left_out[static_cast<std::size_t>(number - 1)] = 1;
   }
 
-  // The positions of one reference point over all images; it owns copies of the points.
+  // The positions of one reference point over the images where it is seen; it owns copies of
+  // the points.
   VT_Points positions(1);
   view.ClearReport();
   FittedLines.Clear();
+  if (!sparse.empty()) view.AppendReport(SparseTracksNote(sparse));
   if (!still.empty()) view.AppendReport(StillTracksNote(still));
   // The first image fixes the number of reference points; a shorter image fails in Get.
   for (int i = 0; i < Images[0].Count(); ++i) {
@@ -50,8 +55,11 @@ ComputeOutcome Calibration::Compute(CalibrationView& view) {
     positions.Clear();
     for (std::ptrdiff_t j = 0; j < images; ++j) {
       const VT_Point& p = *Images[j].Get(i);
+      if (NotSeen(p)) continue;
       positions.Add(new VT_Point(p.X, p.Y));
     }
+    // Unsurveyed (a short image ends the run in Get): a track seen once still has no line.
+    if (positions.Count() < 2) continue;
     if (StepMode) {
       view.AppendReport("");
       view.AppendReport(FormatFixed4(i + 1) + "-ая прямая:");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/coordinate_file.h"
 #include "data/exceptions.h"
 
 namespace zirt {
@@ -15,6 +16,8 @@ inline constexpr const char* kNothingMovesMessage =
     "Точки не сдвигаются между снимками: главная точка не определена.";
 inline constexpr const char* kNoCommonPointMessage =
     "Прямые параллельны или лежат на одной прямой: главная точка не определена.";
+inline constexpr const char* kNothingSeenTwiceMessage =
+    "Ни одна точка не видна на двух снимках: главная точка не определена.";
 
 // A computation refused because its data cannot fix the principal point.
 class EUndeterminedPoint : public Exception {
@@ -22,23 +25,34 @@ class EUndeterminedPoint : public Exception {
   using Exception::Exception;
 };
 
-// One track's part of the survey: whether it moves and, if so, the direction of its
-// positions' major axis as the unit vector of twice its angle, so that a track and its
-// reverse agree.
+// One track's part of the survey: whether it is seen in fewer than two images (no line), whether
+// it moves and, if so, the direction of its positions' major axis as the unit vector of twice
+// its angle, so that a track and its reverse agree.
 struct TrackMotion {
+  bool sparse = false;
   bool still = true;
   double c2 = 0, s2 = 0;
 };
 
-// The motion of the track through at(0) … at(images − 1); at(k) gives a point with X and Y.
-// Taken about the first position so that large coordinates do not eat the small moves.
+// The motion of the track through at(0) … at(images − 1), over the images where it is seen;
+// at(k) gives a point with X and Y. Taken about the first position seen so that large
+// coordinates do not eat the small moves.
 template <typename At>
 TrackMotion MotionOf(int images, At at) {
   TrackMotion m;
-  const double x0 = at(0).X, y0 = at(0).Y;
+  int first = 0;
+  while (first < images && NotSeen(at(first).X, at(first).Y)) ++first;
+  if (first >= images - 1) {
+    m.sparse = true;
+    return m;
+  }
+  const double x0 = at(first).X, y0 = at(first).Y;
   double sx = 0, sy = 0, sxx = 0, sxy = 0, syy = 0;
-  for (int k = 1; k < images; ++k) {
+  int seen = 1;
+  for (int k = first + 1; k < images; ++k) {
     const auto& p = at(k);
+    if (NotSeen(p.X, p.Y)) continue;
+    ++seen;
     const double dx = p.X - x0, dy = p.Y - y0;
     // A NaN moves nothing here; the fit itself refuses it.
     if (dx != 0 || dy != 0) m.still = false;
@@ -48,8 +62,9 @@ TrackMotion MotionOf(int images, At at) {
     sxy += dx * dy;
     syy += dy * dy;
   }
+  if (seen < 2) m.sparse = true;
   if (m.still) return m;
-  const double n = images;
+  const double n = seen;
   const double a = sxx - sx * sx / n, b = sxy - sx * sy / n, c = syy - sy * sy / n;
   const double norm = std::hypot(a - c, 2 * b);
   if (norm > 0 && std::isfinite(norm)) {
@@ -63,12 +78,20 @@ TrackMotion MotionOf(int images, At at) {
 // beyond any image: the rounding of the coordinates, not the camera, decides where.
 inline constexpr double kParallelTolerance = 2e-8;
 
-// Raises EUndeterminedPoint when no track moves, or when every moving track has one
-// direction (parallel tracks, or all on one line, or only one moving track). Returns the
-// numbers (1-based) of the tracks that do not move, to be left out of the fit.
+// Raises EUndeterminedPoint when no track is seen in two images, when no track moves, or when
+// every moving track has one direction (parallel tracks, or all on one line, or only one moving
+// track). Returns the numbers (1-based) of the tracks that do not move, to be left out of the
+// fit; tracks seen in fewer than two images are left out as well, but not among these.
 std::vector<int> StillTracks(const std::vector<TrackMotion>& motions);
+
+// The numbers (1-based) of the tracks seen in fewer than two images.
+std::vector<int> SparseTracks(const std::vector<TrackMotion>& motions);
 
 // The report line that names the reference points left out because they do not move.
 std::string StillTracksNote(const std::vector<int>& still);
+
+// The report line that names the reference points left out because they are seen in fewer
+// than two images.
+std::string SparseTracksNote(const std::vector<int>& sparse);
 
 }  // namespace zirt

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "data/coordinate_file.h"
 #include "data/load_hints.h"
 
 namespace zirt {
@@ -31,6 +32,7 @@ bool TracksParallel(const ImageSets& images) {
   long double x0 = 0, y0 = 0;
   bool have = false;
   for (int i = 0; i < first.Count(); ++i) {
+    if (NotSeen(*first.Get(i)) || NotSeen(*last.Get(i))) continue;
     const long double dx = static_cast<long double>(last.Get(i)->X) - first.Get(i)->X;
     const long double dy = static_cast<long double>(last.Get(i)->Y) - first.Get(i)->Y;
     if (!have) {
@@ -74,12 +76,15 @@ ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::s
     return ComputeFailureHint(images, names, points);
   }
   const int index = fitted;
-  const VT_Point& first = *images[0].Get(index);
+  // Over the images where the point is seen.
+  const VT_Point* first = nullptr;
   bool same_x = true, same_y = true;
-  for (std::size_t k = 1; k < images.Length(); ++k) {
+  for (std::size_t k = 0; k < images.Length(); ++k) {
     const VT_Point& p = *images[static_cast<std::ptrdiff_t>(k)].Get(index);
-    same_x = same_x && p.X == first.X;
-    same_y = same_y && p.Y == first.Y;
+    if (NotSeen(p)) continue;
+    if (first == nullptr) first = &p;
+    same_x = same_x && p.X == first->X;
+    same_y = same_y && p.Y == first->Y;
   }
   const int point = index + 1;
   const std::string where = "Реперная точка " + Number(point);

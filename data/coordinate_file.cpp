@@ -11,7 +11,19 @@
 namespace zirt {
 
 std::string FormatCoordinateLine(double x, double y) {
+  if (NotSeen(x, y)) return kNotSeenLine;
   return FormatGeneral(x) + " ; " + FormatGeneral(y);
+}
+
+bool IsNotSeenLine(std::string_view line) {
+  const auto dash_alone = [](std::string_view field) {
+    const std::size_t first = field.find_first_not_of(' ');
+    return first != std::string_view::npos && field[first] == '-' &&
+           field.find_first_not_of(' ', first + 1) == std::string_view::npos;
+  };
+  const std::size_t semicolon = line.find(';');
+  return semicolon != std::string_view::npos && dash_alone(line.substr(0, semicolon)) &&
+         dash_alone(line.substr(semicolon + 1));
 }
 
 ECoordinateFileError::ECoordinateFileError(std::string file, int line, std::string cause)
@@ -29,6 +41,10 @@ VT_Point ParseCoordinateLine(std::string_view line) {
   const bool found = semicolon < line.size();
   const std::string_view x = found ? line.substr(0, semicolon) : std::string_view();
   const std::string_view y = found ? line.substr(semicolon + 1) : line;
+  if (IsNotSeenLine(line)) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    return VT_Point(nan, nan);
+  }
   const double px = ParseReal(x);
   const double py = ParseReal(y);
   return VT_Point(px, py);

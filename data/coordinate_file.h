@@ -1,6 +1,7 @@
 // Reading image coordinate files into point sets: one point per line, "x ; y".
 #pragma once
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,10 +33,29 @@ class ECoordinateFileError : public Exception {
   std::vector<std::string> hints_;
 };
 
-// A point as the editor writes it into a coordinate file: "x ; y", each in FormatGeneral.
+// A reference point not seen in an image: this tool's own extension of the file layout, so that
+// a track can live in part of a sequence. In memory both coordinates are a quiet NaN (a parsed
+// number never is one); in a file it is this line.
+inline constexpr const char* kNotSeenLine = "- ; -";
+
+// Whether the point is one not seen in its image.
+inline bool NotSeen(double x, double y) {
+  return std::isnan(x) && std::isnan(y);
+}
+inline bool NotSeen(const VT_Point& p) {
+  return NotSeen(p.X, p.Y);
+}
+
+// Whether the line is the not-seen line: each of its two fields, blanks around it removed, a
+// single '-'. An empty line, "-;5" or "--;-" is not: those stay refused as bad numbers.
+bool IsNotSeenLine(std::string_view line);
+
+// A point as the editor and zirt-measure write it into a coordinate file: "x ; y", each in
+// FormatGeneral, or kNotSeenLine for a point not seen.
 std::string FormatCoordinateLine(double x, double y);
 
-// Splits a line at its first ';' into x and y; raises EConvertError for a bad field.
+// Splits a line at its first ';' into x and y; raises EConvertError for a bad field. The
+// not-seen line gives a point of two NaNs.
 VT_Point ParseCoordinateLine(std::string_view line);
 
 // One point set from the text of a coordinate file. `name` is used in errors, which carry the

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <string>
 
 #include "data/coordinate_file.h"
@@ -79,6 +81,7 @@ void ScanCoordinates(const char* text, std::size_t size, const std::string& name
   // rules.
   const bool common = separator == '.' || separator == ',';
   int number = 0;
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   while (p < end) {
     ++number;
     double x, y;
@@ -91,6 +94,15 @@ void ScanCoordinates(const char* text, std::size_t size, const std::string& name
           continue;
         }
       }
+    }
+    // The not-seen line as this tool writes it, after the common form: a line of numbers never
+    // pays for it. Any other spelling goes to the full rules.
+    if (p + 5 <= end && std::memcmp(p, "- ; -", 5) == 0 &&
+        (p + 5 == end || p[5] == '\r' || p[5] == '\n')) {
+      add(kNaN, kNaN);
+      p += 5;
+      if (p < end) p += p[0] == '\r' && p[1] == '\n' ? 2 : 1;
+      continue;
     }
     p = ScanLineFully(p, end, name, number, x, y);
     add(x, y);

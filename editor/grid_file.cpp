@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "data/coordinate_file.h"
 #include "data/exceptions.h"
 #include "data/number_format.h"
 #include "data/number_parse.h"
@@ -55,6 +56,7 @@ std::vector<std::string> RecordValues(Layout layout, std::string_view line) {
       return {FormatGeneral(x), FormatGeneral(y), FormatGeneral(z)};
     }
     case Layout::kImageCoordinates: {
+      if (IsNotSeenLine(line)) return {"-", "-"};
       const Split xy = SplitAtSemicolon(line);
       const double x = ParseReal(xy.first);
       const double y = ParseReal(xy.rest);
@@ -88,6 +90,11 @@ BuiltLines RecordLines(Layout layout, const Grid& grid) {
   for (int row = 1; row < grid.RowCount(); ++row) {
     // The whole row is converted before its line is added.
     std::string line;
+    if (layout == Layout::kImageCoordinates &&
+        IsNotSeenLine(grid.Cell(1, row) + ";" + grid.Cell(2, row))) {
+      built.lines.push_back(kNotSeenLine);
+      continue;
+    }
     try {
       for (int c = 1; c <= columns; ++c) {
         const std::string& cell = grid.Cell(c, row);

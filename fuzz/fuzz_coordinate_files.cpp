@@ -32,7 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       ForEachLine(texts[k], [&](std::string_view line) {
         const VT_Point expected = ParseCoordinateLine(line);
         const VT_Point& got = *sets[k]->Get(line_number++);
-        if (got.X != expected.X || got.Y != expected.Y) fuzz::Fail("a point differs from its line");
+        const bool same_gap = NotSeen(got) && NotSeen(expected);
+        if (!same_gap && (got.X != expected.X || got.Y != expected.Y))
+          fuzz::Fail("a point differs from its line");
       });
       if (line_number != sets[k]->Count()) fuzz::Fail("not one point per line");
     }

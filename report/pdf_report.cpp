@@ -7,12 +7,14 @@
 #include <QPageSize>
 #include <QPainterPath>
 #include <QPdfWriter>
+#include <algorithm>
 #include <cmath>
 
 #include "data/number_format.h"
 #include "data/posix_file.h"
 #include "data/text_file.h"
 #include "diagnostics/sequence_test.h"
+#include "diagnostics/zoom_steps.h"
 #include "report/pdf_pages.h"
 
 namespace zirt {
@@ -59,9 +61,10 @@ constexpr QRgb kColours[] = {qRgb(0, 0, 255),   qRgb(0, 128, 0),   qRgb(200, 120
                              qRgb(0, 0, 128),   qRgb(96, 96, 96)};
 
 // Every measurement as a small cross in its image's colour, every track's line from the
-// refined point, gross errors ringed in red, the refined point with its 95% ellipse.
+// refined point, gross errors ringed in red, the robust point, and the path of the zoom steps'
+// centres in green from the first step's dot.
 void Overview(QPainter& p, const QRectF& area, const std::vector<std::vector<Position>>& images,
-              const Diagnostics& d, double unit) {
+              const Diagnostics& d, const std::vector<ZoomStep>& steps, double unit) {
   double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
   const auto grow = [&](double x, double y) {
     if (!std::isfinite(x) || !std::isfinite(y)) return;
@@ -119,6 +122,20 @@ void Overview(QPainter& p, const QRectF& area, const std::vector<std::vector<Pos
     p.drawLine(c - QPointF(5 * unit, 0), c + QPointF(5 * unit, 0));
     p.drawLine(c - QPointF(0, 5 * unit), c + QPointF(0, 5 * unit));
   }
+  // A centre far off the picture (a scale near 1) is left out rather than drawn at its edge.
+  QPolygonF path;
+  for (const ZoomStep& step : steps) {
+    if (!std::isfinite(step.x) || !std::isfinite(step.y)) continue;
+    const QPointF c = to(step.x, step.y);
+    if (area.adjusted(-area.width(), -area.height(), area.width(), area.height()).contains(c))
+      path << c;
+  }
+  if (path.isEmpty()) return;
+  p.setPen(QPen(QColor(0, 140, 0), 0.8 * unit));
+  p.setBrush(Qt::NoBrush);
+  p.drawPolyline(path);
+  p.setBrush(QColor(0, 140, 0));
+  p.drawEllipse(path.front(), 2 * unit, 2 * unit);
 }
 
 void Build(PdfPages& pages, const ReportInputs& in) {
@@ -126,6 +143,7 @@ void Build(PdfPages& pages, const ReportInputs& in) {
   const Diagnostics d = Diagnose(calibration.Images);
   const SequenceTest sequence = TestSequence(calibration.Images, d);
   const std::vector<std::vector<Position>> images = PositionsOf(calibration.Images);
+  const std::vector<ZoomStep> steps = ZoomSteps(images);
 
   pages.Title(QStringLiteral("ZIRT — отчёт о калибровке главной точки"));
   pages.Paragraph(
@@ -137,8 +155,13 @@ void Build(PdfPages& pages, const ReportInputs& in) {
   pages.Heading(QStringLiteral("Исходные данные"));
   std::vector<QStringList> inputs;
   for (std::size_t k = 0; k < in.files.size(); ++k) {
-    const int count =
-        int(k) < int(calibration.Images.Length()) ? calibration.Images[int(k)].Count() : 0;
+    // The points seen in the image; a point not seen is no measurement.
+    const int count = k < images.size()
+                          ? int(std::count_if(images[k].begin(), images[k].end(),
+                                              [](const Position& q) {
+                                                return std::isfinite(q.x) && std::isfinite(q.y);
+                                              }))
+                          : 0;
     inputs.push_back(
         {QString::number(k + 1), Q(in.files[k]), QString::number(count), Sha256(in.files[k])});
   }
@@ -173,11 +196,33 @@ void Build(PdfPages& pages, const ReportInputs& in) {
   pages.Heading(QStringLiteral("Измерения и треки"));
   const double unit = 1;  // the picture's pens are in device units of the page
   pages.Picture(330, [&](QPainter& p, const QRectF& area) {
-    Overview(p, area, images, d, area.width() / 510 * unit);
+    Overview(p, area, images, d, steps, area.width() / 510 * unit);
   });
   pages.Paragraph(QStringLiteral(
       "Крестики — измерения, цвет — снимок; серые линии — треки через устойчивую точку; красные "
-      "кружки — измерения, отбракованные как грубые; красный крест — устойчивая точка."));
+      "кружки — измерения, отбракованные как грубые; красный крест — устойчивая точка; зелёная "
+      "ломаная — путь центра по шагам зума, от точки первого шага."));
+
+  pages.Heading(QStringLiteral("Шаги зума"));
+  if (steps.empty()) {
+    pages.Paragraph(QStringLiteral("Шагов нет: снимков меньше двух."));
+  } else {
+    std::vector<QStringList> step_rows;
+    for (const ZoomStep& step : steps)
+      step_rows.push_back({QString::number(step.from + 1), QString::number(step.to + 1),
+                           Num(step.scale, 4), Num(step.x, 2), Num(step.y, 2), Num(step.sigma_x, 2),
+                           Num(step.sigma_y, 2)});
+    pages.Table(
+        {QStringLiteral("Со снимка"), QStringLiteral("На снимок"), QStringLiteral("Масштаб"),
+         QStringLiteral("Центр x, пикс."), QStringLiteral("Центр y, пикс."),
+         QStringLiteral("σ x, пикс."), QStringLiteral("σ y, пикс.")},
+        step_rows, {0.12, 0.12, 0.13, 0.16, 0.16, 0.155, 0.155});
+    pages.Paragraph(QStringLiteral(
+        "Для каждой пары соседних по зуму снимков, от самого широкого: центр, относительно "
+        "которого точки, видимые на обоих, расходятся в «Масштаб» раз. Центры, что смещаются от "
+        "шага к шагу больше своих σ, говорят об объективе, ось которого движется при зуме; точка "
+        "отчёта и уточнённая точка — общий центр всей последовательности."));
+  }
 
   pages.Heading(QStringLiteral("Снимки"));
   std::vector<QStringList> image_rows;

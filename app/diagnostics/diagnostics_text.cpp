@@ -55,6 +55,7 @@ DiagnosticsData CollectDiagnostics(std::vector<QString> files,
     data.sequence = TestSequence(images, data.result.refined->x, data.result.refined->y);
   else
     data.sequence.images.resize(images.size());
+  data.steps = ZoomSteps(images);
   data.files = std::move(files);
   data.images = std::move(images);
   data.report_point = report_point;
@@ -156,6 +157,33 @@ QString PointCell(const DiagnosticsData& data, int point, int column) {
   }
 }
 
+QStringList StepHeaders() {
+  return {QStringLiteral("Со снимка"),      QStringLiteral("На снимок"),
+          QStringLiteral("Масштаб"),        QStringLiteral("Центр x, пикс."),
+          QStringLiteral("Центр y, пикс."), QStringLiteral("σ x, пикс."),
+          QStringLiteral("σ y, пикс.")};
+}
+
+QString StepCell(const DiagnosticsData& data, int step, int column) {
+  const ZoomStep& s = data.steps[static_cast<std::size_t>(step)];
+  switch (column) {
+    case 0:
+      return QString::number(s.from + 1);
+    case 1:
+      return QString::number(s.to + 1);
+    case 2:
+      return FormatNumber(s.scale, 4);
+    case 3:
+      return FormatNumber(s.x, 2);
+    case 4:
+      return FormatNumber(s.y, 2);
+    case 5:
+      return FormatNumber(s.sigma_x, 2);
+    default:
+      return FormatNumber(s.sigma_y, 2);
+  }
+}
+
 QStringList ImageHeaders() {
   return {QStringLiteral("Снимок"), QStringLiteral("Файл"), QStringLiteral("Измерений"),
           QStringLiteral("СКО, пикс."), QStringLiteral("Отбраковано")};
@@ -215,6 +243,9 @@ QStringList LegendLines(const DiagnosticsData& data, double magnification, int t
   }
   if (data.report_point) lines << QStringLiteral("Синий косой крест: точка по отчёту");
   if (!data.result.outliers.empty()) lines << QStringLiteral("Обведены отбракованные измерения");
+  if (std::any_of(data.steps.begin(), data.steps.end(),
+                  [](const ZoomStep& s) { return std::isfinite(s.x) && std::isfinite(s.y); }))
+    lines << QStringLiteral("Зелёная ломаная: путь центра по шагам зума, кружок — первый шаг");
   return lines;
 }
 

@@ -9,6 +9,7 @@
 
 #include "diagnostics/diagnostics.h"
 #include "diagnostics/sequence_test.h"
+#include "diagnostics/zoom_steps.h"
 
 namespace zirt {
 
@@ -19,7 +20,8 @@ struct DiagnosticsData {
   std::optional<Position> report_point;       // the report's principal point, if found
   QString report_failure;                     // its failure's message otherwise
   Diagnostics result;
-  SequenceTest sequence;  // whether an image moved against the refined point
+  SequenceTest sequence;        // whether an image moved against the refined point
+  std::vector<ZoomStep> steps;  // each zoom step's centre, from the widest image on
 };
 
 // Copies the measurements, names and the report's outcome, and diagnoses them.
@@ -44,6 +46,9 @@ QString PointCell(const DiagnosticsData& data, int point, int column);
 // The image table: number, file, measurements, RMS, measurements set aside.
 QStringList ImageHeaders();
 QString ImageCell(const DiagnosticsData& data, int image, int column);
+// The zoom step table: from, to, scale, the centre x and y, their σ.
+QStringList StepHeaders();
+QString StepCell(const DiagnosticsData& data, int step, int column);
 // A row is marked when one of its measurements was set aside.
 bool PointFlagged(const DiagnosticsData& data, int point);
 bool ImageFlagged(const DiagnosticsData& data, int image);

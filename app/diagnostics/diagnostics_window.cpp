@@ -107,6 +107,9 @@ DiagnosticsWindow::DiagnosticsWindow(Platform& platform, QWidget* parent)
   image_rows_ = std::make_unique<RowsModel>(
       ImageHeaders(), 1, [this](int r, int c) { return ImageCell(data_, r, c); },
       [this](int r) { return ImageFlagged(data_, r); });
+  step_rows_ = std::make_unique<RowsModel>(
+      StepHeaders(), -1, [this](int r, int c) { return StepCell(data_, r, c); },
+      [](int) { return false; });
   BuildControls();
   resize(kWidth, kHeight);
 }
@@ -134,6 +137,8 @@ void DiagnosticsWindow::BuildControls() {
   auto* tabs = new QTabWidget;
   tabs->addTab(Points, QStringLiteral("Точки"));
   tabs->addTab(Images, QStringLiteral("Снимки"));
+  Steps = MakeTable(step_rows_.get(), "Steps");
+  tabs->addTab(Steps, QStringLiteral("Шаги зума"));
 
   Overview = new OverviewView;
   Overview->setObjectName(QStringLiteral("Overview"));
@@ -218,6 +223,7 @@ void DiagnosticsWindow::MarkStale() {
   Estimates->setRowCount(0);
   point_rows_->Reset(0);
   image_rows_->Reset(0);
+  step_rows_->Reset(0);
   Warning->setVisible(false);
   Notes->setText(QStringLiteral("Устарело — нажмите Счёт"));
   Notes->setVisible(true);
@@ -231,8 +237,10 @@ void DiagnosticsWindow::ShowData(DiagnosticsData data) {
   FillEstimates();
   point_rows_->Reset(static_cast<int>(data_.result.points.size()));
   image_rows_->Reset(static_cast<int>(data_.result.images.size()));
+  step_rows_->Reset(static_cast<int>(data_.steps.size()));
   Points->resizeColumnsToContents();
   Images->resizeColumnsToContents();
+  Steps->resizeColumnsToContents();
   Overview->SetData(&data_);
   EnableCommands();
 }

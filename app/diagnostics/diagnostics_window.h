@@ -51,6 +51,7 @@ class DiagnosticsWindow : public QWidget {
   QLabel* Warning = nullptr;  // red: measurements that do not meet in one point
   QTableView* Points = nullptr;
   QTableView* Images = nullptr;
+  QTableView* Steps = nullptr;  // each zoom step's centre
   OverviewView* Overview = nullptr;
   QPushButton* ExportButton = nullptr;
   QPushButton* FitButton = nullptr;
@@ -67,6 +68,7 @@ class DiagnosticsWindow : public QWidget {
   DiagnosticsData data_;
   std::unique_ptr<RowsModel> point_rows_;
   std::unique_ptr<RowsModel> image_rows_;
+  std::unique_ptr<RowsModel> step_rows_;
   QString export_folder_;
   bool stale_ = false;
 };

@@ -33,6 +33,12 @@ const QColor kTrackColour(0, 0, 0, 60);
 const QColor kFlagColour(220, 0, 0);
 const QColor kHighlightColour(255, 140, 0);
 const QColor kReportColour(0, 0, 160);
+const QColor kStepColour(0, 140, 0);
+// Screen pixels beyond which a step's centre is not drawn: a scale near 1 puts it far off, and
+// the painter's fixed-point rasteriser overflows on such ends.
+constexpr double kStepReach = 1e5;
+constexpr double kFirstStepRadius = 4;
+constexpr double kStepRadius = 2.5;
 
 bool Finite(const Position& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
@@ -158,6 +164,7 @@ void OverviewView::RenderOverlay(QPainter& painter, QSize size) const {
   painter.setRenderHint(QPainter::Antialiasing);
   DrawHighlight(painter, size);
   DrawEstimate(painter, size);
+  DrawSteps(painter, size);
   painter.restore();
   const double magnification =
       data_->result.refined && data_->result.refined->has_uncertainty
@@ -311,6 +318,22 @@ void OverviewView::DrawEstimate(QPainter& painter, QSize size) const {
   painter.drawEllipse(QPointF(0, 0), refined->major_px * scale * magnification,
                       refined->minor_px * scale * magnification);
   painter.restore();
+}
+
+void OverviewView::DrawSteps(QPainter& painter, QSize size) const {
+  QPolygonF path;
+  for (const ZoomStep& step : data_->steps) {
+    if (!std::isfinite(step.x) || !std::isfinite(step.y)) continue;
+    const QPointF s = ToScreen({step.x, step.y}, size);
+    if (std::fabs(s.x()) < kStepReach && std::fabs(s.y()) < kStepReach) path << s;
+  }
+  if (path.isEmpty()) return;
+  painter.setPen(QPen(kStepColour, 1.5));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawPolyline(path);
+  for (const QPointF& s : path) painter.drawEllipse(s, kStepRadius, kStepRadius);
+  painter.setBrush(kStepColour);
+  painter.drawEllipse(path.front(), kFirstStepRadius, kFirstStepRadius);
 }
 
 void OverviewView::DrawLegend(QPainter& painter, double magnification, int width) const {

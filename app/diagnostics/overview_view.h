@@ -1,7 +1,8 @@
 // The diagnostics window's picture of the whole image extent: every measurement in its
-// image's colour, the tracks' lines through the refined point, its 95% ellipse and the
-// measurements set aside. Fitted to the widget with its aspect kept; the wheel zooms about
-// the cursor and dragging pans. Paints also onto any device, for export.
+// image's colour, the tracks' lines through the refined point, its 95% ellipse, the
+// measurements set aside and the path of the zoom steps' centres. Fitted to the widget with its
+// aspect kept; the wheel zooms about the cursor and dragging pans. Paints also onto any device, for
+// export.
 #pragma once
 
 #include <QImage>
@@ -69,6 +70,7 @@ class OverviewView : public QWidget {
   void DrawTracks(QPainter& painter, QSize size) const;
   void DrawCrosses(QPainter& painter, QSize size) const;
   void DrawEstimate(QPainter& painter, QSize size) const;
+  void DrawSteps(QPainter& painter, QSize size) const;
   void DrawHighlight(QPainter& painter, QSize size) const;
   void DrawLegend(QPainter& painter, double magnification, int width) const;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/main/mpkalibr.h"
+#include "data/coordinate_file.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ void TMPForm::DrawMarks() {
     const zirt::VT_Points& set = calibration_.Images[static_cast<std::ptrdiff_t>(k)];
     for (int i = 0; i < set.Count(); ++i) {
       const zirt::VT_Point* point = set.Get(i);
+      if (zirt::NotSeen(*point)) continue;
       bitmap_.DrawCross(colour, kMarkHalfLength, bitmap_.ToPixelX(point->X),
                         bitmap_.ToPixelY(point->Y));
     }

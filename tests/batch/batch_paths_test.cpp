@@ -121,6 +121,12 @@ std::vector<Case> Cases() {
       {"one track", {"1;2\n", "2;3\n", "3;5\n"}, true},
       {"parallel lines", {"0;0\n0;1\n0;2\n", "1;1\n1;2\n1;3\n", "2;2\n2;3\n2;4\n"}, true},
       {"overflowing sums", {"1e200;1\n2;2\n", "3e200;2\n4;4\n"}, true},
+      // Tracks over their own images: the window's way computes them.
+      {"points not seen",
+       {a + "- ; -\r\n9;9\r\n", "520;341\r\n- ; -\r\n5;5\r\n9;9\r\n",
+        "620;390\r\n170;540\r\n -;- \r\n9;9"},
+       false},
+      {"a dash beside a number", {a, b, "620;390\r\n-;5\r\n"}, false},
       {"one file", {a}, false},
       {"empty line", {a, "520;341\r\n\r\n221;440\r\n", c}, false},
       {"second semicolon", {a, b, "620;390;1\r\n"}, false},

@@ -82,6 +82,16 @@ TEST(BatchJson, ZoomExamplesGiveEveryMember) {
   EXPECT_TRUE(j["sequence_test"]["defined"].toBool());
   EXPECT_TRUE(j.contains("consistent"));
   EXPECT_TRUE(j["consistent"].toBool());
+  // Given in zoom order: each step from one file to the next, about the one centre.
+  ASSERT_EQ(j["steps"].toArray().size(), 3);
+  for (int k = 0; k < 3; ++k) {
+    const QJsonObject step = j["steps"][k].toObject();
+    EXPECT_EQ(step["from"].toInt(), k + 1);
+    EXPECT_EQ(step["to"].toInt(), k + 2);
+    EXPECT_GT(step["scale"].toDouble(), 1);
+    EXPECT_NEAR(step["x"].toDouble(), 499.87, 3 + 5 * step["sigma_x"].toDouble()) << k;
+    EXPECT_NEAR(step["y"].toDouble(), 380.07, 3 + 5 * step["sigma_y"].toDouble()) << k;
+  }
 }
 
 // Points that do not meet in one point (one image's lines shuffled, as a wrong numbering does)

@@ -20,7 +20,7 @@ pdftotext -layout "$work/zoom.pdf" "$work/zoom.txt" || fail "pdftotext refuses t
 for figure in 'x0, пикс.' 'y0, пикс.' 'σ x0,' 'По отчёту +499.8725 +380.0658' \
   'Уточнённая +499.9121 +380.0561 +0.2910 +0.2448' 'Устойчивая +499.9121 +380.0561 +0.2910' \
   "$(sha256sum zoom3.crd | cut -c1-64)" 'Ни один снимок не сдвинут' 'версия 1.0.0' \
-  'zirt-batch --pdf'; do
+  'zirt-batch --pdf' 'Шаги зума' '3 +4 +1.0785 +500.00 +379.81 +0.38 +0.39'; do
   grep -Eq -- "$figure" "$work/zoom.txt" || fail "the text has no '$figure'"
 done
 

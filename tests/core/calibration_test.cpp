@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -207,6 +208,7 @@ TEST(Calibration, RefusesWhatNoIntersectionFixes) {
   SeparatorGuard point('.');
   using Sets = std::vector<std::vector<std::pair<double, double>>>;
   const std::string still = kNothingMovesMessage, parallel = kNoCommonPointMessage;
+  const double N = std::numeric_limits<double>::quiet_NaN();
   struct Case {
     const char* name;
     Sets images;
@@ -233,6 +235,18 @@ TEST(Calibration, RefusesWhatNoIntersectionFixes) {
        {"Не сдвигаются между снимками и не учтены точки 1, 4.", "",
         "2.0000-ая прямая:", "Среднее = 0.000", "СКО = 0.516", "",
         "3.0000-ая прямая:", "Среднее = 0.000", "СКО = 0.516", "", "x0(пикс.) = 320.1440"}},
+      {"no point seen twice", {{{1, 2}, {N, N}}, {{N, N}, {3, 4}}}, kNothingSeenTwiceMessage, {}},
+      // Each track over its own images: the second through its two positions exactly, the
+      // third seen once and left out, the fourth still where it is seen.
+      {"tracks in part of the sequence",
+       {{{420, 290}, {270, 340}, {N, N}, {N, N}},
+        {{520, 341}, {N, N}, {5, 5}, {7, 7}},
+        {{620, 390}, {170, 540}, {N, N}, {7, 7}}},
+       "",
+       {"Видна менее чем на двух снимках и не учтена точка 3.",
+        "Не сдвигается между снимками и не учтена точка 4.", "",
+        "1.0000-ая прямая:", "Среднее = 0.000", "СКО = 0.516", "",
+        "2.0000-ая прямая:", "Среднее = 0.000", "СКО = 0.000", ""}},
   };
   for (const Case& c : cases) {
     Calibration calibration;
@@ -260,6 +274,7 @@ TEST(Calibration, RefusesWhatNoIntersectionFixes) {
     EXPECT_EQ(r.lines, V{"kept"}) << c.name;
     EXPECT_TRUE(calibration.ResultSaved) << c.name;
   }
+  EXPECT_EQ(SparseTracksNote({2, 5}), "Видны менее чем на двух снимках и не учтены точки 2, 5.");
   EXPECT_EQ(StillTracksNote({3}), "Не сдвигается между снимками и не учтена точка 3.");
   EXPECT_EQ(
       StillTracksNote({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),

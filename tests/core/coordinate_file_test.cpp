@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <limits>
 #include <tuple>
 #include <vector>
 
@@ -35,6 +36,30 @@ TEST(ParseCoordinateLine, CommaSeparator) {
   EXPECT_EQ(p.X, 512.25);
   EXPECT_EQ(p.Y, 384.5);
   EXPECT_THROW(ParseCoordinateLine("7.5 ; 8"), EConvertError);
+}
+
+// A point not seen is the one line "- ; -", however blanked; nothing else that fails to parse
+// is taken for it, or a damaged file would load as a sequence with gaps.
+TEST(ParseCoordinateLine, TheNotSeenLineAndNothingElse) {
+  SeparatorGuard point('.');
+  for (const char* gap : {"- ; -", "-;-", "   -;-   ", "- ;    -"}) {
+    EXPECT_TRUE(NotSeen(ParseCoordinateLine(gap))) << gap;
+    const auto set = ParseCoordinateText("1;2\r\n" + std::string(gap) + "\r\n3;4", "g.crd");
+    ASSERT_EQ(set->Count(), 3) << gap;
+    EXPECT_TRUE(NotSeen(*set->Get(1))) << gap;
+    EXPECT_EQ(set->Get(2)->X, 3) << gap;
+  }
+  for (const char* hostile : {"",    " ",    ";",    " ; ",   "-",      "-;",    ";-",    "-;5",
+                              "5;-", "--;-", "-;--", "- -;-", "-;-;-",  "\t-;-", "-;-\t", "-;+",
+                              "+;-", "-.;-", "−;−",  "-0;-",  "- ; -x", "x- ; -"}) {
+    EXPECT_FALSE(IsNotSeenLine(hostile)) << hostile;
+    EXPECT_THROW(ParseCoordinateText(std::string("1;2\r\n") + hostile + "\r\n3;4", "h.crd"),
+                 ECoordinateFileError)
+        << hostile;
+  }
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(FormatCoordinateLine(nan, nan), "- ; -");
+  EXPECT_EQ(FormatCoordinateLine(1.5, -2), "1.5 ; -2");
 }
 
 TEST(ParseCoordinateText, OnePointPerLineInOrder) {

@@ -92,8 +92,11 @@ Texts Orientation() {
 TEST_F(GridFileTest, EveryLayoutComesBackByteForByte) {
   const QByteArray scene = FileBytes({"1 ; 2.5 ; -3", "1000000 ; 0.001 ; 1E-5"});
   EXPECT_EQ(RoundTrip(1, scene), scene);
-  const QByteArray image = FileBytes({"512.25 ; 384", "-0.0625 ; 12"});
+  const QByteArray image = FileBytes({"512.25 ; 384", "- ; -", "-0.0625 ; 12"});
   for (DataKind kind : {2, 3, 9, 10}) EXPECT_EQ(RoundTrip(kind, image), image) << kind;
+  // The not-seen line is an image coordinate's only; elsewhere a '-' is a bad number.
+  EXPECT_THROW(LoadGrid(1, Write("gap.crd", Texts{"- ; - ; -"})), Exception);
+  EXPECT_THROW(LoadGrid(4, Write("gap.lst", Texts{"-"})), Exception);
   const QByteArray list = FileBytes({"12", "-7", "3"});
   EXPECT_EQ(RoundTrip(4, list), list);
 
@@ -224,6 +227,14 @@ TEST_F(GridFileTest, RowRejectionsNameTheFirstBadRow) {
   EXPECT_EQ(Rejection(2, image), "Ошибка в 4-й строке координат изображения!");
   image.SetCell(2, 2, "4,0");
   EXPECT_EQ(Rejection(9, image), "Ошибка в 2-й строке координат изображения!");
+  // A point not seen is both cells '-'; one '-' beside a number is a bad row.
+  image.SetCell(1, 2, " - ");
+  image.SetCell(2, 2, "-");
+  image.SetCell(1, 4, "-");
+  image.SetCell(2, 4, "8");
+  EXPECT_EQ(Rejection(2, image), "Ошибка в 4-й строке координат изображения!");
+  image.SetCell(2, 4, "-");
+  EXPECT_EQ(BuildLines(2, image).lines, (Texts{"1 ; 2", "- ; -", "5 ; 6", "- ; -"}));
 
   Grid cleared = EmptyGrid(2);
   EXPECT_EQ(Rejection(2, cleared), "Ошибка в 1-й строке координат изображения!");

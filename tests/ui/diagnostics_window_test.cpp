@@ -168,6 +168,12 @@ class DiagnosticsWindowTest : public QObject {
     QVERIFY(points->index(5, 0).data(Qt::BackgroundRole).isValid());
     QVERIFY(!points->index(0, 0).data(Qt::BackgroundRole).isValid());
     QCOMPARE(window->Images->model()->index(2, 4).data().toString(), QStringLiteral("1"));
+    // One step per pair of neighbours in zoom order, named by the images' numbers.
+    const QAbstractItemModel* steps = window->Steps->model();
+    QCOMPARE(steps->rowCount(), 3);
+    QCOMPARE(steps->index(0, 0).data().toString(), QStringLiteral("1"));
+    QCOMPARE(steps->index(2, 1).data().toString(), QStringLiteral("4"));
+    QVERIFY(steps->index(0, 2).data().toString().startsWith(QStringLiteral("1")));
 
     // Clicking a row highlights it in the picture.
     window->Points->scrollTo(points->index(5, 0));
