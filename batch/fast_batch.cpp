@@ -60,8 +60,7 @@ void AllowLargePages(void* block, std::size_t bytes) {
 }
 
 // The points of one file's bytes. A point set counts in an int, so a file of that many bytes
-// is left to the window's loading, which decides on it; so is a file with a point not seen,
-// whose track the window's computation fits over its own images.
+// is left to the window's loading, which decides on it.
 bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::Image& image) {
   if (buffer.size >= static_cast<std::size_t>(std::numeric_limits<int>::max())) return false;
   // Every good line but the last takes at least four bytes ("1;2" and its end): room enough
@@ -76,7 +75,8 @@ bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::
     not_seen |= x != x;
     image.points[image.count++] = {x, y};
   });
-  return !not_seen;
+  image.not_seen = not_seen;
+  return true;
 }
 
 // The file module's reader into the buffer kept from file to file, with its NUL after.
@@ -109,6 +109,7 @@ struct Track {
 
 bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded) {
   loaded.images.clear();
+  loaded.not_seen = false;
   if (paths.size() < 2) return false;
   // A name that is not a plain file (a pipe, a device, a folder, nothing) is left to the
   // window's loading, in order, so nothing is opened that it would not open.
@@ -129,6 +130,13 @@ bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded)
       failed = true;
     }
   });
+  if (!failed) {
+    for (const auto& image : loaded.images) loaded.not_seen |= image.not_seen;
+    // Every track is surveyed, and so each track seen in fewer than two images is known before
+    // its fit, only where no image is shorter than the first.
+    for (const auto& image : loaded.images)
+      if (loaded.not_seen && image.count < loaded.images[0].count) failed = true;
+  }
   if (failed) loaded.images.clear();
   return !failed;
 }
@@ -166,7 +174,12 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   const std::size_t kRanges = 8;
   std::vector<Range> ranges(kRanges, Range{passes, nullptr});
   std::atomic<std::size_t> next{0};
+  // Points not seen: each track is fitted over the images where it is seen, gathered here in
+  // their order, so that a complete track takes the same arithmetic as without them.
+  const bool not_seen = loaded.not_seen;
   OnEveryCore(passes, [&](std::size_t) {
+    std::vector<PlainPoint> own;
+    own.reserve(not_seen ? images.size() : 0);
     for (std::size_t r; (r = next++) < kRanges;) {
       const std::size_t end = passes * (r + 1) / kRanges;
       // Two tracks at a time: their sums interleave, and each then goes on by itself.
@@ -180,7 +193,7 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
         if (ranges[r].failure) continue;
         RegressionSums sums[2];
         // A track that does not move is left out; its fit alone may fail.
-        if (moves)
+        if (moves && !not_seen)
           UntestedSumsOfTwo(n, Track{columns.data(), i}, Track{columns.data(), last - 1}, sums[0],
                             sums[1]);
         std::size_t t = i;
@@ -188,6 +201,16 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
           for (; t < last; ++t) {
             if (survey && motions[t].still) continue;
             const Track at{columns.data(), t};
+            if (not_seen) {
+              own.clear();
+              for (int j = 0; j < n; ++j)
+                if (!NotSeen(at(j).X, at(j).Y)) own.push_back(at(j));
+              const auto own_at = [&](int j) -> const PlainPoint& { return own[std::size_t(j)]; };
+              const int seen = static_cast<int>(own.size());
+              lines[t] = LineThrough(seen, own_at);
+              if (step_mode) spreads[t] = SpreadAround(lines[t], seen, own_at);
+              continue;
+            }
             lines[t] = moves ? LineThrough(n, at, sums[t - i]) : LineThrough(n, at);
             if (step_mode) spreads[t] = SpreadAround(lines[t], n, at);
           }
@@ -197,8 +220,9 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
       }
     }
   });
-  std::vector<int> still;
+  std::vector<int> still, sparse;
   if (survey) still = StillTracks(motions);
+  if (survey && not_seen) sparse = SparseTracks(motions);
   std::size_t done = passes;
   std::exception_ptr failure;
   for (const Range& range : ranges) {
@@ -209,7 +233,9 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
     }
   }
   report.ClearReport();
+  if (!sparse.empty()) report.AppendReport(SparseTracksNote(sparse));
   if (!still.empty()) report.AppendReport(StillTracksNote(still));
+  // A track seen in fewer than two images is still as well: it is left out with them.
   const auto left_out = [&](std::size_t i) { return survey && motions[i].still; };
 
   if (step_mode) {
@@ -227,7 +253,7 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   }
   if (failure) std::rethrow_exception(failure);
   if (passes < images[0].count) throw Exception(kListIndexMessage);
-  if (!still.empty()) {
+  if (!still.empty() || !sparse.empty()) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < passes; ++i)
       if (!left_out(i)) lines[kept++] = lines[i];

@@ -19,8 +19,10 @@ struct PlainImages {
     std::unique_ptr<PlainPoint[]> points;
     std::size_t count = 0;
     std::size_t capacity = 0;
+    bool not_seen = false;  // it holds a point not seen
   };
   std::vector<Image> images;
+  bool not_seen = false;  // some image holds a point not seen
 };
 
 // A file's bytes followed by a NUL; kept from file to file so its storage is reused.
@@ -33,8 +35,8 @@ struct ByteBuffer {
 // Loads the files as LoadCoordinateFiles does, when there are at least two. Returns false,
 // keeping nothing, when there are fewer, or a file is not a regular file, can't be read or
 // holds a bad line: the caller then loads them with LoadCoordinateFiles, which finds the same
-// failure and gives it its message. It returns false as well for a file with a point not seen
-// in its image, which the window's way computes.
+// failure and gives it its message. Files with points not seen are left to it as well when an
+// image has fewer points than the first: its run ends in a failure that it names.
 bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded);
 
 // Calibration::Compute on plain images, with the same outcome, report lines, failure (raised

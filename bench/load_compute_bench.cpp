@@ -20,6 +20,7 @@
 #include "data/coordinate_file.h"
 #include "data/decimal_separator.h"
 #include "diagnostics/diagnostics.h"
+#include "diagnostics/zoom_steps.h"
 
 namespace {
 
@@ -114,6 +115,18 @@ void BM_Diagnostics(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * data.bytes);
 }
 BENCHMARK(BM_Diagnostics)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The zoom order and every zoom step's centre, as --json, the PDF and the window add them.
+void BM_ZoomSteps(benchmark::State& state) {
+  const Dataset& data = Data();
+  zirt::SetDecimalSeparator('.');
+  zirt::Calibration calibration;
+  calibration.TakeImages(zirt::LoadCoordinateFiles(data.paths));
+  const auto positions = zirt::PositionsOf(calibration.Images);
+  for (auto _ : state) benchmark::DoNotOptimize(zirt::ZoomSteps(positions));
+  state.SetBytesProcessed(state.iterations() * data.bytes);
+}
+BENCHMARK(BM_ZoomSteps)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A digest of every bit of the diagnostics: work on their speed must leave it as it was.
 std::uint64_t Digest(const zirt::Diagnostics& d) {

@@ -80,6 +80,20 @@ std::vector<std::string> Zoom(int images, int tracks, std::vector<int> vertical 
   return files;
 }
 
+// Every fifth line of each file, from the file's own offset on, made a point not seen: each
+// track lives in part of the sequence.
+std::vector<std::string> NotSeenIn(std::vector<std::string> files) {
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    std::string gapped;
+    std::size_t line = 0;
+    for (std::size_t at = 0, end; (end = files[k].find("\r\n", at)) != std::string::npos;
+         at = end + 2, ++line)
+      gapped += (line % 5 == k % 5 ? std::string("- ; -") : files[k].substr(at, end - at)) + "\r\n";
+    files[k] = gapped;
+  }
+  return files;
+}
+
 struct Case {
   std::string name;
   std::vector<std::string> files;  // Texts; "<missing>" and "<folder>" name no plain file.
@@ -121,11 +135,17 @@ std::vector<Case> Cases() {
       {"one track", {"1;2\n", "2;3\n", "3;5\n"}, true},
       {"parallel lines", {"0;0\n0;1\n0;2\n", "1;1\n1;2\n1;3\n", "2;2\n2;3\n2;4\n"}, true},
       {"overflowing sums", {"1e200;1\n2;2\n", "3e200;2\n4;4\n"}, true},
-      // Tracks over their own images: the window's way computes them.
+      // Tracks over their own images, one seen once and one still where it is seen; with a
+      // short image they go the window's way.
       {"points not seen",
        {a + "- ; -\r\n9;9\r\n", "520;341\r\n- ; -\r\n5;5\r\n9;9\r\n",
         "620;390\r\n170;540\r\n -;- \r\n9;9"},
-       false},
+       true},
+      {"points not seen, parallel where seen",
+       {"- ; -\n0;0\n", "1;1\n2;2\n", "2;2\n- ; -\n"},
+       true},
+      {"points not seen in a zoom", NotSeenIn(Zoom(4, 300)), true},
+      {"points not seen and a short image", {a + "- ; -\r\n", b + "1;1\r\n", "620;390\r\n"}, false},
       {"a dash beside a number", {a, b, "620;390\r\n-;5\r\n"}, false},
       {"one file", {a}, false},
       {"empty line", {a, "520;341\r\n\r\n221;440\r\n", c}, false},

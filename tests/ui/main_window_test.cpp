@@ -13,6 +13,7 @@
 #include "app/artwork.h"
 #include "app/diagnostics/diagnostics_window.h"
 #include "app/main/mpkalibr.h"
+#include "data/coordinate_file.h"
 #include "data/number_parse.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/scripted_platform.h"
@@ -178,12 +179,15 @@ class MainWindowTest : public QObject {
   void loadListsFilesAndMarksTheirPoints() {
     zirt::SeparatorGuard comma(',');
     Session s;
+    // A point not seen is loaded but not marked: drawn, its NaN would land at (0, 0).
     const QStringList files = {s.Write("a.crd", "0;0\r\n100;200\r\n"),
-                               s.Write("b.crd", "100,2;299,9\n"), s.Write("c.crd", "")};
+                               s.Write("b.crd", "100,2;299,9\n"), s.Write("c.crd", ""),
+                               s.Write("d.crd", "- ; -\r\n")};
     s.Load(files);
     QVERIFY(s.platform.Messages().empty());
-    QCOMPARE(s.Report(), (QStringList{"a.crd", "b.crd", "c.crd"}));
-    QCOMPARE(s.form->State().Images.Length(), std::size_t{3});
+    QCOMPARE(s.Report(), (QStringList{"a.crd", "b.crd", "c.crd", "d.crd"}));
+    QCOMPARE(s.form->State().Images.Length(), std::size_t{4});
+    QVERIFY(zirt::NotSeen(*s.form->State().Images[3].Get(0)));
     QCOMPARE(s.form->State().Images[0].Count(), 2);
     QCOMPARE(s.form->State().Images[1].Get(0)->X, 100.2);
     QCOMPARE(s.form->State().Images[2].Count(), 0);
