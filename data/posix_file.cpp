@@ -279,7 +279,7 @@ int PlaceOf(const std::string& path, WritePlace* place) {
 
 void StagedFiles::Stage(const std::string& path, std::string_view bytes) {
   int error = 0;
-  Staged staged{path, FollowLinks(path, &error), {}, {}};
+  Staged staged{path, FollowLinks(path, &error), {}, {}, false};
   if (error == 0) error = WriteTemporary(staged.target, bytes, &staged.temp);
   if (error != 0) throw EFileError("Cannot create file " + path, ErrorText(error));
   staged_.push_back(std::move(staged));
@@ -288,6 +288,7 @@ void StagedFiles::Stage(const std::string& path, std::string_view bytes) {
 void StagedFiles::Commit() {
   std::size_t done = 0;
   int error = 0;
+  std::string kept_as;  // Where the old file of the failed one stays, if not at its name.
   for (; done < staged_.size() && error == 0; ++done) {
     Staged& file = staged_[done];
     struct stat old;
@@ -300,17 +301,25 @@ void StagedFiles::Commit() {
       // The old file keeps a name of its own until the new one is in place.
       file.aside = file.temp.substr(0, file.temp.size() - 4) + ".old";
       // Where hard links are not had (FAT, some network shares) the old file moves aside.
-      if (::link(file.target.c_str(), file.aside.c_str()) != 0 &&
-          ((errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK) ||
-           ::rename(file.target.c_str(), file.aside.c_str()) != 0)) {
-        error = errno;
-        file.aside.clear();
-        break;
+      if (::link(file.target.c_str(), file.aside.c_str()) != 0) {
+        if ((errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK) ||
+            ::rename(file.target.c_str(), file.aside.c_str()) != 0) {
+          error = errno;
+          file.aside.clear();
+          break;
+        }
+        file.moved = true;
       }
     }
     if (::rename(file.temp.c_str(), file.target.c_str()) != 0) {
       error = errno;
-      if (!file.aside.empty()) ::unlink(file.aside.c_str());
+      // A linked second name goes; a moved file goes back to its name, and when even that
+      // fails it stays under the second name: it is the only copy of the user's file.
+      if (!file.moved) {
+        if (!file.aside.empty()) ::unlink(file.aside.c_str());
+      } else if (::rename(file.aside.c_str(), file.target.c_str()) != 0) {
+        kept_as = file.aside;
+      }
       file.aside.clear();
       break;
     }
@@ -338,7 +347,9 @@ void StagedFiles::Commit() {
   }
   staged_.erase(staged_.begin(), staged_.begin() + static_cast<std::ptrdiff_t>(done));
   Discard();
-  throw EFileError("Cannot create file " + failed, SystemReason(error));
+  std::string reason = SystemReason(error);
+  if (!kept_as.empty()) reason += "; the old file is kept as " + kept_as;
+  throw EFileError("Cannot create file " + failed, reason);
 }
 
 void StagedFiles::Discard() {

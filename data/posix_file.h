@@ -113,7 +113,8 @@ int PlaceOf(const std::string& path, WritePlace* place);
 // beside its target (links followed, as WriteFileAtomic does) and syncs it; Commit() then
 // renames every temporary over its target in one short phase. A file that is replaced is
 // first given a second name beside it (a hard link, never a copy in memory), so a failed
-// rename can put it back and a kill during the phase leaves it there under that name.
+// rename can put it back and a kill during the phase leaves it there under that name. Where
+// hard links are not had, the old file is renamed aside instead and renamed back on a failure.
 // Destroyed without a Commit(), every temporary is removed.
 class StagedFiles {
  public:
@@ -137,7 +138,8 @@ class StagedFiles {
     std::string path;    // As given, for messages.
     std::string target;  // Where the links lead.
     std::string temp;
-    std::string aside;  // The old file's second name while the phase runs; empty when new.
+    std::string aside;   // The old file's second name while the phase runs; empty when new.
+    bool moved = false;  // The old file was renamed to `aside`, not linked: none at `target`.
   };
   std::vector<Staged> staged_;
 };

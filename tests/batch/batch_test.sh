@@ -165,6 +165,12 @@ for input in "$work/cam/eP.cam" "$work/cam/hard.crd"; do
     --camera "$work/cam/e.cam" --overwrite worked-1.crd worked-2.crd "$input"
   cmp -s worked-3.crd "$work/cam/eP.cam" || fail "an input was replaced by the output"
 done
+# --into's output is checked against the inputs, not the picked file.
+printf '1 PINHOLE 1000 760 1200 1200 500 380\n' >"$work/cam/x.txt"
+cp worked-3.crd "$work/cam/xP.txt"
+LC_ALL=C expect into-is-input 1 "zirt-batch: $work/cam/xP.txt is one of the coordinate files; it is not written" -- \
+  --into "$work/cam/x.txt" --overwrite worked-1.crd worked-2.crd "$work/cam/xP.txt"
+cmp -s worked-3.crd "$work/cam/xP.txt" || fail "an input was replaced by the --into output"
 # The new file is synced before it replaces the old one, and its folder after.
 if command -v strace >/dev/null; then
   LC_ALL=C strace -f -e trace=fsync,fdatasync,rename,renameat,renameat2 -o "$work/trace" \

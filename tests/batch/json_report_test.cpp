@@ -8,12 +8,14 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "batch/batch_run.h"
 #include "batch/json_report.h"
 #include "calib/track_survey.h"
 #include "data/coordinate_file.h"
 #include "diagnostics/diagnostics.h"
+#include "export/calibration_export.h"
 #include "tests/core/separator_guard.h"
 
 namespace zirt {
@@ -230,7 +232,17 @@ TEST(BatchJson, FailuresAndSettings) {
       EXPECT_DOUBLE_EQ(o["x"].toDouble(), e.x) << name;
       EXPECT_DOUBLE_EQ(o["sigma_y"].toDouble(), e.sigma_y) << name;
       EXPECT_EQ(o["dof"].toInt(), e.dof) << name;
+      // --point writes the estimate asked for into other tools' files, with its own σ.
+      const std::optional<ExportedPoint> p = PointToExport(loaded, name);
+      ASSERT_TRUE(p) << name;
+      EXPECT_EQ(std::tuple(p->x, p->y, p->sigma_x, p->sigma_y),
+                std::tuple(e.x, e.y, e.sigma_x, e.sigma_y))
+          << name;
     }
+    ASSERT_NE(d.refined->sigma_x, d.refined->sigma_y);
+    const std::optional<ExportedPoint> report = PointToExport(loaded, "report");
+    EXPECT_EQ(std::pair(report->sigma_x, report->sigma_y),
+              std::pair(d.refined->sigma_x, d.refined->sigma_y));
 
     // A search out of work while a gross error still stands out says so.
     std::ostringstream out;

@@ -23,6 +23,21 @@ for figure in 'x0, пикс.' 'y0, пикс.' 'σ x0,' 'По отчёту +499.8
   'zirt-batch --pdf' 'Шаги зума' '3 +4 +1.0785 +500.00 +379.81 +0.38 +0.39'; do
   grep -Eq -- "$figure" "$work/zoom.txt" || fail "the text has no '$figure'"
 done
+# The report's own lines; image 2's shift as dx; dy with its σ; the F bound's degrees of
+# freedom: 48 measurements less the point's 2, the 12 tracks' and one image's shift's 2.
+while IFS= read -r line; do
+  grep -qxF -- "$line" "$work/zoom.txt" || fail "the report line '$line' is missing"
+done < <(tr -d '\r' <zoom-report.txt | grep -v '^$')
+grep -Eq '^2 +zoom2\.crd +12 +0\.107 +-0\.031; -0\.017 +0\.056; 0\.047( |$)' "$work/zoom.txt" \
+  || fail "image 2's row is not its dx; dy and their sigma"
+grep -q 'граница F(2, 32)' "$work/zoom.txt" || fail "the F bound has other degrees of freedom"
+# A mistyped coordinate in the third image: set aside, and counted in that image's row only.
+sed '2s/^./4/' zoom3.crd >"$work/z3.crd"
+LC_ALL=C "$batch" --pdf "$work/typo.pdf" zoom1.crd zoom2.crd "$work/z3.crd" zoom4.crd >/dev/null 2>&1
+pdftotext -layout "$work/typo.pdf" "$work/typo.txt" || fail "no text from the mistyped set"
+grep -Eq '^3 +z3\.crd +12 +[0-9.]+ +1 +-?[0-9]' "$work/typo.txt" || fail "image 3 has no set-aside count"
+grep -Eq '^[124] +zoom[124]\.crd +12 +[0-9.]+ +[0-9]+ ' "$work/typo.txt" \
+  && fail "a set-aside count in an image without one"
 
 # A moved camera, a long point table over several pages, commas under Russian settings.
 awk -v dir="$work" 'BEGIN { for (k = 1; k <= 3; k++) { f = sprintf("%s/m%d.crd", dir, k); s = 0.6 + 0.2 * k;

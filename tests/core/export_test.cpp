@@ -29,7 +29,8 @@ struct Case {
   CalibrationFormat format;
   std::vector<std::pair<std::string, std::string>> values;  // each old text is unique
   std::string anchor;                                       // the line the comment goes before
-  std::string comment;  // the whole comment line without its break
+  std::string comment;       // the whole comment line without its break
+  bool shares_line = false;  // the comment goes just before the anchor, on its line
 };
 
 // Each tool's file: the values at the format's places change, one comment line comes in, and
@@ -51,6 +52,15 @@ TEST(CalibrationExport, EachFormatChangesOnlyThePoint) {
        {{" 320. ", " 512.345678901234 "}, {" 240. ", " 384.0625 "}},
        "<cameraMatrix ",
        "<!-- " + kComment + " -->"},
+      // The matrix on a line with other elements: the comment goes just before it.
+      {"opencv_shared_line.xml",
+       {},
+       "cam0",
+       CalibrationFormat::kOpenCvXml,
+       {{" 320. ", " 512.345678901234 "}, {" 240. ", " 384.0625 "}},
+       "<cameraMatrix ",
+       "<!-- " + kComment + " -->",
+       true},
       {"ros_camera_info.yaml",
        {},
        "cam0",
@@ -123,9 +133,15 @@ TEST(CalibrationExport, EachFormatChangesOnlyThePoint) {
         ASSERT_EQ(expected.find(old_text, at + 1), std::string::npos) << old_text;
         expected.replace(at, old_text.size(), new_text);
       }
-      const std::size_t line = expected.find(br + c.anchor);
-      ASSERT_NE(line, std::string::npos) << c.anchor;
-      expected.insert(line + br.size(), c.comment + br);
+      if (c.shares_line) {
+        const std::size_t at = expected.find(c.anchor);
+        ASSERT_NE(at, std::string::npos) << c.anchor;
+        expected.insert(at, c.comment);
+      } else {
+        const std::size_t line = expected.find(br + c.anchor);
+        ASSERT_NE(line, std::string::npos) << c.anchor;
+        expected.insert(line + br.size(), c.comment + br);
+      }
       const ExportEdit edit = PutPointInto(original, kPoint, {c.colmap_camera, c.kalibr_camera});
       EXPECT_EQ(edit.format, c.format);
       EXPECT_EQ(edit.bytes, expected);
@@ -134,6 +150,25 @@ TEST(CalibrationExport, EachFormatChangesOnlyThePoint) {
                 expected);
     }
   }
+}
+
+// cx and cy of every COLMAP model at its own places: in the file they are 320 and 240, and no
+// other parameter is.
+TEST(CalibrationExport, ColmapPutsTheCentreWhereEachModelHasIt) {
+  const std::string text = Data("colmap_all_models.txt");
+  std::istringstream lines(text);
+  int cameras = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    ++cameras;
+    std::string expected = line;
+    expected.replace(expected.find(" 320 "), 5, " 512.845678901234 ");
+    expected.replace(expected.find(" 240"), 4, " 384.5625");
+    const std::string id = line.substr(0, line.find(' '));
+    const std::string bytes = PutPointInto(text, kPoint, {id, "cam0"}).bytes;
+    EXPECT_NE(bytes.find("\n" + expected + "\n"), std::string::npos) << line;
+  }
+  EXPECT_EQ(cameras, 16);
 }
 
 TEST(CalibrationExport, RefusalsNameTheReason) {
