@@ -43,6 +43,8 @@ TEST(ComputeFailureHint, NamesTheFaultAndItsPoint) {
        2,
        "Реперная точка 2 движется строго по вертикали (x одинаков на всех снимках, где она "
        "видна)"},
+      // Tracks that are not parallel, one not seen in the first image: nothing to say.
+      {{{{N, N}, {1, 1}, {10, 1}}, {{0, 0}, {2, 3}, {12, 0}}}, 3, ComputeFault::kNone, 0, ""},
       // A track that keeps its y is an ordinary line: nothing to say about it.
       {{{{1, 4}, {5, 2}}, {{2, 4}, {6, 9}}}, 0, ComputeFault::kNone, 0, ""},
       {{{{1, 1}, {5, 2}}, {{2, 1}, {6, 2}}},
