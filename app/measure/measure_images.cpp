@@ -51,13 +51,11 @@ bool ReadPoints(const QString& path, std::vector<QPointF>& points) {
   for (const QByteArray& line : file.readAll().split('\n')) {
     const QString text = QString::fromLatin1(line).trimmed();
     if (text.isEmpty()) continue;
-    const qsizetype semicolon = text.indexOf(QLatin1Char(';'));
-    // A board seen in part: the point not seen in this image.
-    if (semicolon >= 0 && text.left(semicolon).trimmed() == QLatin1String("-") &&
-        text.mid(semicolon + 1).trimmed() == QLatin1String("-")) {
+    if (IsNotSeenLine(text.toStdString())) {  // a point this image does not show
       points.emplace_back(qQNaN(), qQNaN());
       continue;
     }
+    const qsizetype semicolon = text.indexOf(QLatin1Char(';'));
     bool ok_x = false, ok_y = false;
     const double x = c.toDouble(text.left(semicolon).trimmed(), &ok_x);
     const double y = c.toDouble(text.mid(semicolon + 1).trimmed(), &ok_y);
