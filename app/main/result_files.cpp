@@ -37,7 +37,8 @@ void WriteCalibrationCommand(TMPForm& form, Platform& platform) {
   const QStringList picked = platform.OpenFiles(&form, dialog);
   if (picked.isEmpty()) return;
   form.SetDialogDirs(platform.CurrentFolder());
-  const std::optional<ExportedPoint> point = PointToExport(form.State(), "report");
+  const std::optional<ExportedPoint> point =
+      PointToExport(form.State(), form.Work().Diagnosis(), "report");
   try {
     const PreparedExport prepared = PrepareExport(picked[0].toStdString(), *point, {});
     const QString output = QString::fromStdString(prepared.output);
@@ -61,10 +62,9 @@ void PdfReportCommand(TMPForm& form, Platform& platform) {
   form.SetDialogDirs(platform.CurrentFolder());
   if (!MayWrite(platform, *picked)) return;
   ReportInputs inputs;
-  inputs.files = form.ImagePaths();
   for (int i = 0; i < form.ListBox1->count(); ++i)
     inputs.report.push_back(form.ListBox1->item(i)->text().toStdString());
-  inputs.calibration = &form.State();
+  inputs.analysis = &form.Work();
   inputs.command = "ZIRT: Файл → Отчёт PDF…";
   try {
     WritePdfReport(picked->toStdString(), inputs);
