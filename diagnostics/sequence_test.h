@@ -23,6 +23,9 @@ struct SequenceTest {
   bool defined = false;  // three images or more, and a refined point
   double bound = 0;      // the F each image's statistic is held against
   std::vector<ImageShift> images;
+  // Per image, its reference points (from 0) whose measurements the diagnostics set aside as
+  // gross errors, which the other images' tests leave out; empty without the diagnostics.
+  std::vector<std::vector<int>> set_aside;
 };
 
 // The test's level over the whole sequence, shared among the images (Bonferroni).
@@ -32,12 +35,15 @@ inline constexpr double kShiftLevel = 0.01;
 // takes them.
 SequenceTest TestSequence(const std::vector<std::vector<Position>>& images, double cx, double cy);
 SequenceTest TestSequence(const ImageSets& images, double cx, double cy);
-// With the refined point of `d`; not defined when it has none.
+// At the point of `d` (Diagnose of the same images), each image tested without the other
+// images' gross errors; not defined when `d` has no point.
+SequenceTest TestSequence(const std::vector<std::vector<Position>>& images, const Diagnostics& d);
 SequenceTest TestSequence(const ImageSets& images, const Diagnostics& d);
 
 // What the test says, in the words the windows and the report show: one line per flagged
 // image ("снимок zoom3.crd сдвинут на (1,2; −0,4) пикс.: …"), why it is not defined, or that
-// no image moved. `names` are the images' file names (short names are taken).
+// no image moved; then one line per image with gross errors set aside, naming their points. `names`
+// are the images' file names (short names are taken).
 std::vector<std::string> SequenceFindings(const SequenceTest& test,
                                           const std::vector<std::string>& names);
 

@@ -124,22 +124,14 @@ bool Solve4(long double h[4][4], long double g[4], long double out[4]) {
 }
 
 template <typename Pixel>
-std::optional<PatchMatch> Match(const cv::Mat& reference, int u, int v, int radius,
-                                const cv::Mat& image, ImagePoint start, double scale, double reach,
-                                double unit) {
-  if (u - radius < 0 || v - radius < 0 || u + radius >= reference.cols ||
-      v + radius >= reference.rows)
-    return std::nullopt;
+std::optional<PatchMatch> Match(const std::vector<double>& patch, int radius, const cv::Mat& image,
+                                ImagePoint start, double scale, double reach, double unit) {
   const int side = 2 * radius + 1;
-  std::vector<double> patch(static_cast<std::size_t>(side * side));
   long double mean = 0, square = 0;
-  for (int j = 0; j < side; ++j)
-    for (int i = 0; i < side; ++i) {
-      const double t = reference.at<Pixel>(v - radius + j, u - radius + i);
-      patch[j * side + i] = t;
-      mean += t;
-      square += static_cast<long double>(t) * t;
-    }
+  for (const double t : patch) {
+    mean += t;
+    square += static_cast<long double>(t) * t;
+  }
   mean /= patch.size();
   const long double spread = square / patch.size() - mean * mean;
   if (!(spread > 4 * unit * unit)) return std::nullopt;  // Flat: no position to find.
@@ -203,10 +195,27 @@ std::optional<PatchMatch> MatchPatch(const cv::Mat& reference, int u, int v, int
                                      const cv::Mat& image, ImagePoint start, double scale,
                                      double reach, double unit) {
   CV_Assert(reference.type() == image.type());
+  if (u - radius < 0 || v - radius < 0 || u + radius >= reference.cols ||
+      v + radius >= reference.rows)
+    return std::nullopt;
+  const int side = 2 * radius + 1;
+  std::vector<double> patch(static_cast<std::size_t>(side * side));
+  const cv::Mat window = reference(cv::Rect(u - radius, v - radius, side, side));
+  for (int j = 0; j < side; ++j)
+    for (int i = 0; i < side; ++i)
+      patch[j * side + i] = reference.depth() == CV_16U ? window.at<unsigned short>(j, i)
+                                                        : window.at<unsigned char>(j, i);
+  return MatchPatchValues(patch, radius, image, start, scale, reach, unit);
+}
+
+std::optional<PatchMatch> MatchPatchValues(const std::vector<double>& patch, int radius,
+                                           const cv::Mat& image, ImagePoint start, double scale,
+                                           double reach, double unit) {
+  CV_Assert(patch.size() == static_cast<std::size_t>((2 * radius + 1) * (2 * radius + 1)));
   if (image.depth() == CV_16U)
-    return Match<unsigned short>(reference, u, v, radius, image, start, scale, reach, unit);
+    return Match<unsigned short>(patch, radius, image, start, scale, reach, unit);
   CV_Assert(image.depth() == CV_8U);
-  return Match<unsigned char>(reference, u, v, radius, image, start, scale, reach, unit);
+  return Match<unsigned char>(patch, radius, image, start, scale, reach, unit);
 }
 
 }  // namespace zirt

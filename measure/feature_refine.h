@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "measure/pattern.h"
 
@@ -28,5 +29,11 @@ struct PatchMatch {
 std::optional<PatchMatch> MatchPatch(const cv::Mat& reference, int u, int v, int radius,
                                      const cv::Mat& image, ImagePoint start, double scale,
                                      double reach, double unit = 1);
+
+// The same for a patch given by its values (side 2·`radius` + 1, row by row), as taken from a
+// smoothed copy of the reference when `image` shows the scene much smaller than it.
+std::optional<PatchMatch> MatchPatchValues(const std::vector<double>& patch, int radius,
+                                           const cv::Mat& image, ImagePoint start, double scale,
+                                           double reach, double unit = 1);
 
 }  // namespace zirt

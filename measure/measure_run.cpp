@@ -11,6 +11,7 @@
 #include <ostream>
 #include <thread>
 
+#include "boards/board_run.h"
 #include "data/coordinate_file.h"
 #include "measure/image_grey.h"
 #include "measure/measure_outputs.h"
@@ -42,6 +43,18 @@ constexpr const char* kUsage =
     "  --max-megapixels N  refuse images of more than N million pixels (default 100), told\n"
     "                by the image's header before it is decoded\n"
     "  --help        this text\n"
+    "       zirt-measure --charuco COLSxROWS[:DICTIONARY] | --aprilgrid COLSxROWS\n"
+    "                    [--tag-spacing R] [--out DIR] [--overwrite] [--progress] IMAGE...\n"
+    "       zirt-measure --make-board charuco COLSxROWS[:DICTIONARY] | aprilgrid COLSxROWS\n"
+    "                    --square-mm S --pdf FILE [--paper A4|A3|WIDTHxHEIGHT] [--tag-spacing R]\n"
+    "A ChArUco board (COLS x ROWS squares, markers of an OpenCV dictionary, DICT_5X5_100 by\n"
+    "default) or an AprilGrid (COLS x ROWS tag36h11 tags, their gap R of a tag's size, 0.3 by\n"
+    "default) may be seen in part: every corner found is numbered by the markers around it\n"
+    "(ChArUco: OpenCV's corner numbers; AprilGrid: Kalibr's point numbers), a corner not seen\n"
+    "in an image is written as \"- ; -\", a corner seen in one image only is left out, and an\n"
+    "image with fewer than 4 corners is left out with a warning (no file written for it).\n"
+    "--make-board draws the board to print as a vector PDF at exact scale, S millimetres a\n"
+    "square (ChArUco) or a tag (AprilGrid), with its parameters and a 100 mm check ruler.\n"
     "Nothing is written unless the pattern is found in every image and every image's points\n"
     "are the first image's seen through a zoom; an output that is one of the images is\n"
     "refused before anything is measured. Numbers are written with\n"
@@ -248,6 +261,7 @@ std::string CoordinateFileFor(const std::string& image, const std::string& out_d
 }
 
 int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (IsBoardRun(args)) return RunBoards(args, kUsage, out, err);
   Options options;
   if (const std::string usage = ParseOptions(args, options); !usage.empty()) {
     err << "zirt-measure: " << usage << "\n" << kUsage;

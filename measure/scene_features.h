@@ -26,17 +26,23 @@ struct SceneRefusal {
 };
 
 struct SceneTracks {
-  // One list per image, track i at index i of every list; empty when refused.
+  // One list per image, track i at index i of every list, NaN where it is not seen; empty
+  // when refused.
   std::vector<std::vector<ImagePoint>> images;
   std::optional<SceneRefusal> refusal;
+  std::vector<SceneRefusal> notes;  // what the user should know of a sequence measured all the same
+  int followed = 0;                 // tracks seen in two images or more
+  int set_aside = 0;                // of those, left out as gross errors
 };
 
-// Tracks of scene points seen in every image of `greys` (8-bit, one channel, the order of the
-// sequence), at most `max_tracks` of them spread over the image. Each track is fixed at a whole
-// pixel of the most zoomed-in image and found in the others by matching that image's patch
-// scaled by the zoom; tracks that break the zoom model or the diagnostics' gross-error test
-// are dropped. Refused: too little texture, an image that does not map onto the first by a
-// zoom about the common point (the camera moved or turned), fewer than kMinTracks tracks.
+// Tracks of scene points through the zoom sequence `greys` (8-bit, one channel, any order):
+// the images are put in zoom order and each is matched with its neighbours; a track is fixed
+// at a whole pixel of the narrowest image that shows it and located at full resolution in the
+// wider ones, NaN in the images where it is not seen. At most `max_tracks` of them, spread
+// over each image. Tracks that do not follow the lens step by step (a radial factor allowed)
+// or that fail the diagnostics' gross-error test are set aside and counted. Refused: too
+// little texture, an image linked to no other, a turned camera, no common point for most
+// tracks (the camera moved), fewer than kMinTracks tracks, a zoom too small to fix the point.
 SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks = kDefaultMaxTracks);
 
 // zirt-measure --features: reads every image of `files` (refusing those above

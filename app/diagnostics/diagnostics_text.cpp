@@ -51,10 +51,7 @@ DiagnosticsData CollectDiagnostics(std::vector<QString> files,
                                    std::optional<Position> report_point, QString report_failure) {
   DiagnosticsData data;
   data.result = Diagnose(images);
-  if (data.result.refined)
-    data.sequence = TestSequence(images, data.result.refined->x, data.result.refined->y);
-  else
-    data.sequence.images.resize(images.size());
+  data.sequence = TestSequence(images, data.result);
   data.steps = ZoomSteps(images);
   data.files = std::move(files);
   data.images = std::move(images);
@@ -133,7 +130,10 @@ QString EstimateNotes(const DiagnosticsData& data) {
   // A sequence where no image moved says nothing here.
   const bool moved = std::any_of(data.sequence.images.begin(), data.sequence.images.end(),
                                  [](const ImageShift& s) { return s.flagged; });
-  if (moved || (!data.sequence.defined && data.result.refined)) {
+  const bool set_aside =
+      std::any_of(data.sequence.set_aside.begin(), data.sequence.set_aside.end(),
+                  [](const std::vector<int>& points) { return !points.empty(); });
+  if (moved || set_aside || (!data.sequence.defined && data.result.refined)) {
     std::vector<std::string> names;
     for (const QString& file : data.files) names.push_back(file.toStdString());
     for (const std::string& line : SequenceFindings(data.sequence, names))

@@ -8,6 +8,8 @@
 #include <QSplitter>
 #include <QStringList>
 
+#include <algorithm>
+
 #include "app/diagnostics/diagnostics_window.h"
 #include "app/main/main_messages.h"
 #include "app/main/mpkalibr.h"
@@ -22,7 +24,8 @@
 namespace {
 
 // Puts `window` beside the main window where the screen has room for it, else over the
-// picture, else under the last button: never over the main window's buttons.
+// picture (narrowed to it as far as the window allows), else under the last button: never
+// over the main window's buttons where that can be helped, and always whole on the screen.
 void PlaceBeside(QWidget* window, const QWidget* main, const QWidget* panel,
                  const QWidget* last_button) {
   const QScreen* screen = main->screen();
@@ -31,18 +34,28 @@ void PlaceBeside(QWidget* window, const QWidget* main, const QWidget* panel,
   const QRect frame = main->frameGeometry();
   // A window not yet shown has no frame; take the main window's as its measure.
   const QSize margins = frame.size() - main->size();
-  QSize size = window->size().expandedTo(window->minimumSizeHint()) + margins;
+  const QSize least = window->minimumSizeHint() + margins;
+  QSize size =
+      (window->size().expandedTo(window->minimumSizeHint()) + margins).boundedTo(room.size());
   const int top = std::max(room.top(), frame.top());
   const int panel_left = panel->mapToGlobal(QPoint(0, 0)).x();
+  QPoint at;
   if (frame.right() + 1 + size.width() <= room.right() + 1) {
-    window->move(frame.right() + 1, top);
+    at = QPoint(frame.right() + 1, top);
   } else if (frame.left() - size.width() >= room.left()) {
-    window->move(frame.left() - size.width(), top);
-  } else if (panel_left - room.left() >= size.width()) {
-    window->move(panel_left - size.width(), top);
+    at = QPoint(frame.left() - size.width(), top);
+  } else if (panel_left - room.left() >= least.width()) {
+    size.setWidth(std::min(size.width(), panel_left - room.left()));
+    at = QPoint(panel_left - size.width(), top);
   } else {
-    window->move(frame.left(), last_button->mapToGlobal(QPoint(0, last_button->height())).y() + 1);
+    at = QPoint(frame.left(), last_button->mapToGlobal(QPoint(0, last_button->height())).y() + 1);
   }
+  // Moved in wherever it would reach past the screen's edge (the window manager's panels
+  // left out), its buttons in view without dragging.
+  at.setX(std::clamp(at.x(), room.left(), room.right() + 1 - size.width()));
+  at.setY(std::clamp(at.y(), room.top(), room.bottom() + 1 - size.height()));
+  window->resize(size - margins);
+  window->move(at);
 }
 
 }  // namespace

@@ -51,6 +51,10 @@ bool ReadPoints(const QString& path, std::vector<QPointF>& points) {
   for (const QByteArray& line : file.readAll().split('\n')) {
     const QString text = QString::fromLatin1(line).trimmed();
     if (text.isEmpty()) continue;
+    if (IsNotSeenLine(text.toStdString())) {  // a scene point this image does not show
+      points.emplace_back(qQNaN(), qQNaN());
+      continue;
+    }
     const qsizetype semicolon = text.indexOf(QLatin1Char(';'));
     bool ok_x = false, ok_y = false;
     const double x = c.toDouble(text.left(semicolon).trimmed(), &ok_x);

@@ -9,11 +9,18 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace zirt {
 namespace {
 
 constexpr int kPreviewSide = 2000;
+
+// Not seen in its image: a track that lives in other images of the sequence.
+bool Seen(QPointF p) {
+  return std::isfinite(p.x()) && std::isfinite(p.y());
+}
+
 // Above this many points the marks are a sample, unnumbered: numbers would cover the image.
 constexpr std::size_t kNumbered = 200;
 
@@ -52,9 +59,10 @@ void MarkedImage::paintEvent(QPaintEvent*) {
     // The same tracks in every image: every n-th, each with its own colour.
     for (std::size_t j = 0; j < kNumbered; ++j) {
       const std::size_t k = j * points_.size() / kNumbered;
+      if (!Seen(points_[k])) continue;
       const QPointF at = origin + (points_[k] + QPointF(0.5, 0.5)) * scale;
       const QColor colour = QColor::fromHsv(static_cast<int>(j * 360 / kNumbered), 230, 255);
-      if (k < first_.size()) {
+      if (k < first_.size() && Seen(first_[k])) {
         painter.setPen(QPen(colour, 1.5));
         painter.drawLine(origin + (first_[k] + QPointF(0.5, 0.5)) * scale, at);
       }
@@ -65,6 +73,7 @@ void MarkedImage::paintEvent(QPaintEvent*) {
     return;
   }
   for (std::size_t k = 0; k < points_.size(); ++k) {
+    if (!Seen(points_[k])) continue;
     // A point's coordinates count from the centre of the top-left pixel.
     const QPointF at = origin + (points_[k] + QPointF(0.5, 0.5)) * scale;
     const QColor colour = k == 0 ? QColor(230, 30, 30) : QColor(20, 200, 40);

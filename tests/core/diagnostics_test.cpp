@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <set>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "calib/calibration.h"
+#include "data/coordinate_file.h"
 #include "diagnostics/diagnostics.h"
 #include "diagnostics/quantiles.h"
 #include "diagnostics/sequence_test.h"
@@ -473,6 +476,45 @@ TEST(SequenceTest, NamesTheShiftedImageAndNeedsThree) {
   EXPECT_FALSE(two.defined);
   EXPECT_EQ(SequenceFindings(two, names)[0],
             "Проверка сдвига снимков не определена: нужно не меньше трёх снимков.");
+}
+
+// A gross error leans its track's line onto the images at the track's other end: two points
+// of the examples' zoom3 swapped (a numbering slip) named zoom4 and zoom1 as moved. The slip
+// is named in its own image, and a real shift of one image is still found among gross errors.
+TEST(SequenceTest, GrossErrorsAreBlamedOnTheirOwnImage) {
+  SeparatorGuard point('.');
+  Images images;
+  for (const char* name : {"zoom1", "zoom2", "zoom3", "zoom4"}) {
+    std::ifstream file(std::string(ZIRT_TEST_DATA) + "/../../examples/" + name + ".crd");
+    std::string text((std::istreambuf_iterator<char>(file)), {});
+    ImageSets one;
+    one.Append(ParseCoordinateText(text, name));
+    images.push_back(PositionsOf(one)[0]);
+  }
+  ASSERT_EQ(images[2].size(), 12u);
+  std::swap(images[2][0], images[2][1]);
+  const std::vector<std::string> names = {"zoom1.crd", "zoom2.crd", "zoom3.crd", "zoom4.crd"};
+  const std::vector<std::string> lines =
+      SequenceFindings(TestSequence(images, Diagnose(images)), names);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "Ни один снимок не сдвинут относительно общей точки.");
+  EXPECT_EQ(lines[1],
+            "в снимке zoom3.crd отброшены грубые измерения (точки 1, 2): точки пронумерованы "
+            "неверно или измерены с ошибкой; сдвиг других снимков проверен без них");
+
+  std::mt19937 rng(5);
+  Images moved = Zoom(rng, 5, 12, 0.05);
+  std::swap(moved[0][3], moved[0][4]);
+  for (Position& p : moved[3]) p.x += 0.8;
+  const SequenceTest test = TestSequence(moved, Diagnose(moved));
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(test.images[std::size_t(k)].flagged, k == 3) << k;
+  EXPECT_NEAR(test.images[3].dx, 0.8, 4 * test.images[3].sigma_x);
+  EXPECT_EQ(test.set_aside[0], (std::vector<int>{3, 4}));
+  // The moved image's measurements, set aside as gross, are its shift, not numbering slips.
+  const std::vector<std::string> found = SequenceFindings(test, {"a", "b", "c", "d", "e"});
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].rfind("снимок d сдвинут на (0.8; ", 0), 0u) << found[0];
+  EXPECT_EQ(found[1].rfind("в снимке a отброшены грубые измерения (точки 4, 5)", 0), 0u);
 }
 
 // The false-alarm rate of clean sequences stays within 2%, and one image moved by six times

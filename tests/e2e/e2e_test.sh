@@ -7,7 +7,8 @@
 # road by keyboard alone, with the diagnostics' refined point saved.
 # Checks the report, the mark of the result on the screen and the written file, and keeps
 # screenshots.
-# Run under xvfb-run; needs xdotool.
+# Run under xvfb-run; needs xdotool, xwininfo and openbox, the window manager that places and frames the
+# windows as a user's desktop does.
 set -u
 build=$1
 examples=$2
@@ -15,7 +16,12 @@ shots=${3:-$(mktemp -d)}
 probe=$build/tests/e2e/e2e_probe
 work=$(mktemp -d)
 pid=
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"; }
+wm=
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  [ -n "$wm" ] && kill "$wm" 2>/dev/null
+  rm -rf "$work"
+}
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; "$probe" shot "$shots/e2e-failure.png" >/dev/null 2>&1; exit 1; }
 mkdir -p "$shots"
@@ -25,6 +31,13 @@ cd "$work" || exit 1
 expected=$(LC_ALL=C "$build/zirt-batch" --step zoom1.crd zoom2.crd zoom3.crd zoom4.crd) || fail "zirt-batch"
 x0=$(sed -n 's/^x0(пикс.) = //p' <<<"$expected")
 y0=$(sed -n 's/^y0(пикс.) = //p' <<<"$expected")
+
+# X, Y, WIDTH and HEIGHT of a window's inside on the screen. xwininfo's, not xdotool's: under
+# a window manager that frames windows xdotool counts the frame's border twice.
+geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ { print "X=" $NF } /Absolute upper-left Y/ {
+    print "Y=" $NF } / Width:/ { print "WIDTH=" $NF } / Height:/ { print "HEIGHT=" $NF }'
+}
 
 # Window titles are matched here, not by xdotool, whose patterns miss Cyrillic titles.
 find_window() {  # PATTERN [SECONDS]: the newest visible window whose title matches
@@ -48,6 +61,11 @@ gone() {  # PATTERN: waits up to 10 s for no window to match
   return 1
 }
 
+command -v openbox >/dev/null || fail "openbox is not installed"
+openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
+
 LC_ALL=C "$build/zirt" &
 pid=$!
 main=$(find_window '^Калибровка главной точки$' 20) || fail "the main window did not appear"
@@ -56,7 +74,7 @@ sleep 0.5
 # Design pixels (120 per inch) to the window's pixels: the window is 616 design pixels high
 # (its width grows with the font where the report needs the room). The picture is 705 design
 # pixels wide with the splitter; the buttons are centred in the panel right of it.
-eval "$(xdotool getwindowgeometry --shell "$main")"
+eval "$(geometry "$main")"
 main_x=$X main_y=$Y main_width=$WIDTH main_height=$HEIGHT
 scale() { echo $(( ($1 * main_height + 308) / 616 )); }
 panel_left=$(scale 705)
@@ -114,7 +132,7 @@ find_window '^Калибровка главной точки$' 2 >/dev/null ||
 # In the editor, x0's cell (row 7) clicked, clicked again now that it is selected, and typed
 # into at once: the keys land in that cell only. Ctrl+S saves onto the file.
 type_into_editor() {  # EDITOR
-  eval "$(xdotool getwindowgeometry --shell "$1")"
+  eval "$(geometry "$1")"
   local cell_x=$((X + WIDTH - $(scale 130)))
   local cell_y=$((Y + $(scale 25) + $(scale 30) + $(scale 24) * 6 + $(scale 12)))
   xdotool mousemove --sync "$cell_x" "$cell_y" click 1
@@ -141,7 +159,7 @@ save_onto() {  # NAME [overwrite] [type]
   "$probe" shot "$shots/e2e-editor.png" >/dev/null
   [ "${3:-}" = type ] && type_into_editor "$editor"
   # Файл → Выход in the editor's own menu.
-  eval "$(xdotool getwindowgeometry --shell "$editor")"
+  eval "$(geometry "$editor")"
   xdotool mousemove --sync $((X + 15)) $((Y + 8)) click 1
   sleep 0.3
   xdotool key Up Return
@@ -179,8 +197,8 @@ pid=
 # The road again by keyboard alone, under the X server's Latin layout: Ctrl+O with the names
 # typed, F9, the close question called off with Escape, Ctrl+D and the refined point saved
 # through its access key, then a computation and a new load after which quitting asks nothing.
-# Xvfb has no window manager: where one would give the main window the keyboard back after a
-# dialog closes, refocus does.
+# Where the window manager leaves the keyboard elsewhere after a dialog closes, refocus gives it
+# back to the main window.
 LC_ALL=C "$build/zirt" &
 pid=$!
 main=$(find_window '^Калибровка главной точки$' 20) || fail "the main window did not appear"
@@ -207,7 +225,14 @@ gone '^Сохранение$' || fail "the close question stayed after Escape"
 refocus
 # Ctrl+D, then Alt+E (У on the Russian layout): Сохранить уточнённую точку…
 xdotool key ctrl+d
-wait_window '^Диагностика$' >/dev/null || fail "Ctrl+D opened no diagnostics"
+diagnostics=$(wait_window '^Диагностика$') || fail "Ctrl+D opened no diagnostics"
+# Whole on the screen, its save buttons in view without dragging.
+eval "$(xdotool getdisplaygeometry --shell)"
+screen_width=$WIDTH screen_height=$HEIGHT
+eval "$(geometry "$diagnostics")"
+((X >= 0 && Y >= 0 && X + WIDTH <= screen_width && Y + HEIGHT <= screen_height)) ||
+  fail "the diagnostics window reaches off the screen: ${WIDTH}x$HEIGHT at ($X, $Y)"
+"$probe" shot "$shots/e2e-diagnostics.png" >/dev/null
 xdotool key alt+e
 wait_window '^Сохранить как$' >/dev/null || fail "Alt+E did not save the refined point"
 xdotool type --delay 20 cam2.cam

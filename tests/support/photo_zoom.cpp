@@ -45,6 +45,83 @@ std::vector<cv::Mat> MakePhotoZoom(const cv::Mat& photo, const PhotoZoom& zoom, 
   return images;
 }
 
+namespace {
+
+// Photograph `photo` shown at scene scale `shrink` about `centre` (1: filling the frame), seen
+// at zoom `z`, over the part of the frame it covers; `out` keeps the rest.
+void DrawLayer(const cv::Mat& photo, double shrink, const NestedZoom& zoom, double z,
+               cv::Mat& out) {
+  const cv::Point2d c = zoom.centre;
+  // Frame pixel u shows layer position v = c + (u − c)·shrink⁻¹/z, photograph pixel
+  // (v + ½)·photo/size − ½; below one photograph pixel per frame pixel it is averaged first.
+  const double per = static_cast<double>(photo.cols) / zoom.size.width / (shrink * z);
+  cv::Mat source = photo;
+  double fx = static_cast<double>(photo.cols) / zoom.size.width;
+  double fy = static_cast<double>(photo.rows) / zoom.size.height;
+  if (per > 1.5) {
+    cv::resize(
+        photo, source,
+        cv::Size(std::max(4, cvRound(photo.cols / per)), std::max(4, cvRound(photo.rows / per))), 0,
+        0, cv::INTER_AREA);
+    fx = static_cast<double>(source.cols) / zoom.size.width;
+    fy = static_cast<double>(source.rows) / zoom.size.height;
+  }
+  const double k = shrink * z;  // frame pixels per layer pixel
+  const cv::Rect covered =
+      shrink == 1
+          ? cv::Rect(cv::Point(0, 0), zoom.size)
+          : cv::Rect(cv::Point(cvCeil(c.x + (-0.5 - c.x) * k), cvCeil(c.y + (-0.5 - c.y) * k)),
+                     cv::Point(cvFloor(c.x + (zoom.size.width - 0.5 - c.x) * k) + 1,
+                               cvFloor(c.y + (zoom.size.height - 0.5 - c.y) * k) + 1)) &
+                cv::Rect(cv::Point(0, 0), zoom.size);
+  if (covered.width < 2 || covered.height < 2) return;
+  cv::Mat map_x(covered.size(), CV_32FC1), map_y(covered.size(), CV_32FC1);
+  for (int v = 0; v < covered.height; ++v)
+    for (int u = 0; u < covered.width; ++u) {
+      map_x.at<float>(v, u) =
+          static_cast<float>((c.x + (u + covered.x - c.x) / k + 0.5) * fx - 0.5);
+      map_y.at<float>(v, u) =
+          static_cast<float>((c.y + (v + covered.y - c.y) / k + 0.5) * fy - 0.5);
+    }
+  cv::Mat part;
+  cv::remap(source, part, map_x, map_y, cv::INTER_CUBIC, cv::BORDER_REPLICATE);
+  part.copyTo(out(covered));
+}
+
+}  // namespace
+
+std::vector<cv::Mat> MakeNestedZoom(const std::vector<cv::Mat>& photos, const NestedZoom& zoom,
+                                    unsigned seed) {
+  std::mt19937 random(seed);
+  std::vector<cv::Mat> images;
+  int tick = 0;
+  for (const double z : zoom.zooms) {
+    cv::Mat image(zoom.size, photos[0].type());
+    double shrink = 1;
+    for (const cv::Mat& photo : photos) {
+      DrawLayer(photo, shrink, zoom, z, image);
+      shrink /= zoom.nest;
+    }
+    if (!zoom.overlay.empty()) {
+      image(zoom.overlay).setTo(cv::Scalar::all(20));
+      const std::string clock = "12:0" + std::to_string(tick++) + ":37";
+      cv::putText(image(zoom.overlay), clock, {4, zoom.overlay.height - 6},
+                  cv::FONT_HERSHEY_SIMPLEX, zoom.overlay.height / 30.0, cv::Scalar::all(235), 2);
+    }
+    cv::Mat noisy;
+    image.convertTo(noisy, CV_32F);
+    cv::Mat noise(noisy.size(), noisy.type());
+    cv::theRNG().state = random();
+    cv::randn(noise, 0.0, zoom.noise);
+    noisy += noise;
+    noisy.convertTo(image, CV_8U);
+    std::vector<unsigned char> bytes;
+    cv::imencode(".jpg", image, bytes, {cv::IMWRITE_JPEG_QUALITY, zoom.quality});
+    images.push_back(cv::imdecode(bytes, cv::IMREAD_GRAYSCALE));
+  }
+  return images;
+}
+
 cv::Mat ReadTestPhoto(const std::string& name) {
   cv::Mat photo = cv::imread(std::string(ZIRT_TEST_PHOTOS) + "/" + name + ".jpg", cv::IMREAD_COLOR);
   if (photo.empty()) throw std::runtime_error("test photograph " + name + " not found");

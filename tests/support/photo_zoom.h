@@ -22,6 +22,23 @@ struct PhotoZoom {
 std::vector<cv::Mat> MakePhotoZoom(const cv::Mat& photo, const PhotoZoom& zoom, unsigned seed,
                                    std::vector<std::vector<unsigned char>>* jpeg = nullptr);
 
+// A scene for large zoom ratios: photograph 0 fills the frame (`size`) at zoom 1, photograph
+// L is nested at `centre`, nest^L times smaller, so that every zoom up to nest^(L+1) shows
+// detail. Each image is rendered from every photograph at its own scale (averaged down first
+// where it shows the photograph smaller than its pixels), as an optical zoom would see it.
+struct NestedZoom {
+  cv::Size size{960, 720};
+  cv::Point2d centre;
+  double nest = 4;
+  std::vector<double> zooms;
+  double noise = 1.0;
+  int quality = 90;
+  // A clock burned into every image at this rectangle (empty: none), which does not zoom.
+  cv::Rect overlay;
+};
+std::vector<cv::Mat> MakeNestedZoom(const std::vector<cv::Mat>& photos, const NestedZoom& zoom,
+                                    unsigned seed);
+
 // The photographs of tests/data/photos, by name ("left05"), in colour.
 cv::Mat ReadTestPhoto(const std::string& name);
 

@@ -1,0 +1,108 @@
+#include "tests/support/target_render.h"
+
+#include <cmath>
+#include <opencv2/aruco/charuco.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "boards/board_shapes.h"
+
+namespace zirt::test {
+namespace {
+
+constexpr float kBackground = 120, kBlack = 35, kWhite = 215;
+constexpr int kTexel = 40;       // texture pixels per board unit: whole pixels for every edge
+constexpr double kMargin = 0.5;  // white around the board face, board units
+constexpr int kSuper = 8;
+
+cv::Mat1b Texture(const zirt::Board& board) {
+  const zirt::BoardXY extent = board.Extent();
+  const int w = int(std::lround(extent.x * kTexel)), h = int(std::lround(extent.y * kTexel));
+  cv::Mat1b face(h, w, uchar(255));
+  if (board.kind == zirt::BoardKind::kCharuco) {
+    const auto charuco =
+        cv::aruco::CharucoBoard::create(board.cols, board.rows, 1.f, float(board.marker_share),
+                                        cv::aruco::getPredefinedDictionary(board.dictionary));
+    charuco->draw(cv::Size(w, h), face, 0, 1);
+  } else {
+    for (const zirt::BlackRect& r : zirt::BoardShapes(board))
+      face(cv::Rect(int(std::lround(r.x * kTexel)), int(std::lround(r.y * kTexel)),
+                    int(std::lround(r.width * kTexel)), int(std::lround(r.height * kTexel)))) = 0;
+  }
+  return face;
+}
+
+struct Mapper {
+  cv::Matx33d board_from_reference;
+  cv::Point2d principal;
+  double zoom;
+  const cv::Mat1b* face;
+  double width, height;
+
+  float At(double x, double y) const {
+    const double rx = principal.x + (x - principal.x) / zoom;
+    const double ry = principal.y + (y - principal.y) / zoom;
+    const cv::Vec3d b = board_from_reference * cv::Vec3d(rx, ry, 1);
+    const double u = b[0] / b[2], v = b[1] / b[2];
+    if (u < -kMargin || v < -kMargin || u > width + kMargin || v > height + kMargin)
+      return kBackground;
+    const int tx = int(std::floor(u * kTexel)), ty = int(std::floor(v * kTexel));
+    if (tx < 0 || ty < 0 || tx >= face->cols || ty >= face->rows) return kWhite;
+    return (*face)(ty, tx) ? kWhite : kBlack;
+  }
+};
+
+}  // namespace
+
+cv::Mat RenderTarget(const TargetScene& scene, double zoom, unsigned seed,
+                     std::vector<cv::Point2d>* truth) {
+  const zirt::BoardXY extent = scene.board.Extent();
+  const cv::Point2f face[4] = {
+      {0, 0}, {float(extent.x), 0}, {float(extent.x), float(extent.y)}, {0, float(extent.y)}};
+  cv::Point2f image[4];
+  for (int k = 0; k < 4; ++k)
+    image[k] =
+        cv::Point2f(float(scene.quad[k].x * scene.width), float(scene.quad[k].y * scene.height));
+  const cv::Matx33d reference_from_board = cv::getPerspectiveTransform(face, image);
+  const cv::Mat1b texture = Texture(scene.board);
+  const Mapper map{reference_from_board.inv(), scene.principal, zoom, &texture, extent.x, extent.y};
+  if (truth) {
+    truth->clear();
+    for (int n = 0; n < scene.board.PointCount(); ++n) {
+      const zirt::BoardXY at = scene.board.Point(n);
+      const cv::Vec3d p = reference_from_board * cv::Vec3d(at.x, at.y, 1);
+      truth->push_back(scene.principal +
+                       zoom * (cv::Point2d(p[0] / p[2], p[1] / p[2]) - scene.principal));
+    }
+  }
+  const int w = scene.width, h = scene.height;
+  cv::Mat1f corners(h + 1, w + 1);
+  for (int y = 0; y <= h; ++y)
+    for (int x = 0; x <= w; ++x) corners(y, x) = map.At(x - 0.5, y - 0.5);
+  cv::Mat1f picture(h, w);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const float a = corners(y, x);
+      if (a == corners(y, x + 1) && a == corners(y + 1, x) && a == corners(y + 1, x + 1)) {
+        picture(y, x) = a;
+        continue;
+      }
+      double sum = 0;
+      for (int j = 0; j < kSuper; ++j)
+        for (int i = 0; i < kSuper; ++i)
+          sum += map.At(x - 0.5 + (i + 0.5) / kSuper, y - 0.5 + (j + 0.5) / kSuper);
+      picture(y, x) = float(sum / (kSuper * kSuper));
+    }
+  if (!scene.cover.empty())
+    picture(cv::Rect(int(scene.cover.x * w), int(scene.cover.y * h), int(scene.cover.width * w),
+                     int(scene.cover.height * h))) = kBackground;
+  if (scene.blur > 0) cv::GaussianBlur(picture, picture, cv::Size(), scene.blur);
+  cv::Mat1f noise(h, w);
+  cv::RNG rng(seed);
+  rng.fill(noise, cv::RNG::NORMAL, 0.0, scene.noise);
+  picture += noise;
+  cv::Mat grey;
+  picture.convertTo(grey, CV_8U);
+  return grey;
+}
+
+}  // namespace zirt::test
