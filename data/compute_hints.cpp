@@ -78,29 +78,32 @@ ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::s
   const int index = fitted;
   // Over the images where the point is seen.
   const VT_Point* first = nullptr;
-  bool same_x = true, same_y = true;
+  bool same_x = true, same_y = true, gaps = false;
   for (std::size_t k = 0; k < images.Length(); ++k) {
     const VT_Point& p = *images[static_cast<std::ptrdiff_t>(k)].Get(index);
+    gaps |= NotSeen(p);
     if (NotSeen(p)) continue;
     if (first == nullptr) first = &p;
     same_x = same_x && p.X == first->X;
     same_y = same_y && p.Y == first->Y;
   }
   const int point = index + 1;
+  // Where the point is not seen in every image, its track is what the images that show it say.
+  const std::string all = gaps ? "на всех снимках, где она видна" : "на всех снимках";
   const std::string where = "Реперная точка " + Number(point);
   const std::string todo = "Что делать: проверьте координаты точки " + Number(point) +
                            " во всех файлах; если они верны, уберите эту точку из всех файлов.";
   if (same_x && same_y)
     return {ComputeFault::kStillTrack,
             point,
-            {where + " стоит на месте: на всех снимках у неё одни и те же координаты, прямую "
-                     "через неё провести нельзя.",
+            {where + " стоит на месте: " + all + (gaps ? "," : "") +
+                 " у неё одни и те же координаты, прямую через неё провести нельзя.",
              todo}};
   if (same_x)
     return {ComputeFault::kVerticalTrack,
             point,
-            {where + " движется строго по вертикали (x одинаков на всех снимках): такую прямую "
-                     "счёт отчёта построить не может.",
+            {where + " движется строго по вертикали (x одинаков " + all +
+                 "): такую прямую счёт отчёта построить не может.",
              todo}};
   return {};
 }

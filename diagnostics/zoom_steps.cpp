@@ -126,51 +126,148 @@ std::vector<int> ZoomOrder(const std::vector<std::vector<Position>>& images) {
 
 namespace {
 
-// One step by least squares. With t = (1 − s)·c the model b = s·a + t is linear: s from the
-// spreads about the means, t from the means, and c = t / (1 − s). Its variance follows from
-// that of (s, t): Var(cx) = σ̂² / (1 − s)² · (1/n + (cx − āx)² / Σ|a − ā|²).
-ZoomStep StepBetween(const std::vector<std::vector<Position>>& images, int from, int to) {
+// The positions of one reference point in the step's two images.
+struct Pair {
+  Position a, b;
+};
+
+// One step by least squares over the pairs kept. With t = (1 − s)·c the model b = s·a + t is
+// linear: s from the spreads about the means, t from the means, and c = t / (1 − s). Its
+// variance follows from that of (s, t): Var(cx) = σ̂² / (1 − s)² · (1/n + (cx − āx)² / Σ|a − ā|²).
+ZoomStep LeastSquaresStep(const std::vector<Pair>& pairs, const std::vector<char>& kept) {
   ZoomStep step;
-  step.from = from;
-  step.to = to;
   step.scale = step.x = step.y = step.sigma_x = step.sigma_y = kNaN;
   // Two passes, the means first, so that the spreads are not differences of large sums: then
   // doubles keep the residuals' sum to a part in 10⁷ even at a thousandth of a pixel over a
   // frame of thousands, and the passes stream (80-bit sums take several times as long).
   int n = 0;
   double sax = 0, say = 0, sbx = 0, sby = 0;
-  ForCommon(images, from, to, [&](const Position& a, const Position& b) {
-    ++n;
-    sax += a.x, say += a.y, sbx += b.x, sby += b.y;
-  });
+  for (std::size_t i = 0; i < pairs.size(); ++i)
+    if (kept[i]) {
+      ++n;
+      sax += pairs[i].a.x, say += pairs[i].a.y, sbx += pairs[i].b.x, sby += pairs[i].b.y;
+    }
   step.tracks = n;
   if (n < 2) return step;
   const double max = sax / n, may = say / n, mbx = sbx / n, mby = sby / n;
   double aa = 0, ab = 0, bb = 0;
-  ForCommon(images, from, to, [&](const Position& a, const Position& b) {
-    const double dax = a.x - max, day = a.y - may, dbx = b.x - mbx, dby = b.y - mby;
-    aa += dax * dax + day * day;
-    ab += dax * dbx + day * dby;
-    bb += dbx * dbx + dby * dby;
-  });
+  for (std::size_t i = 0; i < pairs.size(); ++i)
+    if (kept[i]) {
+      const Pair& p = pairs[i];
+      const double dax = p.a.x - max, day = p.a.y - may, dbx = p.b.x - mbx, dby = p.b.y - mby;
+      aa += dax * dax + day * day;
+      ab += dax * dbx + day * dby;
+      bb += dbx * dbx + dby * dby;
+    }
+  if (!(aa > 0)) return step;
   const Real ax = max, ay = may, bx = mbx, by = mby;
-  PairSpread s;
-  s.aa = aa, s.ab = ab, s.bb = bb;
-  if (!(s.aa > 0)) return step;
-  const Real scale = s.ab / s.aa;
+  const Real scale = Real(ab) / aa;
   step.scale = static_cast<double>(scale);
   if (scale == 1) return step;
   const Real cx = (bx - scale * ax) / (1 - scale);
   const Real cy = (by - scale * ay) / (1 - scale);
-  const Real rss = std::max<Real>(0, s.bb - s.ab * scale);
-  const Real variance = rss / (2 * n - 3);
-  const Real factor = variance / ((1 - scale) * (1 - scale));
+  const Real rss = std::max<Real>(0, bb - ab * scale);
+  const Real factor = rss / (2 * n - 3) / ((1 - scale) * (1 - scale));
   step.x = static_cast<double>(cx);
   step.y = static_cast<double>(cy);
   step.sigma_x =
-      static_cast<double>(std::sqrt(factor * (Real(1) / n + (cx - ax) * (cx - ax) / s.aa)));
+      static_cast<double>(std::sqrt(factor * (Real(1) / n + (cx - ax) * (cx - ax) / aa)));
   step.sigma_y =
-      static_cast<double>(std::sqrt(factor * (Real(1) / n + (cy - ay) * (cy - ay) / s.aa)));
+      static_cast<double>(std::sqrt(factor * (Real(1) / n + (cy - ay) * (cy - ay) / aa)));
+  return step;
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return kNaN;
+  const auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+// A residual's distance over σ beyond which a pair is set aside. A normal error goes beyond
+// 6σ once in 10⁸, and a cut nearer in would trim the tails of errors that are not normal (the
+// rounding of coordinates, a pattern of them over the frame), which a symmetric cut of a
+// skewed set turns into a shift. The median distance of a two-dimensional normal error is
+// √(2·ln 2) σ.
+constexpr double kCutSigmas = 6;
+constexpr double kMedianSigmas = 1.1774;
+// Below this many pairs a step is fitted as it is: too few to tell the odd ones.
+constexpr std::size_t kRobustPairs = 5;
+// The medians of the start and of the cut are taken over an even sample of this many pairs.
+constexpr std::size_t kSample = 20000;
+
+// The median of f(i) over an even sample of at most kSample of the n indexes.
+template <typename F>
+double SampledMedian(std::size_t n, F f) {
+  const std::size_t stride = std::max<std::size_t>(1, n / kSample);
+  std::vector<double> values;
+  values.reserve(n / stride + 1);
+  for (std::size_t i = 0; i < n; i += stride)
+    if (const double v = f(i); std::isfinite(v)) values.push_back(v);
+  return Median(std::move(values));
+}
+
+// Keeps the pairs within the cut of (s, c): those farther than kCutSigmas times the σ their
+// median distance gives. Returns false, keeping all, where fewer than two would stay.
+// Distances are compared squared.
+bool KeepNear(const std::vector<Pair>& pairs, double s, double cx, double cy,
+              std::vector<char>& kept) {
+  const auto squared = [&](std::size_t i) {
+    const Pair& p = pairs[i];
+    const double dx = p.b.x - cx - s * (p.a.x - cx), dy = p.b.y - cy - s * (p.a.y - cy);
+    return dx * dx + dy * dy;
+  };
+  // Exact data leave only rounding: a floor keeps them all.
+  const double floor = 1e-9 * (1 + std::fabs(cx) + std::fabs(cy));
+  const double median = SampledMedian(pairs.size(), squared);
+  const double cut =
+      std::max(kCutSigmas * kCutSigmas * median / (kMedianSigmas * kMedianSigmas), floor * floor);
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < pairs.size(); ++i) count += squared(i) <= cut;
+  if (count < 2) return false;
+  for (std::size_t i = 0; i < pairs.size(); ++i) kept[i] = squared(i) <= cut;
+  return true;
+}
+
+// Points that do not zoom (an overlay such as a clock burned into the picture) or that move
+// on their own (leaves, people) would pull a least-squares centre far off. They are set aside
+// first: from a start that ignores them (the scale as the median ratio of distances between
+// pairs of points, which needs no centre; the centre as the median of each point's own), the
+// pairs far off it go, the rest are fitted, and the cut is taken once more about that fit.
+ZoomStep RobustStep(const std::vector<Pair>& pairs) {
+  std::vector<char> kept(pairs.size(), 1);
+  if (pairs.size() < kRobustPairs) return LeastSquaresStep(pairs, kept);
+  const std::size_t half = pairs.size() / 2;
+  const double s = std::sqrt(SampledMedian(half, [&](std::size_t i) {
+    const Pair& p = pairs[i];
+    const Pair& q = pairs[i + half];
+    const double ax = p.a.x - q.a.x, ay = p.a.y - q.a.y, bx = p.b.x - q.b.x, by = p.b.y - q.b.y;
+    return (bx * bx + by * by) / (ax * ax + ay * ay);  // NaN or infinite for a == b: left out
+  }));
+  if (!std::isfinite(s) || std::fabs(1 - s) < 1e-9) return LeastSquaresStep(pairs, kept);
+  const double cx = SampledMedian(
+      pairs.size(), [&](std::size_t i) { return (pairs[i].b.x - s * pairs[i].a.x) / (1 - s); });
+  const double cy = SampledMedian(
+      pairs.size(), [&](std::size_t i) { return (pairs[i].b.y - s * pairs[i].a.y) / (1 - s); });
+  if (!KeepNear(pairs, s, cx, cy, kept)) return LeastSquaresStep(pairs, kept);
+  const ZoomStep first = LeastSquaresStep(pairs, kept);
+  // Nothing set aside: the fit of all is the step.
+  if (std::size_t(first.tracks) == pairs.size()) return first;
+  if (!std::isfinite(first.x) || !std::isfinite(first.y)) return first;
+  std::vector<char> again(pairs.size(), 1);
+  if (!KeepNear(pairs, first.scale, first.x, first.y, again)) return first;
+  return LeastSquaresStep(pairs, again);
+}
+
+ZoomStep StepBetween(const std::vector<std::vector<Position>>& images, int from, int to) {
+  std::vector<Pair> pairs;
+  pairs.reserve(std::min(images[std::size_t(from)].size(), images[std::size_t(to)].size()));
+  ForCommon(images, from, to, [&](const Position& a, const Position& b) {
+    pairs.push_back({a, b});
+  });
+  ZoomStep step = RobustStep(pairs);
+  step.from = from;
+  step.to = to;
   return step;
 }
 

@@ -9,11 +9,12 @@
 namespace zirt {
 
 // One step between neighbouring images in zoom order, the wider first: p_to − c = s (p_from − c)
-// fitted by least squares over the tracks seen in both, c = (x, y).
+// fitted by least squares over the tracks seen in both, c = (x, y). Tracks that fit the step
+// far worse than the rest (points that do not zoom, or move on their own) are set aside first.
 struct ZoomStep {
   int from = 0;  // the images' indexes (from 0) in the order given
   int to = 0;
-  int tracks = 0;  // tracks seen in both images
+  int tracks = 0;  // tracks seen in both images and fitted
   // NaN where the step cannot fix them: fewer than two tracks in common for the scale, and for
   // the centre also a scale of 1 (a pure shift has no fixed point) or no residual freedom.
   double scale = 0;

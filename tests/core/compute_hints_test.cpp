@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 #include "data/compute_hints.h"
@@ -17,6 +18,7 @@ TEST(ComputeFailureHint, NamesTheFaultAndItsPoint) {
     int point;
     const char* first_line;
   };
+  const double N = std::numeric_limits<double>::quiet_NaN();
   const Case cases[] = {
       {{{{1, 1}, {5, 2}}, {{2, 2}, {5, 9}}},
        1,
@@ -34,6 +36,15 @@ TEST(ComputeFailureHint, NamesTheFaultAndItsPoint) {
        ComputeFault::kVerticalTrack,
        2,
        "Реперная точка 2 движется строго по вертикали"},
+      // A point not seen in an image is judged where it is seen, and the line says so.
+      {{{{1, 1}, {N, N}}, {{2, 2}, {5, 2}}, {{3, 1}, {5, 9}}},
+       1,
+       ComputeFault::kVerticalTrack,
+       2,
+       "Реперная точка 2 движется строго по вертикали (x одинаков на всех снимках, где она "
+       "видна)"},
+      // Tracks that are not parallel, one not seen in the first image: nothing to say.
+      {{{{N, N}, {1, 1}, {10, 1}}, {{0, 0}, {2, 3}, {12, 0}}}, 3, ComputeFault::kNone, 0, ""},
       // A track that keeps its y is an ordinary line: nothing to say about it.
       {{{{1, 4}, {5, 2}}, {{2, 4}, {6, 9}}}, 0, ComputeFault::kNone, 0, ""},
       {{{{1, 1}, {5, 2}}, {{2, 1}, {6, 2}}},
