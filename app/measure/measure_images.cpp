@@ -5,12 +5,14 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "app/main/mpkalibr.h"
 #include "app/measure/measure_preview.h"
 #include "app/measure/measure_progress.h"
+#include "app/measure/measure_reasons.h"
 #include "app/measure/measure_settings_dialog.h"
 #include "data/coordinate_file.h"
 #include "data/posix_file.h"
@@ -65,36 +67,24 @@ bool ReadPoints(const QString& path, std::vector<QPointF>& points) {
   return true;
 }
 
-// zirt-measure's reason for an image ("damaged: …") in the window's words.
-QString RussianReason(const QString& reason) {
-  const auto starts = [&](const char* words) { return reason.startsWith(QLatin1String(words)); };
-  if (starts("not a regular file")) return QStringLiteral("не обычный файл");
-  if (starts("damaged")) return QStringLiteral("повреждён");
-  if (starts("cannot be read")) return QStringLiteral("не читается");
-  if (starts("the pattern is not found") || starts("the chessboard has more"))
-    return QStringLiteral("мишень не найдена");
-  if (starts("too large (")) {
-    const QString megapixels = reason.mid(11).section(QLatin1Char(' '), 0, 0);
-    return QStringLiteral("слишком большой (%1 Мпикс)").arg(megapixels);
-  }
-  if (starts("its points do not")) return QStringLiteral("точки не согласуются с первым снимком");
-  return QStringLiteral("не измерен");  // The detail holds zirt-measure's words.
-}
-
-// "снимок 1.png — повреждён" for each image zirt-measure's `errors` name, in the images' order.
-QStringList ImageFailures(const QStringList& images, const QString& errors) {
-  const QStringList lines = errors.split(QLatin1Char('\n'));
-  QStringList failures;
-  for (const QString& image : images) {
-    const QString prefix = QStringLiteral("zirt-measure: ") + image + QStringLiteral(": ");
-    for (const QString& line : lines) {
-      if (!line.startsWith(prefix)) continue;
-      failures << QFileInfo(image).fileName() + QStringLiteral(" — ") +
-                      RussianReason(line.mid(prefix.size()));
-      break;
-    }
-  }
-  return failures;
+// The images not measured with their reasons, and what to try when no board was in view.
+QString FailureText(const QStringList& images, const QString& errors) {
+  QString text = QStringLiteral("Не измерены снимки:\n%1\nФайлы не записаны.")
+                     .arg(MeasureFailures(images, errors).join(QLatin1Char('\n')));
+  const bool no_board = !LastSettings().Arguments().contains(QStringLiteral("--features")) &&
+                        std::any_of(images.begin(), images.end(), [&](const QString& image) {
+                          const QString prefix =
+                              QStringLiteral("zirt-measure: ") + image + QStringLiteral(": ");
+                          for (const QString& line : errors.split(QLatin1Char('\n')))
+                            if (line.startsWith(prefix) && PatternNotFound(line.mid(prefix.size())))
+                              return true;
+                          return false;
+                        });
+  if (no_board)
+    text += QStringLiteral(
+        "\nЕсли мишени в кадре нет, выберите «Без мишени — по деталям сцены»: точки найдутся по "
+        "деталям самой сцены.");
+  return text;
 }
 
 // STEM.crd for every image, beside it or in `folder`.
@@ -244,10 +234,7 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
            progress.Errors());
       return Step::kAgain;
     case MeasureProgress::Outcome::kFailed:
-      Tell(platform, &form,
-           QStringLiteral("Не измерены снимки:\n%1\nФайлы не записаны.")
-               .arg(ImageFailures(images, progress.Errors()).join(QLatin1Char('\n'))),
-           progress.Errors());
+      Tell(platform, &form, FailureText(images, progress.Errors()), progress.Errors());
       return Step::kAgain;
     case MeasureProgress::Outcome::kMeasured:
       break;

@@ -15,6 +15,7 @@
 #include "data/coordinate_file.h"
 #include "diagnostics/adaptive_cut.h"
 #include "diagnostics/diagnostics.h"
+#include "diagnostics/ellipse_check.h"
 #include "diagnostics/leverage.h"
 #include "diagnostics/measurements.h"
 #include "diagnostics/median_line.h"
@@ -822,6 +823,12 @@ TEST(Diagnose, EllipseFromTheCovarianceAndTheFQuantile) {
     EXPECT_LE(e.angle_deg, 90);
     if (!std::isnan(c.expected_angle)) {
       EXPECT_NEAR(e.angle_deg, c.expected_angle, 5);
+    }
+    // How far a point lies against the ellipse: its Mahalanobis distance over the ellipse's.
+    const double det = e.cov_xx * e.cov_yy - e.cov_xy * e.cov_xy;
+    for (const auto& [dx, dy] : {std::pair{1.0, 0.0}, {0.0, -2.0}, {0.7, 0.9}, {-3.0, 1.0}}) {
+      const double q = (e.cov_yy * dx * dx - 2 * e.cov_xy * dx * dy + e.cov_xx * dy * dy) / det;
+      EXPECT_NEAR(EllipseReach(e, e.x + dx, e.y + dy), std::sqrt(q / (2 * f)), 1e-6) << dx << dy;
     }
   }
 }

@@ -233,12 +233,31 @@ class MeasureImagesTest : public QObject {
     form.MeasureImages->trigger();
     QCOMPARE(wrong.settings_shown, 2);
     const zirt::MessageRequest& told = platform.Messages().back().request;
-    QVERIFY2(told.text.contains(QStringLiteral("снимок 1.png — мишень не найдена")) &&
+    // Every reason in the main text, in Russian; no hint to go without a board in view.
+    QVERIFY2(told.text.contains(QStringLiteral(
+                 "снимок 1.png — мишень не найдена: в кадре шахматная доска 9×6 внутренних углов "
+                 "— проверьте размер мишени")) &&
                  told.text.contains(QStringLiteral("обрезан.png — повреждён")) &&
-                 told.text.contains(QStringLiteral("папка.png — не обычный файл")),
+                 told.text.contains(QStringLiteral("папка.png — не обычный файл (папка)")) &&
+                 !told.text.contains(QStringLiteral("Без мишени")),
              qPrintable(told.text));
     QVERIFY(told.detail.contains(QStringLiteral("not a regular file")));
     wrong.timer.stop();
+
+    // A photograph with no board: the hint to measure by the scene.
+    QImage blank(320, 240, QImage::Format_Grayscale8);
+    blank.fill(200);
+    const QString empty = bad.filePath(QStringLiteral("пусто.png"));
+    QVERIFY(blank.save(empty));
+    platform.ScriptOpenFiles({empty});
+    DialogAnswers none;
+    none.Start();
+    form.MeasureImages->trigger();
+    QCOMPARE(platform.Messages().back().request.text,
+             QStringLiteral("Не измерены снимки:\nпусто.png — мишень не найдена\nФайлы не "
+                            "записаны.\nЕсли мишени в кадре нет, выберите «Без мишени — по "
+                            "деталям сцены»: точки найдутся по деталям самой сцены."));
+    none.timer.stop();
 
     // A measuring process that dies.
     WriteFile(bad.filePath(QStringLiteral("zirt-measure")), "#!/bin/sh\nkill -KILL $$\n");
