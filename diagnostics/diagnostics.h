@@ -83,9 +83,9 @@ inline constexpr double kOutlierSearchWork = 1e8;
 // Reference point i of every image is point i of the first image; the first image fixes how
 // many there are. An image with fewer points lacks the rest, one with more contributes only
 // the first ones; positions that are not finite are left out. `search_work` bounds the search
-// for gross errors (outlier_search_cut says when it ran out). Passes over many tracks run in
-// two halves at once, the second on a thread of its own; the halves depend on the set alone,
-// so the results are the same bits on any machine.
+// for gross errors (outlier_search_cut says when it ran out). The measurements are copied once,
+// track by track (diagnostics/measurements.h); the search runs on one thread, so the results
+// are the same bits on any machine.
 Diagnostics Diagnose(const std::vector<std::vector<Position>>& images,
                      double search_work = kOutlierSearchWork);
 Diagnostics Diagnose(const ImageSets& images, double search_work = kOutlierSearchWork);

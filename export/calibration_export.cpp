@@ -23,13 +23,29 @@ const char* FormatName(CalibrationFormat format) {
   return "";
 }
 
+namespace {
+
+// Past a byte-order mark and blank lines, an XML file starts with '<'.
+bool LooksLikeXml(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  const std::size_t first = bytes.find_first_not_of(" \t\r\n");
+  return first != std::string_view::npos && bytes[first] == '<';
+}
+
+}  // namespace
+
+std::vector<std::string> CamerasIn(std::string_view bytes) {
+  if (LooksLikeXml(bytes)) return {};
+  const YamlScan yaml(bytes);
+  if (LooksLikeOpenCvYaml(yaml) || LooksLikeRos(yaml)) return {};
+  if (LooksLikeKalibr(yaml)) return KalibrCameras(yaml);
+  if (LooksLikeColmap(bytes)) return ColmapCameras(bytes);
+  return {};
+}
+
 ExportEdit PutPointInto(std::string_view bytes, const ExportedPoint& point,
                         const ExportOptions& options) {
-  std::string_view start = bytes;
-  if (start.substr(0, 3) == "\xEF\xBB\xBF") start.remove_prefix(3);
-  const std::size_t first = start.find_first_not_of(" \t\r\n");
-  if (first != std::string_view::npos && start[first] == '<')
-    return {CalibrationFormat::kOpenCvXml, PutOpenCvXml(bytes, point)};
+  if (LooksLikeXml(bytes)) return {CalibrationFormat::kOpenCvXml, PutOpenCvXml(bytes, point)};
   const YamlScan yaml(bytes);
   if (LooksLikeOpenCvYaml(yaml))
     return {CalibrationFormat::kOpenCvYaml, PutOpenCvYaml(yaml, point)};

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "calib/calibration.h"
 #include "data/exceptions.h"
@@ -52,6 +53,10 @@ struct ExportEdit {
 // line (replacing our own comment of an earlier export there). Raises ERefusedCalibration.
 ExportEdit PutPointInto(std::string_view bytes, const ExportedPoint& point,
                         const ExportOptions& options);
+
+// The cameras of a file that holds several, by the names ExportOptions take: a Kalibr
+// camchain's or a COLMAP cameras.txt's; empty for the other formats, which hold one.
+std::vector<std::string> CamerasIn(std::string_view bytes);
 
 // Where the result goes: beside the picked file, "P" before the extension
 // ("ost.yaml" → "ostP.yaml", "calib" → "calibP").

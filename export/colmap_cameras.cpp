@@ -75,6 +75,12 @@ bool LooksLikeColmap(std::string_view text) {
   return true;
 }
 
+std::vector<std::string> ColmapCameras(std::string_view text) {
+  std::vector<std::string> ids;
+  for (const Camera& c : Cameras(text, SplitLines(text))) ids.emplace_back(c.fields[0].In(text));
+  return ids;
+}
+
 std::string PutColmap(std::string_view text, const ExportedPoint& point,
                       const std::optional<std::string>& camera) {
   const std::vector<Line> lines = SplitLines(text);

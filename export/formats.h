@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "export/calibration_export.h"
 #include "export/yaml_scan.h"
@@ -14,6 +15,10 @@ bool LooksLikeOpenCvYaml(const YamlScan& yaml);
 bool LooksLikeRos(const YamlScan& yaml);
 bool LooksLikeKalibr(const YamlScan& yaml);
 bool LooksLikeColmap(std::string_view text);
+
+// The camera names --kalibr-camera and the ids --colmap-camera take, in the file's order.
+std::vector<std::string> KalibrCameras(const YamlScan& yaml);
+std::vector<std::string> ColmapCameras(std::string_view text);
 
 std::string PutOpenCvYaml(const YamlScan& yaml, const ExportedPoint& point);
 std::string PutOpenCvXml(std::string_view text, const ExportedPoint& point);

@@ -30,17 +30,20 @@ bool LooksLikeKalibr(const YamlScan& yaml) {
   return false;
 }
 
+std::vector<std::string> KalibrCameras(const YamlScan& yaml) {
+  std::vector<std::string> cameras;
+  for (const std::string& key : yaml.TopKeys()) {
+    const auto l = yaml.Key(key, 0, 0, yaml.Lines().size());
+    if (l && yaml.Child(*l, "intrinsics")) cameras.push_back(key);
+  }
+  return cameras;
+}
+
 std::string PutKalibr(const YamlScan& yaml, const ExportedPoint& point, const std::string& camera) {
   const std::string_view text = yaml.Text();
   const auto line = yaml.Key(camera, 0, 0, yaml.Lines().size());
-  if (!line || !yaml.Child(*line, "intrinsics")) {
-    std::vector<std::string> cameras;
-    for (const std::string& key : yaml.TopKeys()) {
-      const auto l = yaml.Key(key, 0, 0, yaml.Lines().size());
-      if (l && yaml.Child(*l, "intrinsics")) cameras.push_back(key);
-    }
-    Refuse("В camchain нет камеры " + camera + "; есть: " + Joined(cameras) + ".");
-  }
+  if (!line || !yaml.Child(*line, "intrinsics"))
+    Refuse("В camchain нет камеры " + camera + "; есть: " + Joined(KalibrCameras(yaml)) + ".");
   const auto model_line = yaml.Child(*line, "camera_model");
   if (!model_line) Refuse("У камеры " + camera + " нет поля camera_model.");
   const std::string_view model = yaml.Value(*model_line).In(text);

@@ -1,4 +1,6 @@
+#include <charconv>
 #include <limits>
+#include <string>
 
 #include "diagnostics/diagnostics.h"
 #include "export/calibration_export.h"
@@ -12,11 +14,22 @@ std::optional<ExportedPoint> PointToExport(const Calibration& calibration,
   ExportedPoint p;
   p.estimate = std::string(estimate);
   if (estimate == "report") {
+    // The report's method has no σ of its own, and the refined point's σ says nothing of a
+    // point that may lie many of them away: the comment gives the refined point beside it.
     p.x = calibration.PrincipalX;
     p.y = calibration.PrincipalY;
-    p.sigma_x = e ? e->sigma_x : std::numeric_limits<double>::quiet_NaN();
-    p.sigma_y = e ? e->sigma_y : std::numeric_limits<double>::quiet_NaN();
-    if (e) p.sigma_note = "sigma of the refined estimate from the same measurements";
+    p.sigma_x = p.sigma_y = std::numeric_limits<double>::quiet_NaN();
+    if (e && e->has_uncertainty) {
+      const auto num = [](double v, int digits) {
+        char text[32];
+        const auto end =
+            std::to_chars(text, text + sizeof text, v, std::chars_format::general, digits).ptr;
+        return std::string(text, end);
+      };
+      p.sigma_note = "the refined estimate from the same measurements is x0 = " + num(e->x, 15) +
+                     ", y0 = " + num(e->y, 15) + " px with sigma x0 = " + num(e->sigma_x, 3) +
+                     ", sigma y0 = " + num(e->sigma_y, 3) + " px";
+    }
     return p;
   }
   if (!e) return std::nullopt;

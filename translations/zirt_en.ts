@@ -328,6 +328,10 @@
         <source>Сохранить результаты</source>
         <translation>Save the results</translation>
     </message>
+    <message>
+        <source>Мишень для &amp;печати…</source>
+        <translation>Print a &amp;target…</translation>
+    </message>
 </context>
 <context>
     <name>zirt::DiagnosticsWindow</name>

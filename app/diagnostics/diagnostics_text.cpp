@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "data/decimal_separator.h"
+#include "diagnostics/ellipse_check.h"
 
 namespace zirt {
 namespace {
@@ -108,6 +109,17 @@ std::vector<QStringList> EstimateRows(const DiagnosticsData& data) {
   return rows;
 }
 
+QString ReportOutsideEllipse(const DiagnosticsData& data) {
+  if (!data.report_point || !data.result.refined) return {};
+  const double reach =
+      EllipseReach(*data.result.refined, data.report_point->x, data.report_point->y);
+  if (!(reach > 1)) return {};
+  return QStringLiteral(
+             "Точка отчёта лежит вне 95%-го эллипса уточнённой точки (в %1 раза дальше его "
+             "края): уточнённая или устойчивая точка вернее.")
+      .arg(FormatNumber(reach, 1));
+}
+
 QString EstimateNotes(const DiagnosticsData& data) {
   QStringList notes;
   if (!data.report_point)
@@ -123,6 +135,7 @@ QString EstimateNotes(const DiagnosticsData& data) {
         "DiagnosticsText",
         "Измерений слишком мало, чтобы оценить точность (степеней свободы "
         "нет).");
+  if (const QString far = ReportOutsideEllipse(data); !far.isEmpty()) notes << far;
   if (!data.result.outliers.empty())
     notes << QCoreApplication::translate("DiagnosticsText", "Отбраковано грубых измерений: %1.")
                  .arg(data.result.outliers.size());

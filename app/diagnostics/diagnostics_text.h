@@ -29,6 +29,9 @@ DiagnosticsData CollectDiagnostics(std::vector<QString> files,
                                    std::vector<std::vector<Position>> images,
                                    std::optional<Position> report_point, QString report_failure);
 
+// Where the report's point lies outside the refined point's 95% ellipse, how far; else empty.
+QString ReportOutsideEllipse(const DiagnosticsData& data);
+
 // The estimates table: a caption per row, then the report's, the refined and the robust
 // column.
 inline constexpr int kEstimateColumns = 4;

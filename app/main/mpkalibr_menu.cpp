@@ -9,6 +9,7 @@
 #include "app/main/mpkalibr.h"
 #include "app/main/result_files.h"
 #include "app/measure/measure_images.h"
+#include "app/measure/print_board.h"
 #include "platform/exception_display.h"
 #include "platform/qt_translation.h"
 
@@ -30,6 +31,8 @@ void TMPForm::BuildMenu() {
   N7->setObjectName(QStringLiteral("N7"));
   MeasureImages = add(N1, "MeasureImages");
   N1->insertAction(N6, MeasureImages);
+  PrintBoard = add(N1, "PrintBoard");
+  N1->insertAction(N6, PrintBoard);
   WriteCalibration = add(N1, "WriteCalibration");
   PdfReport = add(N1, "PdfReport");
   N1->insertAction(N7, WriteCalibration);
@@ -90,6 +93,7 @@ void TMPForm::RetranslateUi() {
   N4->setText(tr("&Загрузить"));
   N6->setText(tr("&Сохранить"));
   MeasureImages->setText(tr("&Измерить снимки…"));
+  PrintBoard->setText(tr("Мишень для &печати…"));
   WriteCalibration->setText(tr("Записать в &файл калибровки…"));
   PdfReport->setText(tr("&Отчёт PDF…"));
   N5->setText(tr("&Выход"));
@@ -125,6 +129,9 @@ void TMPForm::ConnectCommands() {
   connect(N16, &QAction::triggered, this, guarded(&TMPForm::N16Click));
   connect(N12, &QAction::triggered, this, guarded(&TMPForm::N12Click));
   connect(N13, &QAction::triggered, this, guarded(&TMPForm::N13Click));
+  connect(PrintBoard, &QAction::triggered, this, [this] {
+    zirt::RunGuarded(platform_, this, [&] { zirt::PrintBoardCommand(*this, platform_); });
+  });
   connect(MeasureImages, &QAction::triggered, this, [this] {
     zirt::RunGuarded(platform_, this, [&] { zirt::MeasureImagesCommand(*this, platform_); });
   });

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "app/main/export_dialog.h"
 #include "app/main/main_messages.h"
 #include "app/main/mpkalibr.h"
 #include "data/posix_file.h"
@@ -37,9 +38,14 @@ void WriteCalibrationCommand(TMPForm& form, Platform& platform) {
   const QStringList picked = platform.OpenFiles(&form, dialog);
   if (picked.isEmpty()) return;
   form.SetDialogDirs(platform.CurrentFolder());
-  const std::optional<ExportedPoint> point = PointToExport(form.State(), "report");
   try {
-    const PreparedExport prepared = PrepareExport(picked[0].toStdString(), *point, {});
+    // The point and, in a file of several cameras, the camera: the window's way to what the
+    // command line gives with --point, --colmap-camera and --kalibr-camera.
+    const std::vector<std::string> cameras = CamerasIn(ReadFileBytes(picked[0].toStdString()));
+    ExportDialog choice(form.State(), picked[0], cameras, &form);
+    if (choice.exec() != QDialog::Accepted) return;
+    const PreparedExport prepared =
+        PrepareExport(picked[0].toStdString(), choice.Point(), choice.Options());
     const QString output = QString::fromStdString(prepared.output);
     if (!MayWrite(platform, output)) return;
     WriteExport(prepared);

@@ -5,12 +5,14 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "app/main/mpkalibr.h"
 #include "app/measure/measure_preview.h"
 #include "app/measure/measure_progress.h"
+#include "app/measure/measure_reasons.h"
 #include "app/measure/measure_settings_dialog.h"
 #include "data/coordinate_file.h"
 #include "data/posix_file.h"
@@ -51,7 +53,7 @@ bool ReadPoints(const QString& path, std::vector<QPointF>& points) {
   for (const QByteArray& line : file.readAll().split('\n')) {
     const QString text = QString::fromLatin1(line).trimmed();
     if (text.isEmpty()) continue;
-    if (IsNotSeenLine(text.toStdString())) {  // a scene point this image does not show
+    if (IsNotSeenLine(text.toStdString())) {  // a point this image does not show
       points.emplace_back(qQNaN(), qQNaN());
       continue;
     }
@@ -65,36 +67,24 @@ bool ReadPoints(const QString& path, std::vector<QPointF>& points) {
   return true;
 }
 
-// zirt-measure's reason for an image ("damaged: …") in the window's words.
-QString RussianReason(const QString& reason) {
-  const auto starts = [&](const char* words) { return reason.startsWith(QLatin1String(words)); };
-  if (starts("not a regular file")) return QStringLiteral("не обычный файл");
-  if (starts("damaged")) return QStringLiteral("повреждён");
-  if (starts("cannot be read")) return QStringLiteral("не читается");
-  if (starts("the pattern is not found") || starts("the chessboard has more"))
-    return QStringLiteral("мишень не найдена");
-  if (starts("too large (")) {
-    const QString megapixels = reason.mid(11).section(QLatin1Char(' '), 0, 0);
-    return QStringLiteral("слишком большой (%1 Мпикс)").arg(megapixels);
-  }
-  if (starts("its points do not")) return QStringLiteral("точки не согласуются с первым снимком");
-  return QStringLiteral("не измерен");  // The detail holds zirt-measure's words.
-}
-
-// "снимок 1.png — повреждён" for each image zirt-measure's `errors` name, in the images' order.
-QStringList ImageFailures(const QStringList& images, const QString& errors) {
-  const QStringList lines = errors.split(QLatin1Char('\n'));
-  QStringList failures;
-  for (const QString& image : images) {
-    const QString prefix = QStringLiteral("zirt-measure: ") + image + QStringLiteral(": ");
-    for (const QString& line : lines) {
-      if (!line.startsWith(prefix)) continue;
-      failures << QFileInfo(image).fileName() + QStringLiteral(" — ") +
-                      RussianReason(line.mid(prefix.size()));
-      break;
-    }
-  }
-  return failures;
+// The images not measured with their reasons, and what to try when no board was in view.
+QString FailureText(const QStringList& images, const QString& errors) {
+  QString text = QStringLiteral("Не измерены снимки:\n%1\nФайлы не записаны.")
+                     .arg(MeasureFailures(images, errors).join(QLatin1Char('\n')));
+  const bool no_board = !LastSettings().Arguments().contains(QStringLiteral("--features")) &&
+                        std::any_of(images.begin(), images.end(), [&](const QString& image) {
+                          const QString prefix =
+                              QStringLiteral("zirt-measure: ") + image + QStringLiteral(": ");
+                          for (const QString& line : errors.split(QLatin1Char('\n')))
+                            if (line.startsWith(prefix) && PatternNotFound(line.mid(prefix.size())))
+                              return true;
+                          return false;
+                        });
+  if (no_board)
+    text += QStringLiteral(
+        "\nЕсли мишени в кадре нет, выберите «Без мишени — по деталям сцены»: точки найдутся по "
+        "деталям самой сцены.");
+  return text;
 }
 
 // STEM.crd for every image, beside it or in `folder`.
@@ -244,26 +234,33 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
            progress.Errors());
       return Step::kAgain;
     case MeasureProgress::Outcome::kFailed:
-      Tell(platform, &form,
-           QStringLiteral("Не измерены снимки:\n%1\nФайлы не записаны.")
-               .arg(ImageFailures(images, progress.Errors()).join(QLatin1Char('\n'))),
-           progress.Errors());
+      Tell(platform, &form, FailureText(images, progress.Errors()), progress.Errors());
       return Step::kAgain;
     case MeasureProgress::Outcome::kMeasured:
       break;
   }
 
+  // A board seen in too small a part of an image leaves that image out: zirt-measure names it
+  // in a warning and writes no file for it. It is shown without marks and not written.
   std::vector<std::vector<QPointF>> points(static_cast<std::size_t>(images.size()));
+  QStringList kept_images, kept_targets;
+  std::vector<std::vector<QPointF>> kept_points;
   for (qsizetype k = 0; k < images.size(); ++k) {
     const QString measured = folder.filePath(QFileInfo(targets[k]).fileName());
+    const QString warning =
+        QStringLiteral("zirt-measure: warning: ") + images[k] + QLatin1Char(':');
+    if (!QFileInfo::exists(measured) && progress.Errors().contains(warning)) continue;
     if (!ReadPoints(measured, points[static_cast<std::size_t>(k)])) {
       Tell(platform, &form, QStringLiteral("Не удалось прочесть результат измерения."), measured);
       return Step::kDone;
     }
+    kept_images << images[k];
+    kept_targets << targets[k];
+    kept_points.push_back(points[static_cast<std::size_t>(k)]);
   }
   MeasurePreview preview(images, points, progress.FoundSize(), &form);
   if (preview.exec() != QDialog::Accepted) return Step::kDone;
-  return WriteAndLoad(form, platform, images, targets, points);
+  return WriteAndLoad(form, platform, kept_images, kept_targets, kept_points);
 }
 
 }  // namespace

@@ -171,6 +171,16 @@ TEST(CalibrationExport, ColmapPutsTheCentreWhereEachModelHasIt) {
   EXPECT_EQ(cameras, 16);
 }
 
+// The window offers these for the choice the command line makes with --colmap-camera and
+// --kalibr-camera.
+TEST(CalibrationExport, CamerasOfFilesThatHoldSeveral) {
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(CamerasIn(Data("colmap_cameras.txt")), (Names{"1", "2", "3", "4"}));
+  EXPECT_EQ(CamerasIn(Data("kalibr_camchain.yaml")), (Names{"cam0", "cam1"}));
+  for (const char* one : {"opencv_calibration.yml", "opencv_sample.xml", "ros_camera_info.yaml"})
+    EXPECT_EQ(CamerasIn(Data(one)), Names{}) << one;
+}
+
 TEST(CalibrationExport, RefusalsNameTheReason) {
   const std::string ros = Data("ros_camera_info.yaml");
   const std::string colmap = Data("colmap_cameras.txt");

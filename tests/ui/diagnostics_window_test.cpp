@@ -144,6 +144,22 @@ class DiagnosticsWindowTest : public QObject {
              qPrintable(zirt::ConsistencyWarning(d)));
   }
 
+  // The report's point outside the refined point's 95% ellipse is said, with how far; one
+  // inside is not.
+  void ReportPointOutsideTheEllipseIsNoted() {
+    const auto clean = zirt::CollectDiagnostics({}, Zoom(false), std::nullopt, QString());
+    const zirt::PointEstimate e = *clean.result.refined;
+    const double a = e.angle_deg * 3.14159265358979323846 / 180;
+    for (const auto& [along, across, noted] :
+         {std::tuple{0.9, 0.0, false}, {0.0, 0.9, false}, {0.0, 1.2, true}, {2.5, 0.0, true}}) {
+      const zirt::Position p{
+          e.x + along * e.major_px * std::cos(a) - across * e.minor_px * std::sin(a),
+          e.y + along * e.major_px * std::sin(a) + across * e.minor_px * std::cos(a)};
+      const auto d = zirt::CollectDiagnostics({}, Zoom(false), p, QString());
+      QCOMPARE(zirt::EstimateNotes(d).contains(QStringLiteral("вне 95%-го эллипса")), noted);
+    }
+  }
+
   void EllipseMagnifiedToBeSeen() {
     const std::pair<double, double> cases[] = {{20, 1}, {12, 1},      {5, 5},
                                                {1, 20}, {0.01, 2000}, {0, 1}};

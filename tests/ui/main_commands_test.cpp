@@ -2,6 +2,7 @@
 // picked one, the overwrite and close questions, the editor opened on the result.
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "app/about_box.h"
+#include "app/main/export_dialog.h"
 #include "app/main/mpkalibr.h"
 #include "data/text_file.h"
 #include "platform/help_viewer.h"
@@ -76,6 +78,21 @@ struct Session {
     }();
   }
 
+  // Answers the next export's choice: the point's row (report, refined, robust) and the camera.
+  void AnswerExport(int point, const QString& camera = {}) {
+    QTimer::singleShot(0, [this, point, camera] {
+      auto* choice = qobject_cast<zirt::ExportDialog*>(QApplication::activeModalWidget());
+      if (choice == nullptr) return;
+      export_warning = choice->Warning->isVisible() ? choice->Warning->text() : QString();
+      export_cameras.clear();
+      for (int i = 0; i < choice->Cameras->count(); ++i)
+        export_cameras << choice->Cameras->itemText(i);
+      choice->Points->setCurrentIndex(point);
+      if (!camera.isEmpty()) choice->Cameras->setCurrentText(camera);
+      choice->accept();
+    });
+  }
+
   QStringList MessageTexts() const {
     QStringList texts;
     for (const auto& m : platform.Messages()) texts << m.request.text;
@@ -86,6 +103,8 @@ struct Session {
   ScriptedPlatform platform;
   std::unique_ptr<TMPForm> form;
   QStringList modal_captions;
+  QString export_warning;
+  QStringList export_cameras;
 };
 
 }  // namespace
@@ -123,18 +142,42 @@ class MainCommandsTest : public QObject {
     s.LoadAndCompute();
     QVERIFY(s.form->WriteCalibration->isEnabled() && s.form->PdfReport->isEnabled());
     s.platform.ScriptOpenFiles({s.Write("cameras.txt", "1 PINHOLE 640 480 500 500 320 240\n")});
+    s.AnswerExport(0);
     s.form->WriteCalibration->trigger();
     const QStringList lines = s.Lines("camerasP.txt");
     QCOMPARE(lines.size(), 2);
     QVERIFY2(lines[1].startsWith(QStringLiteral("1 PINHOLE 640 480 500 500 320.64397838")),
              qPrintable(lines[1]));
+    QCOMPARE(s.export_cameras, QStringList{QStringLiteral("1")});
+    qDebug() << lines[0] << s.export_warning;
     QCOMPARE(s.MessageTexts().last(), QStringLiteral("Записан файл ") + s.Path("camerasP.txt"));
+    // Of two COLMAP cameras the one chosen, with the refined point and its own σ.
+    s.platform.ScriptOpenFiles({s.Write(
+        "two.txt", "1 PINHOLE 640 480 500 500 320 240\n2 PINHOLE 640 480 500 500 321 241\n")});
+    s.AnswerExport(1, QStringLiteral("2"));
+    s.form->WriteCalibration->trigger();
+    QCOMPARE(s.export_cameras, (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    const QStringList two = s.Lines("twoP.txt");
+    QCOMPARE(two.size(), 3);
+    QCOMPARE(two[0], QStringLiteral("1 PINHOLE 640 480 500 500 320 240"));
+    QVERIFY2(two[1].contains(QStringLiteral("(refined estimate), sigma x0 = ")),
+             qPrintable(two[1]));
+    QVERIFY(!two[2].endsWith(QStringLiteral(" 321 241")));
+    // A camchain of cam1 alone.
+    s.platform.ScriptOpenFiles({s.Write(
+        "chain.yaml", "cam1:\n  camera_model: pinhole\n  intrinsics: [500, 500, 320, 240]\n")});
+    s.AnswerExport(0, QStringLiteral("cam1"));
+    s.form->WriteCalibration->trigger();
+    QVERIFY2(s.Lines("chainP.yaml").join(QLatin1Char('\n')).contains(QStringLiteral("320.14")),
+             qPrintable(s.MessageTexts().last()));
     // Asked before an existing result is replaced; No keeps it.
     s.platform.ScriptOpenFiles({s.Path("cameras.txt")});
     s.platform.ScriptAnswer(Answer::kNo);
+    s.AnswerExport(0);
     s.form->WriteCalibration->trigger();
     QCOMPARE(s.MessageTexts().last(), QStringLiteral("Перезаписать существующий файл?"));
     s.platform.ScriptOpenFiles({s.Write("notes.txt", "hello\n")});
+    s.AnswerExport(0);
     s.form->WriteCalibration->trigger();
     QCOMPARE(s.MessageTexts().last(), QStringLiteral("Ошибка записи файла калибровки!"));
     QVERIFY(s.platform.Messages().back().request.informative.startsWith(

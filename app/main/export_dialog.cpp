@@ -1,0 +1,82 @@
+#include "app/main/export_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/diagnostics/diagnostics_text.h"
+#include "calib/calibration.h"
+#include "diagnostics/diagnostics.h"
+
+namespace zirt {
+namespace {
+
+QString Caption(const ExportedPoint& p) {
+  const QString name = p.estimate == "report"    ? QStringLiteral("Точка отчёта")
+                       : p.estimate == "refined" ? QStringLiteral("Уточнённая точка")
+                                                 : QStringLiteral("Устойчивая точка");
+  return QStringLiteral("%1: x0 = %2, y0 = %3")
+      .arg(name, FormatNumber(p.x, 4), FormatNumber(p.y, 4));
+}
+
+}  // namespace
+
+ExportDialog::ExportDialog(const Calibration& calibration, const QString& file,
+                           const std::vector<std::string>& cameras, QWidget* parent)
+    : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Записать в файл калибровки"));
+  Points = new QComboBox(this);
+  for (const char* estimate : {"report", "refined", "robust"})
+    if (const std::optional<ExportedPoint> p = PointToExport(calibration, estimate)) {
+      points_.push_back(*p);
+      Points->addItem(Caption(*p));
+    }
+  Cameras = new QComboBox(this);
+  for (const std::string& camera : cameras) Cameras->addItem(QString::fromStdString(camera));
+  Warning = new QLabel(this);
+  Warning->setWordWrap(true);
+  Warning->setStyleSheet(QStringLiteral("color: #c00000"));
+  DiagnosticsData data;
+  data.result = Diagnose(calibration.Images);
+  data.report_point = Position{calibration.PrincipalX, calibration.PrincipalY};
+  Warning->setText(ReportOutsideEllipse(data));
+
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("Файл:"), new QLabel(QFileInfo(file).fileName(), this));
+  form->addRow(QStringLiteral("Точка:"), Points);
+  if (!cameras.empty()) form->addRow(QStringLiteral("Камера:"), Cameras);
+  Cameras->setVisible(!cameras.empty());
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Записать"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(Warning);
+  layout->addWidget(buttons);
+  const auto warn = [this] {
+    Warning->setVisible(!Warning->text().isEmpty() && Points->currentIndex() == 0);
+  };
+  connect(Points, &QComboBox::currentIndexChanged, this, warn);
+  warn();
+}
+
+ExportedPoint ExportDialog::Point() const {
+  return points_.at(static_cast<std::size_t>(Points->currentIndex()));
+}
+
+ExportOptions ExportDialog::Options() const {
+  ExportOptions options;
+  if (Cameras->count() > 0) {
+    options.colmap_camera = Cameras->currentText().toStdString();
+    options.kalibr_camera = *options.colmap_camera;
+  }
+  return options;
+}
+
+}  // namespace zirt
