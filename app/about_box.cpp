@@ -1,5 +1,6 @@
 #include "app/about_box.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScrollBar>
 #include <QStyle>
