@@ -58,6 +58,13 @@ std::vector<Tag> Detect(Detector& d, const cv::Mat& grey) {
     // The library's corners run from the tag's bottom-left through bottom-right and top-right
     // to top-left, in pixels whose corner is (0, 0).
     for (int c = 0; c < 4; ++c) tag.p[c] = {det->p[c][0] - 0.5, det->p[c][1] - 0.5};
+    // The grown white moved each edge inwards by `decimate` pixels, each corner along its
+    // diagonal by about √2 times that: moved back, the corners seed the refinement better.
+    const cv::Point2d centre = (tag.p[0] + tag.p[1] + tag.p[2] + tag.p[3]) * 0.25;
+    for (cv::Point2d& p : tag.p) {
+      const double away = std::hypot(p.x - centre.x, p.y - centre.y);
+      if (away > 0) p += (p - centre) * (std::sqrt(2.0) * decimate / away);
+    }
     tags.push_back(tag);
   }
   apriltag_detections_destroy(detections);

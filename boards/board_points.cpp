@@ -128,9 +128,12 @@ BoardImage FindBoardPoints(const cv::Mat& grey, const Board& board) {
     const cv::Point2d seed = Apply(frames[nearest].to_image, at.x, at.y);
     for (std::size_t m = 0; m < frames.size() && agree; ++m) {
       if (support[m] < conflict[m] || Distance(frames[m].centre, at) > reach) continue;
+      // Each marker's frame extrapolates to the corner with an error that grows with the
+      // distance, as between two markers.
       const cv::Point2d other = Apply(frames[m].to_image, at.x, at.y);
       const cv::Point2d back = Apply(frames[nearest].to_board, other.x, other.y);
-      agree = std::hypot(back.x - at.x, back.y - at.y) <= kAgreeBase;
+      agree = std::hypot(back.x - at.x, back.y - at.y) <=
+              kAgreeBase + kAgreeShare * Distance(frames[m].centre, at);
     }
     if (!agree) continue;
     const double radius = window * Scale(frames[nearest], at);

@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 #include <QString>
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "boards/board_shapes.h"
@@ -81,12 +82,13 @@ bool ParsePaper(const std::string& text, PrintOptions& options) {
   } else {
     const auto x = text.find_first_of("xX");
     if (x == std::string::npos) return false;
-    char* end = nullptr;
-    const std::string w = text.substr(0, x), h = text.substr(x + 1);
-    width = std::strtod(w.c_str(), &end);
-    if (w.empty() || *end != '\0') return false;
-    height = std::strtod(h.c_str(), &end);
-    if (h.empty() || *end != '\0') return false;
+    // With a point whatever the regional settings, as the other numbers of the command line.
+    const auto number = [](const std::string& field, double& value) {
+      const char* end = field.data() + field.size();
+      const auto [stop, error] = std::from_chars(field.data(), end, value);
+      return !field.empty() && error == std::errc() && stop == end;
+    };
+    if (!number(text.substr(0, x), width) || !number(text.substr(x + 1), height)) return false;
     if (!(width >= 50 && width <= 2000 && height >= 50 && height <= 2000)) return false;
   }
   options.paper = text;

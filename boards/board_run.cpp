@@ -1,5 +1,6 @@
 #include "boards/board_run.h"
 
+#include <charconv>
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
@@ -32,10 +33,12 @@ struct Options {
   std::vector<std::string> images;
 };
 
+// Numbers are read with a point whatever the regional settings (Qt sets the C library's
+// locale from them, and strtod would follow it).
 bool ParseNumber(const std::string& text, double low, double high, double& value) {
-  char* end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return !text.empty() && *end == '\0' && value >= low && value <= high;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return !text.empty() && error == std::errc() && stop == end && value >= low && value <= high;
 }
 
 // Fills `options`; on a usage error returns its message.

@@ -101,6 +101,7 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QMenu* N1 = nullptr;  // &Файл
   QAction* N4 = nullptr;
   QAction* MeasureImages = nullptr;  // Coordinate files measured from photographs.
+  QAction* PrintBoard = nullptr;     // A ChArUco board or an AprilGrid drawn to print.
   QAction* N6 = nullptr;
   QAction* WriteCalibration = nullptr;  // The point into another tool's calibration file.
   QAction* PdfReport = nullptr;         // The report as a PDF.

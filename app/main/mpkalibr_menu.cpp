@@ -8,6 +8,7 @@
 #include "app/main/mpkalibr.h"
 #include "app/main/result_files.h"
 #include "app/measure/measure_images.h"
+#include "app/measure/print_board.h"
 #include "platform/exception_display.h"
 
 void TMPForm::BuildMenu() {
@@ -28,6 +29,8 @@ void TMPForm::BuildMenu() {
   N7->setObjectName(QStringLiteral("N7"));
   MeasureImages = add(N1, QStringLiteral("&Измерить снимки…"), "MeasureImages");
   N1->insertAction(N6, MeasureImages);
+  PrintBoard = add(N1, QStringLiteral("Мишень для &печати…"), "PrintBoard");
+  N1->insertAction(N6, PrintBoard);
   WriteCalibration = add(N1, QStringLiteral("Записать в &файл калибровки…"), "WriteCalibration");
   PdfReport = add(N1, QStringLiteral("&Отчёт PDF…"), "PdfReport");
   N1->insertAction(N7, WriteCalibration);
@@ -71,6 +74,9 @@ void TMPForm::ConnectCommands() {
   connect(N16, &QAction::triggered, this, guarded(&TMPForm::N16Click));
   connect(N12, &QAction::triggered, this, guarded(&TMPForm::N12Click));
   connect(N13, &QAction::triggered, this, guarded(&TMPForm::N13Click));
+  connect(PrintBoard, &QAction::triggered, this, [this] {
+    zirt::RunGuarded(platform_, this, [&] { zirt::PrintBoardCommand(*this, platform_); });
+  });
   connect(MeasureImages, &QAction::triggered, this, [this] {
     zirt::RunGuarded(platform_, this, [&] { zirt::MeasureImagesCommand(*this, platform_); });
   });

@@ -53,7 +53,7 @@ bool ReadPoints(const QString& path, std::vector<QPointF>& points) {
   for (const QByteArray& line : file.readAll().split('\n')) {
     const QString text = QString::fromLatin1(line).trimmed();
     if (text.isEmpty()) continue;
-    if (IsNotSeenLine(text.toStdString())) {  // a scene point this image does not show
+    if (IsNotSeenLine(text.toStdString())) {  // a point this image does not show
       points.emplace_back(qQNaN(), qQNaN());
       continue;
     }
@@ -240,17 +240,27 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
       break;
   }
 
+  // A board seen in too small a part of an image leaves that image out: zirt-measure names it
+  // in a warning and writes no file for it. It is shown without marks and not written.
   std::vector<std::vector<QPointF>> points(static_cast<std::size_t>(images.size()));
+  QStringList kept_images, kept_targets;
+  std::vector<std::vector<QPointF>> kept_points;
   for (qsizetype k = 0; k < images.size(); ++k) {
     const QString measured = folder.filePath(QFileInfo(targets[k]).fileName());
+    const QString warning =
+        QStringLiteral("zirt-measure: warning: ") + images[k] + QLatin1Char(':');
+    if (!QFileInfo::exists(measured) && progress.Errors().contains(warning)) continue;
     if (!ReadPoints(measured, points[static_cast<std::size_t>(k)])) {
       Tell(platform, &form, QStringLiteral("Не удалось прочесть результат измерения."), measured);
       return Step::kDone;
     }
+    kept_images << images[k];
+    kept_targets << targets[k];
+    kept_points.push_back(points[static_cast<std::size_t>(k)]);
   }
   MeasurePreview preview(images, points, progress.FoundSize(), &form);
   if (preview.exec() != QDialog::Accepted) return Step::kDone;
-  return WriteAndLoad(form, platform, images, targets, points);
+  return WriteAndLoad(form, platform, kept_images, kept_targets, kept_points);
 }
 
 }  // namespace

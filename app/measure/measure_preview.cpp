@@ -9,7 +9,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
+
+#include "app/measure/unseen_marks.h"
 
 namespace zirt {
 namespace {
@@ -23,6 +26,31 @@ bool Seen(QPointF p) {
 
 // Above this many points the marks are a sample, unnumbered: numbers would cover the image.
 constexpr std::size_t kNumbered = 200;
+
+// A board seen in part (some image has points not seen, or none): each image's name with the
+// count of its corners found, an image left out greyed. False when every image shows all.
+bool BoardCounts(QListWidget& list, const std::vector<std::vector<QPointF>>& points) {
+  bool board = false;
+  for (const auto& image : points) {
+    if (image.size() > kNumbered) return false;  // scene tracks, not corners
+    board = board || image.empty();
+    for (const QPointF& p : image) board = board || !std::isfinite(p.x());
+  }
+  if (!board) return false;
+  for (int k = 0; k < list.count() && k < int(points.size()); ++k) {
+    QListWidgetItem* item = list.item(k);
+    const auto& image = points[std::size_t(k)];
+    const auto seen = std::count_if(image.begin(), image.end(),
+                                    [](const QPointF& p) { return std::isfinite(p.x()); });
+    if (image.empty()) {
+      item->setText(item->text() + QStringLiteral(" — пропущен"));
+      item->setForeground(QColor(150, 150, 150));
+    } else {
+      item->setText(item->text() + QStringLiteral(" — %1 углов").arg(seen));
+    }
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -72,6 +100,13 @@ void MarkedImage::paintEvent(QPaintEvent*) {
     }
     return;
   }
+  painter.setPen(QPen(QColor(150, 150, 150), 2));
+  for (const QPointF& p : unseen_) {
+    if (!Seen(p)) continue;
+    const QPointF at = origin + (p + QPointF(0.5, 0.5)) * scale;
+    painter.drawLine(at - QPointF(arm, arm), at + QPointF(arm, arm));
+    painter.drawLine(at - QPointF(arm, -arm), at + QPointF(arm, -arm));
+  }
   for (std::size_t k = 0; k < points_.size(); ++k) {
     if (!Seen(points_[k])) continue;
     // A point's coordinates count from the centre of the top-left pixel.
@@ -95,6 +130,7 @@ MeasurePreview::MeasurePreview(const QStringList& images, std::vector<std::vecto
   setWindowTitle(QStringLiteral("Измеренные снимки"));
   Images = new QListWidget(this);
   for (const QString& path : images) Images->addItem(QFileInfo(path).fileName());
+  const bool board = BoardCounts(*Images, points_);
   Images->setMaximumWidth(220);
   Picture = new MarkedImage(this);
   const bool tracks = !points_.empty() && points_[0].size() > kNumbered;
@@ -108,6 +144,11 @@ MeasurePreview::MeasurePreview(const QStringList& images, std::vector<std::vecto
                             "Проверьте, что на каждом снимке точка 1 (красная) и нумерация рядов "
                             "одни и те же: строка файла с тем же номером должна указывать на ту "
                             "же точку мишени на всех снимках.");
+  if (board)
+    check += QStringLiteral(
+        " Доска видна частично: у имени снимка — число найденных углов; серые крестики — углы, "
+        "не найденные на снимке (их строки в файле — «- ; -»); серые снимки пропущены: на них "
+        "меньше 4 углов, файл для них не записывается.");
   if (!found_size.isEmpty())
     check = QStringLiteral("Найдена доска %1 внутренних углов. ").arg(found_size) + check;
   Note = new QLabel(check, this);
@@ -139,6 +180,7 @@ void MeasurePreview::ShowImage(int row) {
   const QSize stored = reader.size();
   if (stored.width() > kPreviewSide || stored.height() > kPreviewSide)
     reader.setScaledSize(stored.scaled(kPreviewSide, kPreviewSide, Qt::KeepAspectRatio));
+  Picture->SetUnseen(UnseenPositions(points_, static_cast<std::size_t>(row)));
   Picture->Show(reader.read(), stored, points_[static_cast<std::size_t>(row)], points_[0]);
 }
 

@@ -27,6 +27,9 @@ class MarkedImage : public QWidget {
   // the first image's points, for the tracks' paths.
   void Show(const QImage& image, QSize stored, const std::vector<QPointF>& points,
             const std::vector<QPointF>& first = {});
+  // A board's corners not seen in this image where the others put them (NaN: nowhere),
+  // drawn grey and unnumbered; set before Show.
+  void SetUnseen(std::vector<QPointF> unseen) { unseen_ = std::move(unseen); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -36,6 +39,7 @@ class MarkedImage : public QWidget {
   QSize stored_;
   std::vector<QPointF> points_;
   std::vector<QPointF> first_;
+  std::vector<QPointF> unseen_;
 };
 
 class MeasurePreview : public QDialog {

@@ -105,8 +105,9 @@ void MeasureProgress::Finished(int code, QProcess::ExitStatus status) {
   outcome_ = interrupted ? Outcome::kInterrupted
              : code == 0 ? Outcome::kMeasured
                          : Outcome::kFailed;
+  // A run that measured may have warned too: the images it left out, with no file.
+  errors_ = QString::fromUtf8(process_.readAllStandardError()).trimmed();
   if (outcome_ != Outcome::kMeasured) {
-    errors_ = QString::fromUtf8(process_.readAllStandardError()).trimmed();
     if (status == QProcess::CrashExit)
       errors_ += (errors_.isEmpty() ? QString() : QStringLiteral("\n")) + process_.errorString();
     if (errors_.isEmpty()) errors_ = QStringLiteral("zirt-measure завершилась с ошибкой.");

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -12,8 +13,25 @@
 
 namespace zirt {
 
+QStringList MarkerDictionaries() {
+  QStringList names{QStringLiteral("DICT_5X5_100")};
+  for (const char* bits : {"4X4", "5X5", "6X6", "7X7"})
+    for (const char* count : {"50", "100", "250", "1000"})
+      names << QStringLiteral("DICT_%1_%2").arg(QLatin1String(bits), QLatin1String(count));
+  names.removeAt(names.indexOf(QStringLiteral("DICT_5X5_100"), 1));
+  names << QStringLiteral("DICT_ARUCO_ORIGINAL") << QStringLiteral("DICT_APRILTAG_16h5")
+        << QStringLiteral("DICT_APRILTAG_25h9") << QStringLiteral("DICT_APRILTAG_36h10")
+        << QStringLiteral("DICT_APRILTAG_36h11");
+  return names;
+}
+
 QStringList MeasureSettings::Arguments() const {
   if (kind == 3) return {QStringLiteral("--features")};
+  const QString size = QStringLiteral("%1x%2").arg(cols).arg(rows);
+  if (kind == 4) return {QStringLiteral("--charuco"), size + QLatin1Char(':') + dictionary};
+  if (kind == 5)
+    return {QStringLiteral("--aprilgrid"), size, QStringLiteral("--tag-spacing"),
+            QString::number(tag_spacing, 'g', 6)};
   static const char* const kOptions[] = {"--chessboard", "--circles", "--asymmetric-circles"};
   if (kind == 0 && find_size) return {QStringLiteral("--chessboard"), QStringLiteral("auto")};
   return {QString::fromLatin1(kOptions[kind < 0 || kind > 2 ? 0 : kind]),
@@ -26,7 +44,9 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   Kind = new QComboBox(this);
   Kind->addItems({QStringLiteral("Шахматная доска"), QStringLiteral("Сетка кругов"),
                   QStringLiteral("Шахматная сетка кругов (асимметричная)"),
-                  QStringLiteral("Без мишени — по деталям сцены")});
+                  QStringLiteral("Без мишени — по деталям сцены"),
+                  QStringLiteral("Доска ChArUco (видна частично)"),
+                  QStringLiteral("Сетка AprilGrid (видна частично)")});
   Kind->setCurrentIndex(settings.kind);
   Cols = new QSpinBox(this);
   Rows = new QSpinBox(this);
@@ -35,12 +55,22 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   Rows->setValue(settings.rows);
   FindSize = new QCheckBox(QStringLiteral("Определить размер доски по первому снимку"), this);
   FindSize->setChecked(settings.find_size);
+  Dictionary = new QComboBox(this);
+  Dictionary->addItems(MarkerDictionaries());
+  Dictionary->setCurrentText(settings.dictionary);
+  TagSpacing = new QDoubleSpinBox(this);
+  TagSpacing->setRange(0.05, 1);
+  TagSpacing->setDecimals(2);
+  TagSpacing->setSingleStep(0.05);
+  TagSpacing->setValue(settings.tag_spacing);
 
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("Мишень:"), Kind);
   form->addRow(FindSize);
   form->addRow(QStringLiteral("В ряду:"), Cols);
   form->addRow(QStringLiteral("Рядов:"), Rows);
+  form->addRow(QStringLiteral("Словарь маркеров:"), Dictionary);
+  form->addRow(QStringLiteral("Промежуток между метками (доля метки):"), TagSpacing);
   auto* hint = new QLabel(this);
   hint->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -54,17 +84,26 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   layout->addWidget(hint);
   layout->addWidget(buttons);
 
-  const auto explain = [this, hint] {
+  const auto explain = [this, form, hint] {
     const int kind = Kind->currentIndex();
     const bool automatic = kind == 0 && FindSize->isChecked();
     FindSize->setVisible(kind == 0);
     Cols->setEnabled(!automatic && kind != 3);
     Rows->setEnabled(!automatic && kind != 3);
-    hint->setText(kind == 0   ? QStringLiteral("Считаются внутренние углы доски: у доски 10 × 7 "
-                                                 "клеток их 9 в ряду и 6 рядов.")
-                  : kind == 3 ? QStringLiteral("Точки берутся из самой сцены: камера на штативе, "
-                                               "фокус и сцена неподвижны, меняется только зум.")
-                              : QStringLiteral("Считаются круги: в ряду и число рядов."));
+    form->setRowVisible(Dictionary, kind == 4);
+    form->setRowVisible(TagSpacing, kind == 5);
+    // A ChArUco board of fewer squares has no corner between two markers.
+    for (QSpinBox* box : {Cols, Rows}) box->setMinimum(kind == 4 ? 3 : kind == 5 ? 1 : 2);
+    hint->setText(
+        kind == 0   ? QStringLiteral("Считаются внутренние углы доски: у доски 10 × 7 "
+                                       "клеток их 9 в ряду и 6 рядов.")
+        : kind == 3 ? QStringLiteral("Точки берутся из самой сцены: камера на штативе, "
+                                     "фокус и сцена неподвижны, меняется только зум.")
+        : kind == 4 ? QStringLiteral("Считаются клетки доски: в ряду и число рядов. Доска может "
+                                     "выходить за кадр: углы нумеруются по маркерам.")
+        : kind == 5 ? QStringLiteral("Считаются метки AprilTag 36h11: в ряду и число рядов. "
+                                     "Сетка может выходить за кадр: углы нумеруются по меткам.")
+                    : QStringLiteral("Считаются круги: в ряду и число рядов."));
   };
   connect(Kind, &QComboBox::currentIndexChanged, this, explain);
   connect(FindSize, &QCheckBox::toggled, this, explain);
@@ -72,7 +111,8 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
 }
 
 MeasureSettings MeasureSettingsDialog::Settings() const {
-  return {Kind->currentIndex(), Cols->value(), Rows->value(), FindSize->isChecked()};
+  return {Kind->currentIndex(),      Cols->value(),      Rows->value(), FindSize->isChecked(),
+          Dictionary->currentText(), TagSpacing->value()};
 }
 
 }  // namespace zirt

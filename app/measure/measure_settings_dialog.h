@@ -6,17 +6,23 @@
 
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QSpinBox;
 
 namespace zirt {
 
 // What zirt-measure is told; kept for the session so the next run starts from it.
 struct MeasureSettings {
-  int kind = 0;  // 0 chessboard, 1 circle grid, 2 asymmetric circle grid, 3 the scene itself.
-  int cols = 9;
+  // 0 chessboard, 1 circle grid, 2 asymmetric circle grid, 3 the scene itself, 4 a ChArUco
+  // board, 5 an AprilGrid.
+  int kind = 0;
+  int cols = 9;  // inner corners or circles; squares of a ChArUco board, tags of an AprilGrid
   int rows = 6;
   bool find_size = true;  // a chessboard's size found from the first image
-  // zirt-measure's pattern arguments: "--chessboard 9x6", "--chessboard auto" or "--features".
+  QString dictionary = QStringLiteral("DICT_5X5_100");  // a ChArUco board's markers
+  double tag_spacing = 0.3;                             // an AprilGrid's gaps, of a tag
+  // zirt-measure's pattern arguments: "--chessboard 9x6", "--chessboard auto", "--features",
+  // "--charuco 11x8:DICT_5X5_100" or "--aprilgrid 6x6 --tag-spacing 0.3".
   QStringList Arguments() const;
 };
 
@@ -31,6 +37,11 @@ class MeasureSettingsDialog : public QDialog {
   QSpinBox* Cols = nullptr;
   QSpinBox* Rows = nullptr;
   QCheckBox* FindSize = nullptr;
+  QComboBox* Dictionary = nullptr;
+  QDoubleSpinBox* TagSpacing = nullptr;
 };
+
+// OpenCV's predefined marker dictionaries by name, the default first.
+QStringList MarkerDictionaries();
 
 }  // namespace zirt

@@ -137,7 +137,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(Texts(form.menuBar()->actions()),
              (QStringList{"&Файл", "&Настройки", "&Счёт", "&Помощь"}));
     QCOMPARE(Texts(form.N1->actions()),
-             (QStringList{"&Загрузить", "&Измерить снимки…", "&Сохранить",
+             (QStringList{"&Загрузить", "&Измерить снимки…", "Мишень для &печати…", "&Сохранить",
                           "Записать в &файл калибровки…", "&Отчёт PDF…", "-", "&Выход"}));
     QCOMPARE(Texts(form.N3->actions()), QStringList{"&Пошаговый режим работы"});
     QCOMPARE(Texts(form.N2->actions()), (QStringList{"&Главная точка", "&Диагностика…"}));

@@ -20,11 +20,13 @@
 #include "app/main/mpkalibr.h"
 #include "app/measure/measure_preview.h"
 #include "app/measure/measure_settings_dialog.h"
+#include "app/measure/print_board.h"
 #include "data/text_file.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/board_render.h"
 #include "tests/support/photo_zoom.h"
 #include "tests/support/scripted_platform.h"
+#include "tests/support/target_render.h"
 
 namespace {
 
@@ -53,14 +55,23 @@ struct DialogAnswers {
       ask->Kind->setCurrentIndex(kind);
       ask->FindSize->setChecked(find_size);
       ask->Cols->setValue(cols);
-      ask->Rows->setValue(6);
+      ask->Rows->setValue(rows);
       settings_shown++;
       settings_shown <= accepts ? ask->accept() : ask->reject();
+    } else if (auto* print = qobject_cast<zirt::PrintBoardDialog*>(modal)) {
+      print->Kind->setCurrentIndex(1);
+      print->Cols->setValue(4);
+      print->Rows->setValue(3);
+      print->SquareMm->setValue(40);
+      settings_shown++;
+      print->accept();
     } else if (auto* preview = qobject_cast<zirt::MeasurePreview*>(modal)) {
       preview_images = preview->Images->count();
       preview_note = preview->Note->text();
+      for (int k = 0; k < preview->Images->count(); ++k)
+        preview_items << preview->Images->item(k)->text();
       if (const QByteArray shot = qgetenv("ZIRT_PREVIEW_SHOT"); !shot.isEmpty()) {
-        preview->Images->setCurrentRow(1);
+        preview->Images->setCurrentRow(shot_row);
         QApplication::processEvents();
         preview->grab().save(QString::fromLocal8Bit(shot));
       }
@@ -72,6 +83,8 @@ struct DialogAnswers {
   QTimer timer;  // Stops with the answers.
   int kind = 0;
   int cols = 9;
+  int rows = 6;
+  int shot_row = 1;        // the image pictured
   bool find_size = false;  // the dialog's "find the size from the first image"
   int accepts = 1;
   bool accept_preview = true;
@@ -79,6 +92,7 @@ struct DialogAnswers {
   int settings_shown = 0;
   int preview_images = -1;
   QString preview_note;
+  QStringList preview_items;
 };
 
 }  // namespace
@@ -168,6 +182,65 @@ class MeasureImagesTest : public QObject {
     const int tracks = form.State().Images[0].Count();
     QVERIFY2(tracks > 200, qPrintable(QString::number(tracks)));
     QCOMPARE(form.State().Images[2].Count(), tracks);
+  }
+
+  // A ChArUco board seen in part: the long end shows too few corners and is left out (named
+  // in the preview, no file); the others have a line for every corner seen in two images.
+  void boardSeenInPart() {
+    zirt::test::TargetScene scene;
+    std::string error;
+    scene.board = *zirt::ParseCharuco("11x8", error);
+    scene.width = 1200, scene.height = 900, scene.principal = {601.3, 448.6};
+    QStringList shots;
+    const double zooms[] = {1, 1.8, 3.2, 10};
+    for (int k = 0; k < 4; ++k) {
+      const cv::Mat grey = zirt::test::RenderTarget(scene, zooms[k], 3 + k);
+      QImage image(grey.cols, grey.rows, QImage::Format_Grayscale8);
+      for (int y = 0; y < grey.rows; ++y) std::memcpy(image.scanLine(y), grey.ptr(y), grey.cols);
+      shots << folder.filePath(QStringLiteral("доска %1.png").arg(k + 1));
+      QVERIFY(image.save(shots.back()));
+    }
+    zirt::testing::ScriptedPlatform platform;
+    platform.SetCurrentFolder(folder.path());
+    TMPForm form(platform);
+    platform.ScriptOpenFiles(shots);
+    DialogAnswers answers;
+    answers.kind = 4;
+    answers.cols = 11;
+    answers.rows = 8;
+    answers.shot_row = 2;
+    answers.Start();
+    form.MeasureImages->trigger();
+    QVERIFY2(platform.Messages().empty(),
+             qPrintable(platform.Messages().empty() ? QString()
+                                                    : platform.Messages()[0].request.detail));
+    QCOMPARE(answers.preview_items.size(), 4);
+    QVERIFY2(answers.preview_items[0].endsWith(QStringLiteral("— 70 углов")),
+             qPrintable(answers.preview_items[0]));
+    QVERIFY2(answers.preview_items[3].endsWith(QStringLiteral("— пропущен")),
+             qPrintable(answers.preview_items[3]));
+    QCOMPARE(form.State().Images.Length(), std::size_t(3));
+    QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("доска 4.crd"))));
+    const QByteArray third = ReadFile(folder.filePath(QStringLiteral("доска 3.crd")));
+    QVERIFY(third.contains("- ; -\r\n"));
+    QCOMPARE(third.count('\n'),
+             ReadFile(folder.filePath(QStringLiteral("доска 1.crd"))).count('\n'));
+  }
+
+  // "Мишень для печати…": the board asked is drawn by zirt-measure into the PDF named.
+  void boardDrawnToPrint() {
+    zirt::testing::ScriptedPlatform platform;
+    platform.SetCurrentFolder(folder.path());
+    TMPForm form(platform);
+    const QString pdf = folder.filePath(QStringLiteral("сетка.pdf"));
+    platform.ScriptSaveFile(pdf);
+    DialogAnswers answers;
+    answers.Start();
+    form.PrintBoard->trigger();
+    QCOMPARE(answers.settings_shown, 1);
+    QCOMPARE(platform.Messages().size(), std::size_t(1));
+    QCOMPARE(platform.Messages()[0].request.icon, zirt::Icon::kInformation);
+    QVERIFY(ReadFile(pdf).startsWith("%PDF"));
   }
 
   // Files that exist: kept on Отмена, loaded as they are on "Загрузить имеющиеся"; a
