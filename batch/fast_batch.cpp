@@ -59,6 +59,16 @@ void AllowLargePages(void* block, std::size_t bytes) {
   if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
+// Gives the system back the pages of a block past its first `used` bytes. A large page that
+// is only partly filled stays whole otherwise: up to 2 MiB more per file than its points.
+void ReleaseBeyond(void* block, std::size_t used, std::size_t bytes) {
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto begin = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t from = (begin + used + page - 1) & ~(page - 1);
+  const std::uintptr_t to = (begin + bytes) & ~(page - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+}
+
 // The points of one file's bytes. A point set counts in an int, so a file of that many bytes
 // is left to the window's loading, which decides on it.
 bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::Image& image) {
@@ -76,6 +86,8 @@ bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::
     image.points[image.count++] = {x, y};
   });
   image.not_seen = not_seen;
+  ReleaseBeyond(image.points.get(), image.count * sizeof(PlainPoint),
+                image.capacity * sizeof(PlainPoint));
   return true;
 }
 
@@ -142,7 +154,8 @@ bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded)
 }
 
 ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibration,
-                                  ReportSink& report) {
+                                  ReportSink& report,
+                                  std::vector<diagnostics_detail::Track>* tracks) {
   const auto& images = loaded.images;
   if (images.empty()) return ComputeOutcome::kNoImages;
   if (images.size() == 1) return ComputeOutcome::kOneImage;
@@ -163,6 +176,7 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   // than a survey of the tracks before it.
   const bool survey = passes == images[0].count && passes > 0;
   std::vector<TrackMotion> motions(survey ? passes : 0);
+  if (tracks) tracks->assign(passes, {});
 
   // Each track is fitted on its own, so ranges of them go to the cores; the first failing
   // track of the lowest range that has one is the failure of the whole. A range goes on
@@ -189,6 +203,13 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
         for (std::size_t t = i; survey && t < last; ++t) {
           motions[t] = MotionOf(n, Track{columns.data(), t});
           moves &= !motions[t].still;
+        }
+        // The refined fit's sums while the track's points are at hand.
+        for (std::size_t t = i; tracks && t < last; ++t) {
+          const Track at{columns.data(), t};
+          const auto position = [&](int j) { return Position{at(j).X, at(j).Y}; };
+          (*tracks)[t] = diagnostics_detail::TrackOf(
+              n, position, [&](int j) { return diagnostics_detail::Seen(position(j)); });
         }
         if (ranges[r].failure) continue;
         RegressionSums sums[2];
