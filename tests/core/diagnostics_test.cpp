@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <random>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 #include "calib/calibration.h"
@@ -784,6 +787,20 @@ TEST(Diagnose, RefinedPointAloneIsTheDiagnosticsOne) {
     EXPECT_EQ(alone->y, d.refined->y);
     EXPECT_EQ(alone->dof, d.refined->dof);
     EXPECT_EQ(alone->rms_px, d.refined->rms_px);
+    // From sums taken track by track, as zirt-batch's fast path takes them: the same bits.
+    std::vector<diagnostics_detail::Track> tracks;
+    for (std::size_t i = 0; i < images[0].size(); ++i) {
+      const auto at = [&](int k) {
+        const auto& image = images[std::size_t(k)];
+        return i < image.size() ? image[i] : Position{std::nan(""), std::nan("")};
+      };
+      tracks.push_back(diagnostics_detail::TrackOf(
+          int(images.size()), at, [&](int k) { return diagnostics_detail::Seen(at(k)); }));
+    }
+    const std::optional<PointEstimate> taken = diagnostics_detail::RefinedPointOf(tracks, arrays);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(std::tuple(taken->x, taken->y, taken->sigma0_px, taken->sigma_y),
+              std::tuple(alone->x, alone->y, alone->sigma0_px, alone->sigma_y));
     // Each track's angle as the refined fit has it, not as the search for gross errors left it.
     ASSERT_EQ(alone->track_angle_deg.size(), d.refined->track_angle_deg.size());
     for (std::size_t i = 0; i < alone->track_angle_deg.size(); ++i) {
