@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 
+#include "analysis/analysis.h"
 #include "batch/fast_batch.h"
 #include "batch/into_file.h"
 #include "batch/json_report.h"
@@ -147,13 +148,13 @@ const char* PointName(PointChoice choice) {
 
 // The point --point chose, from the computation or the diagnostics of the loaded images;
 // false when the diagnostics found none.
-bool ChosenPoint(const Calibration& calibration, PointChoice choice, double& x, double& y) {
+bool ChosenPoint(const Analysis& analysis, PointChoice choice, double& x, double& y) {
   if (choice == PointChoice::kReport) {
-    x = calibration.PrincipalX;
-    y = calibration.PrincipalY;
+    x = analysis.State().PrincipalX;
+    y = analysis.State().PrincipalY;
     return true;
   }
-  const Diagnostics diagnostics = Diagnose(calibration.Images);
+  const Diagnostics& diagnostics = analysis.Diagnosis();
   const std::optional<PointEstimate>& point =
       choice == PointChoice::kRefined ? diagnostics.refined : diagnostics.robust;
   if (!point) return false;
@@ -164,11 +165,11 @@ bool ChosenPoint(const Calibration& calibration, PointChoice choice, double& x, 
 
 // Writes the camera file as the save command does, without asking: an existing output (a
 // dangling link counts) is replaced only with --overwrite.
-int WriteCamera(Calibration& calibration, PointChoice choice, const std::string& picked,
-                bool overwrite, std::ostream& err) {
+int WriteCamera(Analysis& analysis, PointChoice choice, const std::string& picked, bool overwrite,
+                std::ostream& err) {
   const std::string output = CameraOutputName(picked);
   double x = 0, y = 0;
-  if (!ChosenPoint(calibration, choice, x, y)) {
+  if (!ChosenPoint(analysis, choice, x, y)) {
     err << "zirt-batch: the diagnostics find no such point; the camera file is not written\n";
     return kBatchFailed;
   }
@@ -186,7 +187,7 @@ int WriteCamera(Calibration& calibration, PointChoice choice, const std::string&
     err << "Ошибка записи cam-файла!\n" << e.what() << "\n";
     return kBatchFailed;
   }
-  calibration.ResultSaved = true;
+  analysis.State().ResultSaved = true;
   err << output << "\n";
   return kBatchOk;
 }
@@ -230,7 +231,10 @@ void SetPdfReportWriter(PdfReportWriter writer) {
 }
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  Calibration calibration;
+  // The window's way loads into the analysis, which computes each of the diagnostics, the
+  // sequence test and the steps at most once for the JSON, the PDF, --point and --into.
+  Analysis analysis;
+  Calibration& calibration = analysis.State();
   std::vector<std::string> files;
   std::string camera;
   bool overwrite = false;
@@ -321,7 +325,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   const bool plain_loaded = !json && into.empty() && pdf.empty() && point == PointChoice::kReport &&
                             LoadPlainImages(files, plain);
   try {
-    if (!plain_loaded) calibration.TakeImages(LoadCoordinateFiles(files));
+    if (!plain_loaded) analysis.Load(files);
   } catch (const ECoordinateFileError& e) {
     err << "Ошибка загрузки файла координат!\n" << e.Message() << "\n";
     for (const std::string& hint : e.Hints()) err << hint << "\n";
@@ -356,7 +360,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   } catch (const std::exception& e) {  // Such as memory running out, as the window shows it.
     failure = DisplayText(e.what());
   }
-  if (json) WriteBatchJson(out, files, report.Kept(), failure, calibration);
+  if (json) WriteBatchJson(out, report.Kept(), failure, analysis);
   const bool written = report.Finish();
   if (!failure.empty()) {
     err << failure << "\n";
@@ -370,7 +374,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   }
   if (!pdf.empty()) {
     try {
-      pdf_writer(pdf, files, report.Kept(), failure, calibration, CommandLine(args));
+      pdf_writer(pdf, report.Kept(), failure, analysis, CommandLine(args));
       err << pdf << "\n";
     } catch (const std::exception& e) {
       err << "zirt-batch: the PDF report could not be written: " << e.what() << "\n";
@@ -378,11 +382,11 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
   }
   if (code == kBatchOk)
-    WarnIfInconsistent(plain_loaded ? RefinedOf(plain) : RefinedPoint(calibration.Images), err);
+    WarnIfInconsistent(plain_loaded ? RefinedOf(plain) : analysis.Refined(), err);
   if (code == kBatchOk && !camera.empty())
-    code = WriteCamera(calibration, point, camera, overwrite, err);
+    code = WriteCamera(analysis, point, camera, overwrite, err);
   if (code == kBatchOk && !into.empty())
-    code = WriteIntoFile(calibration, PointName(point), into, into_options, overwrite, err);
+    code = WriteIntoFile(analysis, PointName(point), into, into_options, overwrite, err);
   return code;
 }
 

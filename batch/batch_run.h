@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "calib/calibration.h"
+#include "analysis/analysis.h"
 
 namespace zirt {
 
@@ -19,9 +19,9 @@ inline constexpr int kBatchUsage = 2;
 // and on failure the window's message as the first line of `err`. Returns the exit code.
 // Writes the PDF report of --pdf; the program sets it when it is built with Qt's painting,
 // and --pdf is refused without it. Raises EFileError when the file cannot be written.
-using PdfReportWriter = void (*)(const std::string& path, const std::vector<std::string>& files,
-                                 const std::vector<std::string>& report, const std::string& failure,
-                                 const Calibration& calibration, const std::string& command);
+using PdfReportWriter = void (*)(const std::string& path, const std::vector<std::string>& report,
+                                 const std::string& failure, const Analysis& analysis,
+                                 const std::string& command);
 void SetPdfReportWriter(PdfReportWriter writer);
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

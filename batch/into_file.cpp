@@ -7,10 +7,10 @@
 
 namespace zirt {
 
-int WriteIntoFile(const Calibration& calibration, const std::string& estimate,
-                  const std::string& picked, const ExportOptions& options, bool overwrite,
-                  std::ostream& err) {
-  const std::optional<ExportedPoint> point = PointToExport(calibration, estimate);
+int WriteIntoFile(const Analysis& analysis, const std::string& estimate, const std::string& picked,
+                  const ExportOptions& options, bool overwrite, std::ostream& err) {
+  const std::optional<ExportedPoint> point =
+      PointToExport(analysis.State(), analysis.Diagnosis(), estimate);
   if (!point) {
     err << kExportFailedMessage << "\nДиагностика не находит точки " << estimate << ".\n";
     return kBatchFailed;

@@ -51,9 +51,10 @@ QJsonValue Estimate(const std::optional<PointEstimate>& e) {
 
 }  // namespace
 
-void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
-                    const std::vector<std::string>& report, const std::string& failure,
-                    const Calibration& calibration, double search_work) {
+void WriteBatchJson(std::ostream& out, const std::vector<std::string>& report,
+                    const std::string& failure, const Analysis& analysis) {
+  const std::vector<std::string>& files = analysis.Files();
+  const Calibration& calibration = analysis.State();
   QJsonObject root;
   QJsonArray names;
   for (const std::string& file : files) names.append(Text(file));
@@ -71,7 +72,7 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
     root["principal_point"] = QJsonValue();
   }
 
-  const Diagnostics d = Diagnose(calibration.Images, search_work);
+  const Diagnostics& d = analysis.Diagnosis();
   root["refined"] = Estimate(d.refined);
   root["robust"] = Estimate(d.robust);
   QJsonArray outliers;
@@ -86,7 +87,7 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
   root["outliers"] = outliers;
   root["outlier_search_stopped"] = d.outlier_search_cut;
   root["consistent"] = Consistent(d.refined);
-  const SequenceTest sequence = TestSequence(calibration.Images, d);
+  const SequenceTest& sequence = analysis.Sequence();
   QJsonArray images;
   for (std::size_t k = 0; k < d.images.size(); ++k) {
     QJsonObject o;
@@ -118,7 +119,7 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& files,
   }
   root["points"] = points;
   QJsonArray steps;
-  for (const ZoomStep& step : ZoomSteps(PositionsOf(calibration.Images))) {
+  for (const ZoomStep& step : analysis.Steps()) {
     QJsonObject o;
     o["from"] = step.from + 1;
     o["to"] = step.to + 1;

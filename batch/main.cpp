@@ -15,10 +15,10 @@
 
 namespace {
 
-void WritePdf(const std::string& path, const std::vector<std::string>& files,
-              const std::vector<std::string>& report, const std::string& failure,
-              const zirt::Calibration& calibration, const std::string& command) {
-  zirt::WritePdfReport(path, {files, report, failure, &calibration, command});
+void WritePdf(const std::string& path, const std::vector<std::string>& report,
+              const std::string& failure, const zirt::Analysis& analysis,
+              const std::string& command) {
+  zirt::WritePdfReport(path, {report, failure, &analysis, command});
 }
 
 }  // namespace

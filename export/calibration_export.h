@@ -9,6 +9,7 @@
 
 #include "calib/calibration.h"
 #include "data/exceptions.h"
+#include "diagnostics/diagnostics.h"
 
 namespace zirt {
 
@@ -25,9 +26,11 @@ struct ExportedPoint {
 };
 
 // The point of the estimate named "report", "refined" or "robust", with its σ (the report's
-// point has none of its own: the refined one's, from the same data, stands for it). Nullopt
-// when the diagnostics find no such point.
+// point has none of its own: the note gives the refined point and its σ beside it), from the
+// computation and the diagnostics of the same images. Nullopt when the diagnostics find no
+// such point.
 std::optional<ExportedPoint> PointToExport(const Calibration& calibration,
+                                           const Diagnostics& diagnostics,
                                            std::string_view estimate);
 
 struct ExportOptions {

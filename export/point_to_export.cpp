@@ -7,9 +7,8 @@
 
 namespace zirt {
 
-std::optional<ExportedPoint> PointToExport(const Calibration& calibration,
+std::optional<ExportedPoint> PointToExport(const Calibration& calibration, const Diagnostics& d,
                                            std::string_view estimate) {
-  const Diagnostics d = Diagnose(calibration.Images);
   const std::optional<PointEstimate>& e = estimate == "robust" ? d.robust : d.refined;
   ExportedPoint p;
   p.estimate = std::string(estimate);

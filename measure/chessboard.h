@@ -17,12 +17,16 @@ struct ChessboardFinding {
   std::string road;              // which detector at which scale found it
   // The board goes on past the corners found: a pattern size smaller than the board's.
   bool larger = false;
+  // With `larger`, the sides the board goes on beyond: 1 top, 2 bottom, 4 left, 8 right (the
+  // first and last rows, the first and last columns of the corners found).
+  int beyond = 0;
 };
 
 // The board of `size` inner corners in the 8-bit grey `grey`. Where the corners found have
 // neighbouring crossings beyond their outer rows or columns, `larger` is set and no corners are
 // returned: counting a sub-board would number different corners in different images.
-// `only_road` ≥ 0 tries that road alone (for comparing them; see ChessboardRoads()).
+// Sizes below 3 × 3 are never found. `only_road` ≥ 0 tries that road alone (for comparing them; see
+// ChessboardRoads()).
 ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size, int only_road = -1);
 
 // The roads' names in the order they are tried.

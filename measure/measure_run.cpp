@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <new>
 #include <opencv2/core.hpp>
 #include <optional>
 #include <ostream>
@@ -161,6 +162,14 @@ std::string NotFound(const cv::Mat& grey, const Pattern& pattern, const FindDeta
   return "the pattern is not found";
 }
 
+// What failed, in this tool's words: OpenCV's own texts name its internals, not the image.
+std::string Failure(const std::exception& e) {
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return "not enough memory";
+  if (dynamic_cast<const cv::Exception*>(&e))
+    return "the pattern finder failed on it (a damaged or unusual image)";
+  return e.what();
+}
+
 // One image's outcome: its points in the finder's order, or the message naming it.
 struct Measured {
   bool done = false;
@@ -182,7 +191,7 @@ void MeasureOne(const std::string& image, const Options& options, Measured& resu
   } catch (const EImageError& e) {
     result.error = e.Message();
   } catch (const std::exception& e) {  // OpenCV's own failures, memory running out.
-    result.error = image + ": cannot be measured: " + e.what();
+    result.error = image + ": cannot be measured: " + Failure(e);
   }
 }
 
@@ -303,7 +312,7 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
       made.RemoveEmpty();
       return kMeasureFailed;
     } catch (const std::exception& e) {  // OpenCV's own failures, memory running out.
-      err << "zirt-measure: " << options.images[0] << ": cannot be measured: " << e.what()
+      err << "zirt-measure: " << options.images[0] << ": cannot be measured: " << Failure(e)
           << "\nzirt-measure: nothing written\n";
       made.RemoveEmpty();
       return kMeasureFailed;

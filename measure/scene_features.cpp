@@ -137,7 +137,9 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
     const std::string text = "turned " + Fixed(turned->degrees, 2) +
                              "° against its neighbours in the zoom: the camera moved or turned";
     if (turned->degrees > kTurnRefused) return Refuse(turned->image, text);
-    out.notes.push_back({turned->image, text + "; the point may be off by as much"});
+    out.notes.push_back({turned->image, "turned " + Fixed(turned->degrees, 2) +
+                                            "° against its neighbours in the zoom: measured, but "
+                                            "a camera that turns moves the point"});
   }
   const CommonShare common =
       CommonCentreShare(tracks.positions, aside, std::hypot(greys[0].cols, greys[0].rows));

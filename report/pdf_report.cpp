@@ -139,11 +139,12 @@ void Overview(QPainter& p, const QRectF& area, const std::vector<std::vector<Pos
 }
 
 void Build(PdfPages& pages, const ReportInputs& in) {
-  const Calibration& calibration = *in.calibration;
-  const Diagnostics d = Diagnose(calibration.Images);
-  const SequenceTest sequence = TestSequence(calibration.Images, d);
-  const std::vector<std::vector<Position>> images = PositionsOf(calibration.Images);
-  const std::vector<ZoomStep> steps = ZoomSteps(images);
+  const Calibration& calibration = in.analysis->State();
+  const std::vector<std::string>& files = in.analysis->Files();
+  const Diagnostics& d = in.analysis->Diagnosis();
+  const SequenceTest& sequence = in.analysis->Sequence();
+  const std::vector<std::vector<Position>>& images = in.analysis->Positions();
+  const std::vector<ZoomStep>& steps = in.analysis->Steps();
 
   pages.Title(QStringLiteral("ZIRT — отчёт о калибровке главной точки"));
   pages.Paragraph(
@@ -154,7 +155,7 @@ void Build(PdfPages& pages, const ReportInputs& in) {
 
   pages.Heading(QStringLiteral("Исходные данные"));
   std::vector<QStringList> inputs;
-  for (std::size_t k = 0; k < in.files.size(); ++k) {
+  for (std::size_t k = 0; k < files.size(); ++k) {
     // The points seen in the image; a point not seen is no measurement.
     const int count = k < images.size()
                           ? int(std::count_if(images[k].begin(), images[k].end(),
@@ -163,7 +164,7 @@ void Build(PdfPages& pages, const ReportInputs& in) {
                                               }))
                           : 0;
     inputs.push_back(
-        {QString::number(k + 1), Q(in.files[k]), QString::number(count), Sha256(in.files[k])});
+        {QString::number(k + 1), Q(files[k]), QString::number(count), Sha256(files[k])});
   }
   pages.Table({QStringLiteral("№"), QStringLiteral("Файл"), QStringLiteral("Точек"),
                QStringLiteral("SHA-256")},
@@ -231,7 +232,7 @@ void Build(PdfPages& pages, const ReportInputs& in) {
     for (const FlaggedMeasurement& f : d.outliers) set_aside += f.image == int(k);
     const ImageShift& s = sequence.images[k];
     image_rows.push_back(
-        {QString::number(k + 1), k < in.files.size() ? Q(ShortName(in.files[k])) : QString(),
+        {QString::number(k + 1), k < files.size() ? Q(ShortName(files[k])) : QString(),
          QString::number(d.images[k].measurements), Num(d.images[k].rms_px, 3),
          set_aside ? QString::number(set_aside) : QString(),
          s.defined ? Num(s.dx, 3) + QStringLiteral("; ") + Num(s.dy, 3) : QStringLiteral("—"),
@@ -255,7 +256,7 @@ void Build(PdfPages& pages, const ReportInputs& in) {
                                       .arg(d.refined ? d.refined->dof - 2 : 0)
                                       .arg(Num(sequence.bound, 2))
                                 : QString()));
-  for (const std::string& line : SequenceFindings(sequence, in.files)) pages.Paragraph(Q(line));
+  for (const std::string& line : SequenceFindings(sequence, files)) pages.Paragraph(Q(line));
 
   pages.Heading(QStringLiteral("Грубые ошибки"));
   if (d.outliers.empty()) {

@@ -7,16 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "calib/calibration.h"
+#include "analysis/analysis.h"
 
 namespace zirt {
 
 struct ReportInputs {
-  std::vector<std::string> files;            // as given, one per loaded image
-  std::vector<std::string> report;           // the report list's lines
-  std::string failure;                       // the computation's message when it failed
-  const Calibration* calibration = nullptr;  // the loaded images and the report's point
-  std::string command;                       // what made the report
+  std::vector<std::string> report;     // the report list's lines
+  std::string failure;                 // the computation's message when it failed
+  const Analysis* analysis = nullptr;  // the files, the report's point and what was computed
+  std::string command;                 // what made the report
 };
 
 // The program version the report names.

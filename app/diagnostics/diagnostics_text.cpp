@@ -61,6 +61,19 @@ DiagnosticsData CollectDiagnostics(std::vector<QString> files,
   return data;
 }
 
+DiagnosticsData CollectDiagnostics(std::vector<QString> files, const Analysis& analysis,
+                                   std::optional<Position> report_point, QString report_failure) {
+  DiagnosticsData data;
+  data.result = analysis.Diagnosis();
+  data.sequence = analysis.Sequence();
+  data.steps = analysis.Steps();
+  data.files = std::move(files);
+  data.images = analysis.Positions();
+  data.report_point = report_point;
+  data.report_failure = std::move(report_failure);
+  return data;
+}
+
 QString FormatNumber(double value, int decimals) {
   if (!std::isfinite(value)) return kNone;
   QString text = QString::number(value, 'f', decimals);

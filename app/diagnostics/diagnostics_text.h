@@ -7,9 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "diagnostics/diagnostics.h"
-#include "diagnostics/sequence_test.h"
-#include "diagnostics/zoom_steps.h"
+#include "analysis/analysis.h"
 
 namespace zirt {
 
@@ -27,6 +25,9 @@ struct DiagnosticsData {
 // Copies the measurements, names and the report's outcome, and diagnoses them.
 DiagnosticsData CollectDiagnostics(std::vector<QString> files,
                                    std::vector<std::vector<Position>> images,
+                                   std::optional<Position> report_point, QString report_failure);
+// The same from what the analysis computed for its images.
+DiagnosticsData CollectDiagnostics(std::vector<QString> files, const Analysis& analysis,
                                    std::optional<Position> report_point, QString report_failure);
 
 // Where the report's point lies outside the refined point's 95% ellipse, how far; else empty.

@@ -25,13 +25,14 @@ QString Caption(const ExportedPoint& p) {
 
 }  // namespace
 
-ExportDialog::ExportDialog(const Calibration& calibration, const QString& file,
+ExportDialog::ExportDialog(const Analysis& analysis, const QString& file,
                            const std::vector<std::string>& cameras, QWidget* parent)
     : QDialog(parent) {
   setWindowTitle(QStringLiteral("Записать в файл калибровки"));
   Points = new QComboBox(this);
   for (const char* estimate : {"report", "refined", "robust"})
-    if (const std::optional<ExportedPoint> p = PointToExport(calibration, estimate)) {
+    if (const std::optional<ExportedPoint> p =
+            PointToExport(analysis.State(), analysis.Diagnosis(), estimate)) {
       points_.push_back(*p);
       Points->addItem(Caption(*p));
     }
@@ -41,8 +42,8 @@ ExportDialog::ExportDialog(const Calibration& calibration, const QString& file,
   Warning->setWordWrap(true);
   Warning->setStyleSheet(QStringLiteral("color: #c00000"));
   DiagnosticsData data;
-  data.result = Diagnose(calibration.Images);
-  data.report_point = Position{calibration.PrincipalX, calibration.PrincipalY};
+  data.result = analysis.Diagnosis();
+  data.report_point = Position{analysis.State().PrincipalX, analysis.State().PrincipalY};
   Warning->setText(ReportOutsideEllipse(data));
 
   auto* form = new QFormLayout;

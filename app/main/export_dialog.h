@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis.h"
 #include "export/calibration_export.h"
 
 class QComboBox;
@@ -22,7 +23,7 @@ class ExportDialog : public QDialog {
 
  public:
   // `cameras` as CamerasIn gives them: empty hides the camera choice.
-  ExportDialog(const Calibration& calibration, const QString& file,
+  ExportDialog(const Analysis& analysis, const QString& file,
                const std::vector<std::string>& cameras, QWidget* parent);
 
   // The point chosen, with what its comment says; the camera for ExportOptions.

@@ -71,7 +71,7 @@ void TMPForm::ShowComputeError(const zirt::Exception& error) {
   const zirt::ComputeHint hint =
       zirt::ComputeFailureHint(calibration_.Images, image_names_, calibration_.FittingPoint);
   QString offer;
-  const auto refined = zirt::Diagnose(calibration_.Images).refined;
+  const auto& refined = analysis_.Refined();
   if (refined && hint.fault != zirt::ComputeFault::kNone) {
     offer = QStringLiteral(
                 "Уточнённая оценка окна «Диагностика» (прямые по перпендикулярным "
@@ -111,8 +111,7 @@ void TMPForm::ShowDiagnostics(bool bring_up) {
   struct RestoreCursor {
     ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
   } restore;
-  Diagnostics->ShowData(zirt::CollectDiagnostics(std::move(files),
-                                                 zirt::PositionsOf(calibration_.Images), point,
+  Diagnostics->ShowData(zirt::CollectDiagnostics(std::move(files), analysis_, point,
                                                  compute_failure_.value_or(QString())));
   if (first) PlaceBeside(Diagnostics, this, Panel1, Button3);
   Diagnostics->show();

@@ -117,7 +117,7 @@ TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
 
 TMPForm::~TMPForm() {
   // The images first, in load order, then the fitted lines.
-  calibration_.ClearData();
+  analysis_.Clear();
 }
 
 void TMPForm::BuildControls() {
@@ -234,7 +234,7 @@ void TMPForm::ClearAll() {
   Image1->update();
   lines_drawn_ = false;
   result_drawn_ = false;
-  calibration_.ClearData();
+  analysis_.Clear();
   image_names_.clear();
   ListBox1->ClearLines();
   EnableSaving(false);
@@ -287,11 +287,10 @@ void TMPForm::LoadFiles(const QStringList& chosen) {
   }
 
   ClearAll();
-  calibration_.TakeImages(std::move(sets));
+  analysis_.Take(paths, std::move(sets));
   FitPictureToPoints();
   DrawMarks();
   image_names_.clear();
-  image_paths_ = paths;
   for (const std::string& path : paths) {
     image_names_.push_back(zirt::ShortName(path));
     ListBox1->AddLine(QString::fromStdString(image_names_.back()));

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis.h"
 #include "app/main/image_view.h"
 #include "app/main/report_list.h"
-#include "calib/calibration.h"
 #include "platform/platform.h"
 
 class QAction;
@@ -73,8 +73,10 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   void ShowPreview();
 
   const zirt::Calibration& State() const { return calibration_; }
+  // The loaded files and what is computed from them, each once per load.
+  const zirt::Analysis& Work() const { return analysis_; }
   // The loaded files' full names, in load order.
-  const std::vector<std::string>& ImagePaths() const { return image_paths_; }
+  const std::vector<std::string>& ImagePaths() const { return analysis_.Files(); }
   const zirt::ViewBitmap& Bitmap() const { return bitmap_; }
   // Screen pixels per design pixel.
   double Scale() const { return scale_; }
@@ -161,7 +163,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
 
   zirt::Platform& platform_;
   double scale_ = 1.0;
-  zirt::Calibration calibration_;
+  zirt::Analysis analysis_;
+  zirt::Calibration& calibration_ = analysis_.State();
   zirt::ViewBitmap bitmap_;
   zirt::Ext fit_scale_ = zirt::kTwoThirds;  // The scale that shows every point.
   double zoom_ = 1;                         // The view's scale over fit_scale_, 1 to 32.
@@ -174,6 +177,5 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QElapsedTimer progress_clock_;
   bool progress_pending_ = false;
   std::vector<std::string> image_names_;    // Short names of the loaded files, in load order.
-  std::vector<std::string> image_paths_;    // Their full names.
   std::optional<QString> compute_failure_;  // Why the last computation found no point.
 };

@@ -42,7 +42,7 @@ void WriteCalibrationCommand(TMPForm& form, Platform& platform) {
     // The point and, in a file of several cameras, the camera: the window's way to what the
     // command line gives with --point, --colmap-camera and --kalibr-camera.
     const std::vector<std::string> cameras = CamerasIn(ReadFileBytes(picked[0].toStdString()));
-    ExportDialog choice(form.State(), picked[0], cameras, &form);
+    ExportDialog choice(form.Work(), picked[0], cameras, &form);
     if (choice.exec() != QDialog::Accepted) return;
     const PreparedExport prepared =
         PrepareExport(picked[0].toStdString(), choice.Point(), choice.Options());
@@ -67,10 +67,9 @@ void PdfReportCommand(TMPForm& form, Platform& platform) {
   form.SetDialogDirs(platform.CurrentFolder());
   if (!MayWrite(platform, *picked)) return;
   ReportInputs inputs;
-  inputs.files = form.ImagePaths();
   for (int i = 0; i < form.ListBox1->count(); ++i)
     inputs.report.push_back(form.ListBox1->item(i)->text().toStdString());
-  inputs.calibration = &form.State();
+  inputs.analysis = &form.Work();
   inputs.command = "ZIRT: Файл → Отчёт PDF…";
   try {
     WritePdfReport(picked->toStdString(), inputs);

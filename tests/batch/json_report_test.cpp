@@ -195,9 +195,10 @@ TEST(BatchJson, FailuresAndSettings) {
   }
   {
     // Names that are not UTF-8 become U+FFFD; nothing loaded, nothing estimated.
-    const Calibration none;
+    Analysis none;
+    none.Take({"a\xff.crd"}, {});
     std::ostringstream out;
-    WriteBatchJson(out, {"a\xff.crd"}, {}, "x", none);
+    WriteBatchJson(out, {}, "x", none);
     const QJsonObject j = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
     EXPECT_EQ(j["files"][0].toString(), QString::fromUtf8("a\uFFFD.crd"));
     EXPECT_TRUE(j["images"].toArray().isEmpty() && j["refined"].isNull());
@@ -233,7 +234,7 @@ TEST(BatchJson, FailuresAndSettings) {
       EXPECT_DOUBLE_EQ(o["sigma_y"].toDouble(), e.sigma_y) << name;
       EXPECT_EQ(o["dof"].toInt(), e.dof) << name;
       // --point writes the estimate asked for into other tools' files, with its own σ.
-      const std::optional<ExportedPoint> p = PointToExport(loaded, name);
+      const std::optional<ExportedPoint> p = PointToExport(loaded, d, name);
       ASSERT_TRUE(p) << name;
       EXPECT_EQ(std::tuple(p->x, p->y, p->sigma_x, p->sigma_y),
                 std::tuple(e.x, e.y, e.sigma_x, e.sigma_y))
@@ -241,7 +242,7 @@ TEST(BatchJson, FailuresAndSettings) {
     }
     ASSERT_NE(d.refined->sigma_x, d.refined->sigma_y);
     // The report's point has no σ: the refined one's is given beside the refined point.
-    const std::optional<ExportedPoint> report = PointToExport(loaded, "report");
+    const std::optional<ExportedPoint> report = PointToExport(loaded, d, "report");
     EXPECT_TRUE(std::isnan(report->sigma_x) && std::isnan(report->sigma_y));
     EXPECT_EQ(
         report->sigma_note.rfind("the refined estimate from the same measurements is x0 = ", 0), 0u)
@@ -249,7 +250,9 @@ TEST(BatchJson, FailuresAndSettings) {
 
     // A search out of work while a gross error still stands out says so.
     std::ostringstream out;
-    WriteBatchJson(out, files, {}, "", loaded, 0);
+    Analysis out_of_work(0);
+    out_of_work.Load(files);
+    WriteBatchJson(out, {}, "", out_of_work);
     const QJsonObject cut = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
     EXPECT_TRUE(cut["outlier_search_stopped"].toBool()) << out.str();
   }
