@@ -20,6 +20,7 @@
 #include "data/posix_file.h"
 #include "data/text_file.h"
 #include "diagnostics/diagnostics.h"
+#include "diagnostics/refined_fit.h"
 
 namespace zirt {
 namespace {
@@ -35,14 +36,16 @@ void WarnIfInconsistent(const std::optional<PointEstimate>& refined, std::ostrea
          "one zoom sequence\n";
 }
 
-std::optional<PointEstimate> RefinedOf(const PlainImages& plain) {
+// The refined point from the tracks' sums the fast computation took.
+std::optional<PointEstimate> RefinedOf(const PlainImages& plain,
+                                       const std::vector<diagnostics_detail::Track>& tracks) {
   static_assert(sizeof(PlainPoint) == 2 * sizeof(double));
   PositionArrays arrays;
   for (const PlainImages::Image& image : plain.images) {
     arrays.xy.push_back(reinterpret_cast<const double*>(image.points.get()));
     arrays.counts.push_back(static_cast<int>(image.count));
   }
-  return RefinedPoint(arrays);
+  return diagnostics_detail::RefinedPointOf(tracks, arrays);
 }
 
 constexpr const char* kUsage =
@@ -336,12 +339,13 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   }
 
   ReportLines report(out, json, !pdf.empty());
+  std::vector<diagnostics_detail::Track> tracks;  // The fast computation's, for the warning.
   errno = 0;
   int code = kBatchOk;
   std::string failure;
   bool failed_run = false;  // The computation raised, rather than refused the images.
   try {
-    switch (plain_loaded ? ComputePlainImages(plain, calibration, report)
+    switch (plain_loaded ? ComputePlainImages(plain, calibration, report, &tracks)
                          : calibration.Compute(report)) {
       case ComputeOutcome::kDone:
         break;
@@ -382,7 +386,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
   }
   if (code == kBatchOk)
-    WarnIfInconsistent(plain_loaded ? RefinedOf(plain) : analysis.Refined(), err);
+    WarnIfInconsistent(plain_loaded ? RefinedOf(plain, tracks) : analysis.Refined(), err);
   if (code == kBatchOk && !camera.empty())
     code = WriteCamera(analysis, point, camera, overwrite, err);
   if (code == kBatchOk && !into.empty())

@@ -142,7 +142,8 @@ bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded)
 }
 
 ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibration,
-                                  ReportSink& report) {
+                                  ReportSink& report,
+                                  std::vector<diagnostics_detail::Track>* tracks) {
   const auto& images = loaded.images;
   if (images.empty()) return ComputeOutcome::kNoImages;
   if (images.size() == 1) return ComputeOutcome::kOneImage;
@@ -163,6 +164,7 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   // than a survey of the tracks before it.
   const bool survey = passes == images[0].count && passes > 0;
   std::vector<TrackMotion> motions(survey ? passes : 0);
+  if (tracks) tracks->assign(passes, {});
 
   // Each track is fitted on its own, so ranges of them go to the cores; the first failing
   // track of the lowest range that has one is the failure of the whole. A range goes on
@@ -189,6 +191,13 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
         for (std::size_t t = i; survey && t < last; ++t) {
           motions[t] = MotionOf(n, Track{columns.data(), t});
           moves &= !motions[t].still;
+        }
+        // The refined fit's sums while the track's points are at hand.
+        for (std::size_t t = i; tracks && t < last; ++t) {
+          const Track at{columns.data(), t};
+          const auto position = [&](int j) { return Position{at(j).X, at(j).Y}; };
+          (*tracks)[t] = diagnostics_detail::TrackOf(
+              n, position, [&](int j) { return diagnostics_detail::Seen(position(j)); });
         }
         if (ranges[r].failure) continue;
         RegressionSums sums[2];

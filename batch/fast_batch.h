@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "calib/calibration.h"
+#include "diagnostics/measurements.h"
+#include "diagnostics/track_line.h"
 
 namespace zirt {
 
@@ -41,8 +43,11 @@ bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded)
 
 // Calibration::Compute on plain images, with the same outcome, report lines, failure (raised
 // after the report lines before it) and result (PrincipalX, PrincipalY, ResultSaved). Reads
-// StepMode; keeps no fitted lines and draws none.
+// StepMode; keeps no fitted lines and draws none. With `tracks`, each track's sums for the
+// refined fit (diagnostics_detail::RefinedPointOf) are taken in the same pass, one per point
+// of the first image.
 ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibration,
-                                  ReportSink& report);
+                                  ReportSink& report,
+                                  std::vector<diagnostics_detail::Track>* tracks = nullptr);
 
 }  // namespace zirt

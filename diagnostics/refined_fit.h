@@ -50,4 +50,10 @@ bool StartPoint(const std::vector<Track>& tracks, double& cx, double& cy);
 // are singular or fewer than two tracks are used.
 std::optional<Fit> Solve(const std::vector<Track>& tracks, double cx, double cy);
 
+// RefinedPoint(images) from each track's sums already taken, TrackOf over the images where it
+// is seen, in image order (zirt-batch's fast path takes them in its own pass over the tracks);
+// the RSS is measured from `images`. The same point, bit for bit.
+std::optional<PointEstimate> RefinedPointOf(const std::vector<Track>& tracks,
+                                            const PositionArrays& images);
+
 }  // namespace zirt::diagnostics_detail

@@ -5,6 +5,7 @@
 #include "diagnostics/diagnostics.h"
 #include "diagnostics/estimate.h"
 #include "diagnostics/measurements.h"
+#include "diagnostics/refined_fit.h"
 
 namespace zirt {
 
@@ -12,20 +13,46 @@ namespace {
 
 using namespace diagnostics_detail;
 
-// `images` image by image: Count(k) positions, At(k, i); point i of every image is point i of
-// the first.
-template <typename Images>
-std::optional<PointEstimate> RefinedOf(const Images& images) {
+// Every measurement of `images` in turn, image by image: f(track, position). `images` gives
+// Count(k) positions and At(k, i); point i of every image is point i of the first.
+template <typename Images, typename F>
+void EachSeen(const Images& images, F&& f) {
   const int count = images.Images();
   const int tracks = count > 0 ? images.Count(0) : 0;
+  for (int k = 0; k < count; ++k) {
+    const int n = std::min(tracks, images.Count(k));
+    for (int i = 0; i < n; ++i)
+      if (const Position p = images.At(k, i); Seen(p)) f(i, p);
+  }
+}
+
+// The fit from the tracks' sums, its RSS measured from `images`.
+template <typename Images>
+std::optional<PointEstimate> RefinedFrom(const std::vector<Track>& sums, const Images& images) {
+  double cx = 0, cy = 0;
+  if (!StartPoint(sums, cx, cy)) return std::nullopt;
+  std::optional<Fit> fit = Solve(sums, cx, cy);
+  if (!fit) return std::nullopt;
+  // The RSS measurement by measurement, summed track by track.
+  std::vector<double> track_rss(sums.size(), 0);
+  fit->measurements = 0;
+  EachSeen(images, [&](int i, Position p) {
+    if (sums[std::size_t(i)].n < 2) return;
+    const Line& l = fit->lines[std::size_t(i)];
+    const double r = l.ux * (p.y - fit->cy) - l.uy * (p.x - fit->cx);
+    track_rss[std::size_t(i)] += r * r;
+    ++fit->measurements;
+  });
+  fit->rss = 0;
+  for (const double r : track_rss) fit->rss += r;
+  return EstimateOf(*fit, sums);
+}
+
+template <typename Images>
+std::optional<PointEstimate> RefinedOf(const Images& images) {
+  const int tracks = images.Images() > 0 ? images.Count(0) : 0;
   // Every image in turn: a track's sums in the order TrackOf takes them, the mean first.
-  const auto each = [&](auto&& f) {
-    for (int k = 0; k < count; ++k) {
-      const int n = std::min(tracks, images.Count(k));
-      for (int i = 0; i < n; ++i)
-        if (const Position p = images.At(k, i); Seen(p)) f(i, p);
-    }
-  };
+  const auto each = [&](auto&& f) { EachSeen(images, f); };
   std::vector<Track> sums(static_cast<std::size_t>(tracks));
   std::vector<double> sx(std::size_t(tracks), 0), sy(std::size_t(tracks), 0);
   each([&](int i, Position p) {
@@ -46,23 +73,7 @@ std::optional<PointEstimate> RefinedOf(const Images& images) {
     t.sxy += dx * dy;
     t.syy += dy * dy;
   });
-  double cx = 0, cy = 0;
-  if (!StartPoint(sums, cx, cy)) return std::nullopt;
-  std::optional<Fit> fit = Solve(sums, cx, cy);
-  if (!fit) return std::nullopt;
-  // The RSS measurement by measurement, summed track by track.
-  std::vector<double> track_rss(std::size_t(tracks), 0);
-  fit->measurements = 0;
-  each([&](int i, Position p) {
-    if (sums[std::size_t(i)].n < 2) return;
-    const Line& l = fit->lines[std::size_t(i)];
-    const double r = l.ux * (p.y - fit->cy) - l.uy * (p.x - fit->cx);
-    track_rss[std::size_t(i)] += r * r;
-    ++fit->measurements;
-  });
-  fit->rss = 0;
-  for (const double r : track_rss) fit->rss += r;
-  return EstimateOf(*fit, sums);
+  return RefinedFrom(sums, images);
 }
 
 struct ArraysView {
@@ -89,6 +100,11 @@ struct SetsView {
 
 std::optional<PointEstimate> RefinedPoint(const PositionArrays& images) {
   return RefinedOf(ArraysView{images});
+}
+
+std::optional<PointEstimate> diagnostics_detail::RefinedPointOf(const std::vector<Track>& tracks,
+                                                                const PositionArrays& images) {
+  return RefinedFrom(tracks, ArraysView{images});
 }
 
 std::optional<PointEstimate> RefinedPoint(const ImageSets& images) {

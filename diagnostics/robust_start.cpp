@@ -57,24 +57,32 @@ std::vector<Candidate> Draw(const Sample& sample, int wanted, std::mt19937_64& r
 }
 
 // The candidate's `quantile` of the sampled tracks' residuals from their median lines through
-// it; infinite when only the two tracks that made it are sampled.
-double QuantileAt(const Sample& sample, const Candidate& c, double quantile, std::vector<double>& r,
-                  std::vector<double>& tangent, std::vector<double>& own) {
-  r.clear();
+// it, where that is below `best`; infinite where it is not, or where only the two tracks that
+// made the candidate are sampled.
+double QuantileAt(const Sample& sample, const Candidate& c, double quantile, double best,
+                  std::vector<double>& r, std::vector<double>& tangent) {
+  r.resize(sample.points.size());
+  std::size_t count = 0, below = 0;
   for (int j = 0; j < sample.Tracks(); ++j) {
     // The two tracks that made the point pass through it: they say nothing of it.
     if (j == c.t0 || j == c.t1) continue;
     const int n = sample.Count(j);
+    double* own = &r[count];
     MedianLineResiduals(sample.Of(j), n, sample.means[std::size_t(j)], c.x, c.y, tangent.data(),
-                        own.data());
+                        own);
     // With an odd count the line passes through the median measurement itself: its zero says
     // nothing about the point.
-    const auto end = own.begin() + n;
-    if (n % 2 == 1) std::iter_swap(std::min_element(own.begin(), end), end - 1);
-    r.insert(r.end(), own.begin(), end - n % 2);
+    if (n % 2 == 1) std::iter_swap(std::min_element(own, own + n), own + n - 1);
+    for (int k = 0; k < n - n % 2; ++k) below += own[k] < best;
+    count += std::size_t(n - n % 2);
   }
-  if (r.empty()) return std::numeric_limits<double>::infinity();
-  return SelectNth(r.data(), static_cast<int>(r.size()), int(quantile * double(r.size() - 1)));
+  constexpr double kNone = std::numeric_limits<double>::infinity();
+  if (count == 0) return kNone;
+  const int at = int(quantile * double(count - 1));
+  // The quantile is below `best` only where more than `at` residuals are: the selection is
+  // made for those candidates alone.
+  if (below <= std::size_t(at)) return kNone;
+  return SelectNth(r.data(), static_cast<int>(count), at);
 }
 
 }  // namespace
@@ -105,11 +113,10 @@ bool RobustSearch::Start(double& cx, double& cy, double& scale, std::vector<int>
   for (int j = 0; j < sample.Tracks(); ++j)
     sample.means.push_back(MeanOf(sample.Of(j), sample.Count(j)));
   const std::vector<Candidate> candidates = Draw(sample, o_.candidates, rng);
-  std::vector<double> r, tangent(std::size_t(m_.Images()) + 1), own(std::size_t(m_.Images()) + 1);
-  r.reserve(sample.points.size());
+  std::vector<double> r, tangent(std::size_t(m_.Images()) + 1);
   double best = std::numeric_limits<double>::infinity();
   for (const Candidate& c : candidates) {
-    const double q = QuantileAt(sample, c, o_.start_quantile, r, tangent, own);
+    const double q = QuantileAt(sample, c, o_.start_quantile, best, r, tangent);
     if (q < best) {
       best = q;
       cx = c.x;

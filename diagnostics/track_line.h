@@ -16,29 +16,35 @@ struct Track {
   double sxx = 0, sxy = 0, syy = 0;
 };
 
-// The track of the points p[k] for which keep(k): in order, the mean first, then the scatter
-// about it.
-template <typename Keep>
-Track TrackOf(const Position* p, int n, Keep keep) {
+// The track of the points at(k) (k < n, each with x and y) for which keep(k): in order, the
+// mean first, then the scatter about it.
+template <typename At, typename Keep>
+Track TrackOf(int n, At at, Keep keep) {
   Track t;
   double sx = 0, sy = 0;
   for (int k = 0; k < n; ++k) {
     if (!keep(k)) continue;
     ++t.n;
-    sx += p[k].x;
-    sy += p[k].y;
+    sx += at(k).x;
+    sy += at(k).y;
   }
   if (t.n == 0) return t;
   t.mx = sx / t.n;
   t.my = sy / t.n;
   for (int k = 0; k < n; ++k) {
     if (!keep(k)) continue;
-    const double dx = p[k].x - t.mx, dy = p[k].y - t.my;
+    const double dx = at(k).x - t.mx, dy = at(k).y - t.my;
     t.sxx += dx * dx;
     t.sxy += dx * dy;
     t.syy += dy * dy;
   }
   return t;
+}
+
+template <typename Keep>
+Track TrackOf(const Position* p, int n, Keep keep) {
+  return TrackOf(
+      n, [p](int k) -> const Position& { return p[k]; }, keep);
 }
 
 // The track of the points p[k] not set aside (aside[k] == 0), in one pass: sums about the

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -9,14 +11,20 @@
 #include <random>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 #include "calib/calibration.h"
 #include "data/coordinate_file.h"
+#include "diagnostics/adaptive_cut.h"
 #include "diagnostics/diagnostics.h"
 #include "diagnostics/ellipse_check.h"
+#include "diagnostics/leverage.h"
+#include "diagnostics/measurements.h"
 #include "diagnostics/median_line.h"
+#include "diagnostics/outlier_test.h"
 #include "diagnostics/quantiles.h"
+#include "diagnostics/refined_fit.h"
 #include "diagnostics/sequence_test.h"
 #include "diagnostics/track_line.h"
 #include "tests/core/separator_guard.h"
@@ -25,6 +33,8 @@ namespace zirt {
 namespace {
 
 using Images = std::vector<std::vector<Position>>;
+
+Images Zoom(std::mt19937& rng, int k, int n, double sigma);
 
 TEST(Quantiles, StudentAndFisherAgainstClosedFormsAndTables) {
   const double pi = 3.14159265358979323846;
@@ -46,6 +56,80 @@ TEST(Quantiles, StudentAndFisherAgainstClosedFormsAndTables) {
   EXPECT_NEAR(Fisher2Quantile(2, 0.95), 19.0, 1e-9);
   EXPECT_NEAR(Fisher2Quantile(10, 0.95), 4.102821015, 1e-8);
   EXPECT_NEAR(Fisher2Quantile(1e9, 0.95), -std::log(0.05), 1e-6);
+}
+
+// The bound on the externally studentised residual is Student's t with one degree of freedom
+// fewer than the fit, two-sided at 5% shared among the measurements: against the printed
+// table (t0.975(10) = 2.228, t0.995(5) = 4.032, t0.9995(30) = 3.646); t² by hand.
+TEST(OutlierTest, BoundIsStudentTOfOneDegreeFewerSharedAmongTheMeasurements) {
+  using namespace diagnostics_detail;
+  EXPECT_NEAR(OutlierBound(11, 1), 2.228, 1e-3);
+  EXPECT_NEAR(OutlierBound(6, 5), 4.032, 1e-3);
+  EXPECT_NEAR(OutlierBound(31, 50), 3.646, 1e-3);
+  // r² = 4, 1 − h = 0.5, RSS = 10, dof = 5: t² = 4·4 / (10·0.5 − 4) = 16.
+  EXPECT_NEAR(StudentisedSquare(4, 0.5, 10, 5, 0), 16, 1e-12);
+  EXPECT_TRUE(ExceedsBound(4, 0.5, 10, 5, 0, 15.9));
+  EXPECT_FALSE(ExceedsBound(4, 0.5, 10, 5, 0, 16.1));
+  // Where the RSS leaves the measurement nothing, the rounding floor bounds the denominator:
+  // max(10·0.5 − 6, 1²·4·0.5) = 2, t² = 6·4 / 2.
+  EXPECT_NEAR(StudentisedSquare(6, 0.5, 10, 5, 1), 12, 1e-12);
+}
+
+// The leverages of a fit's measurements add up to its parameters: the point's two and one
+// direction per track (the hat matrix's trace). A term of the leverage dropped or mistaken
+// (the lean through the track's own direction, 1/Q) breaks the sum. With the point known
+// (A⁻¹ = 0) a measurement's leverage is t²/Q, as in a line through the origin.
+TEST(Leverage, AddsUpToTheFitsParameters) {
+  using namespace diagnostics_detail;
+  std::mt19937 rng(8);
+  for (const int images : {2, 3, 7}) {
+    Images zoom = Zoom(rng, images, 30, 0.3);
+    zoom[1][4] = {std::nan(""), std::nan("")};  // a gap: that track has one fewer
+    const Measurements m(zoom);
+    double cx = 0, cy = 0;
+    ASSERT_TRUE(StartPoint(m.Sums(), cx, cy));
+    const std::optional<Fit> fit = Solve(m.Sums(), cx, cy);
+    ASSERT_TRUE(fit);
+    double sum = 0;
+    for (int i = 0; i < m.Tracks(); ++i) {
+      if (m.Sums()[std::size_t(i)].n < 2) continue;  // with two images, the gap's track
+      Line l = fit->lines[std::size_t(i)];
+      const Leverage v = LeverageOf(m.Sums()[std::size_t(i)], l, fit->cx, fit->cy, fit->p);
+      for (int k = 0; k < m.Images(); ++k)
+        if (const Position p = m.At(k, i); Seen(p))
+          sum += v.H(l.ux * (p.x - fit->cx) + l.uy * (p.y - fit->cy));
+    }
+    EXPECT_EQ(fit->tracks, images == 2 ? 29 : 30);
+    EXPECT_NEAR(sum, 2 + fit->tracks, 1e-9) << images;
+  }
+  Track two;  // measurements at t = 1 and 3 along +x from c = (0, 0)
+  two.n = 2;
+  two.mx = 2;
+  two.sxx = 2;
+  Line l = Through(two, 0, 0);
+  const Leverage known = LeverageOf(two, l, 0, 0, Inverse{});
+  EXPECT_NEAR(known.H(1), 0.1, 1e-15);
+  EXPECT_NEAR(known.H(3), 0.9, 1e-15);
+}
+
+// The adaptive cut worked by hand. 980 distances of 0.5 and twenty from 3.20 to 3.39: the
+// tail's largest excess over the normal one is at 3.20, erf(3.2/√2) − 980/1000 = 0.0186, so
+// the 18 largest are cut and the bound is the 19th largest, 3.21 (erf(3.2) instead would cut
+// 19). Ten far beyond every normal tail among 990: all ten go, the bound the least, 3σ. A set
+// without a tail above 3σ has no cut.
+TEST(AdaptiveCut, TailBeyondTheNormalOneWorkedByHand) {
+  using namespace diagnostics_detail;
+  std::mt19937 rng(4);
+  std::vector<double> z(980, 0.5);
+  for (int i = 0; i < 20; ++i) z.push_back(3.2 + 0.01 * i);
+  std::shuffle(z.begin(), z.end(), rng);
+  EXPECT_NEAR(AdaptiveCut(z, 3), 3.21, 1e-12);
+  std::vector<double> far(990, 0.5);
+  far.insert(far.end(), 10, 20.0);
+  std::shuffle(far.begin(), far.end(), rng);
+  EXPECT_EQ(AdaptiveCut(far, 3), 3);
+  EXPECT_EQ(AdaptiveCut(std::vector<double>(1000, 2.9), 3), 0);
+  EXPECT_EQ(AdaptiveCut({}, 3), 0);
 }
 
 // Tracks through (cx, cy) in directions `deg`, at the given distances along them, one image
@@ -435,6 +519,47 @@ TEST(SequenceTest, NamesTheShiftedImageAndNeedsThree) {
   EXPECT_FALSE(two.defined);
   EXPECT_EQ(SequenceFindings(two, names)[0],
             "Проверка сдвига снимков не определена: нужно не меньше трёх снимков.");
+
+  // Degrees of freedom: measurements − 2 (the centre) − tracks, two fewer for an image's shift.
+  // Three images of three points leave 9 − 2 − 3 − 2 = 2, so the bound is F(2, 2) at
+  // 1 − 0.01/3: (0.01/3)^−1 − 1 = 299; three images of two points leave none.
+  std::mt19937 small_rng(3);
+  const SequenceTest three = Tested(Zoom(small_rng, 3, 3, 0.05));
+  ASSERT_TRUE(three.defined);
+  EXPECT_NEAR(three.bound, 299, 1e-6);
+  const SequenceTest pairs = Tested(Zoom(small_rng, 3, 2, 0.05));
+  EXPECT_FALSE(pairs.defined);
+  EXPECT_EQ(SequenceFindings(pairs, names)[0],
+            "Проверка сдвига снимков не определена: общая точка не найдена.");
+}
+
+// A point not seen in an image (NaN) is left out of its track, which is fitted over its own
+// images: the same bits as the set in which that image simply lacks the point.
+TEST(Diagnose, TrackWithAGapIsFittedOverItsOwnImages) {
+  std::mt19937 rng(12);
+  Images seen = Zoom(rng, 5, 12, 0.1);
+  seen[3][7] = {seen[3][7].x + 25, seen[3][7].y - 30};  // a gross error elsewhere
+  Images gap = seen, absent = seen;
+  gap[2][11] = {std::nan(""), std::nan("")};
+  absent[2].pop_back();
+  const Diagnostics a = Diagnose(gap), b = Diagnose(absent);
+  ASSERT_TRUE(a.refined && a.robust && b.refined && b.robust);
+  for (const auto& [e, f] : {std::pair{*a.refined, *b.refined}, std::pair{*a.robust, *b.robust}}) {
+    EXPECT_EQ(e.x, f.x);
+    EXPECT_EQ(e.y, f.y);
+    EXPECT_EQ(e.sigma0_px, f.sigma0_px);
+    EXPECT_EQ(e.measurements, f.measurements);
+    EXPECT_EQ(e.track_angle_deg[11], f.track_angle_deg[11]);
+  }
+  EXPECT_EQ(a.refined->measurements, 59);
+  EXPECT_EQ(a.points[11].measurements, 4);
+  EXPECT_EQ(a.points[11].rms_px, b.points[11].rms_px);
+  EXPECT_EQ(a.images[2].measurements, 11);
+  ASSERT_EQ(a.outliers.size(), b.outliers.size());
+  ASSERT_EQ(a.outliers.size(), 1u);
+  EXPECT_EQ(a.outliers[0].image, 3);
+  EXPECT_EQ(a.outliers[0].point, 7);
+  EXPECT_EQ(a.outliers[0].studentized, b.outliers[0].studentized);
 }
 
 // A gross error leans its track's line onto the images at the track's other end: two points
@@ -662,6 +787,20 @@ TEST(Diagnose, RefinedPointAloneIsTheDiagnosticsOne) {
     EXPECT_EQ(alone->y, d.refined->y);
     EXPECT_EQ(alone->dof, d.refined->dof);
     EXPECT_EQ(alone->rms_px, d.refined->rms_px);
+    // From sums taken track by track, as zirt-batch's fast path takes them: the same bits.
+    std::vector<diagnostics_detail::Track> tracks;
+    for (std::size_t i = 0; i < images[0].size(); ++i) {
+      const auto at = [&](int k) {
+        const auto& image = images[std::size_t(k)];
+        return i < image.size() ? image[i] : Position{std::nan(""), std::nan("")};
+      };
+      tracks.push_back(diagnostics_detail::TrackOf(
+          int(images.size()), at, [&](int k) { return diagnostics_detail::Seen(at(k)); }));
+    }
+    const std::optional<PointEstimate> taken = diagnostics_detail::RefinedPointOf(tracks, arrays);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(std::tuple(taken->x, taken->y, taken->sigma0_px, taken->sigma_y),
+              std::tuple(alone->x, alone->y, alone->sigma0_px, alone->sigma_y));
     // Each track's angle as the refined fit has it, not as the search for gross errors left it.
     ASSERT_EQ(alone->track_angle_deg.size(), d.refined->track_angle_deg.size());
     for (std::size_t i = 0; i < alone->track_angle_deg.size(); ++i) {
