@@ -59,6 +59,16 @@ void AllowLargePages(void* block, std::size_t bytes) {
   if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
 }
 
+// Gives the system back the pages of a block past its first `used` bytes. A large page that
+// is only partly filled stays whole otherwise: up to 2 MiB more per file than its points.
+void ReleaseBeyond(void* block, std::size_t used, std::size_t bytes) {
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto begin = reinterpret_cast<std::uintptr_t>(block);
+  const std::uintptr_t from = (begin + used + page - 1) & ~(page - 1);
+  const std::uintptr_t to = (begin + bytes) & ~(page - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+}
+
 // The points of one file's bytes. A point set counts in an int, so a file of that many bytes
 // is left to the window's loading, which decides on it.
 bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::Image& image) {
@@ -76,6 +86,8 @@ bool ParseImage(const ByteBuffer& buffer, const std::string& path, PlainImages::
     image.points[image.count++] = {x, y};
   });
   image.not_seen = not_seen;
+  ReleaseBeyond(image.points.get(), image.count * sizeof(PlainPoint),
+                image.capacity * sizeof(PlainPoint));
   return true;
 }
 

@@ -18,6 +18,7 @@
 #include "data/coordinate_file.h"
 #include "data/text_file.h"
 #include "diagnostics/diagnostics.h"
+#include "measure/feature_refine.h"
 #include "measure/image_grey.h"
 #include "measure/measure_run.h"
 #include "measure/pattern.h"
@@ -484,7 +485,11 @@ TEST_F(MeasureTest, WrongCorrespondencesAreRefused) {
     if ((i + 1) % 9) shifted[1][i] = good[1][i + 1];
   for (std::size_t i = 8; i < shifted[1].size(); i += 9)
     shifted[1][i] = {2 * good[1][i].x - good[1][i - 1].x, 2 * good[1][i].y - good[1][i - 1].y};
-  for (auto* set : {&another_board, &shifted}) {
+  // One corner off by a third of a square: a wrong correspondence, not lens distortion.
+  auto nudged = good;
+  const double square = std::hypot(good[1][1].x - good[1][0].x, good[1][1].y - good[1][0].y);
+  nudged[1][20].x += 0.35 * square;
+  for (auto* set : {&another_board, &shifted, &nudged}) {
     const std::size_t bad = set == &another_board ? 2 : 1;
     const auto refusal = MatchToFirst(*set, pattern);
     ASSERT_TRUE(refusal) << bad;
@@ -789,6 +794,53 @@ TEST(ChessboardAuto, TrueSizeOnEveryBoardPhotograph) {
       EXPECT_EQ(std::max(found.cols, found.rows), 9) << name << " ×" << enlarge;
       EXPECT_EQ(std::min(found.cols, found.rows), 6) << name << " ×" << enlarge;
     }
+}
+
+}  // namespace
+}  // namespace zirt
+
+namespace zirt {
+namespace {
+
+// A smooth texture of a few sinusoids, sampled exactly wherever asked: 16-bit, so that the
+// grey levels' rounding stays far below the accuracy looked for.
+cv::Mat Texture(cv::Size size, cv::Point2d shift, double scale, bool inverted) {
+  cv::Mat image(size, CV_16U);
+  for (int v = 0; v < size.height; ++v)
+    for (int u = 0; u < size.width; ++u) {
+      const double x = 0.5 * (u - shift.x) / scale, y = 0.5 * (v - shift.y) / scale;
+      const double t = std::sin(0.61 * x + 0.3) + std::cos(0.47 * y - 0.2) +
+                       0.7 * std::sin(0.33 * x + 0.52 * y + 1.1) +
+                       0.5 * std::cos(0.83 * x - 0.29 * y);
+      image.at<unsigned short>(v, u) =
+          cv::saturate_cast<unsigned short>(30000 + (inverted ? -1 : 1) * 8000 * t);
+    }
+  return image;
+}
+
+// The patch match finds a patch moved by a fraction of a pixel to a few thousandths of one
+// (the interpolation's own phase error), also zoomed; a patch of inverted grey levels is no
+// match however well it correlates.
+TEST(PatchMatch, SubPixelAccurateAndNeverInverted) {
+  const cv::Mat reference = Texture({120, 120}, {0, 0}, 1, false);
+  double largest = 0;
+  for (const double scale : {1.0, 0.8})
+    for (const cv::Point2d shift :
+         {cv::Point2d(0.25, 0.1), cv::Point2d(-0.4, 0.35), cv::Point2d(0.5, -0.5)}) {
+      const cv::Mat moved = Texture({120, 120}, shift, scale, false);
+      for (const cv::Point at : {cv::Point(50, 50), cv::Point(61, 47), cv::Point(44, 66)}) {
+        const ImagePoint truth{shift.x + scale * at.x, shift.y + scale * at.y};
+        const auto match =
+            MatchPatch(reference, at.x, at.y, 7, moved, {truth.x + 0.6, truth.y - 0.5}, scale, 3);
+        ASSERT_TRUE(match);
+        largest =
+            std::max(largest, std::hypot(match->position.x - truth.x, match->position.y - truth.y));
+      }
+    }
+  EXPECT_LT(largest, 0.003);
+  const cv::Mat inverted = Texture({120, 120}, {0.25, 0.1}, 1, true);
+  const auto match = MatchPatch(reference, 50, 50, 7, inverted, {50.25, 50.1}, 1, 3);
+  EXPECT_TRUE(!match || match->correlation < 0.8);
 }
 
 }  // namespace
