@@ -2,6 +2,7 @@
 
 #include "platform/help_viewer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -127,14 +128,26 @@ Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
   } else if (request.buttons == Buttons::kReplaceLoadCancel) {
-    yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-    load = box.addButton(QStringLiteral("Загрузить имеющиеся"), QMessageBox::AcceptRole);
-    box.setEscapeButton(box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole));
+    yes = box.addButton(QCoreApplication::translate("QtPlatform", "Да"), QMessageBox::YesRole);
+    load = box.addButton(QCoreApplication::translate("QtPlatform", "Загрузить имеющиеся"),
+                         QMessageBox::AcceptRole);
+    box.setEscapeButton(box.addButton(QCoreApplication::translate("QtPlatform", "Отмена"),
+                                      QMessageBox::RejectRole));
     box.setDefaultButton(yes);
   } else {
     box.setStandardButtons(QMessageBox::Ok);
+    // Named, so that Enter closes the box also once the details button has taken the focus.
+    box.setDefaultButton(QMessageBox::Ok);
   }
-  if (!request.detail.isEmpty()) box.setDetailedText(request.detail);
+  if (!request.detail.isEmpty()) {
+    box.setDetailedText(request.detail);
+    // The details button, once pressed, keeps the focus; as an auto-default button it would
+    // take Enter to fold the details again instead of the box's default closing it.
+    for (QAbstractButton* button : box.buttons())
+      if (auto* push = qobject_cast<QPushButton*>(button);
+          push != nullptr && box.buttonRole(button) == QMessageBox::ActionRole)
+        push->setAutoDefault(false);
+  }
   if (!request.informative.isEmpty()) {
     box.setInformativeText(request.informative);
     // Each line of what to do reads on one line where the screen has room: Qt's box would
@@ -170,9 +183,9 @@ void QtPlatform::ShowHelp(QWidget* owner, const QString& help_file, int /*comman
   const QString html = ResolveHelpFile(help_file, HelpFolders());
   if (html.isEmpty()) {
     QMessageBox box(owner);
-    box.setWindowTitle(QStringLiteral("Справка ZIRT"));
+    box.setWindowTitle(QCoreApplication::translate("QtPlatform", "Справка ZIRT"));
     box.setIcon(QMessageBox::Warning);
-    box.setText(QStringLiteral("Справка не найдена: ") + help_file);
+    box.setText(QCoreApplication::translate("QtPlatform", "Справка не найдена: ") + help_file);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return;

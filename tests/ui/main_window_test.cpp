@@ -139,7 +139,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(Texts(form.N1->actions()),
              (QStringList{"&Загрузить", "&Измерить снимки…", "Мишень для &печати…", "&Сохранить",
                           "Записать в &файл калибровки…", "&Отчёт PDF…", "-", "&Выход"}));
-    QCOMPARE(Texts(form.N3->actions()), QStringList{"&Пошаговый режим работы"});
+    QCOMPARE(Texts(form.N3->actions()),
+             (QStringList{"&Пошаговый режим работы", "&Язык / Language"}));
+    QCOMPARE(Texts(form.LanguageMenu->actions()), (QStringList{"&Русский", "&English"}));
+    QVERIFY(form.RussianLanguage->isChecked());
     QCOMPARE(Texts(form.N2->actions()), (QStringList{"&Главная точка", "&Диагностика…"}));
     QCOMPARE(Texts(form.N11->actions()), (QStringList{"&Справка", "&О программе"}));
     QCOMPARE(form.N4->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -184,7 +187,11 @@ class MainWindowTest : public QObject {
                                s.Write("b.crd", "100,2;299,9\n"), s.Write("c.crd", ""),
                                s.Write("d.crd", "- ; -\r\n")};
     s.Load(files);
-    QVERIFY(s.platform.Messages().empty());
+    // The empty file is loaded, and named before a computation fails on it.
+    QCOMPARE(s.platform.Messages().size(), std::size_t{1});
+    QCOMPARE(s.platform.Messages()[0].request.text,
+             QStringLiteral("Файл c.crd пуст: в нём нет ни одной точки, и счёт по нему не "
+                            "пройдёт."));
     QCOMPARE(s.Report(), (QStringList{"a.crd", "b.crd", "c.crd", "d.crd"}));
     QCOMPARE(s.form->State().Images.Length(), std::size_t{4});
     QVERIFY(zirt::NotSeen(*s.form->State().Images[3].Get(0)));
@@ -360,6 +367,14 @@ class MainWindowTest : public QObject {
     }
     QVERIFY(s.Pixel(243, 160) != kRed);
     QVERIFY(s.Pixel(213, 190) != kRed);
+    // Edged in white on both sides, to be seen over marks and lines.
+    for (int d = -29; d <= 29; ++d) {
+      if (d == 0) continue;
+      for (int side : {-1, 1}) {
+        QCOMPARE(s.Pixel(213 + d, 160 + side), Color(0xFFFFFF));
+        QCOMPARE(s.Pixel(213 + side, 160 + d), Color(0xFFFFFF));
+      }
+    }
     // The first fitted line starts at (0, 53).
     QCOMPARE(s.Pixel(0, 53), kBlack);
 
