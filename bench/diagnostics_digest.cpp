@@ -1,7 +1,8 @@
 // A digest of every bit the diagnostics give on a fixed table of simulated zoom sequences:
 // clean and with gross errors, with gaps and uneven images, small and large, through each
 // input form. Work on the diagnostics' code must leave every line of its output as it was.
-// Usage: zirt_diagnostics_digest [large]  (with "large", also sets of 200,000 tracks)
+// Usage: zirt_diagnostics_digest [large]  (with "large", also sets of 200,000 tracks); without
+// it the output is diagnostics_digest.expected, line for line.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>

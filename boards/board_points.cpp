@@ -59,17 +59,33 @@ double Misfit(const Frame& a, const Frame& b) {
 
 // The refinement window on the board: the disc about a point that holds only its own crossing,
 // free of the marker bits and of the ends of an AprilGrid's corner squares.
-double WindowOnBoard(const Board& board, double marker_share) {
-  if (board.kind == BoardKind::kAprilGrid)
-    return 0.9 * std::min(board.tag_spacing, std::sqrt(2.0) / 8);
+// The refinement's windows on the board: `wide` holds the corner's crossing and no marker
+// bits, `narrow` only the white margin between the squares' edges and the markers: a marker
+// drawn a pixel off its square's centre (as rounding in a drawing program may place it)
+// breaks the symmetry about the corner, bits and border alike. The wide window brings the
+// seed near; the narrow one gives the position. An AprilGrid's crossing is a tag's corner
+// and its corner square, one window for both.
+struct Windows {
+  double wide, narrow;
+};
+
+Windows WindowsOnBoard(const Board& board, double marker_share) {
+  if (board.kind == BoardKind::kAprilGrid) {
+    const double window = 0.9 * std::min(board.tag_spacing, std::sqrt(2.0) / 8);
+    return {window, window};
+  }
   // Tag families and their OpenCV counterparts: bits per side from the dictionary's name.
   const std::string name = DictionaryName(board.dictionary);
   int bits = 6;
   if (name.rfind("DICT_4X4", 0) == 0 || name == "DICT_APRILTAG_16h5") bits = 4;
   if (name.rfind("DICT_5X5", 0) == 0 || name == "DICT_APRILTAG_25h9") bits = 5;
   if (name.rfind("DICT_7X7", 0) == 0) bits = 7;
-  const double margin = (1 - marker_share) / 2 + marker_share / (bits + 2);
-  return std::min(0.6, 0.9 * std::sqrt(2.0) * margin);
+  // The share is measured from corners found on a reduced copy, a little short of the print's;
+  // taken a little larger, the windows stay where they should.
+  const double share = std::min(0.95, marker_share + 0.03);
+  const double margin = (1 - share) / 2;
+  return {std::min(0.6, 0.8 * std::sqrt(2.0) * (margin + share / (bits + 2))),
+          std::min(0.6, 0.9 * std::sqrt(2.0) * margin)};
 }
 
 // Pixels per board unit at `at` in a frame, the smaller of the two directions.
@@ -111,7 +127,7 @@ BoardImage FindBoardPoints(const cv::Mat& grey, const Board& board) {
       (agree ? result.agreeing : result.disagreeing)++;
     }
 
-  const double window = WindowOnBoard(board, census.marker_share);
+  const Windows windows = WindowsOnBoard(board, census.marker_share);
   const double reach = board.kind == BoardKind::kCharuco ? 1.6 : 1.25 + board.tag_spacing;
   for (int n = 0; n < board.PointCount(); ++n) {
     const BoardXY at = board.Point(n);
@@ -136,11 +152,13 @@ BoardImage FindBoardPoints(const cv::Mat& grey, const Board& board) {
               kAgreeBase + kAgreeShare * Distance(frames[m].centre, at);
     }
     if (!agree) continue;
-    const double radius = window * Scale(frames[nearest], at);
+    const double scale = Scale(frames[nearest], at);
+    const double wide = windows.wide * scale, radius = windows.narrow * scale;
     if (!(radius >= 3)) continue;
-    const RefinedCorner c = RefineCorner(grey, seed, radius);
+    const RefinedCorner near = RefineCorner(grey, seed, wide);
+    const RefinedCorner c = RefineCorner(grey, near.converged ? near.at : seed, radius);
     if (!c.converged || c.asymmetry > kMaxAsymmetry || c.contrast < 4 ||
-        std::hypot(c.at.x - seed.x, c.at.y - seed.y) > 0.5 * radius)
+        std::hypot(c.at.x - seed.x, c.at.y - seed.y) > 0.5 * wide)
       continue;
     result.points[n] = {c.at.x, c.at.y};
     ++result.seen;

@@ -2,6 +2,7 @@
 // window and zirt-batch: the images loaded, the lines fitted, the result and its flags.
 #pragma once
 
+#include <QtGlobal>
 #include <array>
 #include <memory>
 #include <string>
@@ -39,9 +40,12 @@ class CalibrationView : public ReportSink {
 // What a computation command ended with, when it raised nothing.
 enum class ComputeOutcome { kDone, kNoImages, kOneImage };
 
-// The user messages of the computation command for its refusals.
-inline constexpr const char* kNoImagesMessage = "Координаты не загружены!";
-inline constexpr const char* kOneImageMessage = "Невозможно работать по одному снимку!";
+// The user messages of the computation command for its refusals; the window shows them in
+// the interface's language.
+inline constexpr const char* kNoImagesMessage =
+    QT_TRANSLATE_NOOP("Calibration", "Координаты не загружены!");
+inline constexpr const char* kOneImageMessage =
+    QT_TRANSLATE_NOOP("Calibration", "Невозможно работать по одному снимку!");
 
 // Fits y = a·x + b through the positions; returns (a, b). In step mode appends the mean and
 // standard deviation of the perpendicular distances to the report.

@@ -15,8 +15,8 @@ namespace diagnostics_detail {
 namespace {
 
 // The measurement with the largest externally studentised residual among those that may go
-// (fit.worst, from MeasureFit), and whether it exceeds the Bonferroni bound. The leverage
-// comes from the full Jacobian, the measurement's own track direction included.
+// (fit.worst, from RobustSearch::Measure), and whether it exceeds the Bonferroni bound. The
+// leverage comes from the full Jacobian, the measurement's own track direction included.
 FlaggedMeasurement Worst(const Fit& fit, bool& exceeds) {
   const int dof = fit.Dof();
   exceeds = false;

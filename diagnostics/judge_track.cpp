@@ -45,7 +45,7 @@ Look LookAt(int index, const JudgeRules& rules, const Line& l, const Leverage& v
     s.r[at] = r;
     const double h = v.H(along);
     if (measuring && !s.aside[at]) {
-      // What MeasureFit would find at this fit, with its formulas.
+      // What RobustSearch::Measure would find at this fit, with its formulas.
       out.rss += r * r;
       ++out.used;
       out.worst.Offer(s.images[at], index, r, v.Free(along), rules.floor);

@@ -49,7 +49,7 @@ struct TrackScratch {
 
 // Where the pass judges at a fit of the tracks as they stand: the track's line in that fit
 // and its kept sums there, so that its first look takes them and measures the fit as
-// MeasureFit would.
+// RobustSearch::Measure would.
 struct FitShare {
   bool at_fit = false;  // whether `line` and `track` are the fit's
   bool measure = false;

@@ -28,7 +28,7 @@ struct Fit {
   double rss = 0;
   int measurements = 0;
   int tracks = 0;
-  // The measurement that stands out most, where MeasureFit looked for it.
+  // The measurement that stands out most, where RobustSearch::Measure looked for it.
   Standout worst;
   // Whether rss, measurements and worst were taken measurement by measurement; until then the
   // RSS is the tracks' sums'.

@@ -1,6 +1,6 @@
 // The search for gross errors over one copy of the measurements: what each track keeps, what
 // is set aside, and the steps of the search, each in a file of its own (robust_start.cpp,
-// judge_pass.cpp, adaptive_cut.cpp, robust_rounds.cpp, fit_residuals.cpp).
+// judge_pass.cpp, adaptive_cut.cpp, robust_rounds.cpp; measuring a fit in robust_search.cpp).
 #pragma once
 
 #include <optional>
@@ -100,8 +100,8 @@ class RobustSearch {
   std::vector<FlaggedMeasurement> flagged_;  // what is set aside, in the order found
   bool spread_floor_ = true;  // whether rounds judge with a floor under the fit's spread
   double cut_ = 0;            // Judging::cut of the rounds
-  // What the last Judge found, as MeasureFit would have where it judged at a fit's own lines:
-  // RSS per track, the measurements counted, the one that stands out most.
+  // What the last Judge found, as RobustSearch::Measure would have where it judged at a fit's own
+  // lines: RSS per track, the measurements counted, the one that stands out most.
   std::vector<double> measure_rss_;
   int measure_used_ = 0;
   Standout measure_worst_;

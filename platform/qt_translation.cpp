@@ -3,9 +3,25 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QTranslator>
 
 namespace zirt {
+namespace {
+
+InterfaceLanguage current_language = InterfaceLanguage::kRussian;
+QTranslator* qt_russian = nullptr;  // Qt's own texts, installed in Russian.
+QTranslator* english = nullptr;     // The program's texts, installed in English.
+
+// Sizes and dates in the file dialogs follow the language too; the regional settings keep
+// the decimal separator, which is read from the system's locale, not from this default.
+void SetDefaultLocale(InterfaceLanguage language) {
+  QLocale::setDefault(language == InterfaceLanguage::kRussian
+                          ? QLocale(QLocale::Russian, QLocale::Russia)
+                          : QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+}  // namespace
 
 bool InstallQtTranslation(QCoreApplication& application) {
   // One file by its exact name: a locale lookup would follow the regional settings and
@@ -16,10 +32,43 @@ bool InstallQtTranslation(QCoreApplication& application) {
     delete translator;
     return false;
   }
-  // Sizes and dates in the file dialogs follow the language too; the regional settings keep
-  // the decimal separator, which is read from the system's locale, not from this default.
-  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-  return QCoreApplication::installTranslator(translator);
+  SetDefaultLocale(InterfaceLanguage::kRussian);
+  if (!QCoreApplication::installTranslator(translator)) return false;
+  if (qt_russian != nullptr) {
+    QCoreApplication::removeTranslator(qt_russian);
+    delete qt_russian;
+  }
+  qt_russian = translator;
+  return true;
+}
+
+bool SetInterfaceLanguage(InterfaceLanguage language) {
+  QCoreApplication* application = QCoreApplication::instance();
+  if (application == nullptr || language == current_language) return application != nullptr;
+  current_language = language;
+  SetDefaultLocale(language);
+  // Qt posts the windows their LanguageChange; delivered before the return, every window
+  // speaks the new language when the caller goes on.
+  const auto deliver = qScopeGuard(
+      [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange); });
+  if (language == InterfaceLanguage::kEnglish) {
+    if (qt_russian != nullptr) QCoreApplication::removeTranslator(qt_russian);
+    if (english == nullptr) {
+      english = new QTranslator(application);
+      if (!english->load(QStringLiteral(":/i18n/zirt_en.qm"))) {
+        delete english;
+        english = nullptr;
+        return false;
+      }
+    }
+    return QCoreApplication::installTranslator(english);
+  }
+  if (english != nullptr) QCoreApplication::removeTranslator(english);
+  return qt_russian == nullptr || QCoreApplication::installTranslator(qt_russian);
+}
+
+InterfaceLanguage CurrentInterfaceLanguage() {
+  return current_language;
 }
 
 }  // namespace zirt

@@ -8,7 +8,8 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libjpeg62-turbo-dev lib
           libbenchmark-dev qt6-translations-l10n fonts-dejavu-core xvfb xauth xdotool clang
           libclang-rt-14-dev file dpkg-dev strace libopencv-dev qt6-image-formats-plugins
           python3-numpy time qt6-qpa-plugins desktop-file-utils poppler-utils
-          libpng-dev zlib1g-dev libopencv-contrib-dev libapriltag-dev openbox x11-utils)
+          libpng-dev zlib1g-dev libopencv-contrib-dev libapriltag-dev openbox x11-utils
+          qt6-l10n-tools qt6-tools-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

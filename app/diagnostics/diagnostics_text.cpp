@@ -1,5 +1,6 @@
 #include "app/diagnostics/diagnostics_text.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -10,10 +11,17 @@
 namespace zirt {
 namespace {
 
-const QString kNone = QStringLiteral("нет");
+// Functions, not constants: the texts follow the interface's language as it is switched.
+QString None() {
+  return QCoreApplication::translate("DiagnosticsText", "нет");
+}
 const QString kDash = QStringLiteral("—");
-const QString kNotFound = QStringLiteral("не найдена");
-const QString kNoUncertainty = QStringLiteral("нет: мало измерений");
+QString NotFound() {
+  return QCoreApplication::translate("DiagnosticsText", "не найдена");
+}
+QString NoUncertainty() {
+  return QCoreApplication::translate("DiagnosticsText", "нет: мало измерений");
+}
 
 QString WithSigma(double value, double sigma, bool has_sigma) {
   if (!has_sigma) return FormatNumber(value, 3);
@@ -22,10 +30,10 @@ QString WithSigma(double value, double sigma, bool has_sigma) {
 
 // The rows of one estimate's column, in the order of EstimateRows.
 QStringList EstimateColumn(const std::optional<PointEstimate>& e) {
-  if (!e) return {kNotFound, kNotFound, kDash, kDash, kDash, kDash, kDash, kDash, kDash};
+  if (!e) return {NotFound(), NotFound(), kDash, kDash, kDash, kDash, kDash, kDash, kDash};
   const bool u = e->has_uncertainty;
   const auto uncertain = [&](double value, int decimals) {
-    return u ? FormatNumber(value, decimals) : kNoUncertainty;
+    return u ? FormatNumber(value, decimals) : NoUncertainty();
   };
   return {WithSigma(e->x, e->sigma_x, u),
           WithSigma(e->y, e->sigma_y, u),
@@ -75,7 +83,7 @@ DiagnosticsData CollectDiagnostics(std::vector<QString> files, const Analysis& a
 }
 
 QString FormatNumber(double value, int decimals) {
-  if (!std::isfinite(value)) return kNone;
+  if (!std::isfinite(value)) return None();
   QString text = QString::number(value, 'f', decimals);
   if (text.startsWith(QLatin1Char('-')) && text.count(QLatin1Char('0')) == text.size() - 2)
     text.remove(0, 1);  // "-0.000" reads as a sign that is not there
@@ -83,26 +91,28 @@ QString FormatNumber(double value, int decimals) {
 }
 
 QStringList EstimateHeaders() {
-  return {QString(), QStringLiteral("По отчёту"), QStringLiteral("Уточнённая"),
-          QStringLiteral("Устойчивая")};
+  return {QString(), QCoreApplication::translate("DiagnosticsText", "По отчёту"),
+          QCoreApplication::translate("DiagnosticsText", "Уточнённая"),
+          QCoreApplication::translate("DiagnosticsText", "Устойчивая")};
 }
 
 std::vector<QStringList> EstimateRows(const DiagnosticsData& data) {
-  const QStringList captions = {QStringLiteral("x0, пикс."),
-                                QStringLiteral("y0, пикс."),
-                                QStringLiteral("Корреляция x0 и y0"),
-                                QStringLiteral("Эллипс 95%: большая полуось, пикс."),
-                                QStringLiteral("Эллипс 95%: малая полуось, пикс."),
-                                QStringLiteral("Эллипс 95%: угол оси, °"),
-                                QStringLiteral("Степени свободы"),
-                                QStringLiteral("СКО невязок, пикс."),
-                                QStringLiteral("Измерений / треков")};
+  const QStringList captions = {
+      QCoreApplication::translate("DiagnosticsText", "x0, пикс."),
+      QCoreApplication::translate("DiagnosticsText", "y0, пикс."),
+      QCoreApplication::translate("DiagnosticsText", "Корреляция x0 и y0"),
+      QCoreApplication::translate("DiagnosticsText", "Эллипс 95%: большая полуось, пикс."),
+      QCoreApplication::translate("DiagnosticsText", "Эллипс 95%: малая полуось, пикс."),
+      QCoreApplication::translate("DiagnosticsText", "Эллипс 95%: угол оси, °"),
+      QCoreApplication::translate("DiagnosticsText", "Степени свободы"),
+      QCoreApplication::translate("DiagnosticsText", "СКО невязок, пикс."),
+      QCoreApplication::translate("DiagnosticsText", "Измерений / треков")};
   QStringList report(captions.size(), kDash);
   if (data.report_point) {
     report[0] = FormatNumber(data.report_point->x, 4);
     report[1] = FormatNumber(data.report_point->y, 4);
   } else {
-    report[0] = report[1] = kNotFound;
+    report[0] = report[1] = NotFound();
   }
   const QStringList refined = EstimateColumn(data.result.refined);
   const QStringList robust = EstimateColumn(data.result.robust);
@@ -126,20 +136,25 @@ QString ReportOutsideEllipse(const DiagnosticsData& data) {
 QString EstimateNotes(const DiagnosticsData& data) {
   QStringList notes;
   if (!data.report_point)
-    notes << QStringLiteral("Счёт по отчёту не удался: %1").arg(data.report_failure);
+    notes << QCoreApplication::translate("DiagnosticsText", "Счёт по отчёту не удался: %1")
+                 .arg(data.report_failure);
   if (!data.result.refined)
-    notes << QStringLiteral(
+    notes << QCoreApplication::translate(
+        "DiagnosticsText",
         "Уточнённая точка не найдена: меньше двух точек измерены хотя бы на двух снимках, "
         "или система уравнений вырождена.");
   else if (!data.result.refined->has_uncertainty)
-    notes << QStringLiteral(
+    notes << QCoreApplication::translate(
+        "DiagnosticsText",
         "Измерений слишком мало, чтобы оценить точность (степеней свободы "
         "нет).");
   if (const QString far = ReportOutsideEllipse(data); !far.isEmpty()) notes << far;
   if (!data.result.outliers.empty())
-    notes << QStringLiteral("Отбраковано грубых измерений: %1.").arg(data.result.outliers.size());
+    notes << QCoreApplication::translate("DiagnosticsText", "Отбраковано грубых измерений: %1.")
+                 .arg(data.result.outliers.size());
   if (data.result.outlier_search_cut)
-    notes << QStringLiteral("Поиск грубых измерений прерван: их слишком много.");
+    notes << QCoreApplication::translate("DiagnosticsText",
+                                         "Поиск грубых измерений прерван: их слишком много.");
   // A sequence where no image moved says nothing here.
   const bool moved = std::any_of(data.sequence.images.begin(), data.sequence.images.end(),
                                  [](const ImageShift& s) { return s.flagged; });
@@ -157,7 +172,8 @@ QString EstimateNotes(const DiagnosticsData& data) {
 
 QString ConsistencyWarning(const DiagnosticsData& data) {
   if (Consistent(data.result.refined)) return {};
-  return QStringLiteral(
+  return QCoreApplication::translate(
+             "DiagnosticsText",
              "Измерения не сходятся в одной точке: σ̂ = %1 пикс. (больше %2 пикс.). Точки "
              "измерены вручную или пронумерованы неверно, или снимки не одна серия зума.")
       .arg(FormatNumber(data.result.refined->sigma0_px, 3))
@@ -165,8 +181,10 @@ QString ConsistencyWarning(const DiagnosticsData& data) {
 }
 
 QStringList PointHeaders() {
-  return {QStringLiteral("Точка"), QStringLiteral("Измерений"), QStringLiteral("СКО, пикс."),
-          QStringLiteral("Отбракована")};
+  return {QCoreApplication::translate("DiagnosticsText", "Точка"),
+          QCoreApplication::translate("DiagnosticsText", "Измерений"),
+          QCoreApplication::translate("DiagnosticsText", "СКО, пикс."),
+          QCoreApplication::translate("DiagnosticsText", "Отбракована")};
 }
 
 QString PointCell(const DiagnosticsData& data, int point, int column) {
@@ -179,15 +197,20 @@ QString PointCell(const DiagnosticsData& data, int point, int column) {
     case 2:
       return FormatNumber(p.rms_px, 3);
     default:
-      return p.flagged ? QStringLiteral("да (%1)").arg(FlaggedIn(data, false, point)) : QString();
+      return p.flagged ? QCoreApplication::translate("DiagnosticsText", "да (%1)")
+                             .arg(FlaggedIn(data, false, point))
+                       : QString();
   }
 }
 
 QStringList StepHeaders() {
-  return {QStringLiteral("Со снимка"),      QStringLiteral("На снимок"),
-          QStringLiteral("Масштаб"),        QStringLiteral("Центр x, пикс."),
-          QStringLiteral("Центр y, пикс."), QStringLiteral("σ x, пикс."),
-          QStringLiteral("σ y, пикс.")};
+  return {QCoreApplication::translate("DiagnosticsText", "Со снимка"),
+          QCoreApplication::translate("DiagnosticsText", "На снимок"),
+          QCoreApplication::translate("DiagnosticsText", "Масштаб"),
+          QCoreApplication::translate("DiagnosticsText", "Центр x, пикс."),
+          QCoreApplication::translate("DiagnosticsText", "Центр y, пикс."),
+          QCoreApplication::translate("DiagnosticsText", "σ x, пикс."),
+          QCoreApplication::translate("DiagnosticsText", "σ y, пикс.")};
 }
 
 QString StepCell(const DiagnosticsData& data, int step, int column) {
@@ -211,8 +234,11 @@ QString StepCell(const DiagnosticsData& data, int step, int column) {
 }
 
 QStringList ImageHeaders() {
-  return {QStringLiteral("Снимок"), QStringLiteral("Файл"), QStringLiteral("Измерений"),
-          QStringLiteral("СКО, пикс."), QStringLiteral("Отбраковано")};
+  return {QCoreApplication::translate("DiagnosticsText", "Снимок"),
+          QCoreApplication::translate("DiagnosticsText", "Файл"),
+          QCoreApplication::translate("DiagnosticsText", "Измерений"),
+          QCoreApplication::translate("DiagnosticsText", "СКО, пикс."),
+          QCoreApplication::translate("DiagnosticsText", "Отбраковано")};
 }
 
 QString ImageCell(const DiagnosticsData& data, int image, int column) {
@@ -253,25 +279,33 @@ double EllipseMagnification(double major_screen_px) {
 QStringList LegendLines(const DiagnosticsData& data, double magnification, int track_stride) {
   QStringList lines;
   if (!data.result.refined) {
-    lines << QStringLiteral("Уточнённая точка не найдена");
+    lines << QCoreApplication::translate("DiagnosticsText", "Уточнённая точка не найдена");
   } else {
-    lines << (track_stride > 1
-                  ? QStringLiteral("Красный крест: уточнённая точка; линии: каждый %1-й трек "
-                                   "через неё")
-                        .arg(track_stride)
-                  : QStringLiteral("Красный крест: уточнённая точка; линии: треки через неё"));
+    lines << (track_stride > 1 ? QCoreApplication::translate(
+                                     "DiagnosticsText",
+                                     "Красный крест: уточнённая точка; линии: каждый %1-й трек "
+                                     "через неё")
+                                     .arg(track_stride)
+                               : QCoreApplication::translate(
+                                     "DiagnosticsText",
+                                     "Красный крест: уточнённая точка; линии: треки через неё"));
     if (data.result.refined->has_uncertainty) {
-      QString ellipse = QStringLiteral("Эллипс: 95% доверительная область");
+      QString ellipse =
+          QCoreApplication::translate("DiagnosticsText", "Эллипс: 95% доверительная область");
       if (magnification > 1)
-        ellipse += QStringLiteral(", увеличен в %1 раз").arg(magnification, 0, 'g', 12);
+        ellipse += QCoreApplication::translate("DiagnosticsText", ", увеличен в %1 раз")
+                       .arg(magnification, 0, 'g', 12);
       lines << ellipse;
     }
   }
-  if (data.report_point) lines << QStringLiteral("Синий косой крест: точка по отчёту");
-  if (!data.result.outliers.empty()) lines << QStringLiteral("Обведены отбракованные измерения");
+  if (data.report_point)
+    lines << QCoreApplication::translate("DiagnosticsText", "Синий косой крест: точка по отчёту");
+  if (!data.result.outliers.empty())
+    lines << QCoreApplication::translate("DiagnosticsText", "Обведены отбракованные измерения");
   if (std::any_of(data.steps.begin(), data.steps.end(),
                   [](const ZoomStep& s) { return std::isfinite(s.x) && std::isfinite(s.y); }))
-    lines << QStringLiteral("Зелёная ломаная: путь центра по шагам зума, кружок — первый шаг");
+    lines << QCoreApplication::translate(
+        "DiagnosticsText", "Зелёная ломаная: путь центра по шагам зума, кружок — первый шаг");
   return lines;
 }
 

@@ -1,6 +1,7 @@
 #include "app/diagnostics/diagnostics_window.h"
 
 #include <QAbstractTableModel>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -32,7 +33,8 @@ class RowsModel : public QAbstractTableModel {
   using Flag = std::function<bool(int row)>;
 
   // `text_column` is left-aligned, the figures right; -1 for none.
-  RowsModel(QStringList headers, int text_column, Cell cell, Flag flagged)
+  // `headers` are asked for when shown, in the interface's language of the moment.
+  RowsModel(std::function<QStringList()> headers, int text_column, Cell cell, Flag flagged)
       : headers_(std::move(headers)),
         text_column_(text_column),
         cell_(std::move(cell)),
@@ -46,7 +48,7 @@ class RowsModel : public QAbstractTableModel {
 
   int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : rows_; }
   int columnCount(const QModelIndex& parent) const override {
-    return parent.isValid() ? 0 : static_cast<int>(headers_.size());
+    return parent.isValid() ? 0 : static_cast<int>(headers_().size());
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid()) return {};
@@ -57,12 +59,12 @@ class RowsModel : public QAbstractTableModel {
     return {};
   }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-    if (role == Qt::DisplayRole && orientation == Qt::Horizontal) return headers_.value(section);
+    if (role == Qt::DisplayRole && orientation == Qt::Horizontal) return headers_().value(section);
     return {};
   }
 
  private:
-  QStringList headers_;
+  std::function<QStringList()> headers_;
   int text_column_;
   Cell cell_;
   Flag flagged_;
@@ -73,12 +75,18 @@ namespace {
 
 constexpr int kWidth = 1100;
 constexpr int kHeight = 680;
-const QString kPictureFilter = QStringLiteral("Рисунок PNG|*.png|Рисунок SVG|*.svg");
-const QString kAdvice = QStringLiteral(
-    "Какую точку сохранить: уточнённую — когда ошибки измерений случайны (строк, выделенных "
-    "цветом, нет); она в 1,5–2 раза точнее точки отчёта. Устойчивую — когда есть выделенные "
-    "строки: грубые измерения в ней отброшены. Точку отчёта сохраняет «Сохранить» главного "
-    "окна.");
+QString PictureFilter() {
+  return QCoreApplication::translate("zirt::DiagnosticsWindow",
+                                     "Рисунок PNG|*.png|Рисунок SVG|*.svg");
+}
+QString AdviceText() {
+  return QCoreApplication::translate(
+      "zirt::DiagnosticsWindow",
+      "Какую точку сохранить: уточнённую — когда ошибки измерений случайны (строк, выделенных "
+      "цветом, нет); она в 1,5–2 раза точнее точки отчёта. Устойчивую — когда есть выделенные "
+      "строки: грубые измерения в ней отброшены. Точку отчёта сохраняет «Сохранить» главного "
+      "окна.");
+}
 
 QTableView* MakeTable(RowsModel* model, const char* name) {
   auto* table = new QTableView;
@@ -100,17 +108,17 @@ QTableView* MakeTable(RowsModel* model, const char* name) {
 DiagnosticsWindow::DiagnosticsWindow(Platform& platform, QWidget* parent)
     : QWidget(parent, Qt::Window), platform_(platform), export_folder_(platform.CurrentFolder()) {
   setObjectName(QStringLiteral("DiagnosticsForm"));
-  setWindowTitle(QStringLiteral("Диагностика"));
   point_rows_ = std::make_unique<RowsModel>(
-      PointHeaders(), -1, [this](int r, int c) { return PointCell(data_, r, c); },
+      PointHeaders, -1, [this](int r, int c) { return PointCell(data_, r, c); },
       [this](int r) { return PointFlagged(data_, r); });
   image_rows_ = std::make_unique<RowsModel>(
-      ImageHeaders(), 1, [this](int r, int c) { return ImageCell(data_, r, c); },
+      ImageHeaders, 1, [this](int r, int c) { return ImageCell(data_, r, c); },
       [this](int r) { return ImageFlagged(data_, r); });
   step_rows_ = std::make_unique<RowsModel>(
-      StepHeaders(), -1, [this](int r, int c) { return StepCell(data_, r, c); },
+      StepHeaders, -1, [this](int r, int c) { return StepCell(data_, r, c); },
       [](int) { return false; });
   BuildControls();
+  RetranslateUi();
   resize(kWidth, kHeight);
 }
 
@@ -119,7 +127,6 @@ DiagnosticsWindow::~DiagnosticsWindow() = default;
 void DiagnosticsWindow::BuildControls() {
   Estimates = new QTableWidget(0, kEstimateColumns);
   Estimates->setObjectName(QStringLiteral("Estimates"));
-  Estimates->setHorizontalHeaderLabels(EstimateHeaders());
   Estimates->verticalHeader()->hide();
   Estimates->setEditTriggers(QAbstractItemView::NoEditTriggers);
   Estimates->setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -135,22 +142,23 @@ void DiagnosticsWindow::BuildControls() {
   Points = MakeTable(point_rows_.get(), "Points");
   Images = MakeTable(image_rows_.get(), "Images");
   auto* tabs = new QTabWidget;
-  tabs->addTab(Points, QStringLiteral("Точки"));
-  tabs->addTab(Images, QStringLiteral("Снимки"));
+  Tabs = tabs;
+  tabs->addTab(Points, QString());
+  tabs->addTab(Images, QString());
   Steps = MakeTable(step_rows_.get(), "Steps");
-  tabs->addTab(Steps, QStringLiteral("Шаги зума"));
+  tabs->addTab(Steps, QString());
 
   Overview = new OverviewView;
   Overview->setObjectName(QStringLiteral("Overview"));
-  ExportButton = new QPushButton(QStringLiteral("Сохранить &рисунок…"));
+  ExportButton = new QPushButton;
   ExportButton->setObjectName(QStringLiteral("ExportButton"));
-  FitButton = new QPushButton(QStringLiteral("&Показать всё"));
+  FitButton = new QPushButton;
   FitButton->setObjectName(QStringLiteral("FitButton"));
-  SaveRefinedButton = new QPushButton(QStringLiteral("Сохранить &уточнённую точку…"));
+  SaveRefinedButton = new QPushButton;
   SaveRefinedButton->setObjectName(QStringLiteral("SaveRefinedButton"));
-  SaveRobustButton = new QPushButton(QStringLiteral("Сохранить у&стойчивую точку…"));
+  SaveRobustButton = new QPushButton;
   SaveRobustButton->setObjectName(QStringLiteral("SaveRobustButton"));
-  Advice = new QLabel(kAdvice);
+  Advice = new QLabel;
   Advice->setObjectName(QStringLiteral("Advice"));
   Advice->setWordWrap(true);
 
@@ -210,6 +218,31 @@ void DiagnosticsWindow::BuildControls() {
   EnableCommands();
 }
 
+void DiagnosticsWindow::RetranslateUi() {
+  setWindowTitle(tr("Диагностика"));
+  Estimates->setHorizontalHeaderLabels(EstimateHeaders());
+  Overview->setToolTip(tr("Колесо — масштаб, перетаскивание — сдвиг, двойной щелчок — всё"));
+  Tabs->setTabText(0, tr("Точки"));
+  Tabs->setTabText(1, tr("Снимки"));
+  Tabs->setTabText(2, tr("Шаги зума"));
+  ExportButton->setText(tr("Сохранить &рисунок…"));
+  FitButton->setText(tr("&Показать всё"));
+  SaveRefinedButton->setText(tr("Сохранить &уточнённую точку…"));
+  SaveRobustButton->setText(tr("Сохранить у&стойчивую точку…"));
+  Advice->setText(AdviceText());
+}
+
+void DiagnosticsWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::LanguageChange || Tabs == nullptr) return;
+  RetranslateUi();
+  // The figures' texts are made anew in the new language.
+  if (stale_)
+    MarkStale();
+  else if (!data_.files.empty())
+    ShowData(DiagnosticsData(data_));
+}
+
 void DiagnosticsWindow::EnableCommands() {
   ExportButton->setEnabled(!stale_);
   SaveRefinedButton->setEnabled(!stale_ && data_.result.refined.has_value());
@@ -225,7 +258,7 @@ void DiagnosticsWindow::MarkStale() {
   image_rows_->Reset(0);
   step_rows_->Reset(0);
   Warning->setVisible(false);
-  Notes->setText(QStringLiteral("Устарело — нажмите Счёт"));
+  Notes->setText(QCoreApplication::translate("zirt::DiagnosticsWindow", "Устарело — нажмите Счёт"));
   Notes->setVisible(true);
   EnableCommands();
 }
@@ -275,7 +308,7 @@ void DiagnosticsWindow::FillEstimates() {
 void DiagnosticsWindow::ExportPicture() {
   if (stale_) return;
   FileDialogRequest dialog;
-  dialog.filter = kPictureFilter;
+  dialog.filter = PictureFilter();
   dialog.default_extension = QStringLiteral("*.png");
   dialog.initial_folder = export_folder_;
   dialog.file_name = QStringLiteral("diagnostics.png");
@@ -284,16 +317,18 @@ void DiagnosticsWindow::ExportPicture() {
   export_folder_ = QFileInfo(*picked).absolutePath();
   if (platform_.FileExists(*picked)) {
     MessageRequest question;
-    question.text = QStringLiteral("Перезаписать существующий файл?");
-    question.caption = QStringLiteral("Предупреждение");
+    question.text =
+        QCoreApplication::translate("zirt::DiagnosticsWindow", "Перезаписать существующий файл?");
+    question.caption = QCoreApplication::translate("zirt::DiagnosticsWindow", "Предупреждение");
     question.buttons = Buttons::kYesNo;
     question.informative = QFileInfo(*picked).absoluteFilePath();
     if (platform_.ShowMessage(this, question) != Answer::kYes) return;
   }
   if (WritePicture(*picked)) return;
   MessageRequest request;
-  request.text = QStringLiteral("Не удалось записать рисунок!");
-  request.caption = QStringLiteral("Ошибка!");
+  request.text =
+      QCoreApplication::translate("zirt::DiagnosticsWindow", "Не удалось записать рисунок!");
+  request.caption = QCoreApplication::translate("zirt::DiagnosticsWindow", "Ошибка!");
   request.icon = Icon::kError;
   request.informative = QFileInfo(*picked).absoluteFilePath();
   platform_.ShowMessage(this, request);
@@ -310,7 +345,7 @@ bool DiagnosticsWindow::WritePicture(const QString& path) const {
     svg.setOutputDevice(&file);
     svg.setSize(size);
     svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setTitle(QStringLiteral("Диагностика"));
+    svg.setTitle(QCoreApplication::translate("zirt::DiagnosticsWindow", "Диагностика"));
     QPainter painter;
     if (!painter.begin(&svg)) return false;
     Overview->Render(painter, size);

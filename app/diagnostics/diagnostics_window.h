@@ -15,6 +15,7 @@ class QLabel;
 class QPushButton;
 class QTableView;
 class QTableWidget;
+class QTabWidget;
 
 namespace zirt {
 
@@ -57,10 +58,16 @@ class DiagnosticsWindow : public QWidget {
   QPushButton* FitButton = nullptr;
   QPushButton* SaveRefinedButton = nullptr;
   QPushButton* SaveRobustButton = nullptr;
-  QLabel* Advice = nullptr;  // Which point to save when.
+  QLabel* Advice = nullptr;    // Which point to save when.
+  QTabWidget* Tabs = nullptr;  // Точки, Снимки, Шаги зума
+
+ protected:
+  // A language switch puts up the texts and the figures again.
+  void changeEvent(QEvent* event) override;
 
  private:
   void BuildControls();
+  void RetranslateUi();
   void FillEstimates();
   void EnableCommands();
 

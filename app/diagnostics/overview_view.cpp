@@ -70,7 +70,6 @@ std::optional<QLineF> VisibleSegment(QPointF through, double angle_deg, QSize si
 OverviewView::OverviewView(QWidget* parent) : QWidget(parent) {
   setMinimumSize(200, 150);
   setCursor(Qt::OpenHandCursor);
-  setToolTip(QStringLiteral("Колесо — масштаб, перетаскивание — сдвиг, двойной щелчок — всё"));
 }
 
 void OverviewView::SetData(const DiagnosticsData* data) {

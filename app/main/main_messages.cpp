@@ -1,5 +1,6 @@
 #include "app/main/main_messages.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -13,15 +14,17 @@
 namespace zirt {
 namespace {
 
-const QString kErrorCaption = QStringLiteral("Ошибка!");
+QString ErrorCaption() {
+  return QCoreApplication::translate("MainMessages", "Ошибка!");
+}
 
 }  // namespace
 
 void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::string>& /*paths*/,
                    const ECoordinateFileError* error) {
   MessageRequest request;
-  request.text = QStringLiteral("Ошибка загрузки файла координат!");
-  request.caption = kErrorCaption;
+  request.text = QCoreApplication::translate("MainMessages", "Ошибка загрузки файла координат!");
+  request.caption = ErrorCaption();
   request.buttons = Buttons::kOk;
   request.icon = Icon::kNone;
   if (error != nullptr) {
@@ -40,8 +43,8 @@ void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::st
 
 bool AskOverwrite(Platform& platform, const QString& output) {
   MessageRequest question;
-  question.text = QStringLiteral("Перезаписать существующий файл?");
-  question.caption = QStringLiteral("Предупреждение");
+  question.text = QCoreApplication::translate("MainMessages", "Перезаписать существующий файл?");
+  question.caption = QCoreApplication::translate("MainMessages", "Предупреждение");
   question.buttons = Buttons::kYesNo;
   question.informative = QFileInfo(output).absoluteFilePath();
   return platform.ShowMessage(nullptr, question) == Answer::kYes;
@@ -55,8 +58,8 @@ bool MayWrite(Platform& platform, const QString& output) {
 
 void ShowCameraWriteError(Platform& platform, QWidget* owner, const std::exception& error) {
   MessageRequest request;
-  request.text = QStringLiteral("Ошибка записи cam-файла!");
-  request.caption = kErrorCaption;
+  request.text = QCoreApplication::translate("MainMessages", "Ошибка записи cam-файла!");
+  request.caption = ErrorCaption();
   // Which file and the system's reason, such as a full disk, for "Show Details".
   if (const auto* file = dynamic_cast<const EFileError*>(&error))
     request.detail = QString::fromStdString(file->Described());
@@ -65,8 +68,8 @@ void ShowCameraWriteError(Platform& platform, QWidget* owner, const std::excepti
 
 Answer AskSaveResult(Platform& platform, QWidget* owner) {
   MessageRequest question;
-  question.text = QStringLiteral("Сохранить результат?");
-  question.caption = QStringLiteral("Сохранение");
+  question.text = QCoreApplication::translate("MainMessages", "Сохранить результат?");
+  question.caption = QCoreApplication::translate("MainMessages", "Сохранение");
   question.buttons = Buttons::kYesNoCancel;
   return platform.ShowMessage(owner, question);
 }
@@ -76,14 +79,17 @@ QString CameraNameFault(const QString& picked) {
   // Refused by the file systems the camera files travel to, and never typed on purpose.
   for (const QChar c : name)
     if (c.unicode() < 0x20 || QStringLiteral("\"<>|?*:").contains(c))
-      return QStringLiteral("В имени «%1» есть знак «%2», недопустимый в имени файла. Уберите его.")
+      return QCoreApplication::translate(
+                 "MainMessages",
+                 "В имени «%1» есть знак «%2», недопустимый в имени файла. Уберите его.")
           .arg(name, c.unicode() < 0x20
                          ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
                          : QString(c));
   // An empty stem ("…/.cam") leaves the result no name of its own.
   if (QFileInfo(QString::fromStdString(CameraOutputName(picked.toStdString()))).fileName() ==
       QLatin1String("P.cam"))
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "MainMessages",
                "В имени «%1» нет имени перед «.cam»: результат записался бы как «P.cam». "
                "Выберите или введите имя вида cam1.cam.")
         .arg(name);
@@ -92,16 +98,16 @@ QString CameraNameFault(const QString& picked) {
 
 void ShowCameraNameFault(Platform& platform, QWidget* owner, const QString& fault) {
   MessageRequest request;
-  request.text = QStringLiteral("Недопустимое имя cam-файла!");
-  request.caption = kErrorCaption;
+  request.text = QCoreApplication::translate("MainMessages", "Недопустимое имя cam-файла!");
+  request.caption = ErrorCaption();
   request.informative = fault;
   platform.ShowMessage(owner, request);
 }
 
 void ShowRefusal(Platform& platform, QWidget* owner, const char* message) {
   MessageRequest request;
-  request.text = QString::fromUtf8(message);
-  request.caption = kErrorCaption;
+  request.text = QCoreApplication::translate("Calibration", message);
+  request.caption = ErrorCaption();
   request.buttons = Buttons::kOk;
   request.icon = Icon::kNone;
   platform.ShowMessage(owner, request);
@@ -121,7 +127,7 @@ bool ShowComputeFailure(Platform& platform, QWidget* owner, const std::string& m
   request.caption = QString::fromLatin1(kApplicationTitle);
   request.icon = Icon::kError;
   request.buttons = Buttons::kYesNo;
-  lines << offer << QStringLiteral("Открыть окно «Диагностика»?");
+  lines << offer << QCoreApplication::translate("MainMessages", "Открыть окно «Диагностика»?");
   request.informative = lines.join(QLatin1Char('\n'));
   return platform.ShowMessage(owner, request) == Answer::kYes;
 }

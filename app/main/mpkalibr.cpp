@@ -32,6 +32,7 @@
 #include "editor/red_form.h"
 #include "platform/design_scale.h"
 #include "platform/exception_display.h"
+#include "platform/qt_translation.h"
 
 using zirt::DesignPanel;
 
@@ -66,10 +67,10 @@ QFrame* MakePanel(QWidget* parent, const char* name) {
   return panel;
 }
 
-QPushButton* MakeButton(const QString& caption, const QString& hint, const char* name) {
-  auto* button = new QPushButton(caption);
+// Its caption and hint come from RetranslateUi.
+QPushButton* MakeButton(const char* name) {
+  auto* button = new QPushButton;
   button->setObjectName(QString::fromLatin1(name));
-  button->setToolTip(hint);
   return button;
 }
 
@@ -79,7 +80,6 @@ TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
     : QMainWindow(parent), platform_(platform) {
   setObjectName(QStringLiteral("MPForm"));
   scale_ = zirt::DesignScaleOf(*this);
-  setWindowTitle(QStringLiteral("Калибровка главной точки"));
   setWindowIcon(zirt::MakeWindowIcon());
   QFont font = this->font();
   font.setPixelSize(std::max(1, zirt::ScaleDesign(kFontPixels, scale_)));
@@ -87,6 +87,7 @@ TMPForm::TMPForm(zirt::Platform& platform, QWidget* parent)
 
   BuildControls();
   BuildMenu();
+  RetranslateUi();
   ConnectCommands();
   const auto scaled = [this](int design) { return zirt::ScaleDesign(design, scale_); };
   const int buttons_bottom = kPanel3Height + kSaveButtonBottom + kButtonMargin;
@@ -157,8 +158,7 @@ void TMPForm::BuildControls() {
   Panel3->setObjectName(QStringLiteral("Panel3"));
   Panel3->setFrameStyle(QFrame::Panel | QFrame::Raised);
   Panel3->setFixedHeight(scaled(kPanel3Height));
-  Button2 = MakeButton(QStringLiteral("Загрузить"), QStringLiteral("Реперные точки изображений"),
-                       "Button2");
+  Button2 = MakeButton("Button2");
   Panel3->Place(Button2, QRect(40, 18, 100, 25), 0);
   panel1_layout->addWidget(Panel3);
 
@@ -176,11 +176,9 @@ void TMPForm::BuildControls() {
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
   panel5_layout->addWidget(ListBox1);
 
-  Button1 = MakeButton(QStringLiteral("Счет"), QStringLiteral("Найти координаты главной точки"),
-                       "Button1");
+  Button1 = MakeButton("Button1");
   Panel4->Place(Button1, QRect(40, 325, 100, 25), DesignPanel::kTop);
-  Button3 =
-      MakeButton(QStringLiteral("Сохранить"), QStringLiteral("Сохранить результаты"), "Button3");
+  Button3 = MakeButton("Button3");
   Panel4->Place(Button3, QRect(40, 361, 100, 25), DesignPanel::kTop);
   Button3->setEnabled(false);
 
@@ -333,7 +331,11 @@ void TMPForm::Button1Click() {
 }
 
 void TMPForm::N12Click() {
-  platform_.ShowHelp(this, QStringLiteral("ZIRTHelp\\ZIRT_01.HLP"), kHelpFinder, 0);
+  const bool english = zirt::CurrentInterfaceLanguage() == zirt::InterfaceLanguage::kEnglish;
+  platform_.ShowHelp(this,
+                     english ? QStringLiteral("ZIRTHelp\\ZIRT_01_en.HLP")
+                             : QStringLiteral("ZIRTHelp\\ZIRT_01.HLP"),
+                     kHelpFinder, 0);
 }
 
 void TMPForm::N13Click() {
@@ -343,6 +345,11 @@ void TMPForm::N13Click() {
 
 void TMPForm::closeEvent(QCloseEvent* event) {
   FormClose(event);
+}
+
+void TMPForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::LanguageChange && N1 != nullptr) RetranslateUi();
 }
 
 void TMPForm::resizeEvent(QResizeEvent* event) {

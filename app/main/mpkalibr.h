@@ -111,6 +111,9 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   QAction* N5 = nullptr;
   QMenu* N3 = nullptr;  // Настройки
   QAction* N15 = nullptr;
+  QMenu* LanguageMenu = nullptr;  // Язык / Language: Russian or English for the session.
+  QAction* RussianLanguage = nullptr;
+  QAction* EnglishLanguage = nullptr;
   QMenu* N2 = nullptr;  // Счёт
   QAction* N10 = nullptr;
   QAction* N16 = nullptr;  // Диагностика…, once a computation ran
@@ -125,6 +128,8 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // A language switch puts up the texts again.
+  void changeEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -135,6 +140,9 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
 
   void BuildControls();
   void BuildMenu();
+  void BuildLanguageMenu();
+  // The window's own texts in the interface's language.
+  void RetranslateUi();
   void ConnectCommands();
   // Gives the bitmap the size Image1 has in the design, scaled, once.
   void CreateBitmap();

@@ -40,10 +40,17 @@ test::TargetScene Scene(const Board& board, View view) {
 // A zoom sequence (800 × 600) from the board at half the frame to ten times that, every corner
 // found compared with its truth: none numbered wrongly whatever the view; in plain view nearly
 // every corner in the frame measured, to the refinement's accuracy.
+// The third board's markers fill 0.8 of their squares and OpenCV's drawing places some a
+// pixel off centre: the refinement must not lean on them.
 TEST(BoardZoomSequence, NumbersEveryCornerRightAndRefinesIt) {
-  for (const bool aprilgrid : {false, true})
+  for (const int kind : {0, 1, 2})
     for (const View view : {View::kPlain, View::kUpsideDown, View::kMirrored, View::kCovered}) {
-      const Board board = MakeBoard(aprilgrid, aprilgrid ? "6x5" : "11x8");
+      if (kind == 2 && view != View::kPlain) continue;
+      const bool aprilgrid = kind == 1;
+      Board board = MakeBoard(aprilgrid, kind == 0   ? "11x8"
+                                         : kind == 1 ? "6x5"
+                                                     : "9x6:DICT_4X4_50");
+      if (kind == 2) board.marker_share = 0.8;
       const test::TargetScene scene = Scene(board, view);
       SCOPED_TRACE(board.Describe() + " view " + std::to_string(int(view)));
       std::vector<double> errors;
@@ -72,6 +79,7 @@ TEST(BoardZoomSequence, NumbersEveryCornerRightAndRefinesIt) {
       std::sort(errors.begin(), errors.end());
       EXPECT_LE(errors[errors.size() / 2], 0.02);
       EXPECT_LE(errors[errors.size() * 95 / 100], 0.06);
+      if (kind == 2) continue;  // few markers whole in view at the long end: fewer corners
       EXPECT_GE(found, 0.95 * in_frame);
       // The long end shows too little of the board and is left out; the rest is kept.
       const BoardSequence sequence = AssembleSequence(images);

@@ -139,7 +139,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(Texts(form.N1->actions()),
              (QStringList{"&Загрузить", "&Измерить снимки…", "Мишень для &печати…", "&Сохранить",
                           "Записать в &файл калибровки…", "&Отчёт PDF…", "-", "&Выход"}));
-    QCOMPARE(Texts(form.N3->actions()), QStringList{"&Пошаговый режим работы"});
+    QCOMPARE(Texts(form.N3->actions()),
+             (QStringList{"&Пошаговый режим работы", "&Язык / Language"}));
+    QCOMPARE(Texts(form.LanguageMenu->actions()), (QStringList{"&Русский", "&English"}));
+    QVERIFY(form.RussianLanguage->isChecked());
     QCOMPARE(Texts(form.N2->actions()), (QStringList{"&Главная точка", "&Диагностика…"}));
     QCOMPARE(Texts(form.N11->actions()), (QStringList{"&Справка", "&О программе"}));
     QCOMPARE(form.N4->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));

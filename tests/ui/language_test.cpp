@@ -1,0 +1,126 @@
+// The interface in English for the session and back in Russian: the open windows' texts,
+// their messages and Qt's own buttons follow the choice, and Russian is today's texts exactly.
+#include <QDialogButtonBox>
+#include <QTableView>
+#include <QTableWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/diagnostics/diagnostics_window.h"
+#include "app/main/mpkalibr.h"
+#include "platform/qt_translation.h"
+#include "tests/support/scripted_platform.h"
+
+using zirt::testing::ScriptedPlatform;
+
+namespace {
+
+struct Texts {
+  QString title, load, compute, save, file_menu, load_item, refusal, refusal_caption;
+};
+
+// What the user reads: the window, its File menu, and the box of a computation with no data.
+Texts Read(TMPForm& form, ScriptedPlatform& platform) {
+  form.Button1->click();
+  const auto& box = platform.Messages().back().request;
+  return {form.windowTitle(), form.Button2->text(), form.Button1->text(),
+          form.Button3->text(), form.N1->title(),     form.N4->text(),
+          box.text,             box.caption};
+}
+
+QString QtYes() {
+  QDialogButtonBox box(QDialogButtonBox::Yes);
+  return box.button(QDialogButtonBox::Yes)->text();
+}
+
+}  // namespace
+
+class LanguageTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { qt_russian_ = zirt::InstallQtTranslation(*qApp); }
+
+  void switchesTheOpenWindowToEnglishAndBack() {
+    ScriptedPlatform platform;
+    TMPForm form(platform);
+    form.show();
+    const Texts russian = Read(form, platform);
+    QCOMPARE(russian.title, QStringLiteral("Калибровка главной точки"));
+    QCOMPARE(russian.load, QStringLiteral("Загрузить"));
+    QCOMPARE(russian.refusal, QStringLiteral("Координаты не загружены!"));
+    QCOMPARE(russian.refusal_caption, QStringLiteral("Ошибка!"));
+
+    form.EnglishLanguage->trigger();
+    QCOMPARE(zirt::CurrentInterfaceLanguage(), zirt::InterfaceLanguage::kEnglish);
+    QVERIFY(form.EnglishLanguage->isChecked() && !form.RussianLanguage->isChecked());
+    const Texts english = Read(form, platform);
+    QCOMPARE(english.title, QStringLiteral("Principal point calibration"));
+    QCOMPARE(english.load, QStringLiteral("Load"));
+    QCOMPARE(english.compute, QStringLiteral("Compute"));
+    QCOMPARE(english.save, QStringLiteral("Save"));
+    QCOMPARE(english.file_menu, QStringLiteral("&File"));
+    QCOMPARE(english.load_item, QStringLiteral("&Load"));
+    QCOMPARE(english.refusal, QStringLiteral("No coordinates are loaded!"));
+    QCOMPARE(english.refusal_caption, QStringLiteral("Error!"));
+    QCOMPARE(QtYes(), QStringLiteral("&Yes"));
+
+    form.RussianLanguage->trigger();
+    QVERIFY(form.RussianLanguage->isChecked());
+    const Texts back = Read(form, platform);
+    QCOMPARE(back.title, russian.title);
+    QCOMPARE(back.load, russian.load);
+    QCOMPARE(back.compute, russian.compute);
+    QCOMPARE(back.save, russian.save);
+    QCOMPARE(back.file_menu, russian.file_menu);
+    QCOMPARE(back.load_item, russian.load_item);
+    QCOMPARE(back.refusal, russian.refusal);
+    QCOMPARE(back.refusal_caption, russian.refusal_caption);
+    if (qt_russian_) QCOMPARE(QtYes(), QStringLiteral("&Да"));
+  }
+
+  // An open diagnostics window with its figures turns too, and its figures stay.
+  void switchesTheDiagnosticsWindowWithItsFigures() {
+    ScriptedPlatform platform;
+    TMPForm form(platform);
+    QTemporaryDir folder;
+    QStringList files;
+    const QByteArray texts[] = {"420;290\r\n270;340\r\n", "520;341\r\n221;440\r\n",
+                                "620;390\r\n170;540\r\n"};
+    for (int i = 0; i < 3; ++i) {
+      files << folder.filePath(QStringLiteral("img%1.crd").arg(i + 1));
+      QFile file(files.back());
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(texts[i]) > 0);
+    }
+    form.LoadFiles(files);
+    form.Button1->click();
+    form.N16->trigger();
+    zirt::DiagnosticsWindow* window = form.Diagnostics;
+    QVERIFY(window != nullptr);
+    const auto header = [&] { return window->Images->model()->headerData(1, Qt::Horizontal); };
+    const QString file_cell = window->Images->model()->index(0, 1).data().toString();
+    QCOMPARE(window->windowTitle(), QStringLiteral("Диагностика"));
+    QCOMPARE(header().toString(), QStringLiteral("Файл"));
+
+    zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kEnglish);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Diagnostics"));
+    QCOMPARE(window->SaveRefinedButton->text(), QStringLiteral("Save the &refined point…"));
+    QCOMPARE(header().toString(), QStringLiteral("File"));
+    QCOMPARE(window->Estimates->item(0, 0)->text(), QStringLiteral("x0, px"));
+    QCOMPARE(window->Images->model()->index(0, 1).data().toString(), file_cell);
+    QVERIFY(window->SaveRefinedButton->isEnabled());
+
+    zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kRussian);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Диагностика"));
+    QCOMPARE(window->Estimates->item(0, 0)->text(), QStringLiteral("x0, пикс."));
+    QCOMPARE(window->SaveRefinedButton->text(), QStringLiteral("Сохранить &уточнённую точку…"));
+  }
+
+ private:
+  bool qt_russian_ = false;
+};
+
+QTEST_MAIN(LanguageTest)
+#include "language_test.moc"
