@@ -10,6 +10,7 @@
 
 #include "boards/board_print.h"
 #include "boards/board_sequence.h"
+#include "data/posix_file.h"
 #include "measure/image_grey.h"
 #include "measure/measure_outputs.h"
 #include "measure/measure_run.h"
@@ -242,6 +243,11 @@ int RunBoards(const std::vector<std::string>& args, const char* usage, std::ostr
     return kMeasureUsage;
   }
   if (options.make) {
+    // A file of the user's is not replaced unasked, as with the coordinate files.
+    if (!options.overwrite && NameExists(options.print.pdf)) {
+      err << "zirt-measure: " << options.print.pdf << " exists; give --overwrite to replace it\n";
+      return kMeasureFailed;
+    }
     if (const std::string problem = WriteBoardPdf(*options.board, options.print);
         !problem.empty()) {
       err << "zirt-measure: " << problem << "\n";

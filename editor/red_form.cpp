@@ -217,6 +217,8 @@ bool TRedForm::LoadFile(const QString& file_name, int kind) {
       }
     }
     StringGrid1->Select(1, setup.fixed_rows);
+    // The keyboard goes to the grid, not to the first tool button, as the window opens.
+    StringGrid1->setFocus();
     return true;
   } catch (...) {
     zirt::MessageRequest request;

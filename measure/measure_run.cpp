@@ -48,6 +48,7 @@ constexpr const char* kUsage =
     "                    [--tag-spacing R] [--out DIR] [--overwrite] [--progress] IMAGE...\n"
     "       zirt-measure --make-board charuco COLSxROWS[:DICTIONARY] | aprilgrid COLSxROWS\n"
     "                    --square-mm S --pdf FILE [--paper A4|A3|WIDTHxHEIGHT] [--tag-spacing R]\n"
+    "                    [--overwrite]\n"
     "A ChArUco board (COLS x ROWS squares, markers of an OpenCV dictionary, DICT_5X5_100 by\n"
     "default) or an AprilGrid (COLS x ROWS tag36h11 tags, their gap R of a tag's size, 0.3 by\n"
     "default) may be seen in part: every corner found is numbered by the markers around it\n"

@@ -133,8 +133,18 @@ Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
     box.setDefaultButton(yes);
   } else {
     box.setStandardButtons(QMessageBox::Ok);
+    // Named, so that Enter closes the box also once the details button has taken the focus.
+    box.setDefaultButton(QMessageBox::Ok);
   }
-  if (!request.detail.isEmpty()) box.setDetailedText(request.detail);
+  if (!request.detail.isEmpty()) {
+    box.setDetailedText(request.detail);
+    // The details button, once pressed, keeps the focus; as an auto-default button it would
+    // take Enter to fold the details again instead of the box's default closing it.
+    for (QAbstractButton* button : box.buttons())
+      if (auto* push = qobject_cast<QPushButton*>(button);
+          push != nullptr && box.buttonRole(button) == QMessageBox::ActionRole)
+        push->setAutoDefault(false);
+  }
   if (!request.informative.isEmpty()) {
     box.setInformativeText(request.informative);
     // Each line of what to do reads on one line where the screen has room: Qt's box would

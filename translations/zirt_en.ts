@@ -190,6 +190,10 @@
         <source>Зелёная ломаная: путь центра по шагам зума, кружок — первый шаг</source>
         <translation>Green polyline: the centre&apos;s path over the zoom steps, the circle is the first step</translation>
     </message>
+    <message>
+        <source>Точка отчёта лежит вне 95%-го эллипса уточнённой точки (в %1 раза дальше его края): уточнённая или устойчивая точка вернее.</source>
+        <translation>The report&apos;s point lies outside the refined point&apos;s 95% ellipse (%1 times as far as its edge): the refined or the robust point is the better one.</translation>
+    </message>
 </context>
 <context>
     <name>MainMessages</name>

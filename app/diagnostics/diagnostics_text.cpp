@@ -127,7 +127,8 @@ QString ReportOutsideEllipse(const DiagnosticsData& data) {
   const double reach =
       EllipseReach(*data.result.refined, data.report_point->x, data.report_point->y);
   if (!(reach > 1)) return {};
-  return QStringLiteral(
+  return QCoreApplication::translate(
+             "DiagnosticsText",
              "Точка отчёта лежит вне 95%-го эллипса уточнённой точки (в %1 раза дальше его "
              "края): уточнённая или устойчивая точка вернее.")
       .arg(FormatNumber(reach, 1));

@@ -2,6 +2,7 @@
 // marks, and the zoom and pan that draw them anew.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/main/mpkalibr.h"
 #include "data/coordinate_file.h"
@@ -10,6 +11,7 @@ namespace {
 
 constexpr int kMarkHalfLength = 10;
 constexpr int kResultHalfLength = 30;
+constexpr zirt::Color kResultEdge = 0xFFFFFF;
 constexpr double kMaxZoom = 32;
 constexpr double kZoomPerNotch = 1.25;
 
@@ -45,8 +47,13 @@ void TMPForm::DrawMarks() {
 }
 
 void TMPForm::DrawResult() {
-  DrawCross(zirt::kResultColour, kResultHalfLength, bitmap_.ToPixelX(calibration_.PrincipalX),
-            bitmap_.ToPixelY(calibration_.PrincipalY));
+  const int x = bitmap_.ToPixelX(calibration_.PrincipalX);
+  const int y = bitmap_.ToPixelY(calibration_.PrincipalY);
+  // A white edge on each side, so that the cross stands out over marks of any colour however
+  // many lie under it (a red image's crosses hid it).
+  for (const auto& [dx, dy] : {std::pair{-1, 0}, {1, 0}, {0, -1}, {0, 1}})
+    bitmap_.DrawCross(kResultEdge, kResultHalfLength + 1, x + dx, y + dy);
+  DrawCross(zirt::kResultColour, kResultHalfLength, x, y);
   result_drawn_ = true;
 }
 

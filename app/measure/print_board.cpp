@@ -155,7 +155,9 @@ void PrintBoardCommand(TMPForm& form, Platform& platform) {
     return;
   }
   QProcess process;
-  process.start(program, LastSettings().Arguments() << QStringLiteral("--pdf") << *picked);
+  // The save dialog has asked about replacing a file already there.
+  process.start(program, LastSettings().Arguments() << QStringLiteral("--overwrite")
+                                                    << QStringLiteral("--pdf") << *picked);
   const bool done = process.waitForFinished(60000);
   if (!done || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
     if (!done) process.kill();

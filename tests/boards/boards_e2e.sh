@@ -18,6 +18,12 @@ pdfinfo "$work/charuco.pdf" | grep -q "(A3)" || fail "the 11x8 board of 25 mm is
   --pdf "$work/grid.pdf" || fail "drawing the AprilGrid"
 # 7 x 7 corner squares of 0.3 x 30 mm.
 python3 "$here/pdf_shapes.py" "$work/grid.pdf" 9 49 || fail "AprilGrid corner squares not 9 mm"
+cp "$work/grid.pdf" "$work/kept.pdf"
+"$measure" --make-board charuco 5x4 --square-mm 20 --pdf "$work/grid.pdf" 2>"$work/err" &&
+  fail "an existing PDF was replaced without --overwrite"
+cmp -s "$work/grid.pdf" "$work/kept.pdf" || fail "the existing PDF was changed"
+"$measure" --make-board charuco 5x4 --square-mm 20 --overwrite --pdf "$work/grid.pdf" ||
+  fail "--overwrite did not replace the PDF"
 "$measure" --make-board charuco 11x8 --square-mm 40 --paper A4 --pdf "$work/big.pdf" \
   2>"$work/err" && fail "a board larger than the paper was drawn"
 grep -q "does not fit on A4" "$work/err" || fail "the paper refusal: $(cat "$work/err")"

@@ -238,11 +238,16 @@ wait_window '^Сохранить как$' >/dev/null || fail "Alt+E did not save
 xdotool type --delay 20 cam2.cam
 xdotool key Return
 wait_window '^cam2P.cam Внутренняя геометрия$' >/dev/null || fail "no editor on cam2P.cam"
-# A lone Alt opens the editor's menu; d is В (Выход).
+# The grid has the keyboard as the editor opens: a key there counts as a change, so leaving
+# by a lone Alt (opening the menu) and d (В, Выход) asks to save, answered Да (the default).
 wait_window '^cam2P.cam Внутренняя геометрия$' >/dev/null
+xdotool key Down
+sleep 0.2
 xdotool key alt
 sleep 0.4
 xdotool key d
+wait_window '^Предупреждение$' >/dev/null || fail "a key in the editor's grid did not reach it"
+xdotool key Return
 gone '^cam2P.cam Внутренняя геометрия$' || fail "the editor did not close"
 refined_x=$(LC_ALL=C "$build/zirt-batch" --json zoom1.crd zoom2.crd zoom3.crd zoom4.crd |
   awk '/"refined": \{/ { on = 1 } on && /^        "x": / { printf "%.4f\n", $2; exit }')

@@ -460,6 +460,8 @@ class RedFormTest : public QObject {
     s.form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
     zirt::StringGridView* grid = s.form->StringGrid1;
+    // The grid has the keyboard as the window opens: arrows and typing work at once.
+    QCOMPARE(QApplication::focusWidget(), grid);
     const zirt::Grid before = s.form->Cells();
     // A click on the cell already selected, then keys at once: no search, no other row.
     const QPoint cell = grid->visualRect(grid->model()->index(3, 1)).center();

@@ -363,6 +363,14 @@ class MainWindowTest : public QObject {
     }
     QVERIFY(s.Pixel(243, 160) != kRed);
     QVERIFY(s.Pixel(213, 190) != kRed);
+    // Edged in white on both sides, to be seen over marks and lines.
+    for (int d = -29; d <= 29; ++d) {
+      if (d == 0) continue;
+      for (int side : {-1, 1}) {
+        QCOMPARE(s.Pixel(213 + d, 160 + side), Color(0xFFFFFF));
+        QCOMPARE(s.Pixel(213 + side, 160 + d), Color(0xFFFFFF));
+      }
+    }
     // The first fitted line starts at (0, 53).
     QCOMPARE(s.Pixel(0, 53), kBlack);
 

@@ -188,6 +188,24 @@ class PlatformTest : public QObject {
     });
     QCOMPARE(platform.ShowMessage(nullptr, request), zirt::Answer::kOk);
 
+    // With its details open, Enter still closes the box.
+    request.detail = QStringLiteral("b.crd, строка 3");
+    bool closed_by_enter = false;
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+      QAbstractButton* details = nullptr;  // the box's one button besides OK
+      for (QAbstractButton* button : box->buttons())
+        if (button != box->button(QMessageBox::Ok)) details = button;
+      QVERIFY(details != nullptr);
+      details->click();
+      details->setFocus();
+      QTest::keyClick(details, Qt::Key_Return);
+      closed_by_enter = !box->isVisible();
+      if (!closed_by_enter) box->button(QMessageBox::Ok)->click();
+    });
+    QCOMPARE(platform.ShowMessage(nullptr, request), zirt::Answer::kOk);
+    QVERIFY(closed_by_enter);
+    request.detail.clear();
+
     // Files that exist: each of the three buttons has its own answer.
     request.buttons = zirt::Buttons::kReplaceLoadCancel;
     const std::pair<QString, zirt::Answer> buttons[] = {
