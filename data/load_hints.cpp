@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "data/coordinate_file.h"
+#include "data/data_structures.h"
 #include "data/decimal_separator.h"
 #include "data/text_file.h"
 
@@ -77,6 +78,42 @@ std::string PointCountNote(const std::vector<std::string>& names, const std::vec
   const auto k = static_cast<std::size_t>(shortest - counts.begin());
   return "Точек в файле " + names[k] + ": " + std::to_string(counts[k]) + ", в файле " +
          names.front() + ": " + std::to_string(counts.front()) + ".";
+}
+
+namespace {
+
+bool SamePoints(const VT_Points& a, const VT_Points& b) {
+  if (a.Count() != b.Count() || a.Count() == 0) return false;
+  for (int i = 0; i < a.Count(); ++i) {
+    const VT_Point &p = *a.Get(i), &q = *b.Get(i);
+    // Gaps (NaN) of the same point count as the same.
+    const auto same = [](double u, double v) { return u == v || (u != u && v != v); };
+    if (!same(p.X, q.X) || !same(p.Y, q.Y)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> LoadNotes(const std::vector<std::string>& names, const ImageSets& images) {
+  std::vector<std::string> notes;
+  const std::size_t n = std::min(names.size(), images.Length());
+  const auto set = [&](std::size_t k) -> const VT_Points& {
+    return images[static_cast<std::ptrdiff_t>(k)];
+  };
+  for (std::size_t k = 0; k < n; ++k)
+    if (set(k).Count() == 0)
+      notes.push_back("Файл " + names[k] +
+                      " пуст: в нём нет ни одной точки, и счёт по нему не "
+                      "пройдёт.");
+  for (std::size_t k = 0; k < n; ++k)
+    for (std::size_t j = k + 1; j < n; ++j)
+      if (SamePoints(set(k), set(j))) {
+        notes.push_back("В файлах " + names[k] + " и " + names[j] +
+                        " одни и те же точки: один снимок взят дважды?");
+        break;
+      }
+  return notes;
 }
 
 }  // namespace zirt

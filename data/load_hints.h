@@ -21,4 +21,11 @@ std::vector<std::string> LoadFaultHints(std::string_view text, int line, char se
 // shorter.
 std::string PointCountNote(const std::vector<std::string>& names, const std::vector<int>& counts);
 
+class ImageSets;
+
+// What a load takes without fault but is worth a word, one line each: an empty file (the
+// computation would fail on it later) and two files of the same points (one image taken
+// twice under two names). `names` are the files' short names, in load order.
+std::vector<std::string> LoadNotes(const std::vector<std::string>& names, const ImageSets& images);
+
 }  // namespace zirt

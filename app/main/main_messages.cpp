@@ -132,4 +132,15 @@ bool ShowComputeFailure(Platform& platform, QWidget* owner, const std::string& m
   return platform.ShowMessage(owner, request) == Answer::kYes;
 }
 
+void ShowLoadNotes(Platform& platform, QWidget* owner, const std::vector<std::string>& notes) {
+  if (notes.empty()) return;
+  QStringList lines;
+  for (const std::string& note : notes) lines << QString::fromStdString(note);
+  MessageRequest request;
+  request.text = lines.join(QLatin1Char('\n'));
+  request.caption = QStringLiteral("Предупреждение");
+  request.icon = Icon::kWarning;
+  platform.ShowMessage(owner, request);
+}
+
 }  // namespace zirt

@@ -16,6 +16,9 @@ namespace zirt {
 class ECoordinateFileError;
 class Exception;
 
+// A load's notes (LoadNotes), one warning; nothing when there are none.
+void ShowLoadNotes(Platform& platform, QWidget* owner, const std::vector<std::string>& notes);
+
 // "Ошибка загрузки файла координат!" for a load of `paths`; `error` is null when the failure
 // was not the files' own (a library error such as exhausted memory).
 void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::string>& paths,

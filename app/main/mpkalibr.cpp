@@ -27,6 +27,7 @@
 #include "calib/camera_file.h"
 #include "data/coordinate_file.h"
 #include "data/file_layouts.h"
+#include "data/load_hints.h"
 #include "data/number_parse.h"
 #include "data/text_file.h"
 #include "editor/red_form.h"
@@ -295,6 +296,8 @@ void TMPForm::LoadFiles(const QStringList& chosen) {
   }
   PreviewImage->hide();
   Image1->update();
+  // Loaded, yet worth a word before the computation meets it.
+  zirt::ShowLoadNotes(platform_, this, zirt::LoadNotes(image_names_, State().Images));
 }
 
 void TMPForm::Button1Click() {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "data/coordinate_file.h"
+#include "data/data_structures.h"
 #include "data/decimal_separator.h"
 #include "data/load_hints.h"
+#include "tests/core/separator_guard.h"
 
 namespace zirt {
 namespace {
@@ -57,6 +60,27 @@ TEST(PointCountNote, NamesTheFirstShortestImageAndTheFirst) {
   // Longer images than the first are not at fault.
   EXPECT_EQ(PointCountNote(names, {8, 12, 8, 9}), "");
   EXPECT_EQ(PointCountNote({"a"}, {3}), "");
+}
+
+// An empty file and one image under two names are named; a file with a gap or one point
+// moved is another image.
+TEST(LoadNotes, EmptyAndRepeatedFilesAreNamed) {
+  SeparatorGuard point('.');
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"a.crd", "1 ; 2\r\n3 ; 4\r\n"},   {"b.crd", ""},
+      {"c.crd", "1 ; 2\r\n3 ; 4.5\r\n"}, {"d.crd", "1 ; 2\r\n3 ; 4\r\n"},
+      {"e.crd", "1 ; 2\r\n- ; -\r\n"},   {"f.crd", "1 ; 2\r\n- ; -\r\n"}};
+  ImageSets images;
+  std::vector<std::string> names;
+  for (const auto& [name, text] : files) {
+    images.Append(ParseCoordinateText(text, name));
+    names.push_back(name);
+  }
+  EXPECT_EQ(LoadNotes(names, images),
+            (std::vector<std::string>{
+                "Файл b.crd пуст: в нём нет ни одной точки, и счёт по нему не пройдёт.",
+                "В файлах a.crd и d.crd одни и те же точки: один снимок взят дважды?",
+                "В файлах e.crd и f.crd одни и те же точки: один снимок взят дважды?"}));
 }
 
 }  // namespace
