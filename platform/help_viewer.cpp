@@ -34,7 +34,7 @@ QStringList HelpFolders() {
 
 HelpViewer::HelpViewer(QWidget* parent)
     : QDialog(parent), contents_(new QListWidget), browser_(new QTextBrowser) {
-  setWindowTitle(QStringLiteral("Справка ZIRT"));
+  setWindowTitle(QCoreApplication::translate("HelpViewer", "Справка ZIRT"));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   auto* splitter = new QSplitter(this);
   splitter->addWidget(contents_);

@@ -4,6 +4,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -111,6 +112,20 @@ class LanguageTest : public QObject {
     QCOMPARE(window->Estimates->item(0, 0)->text(), QStringLiteral("x0, px"));
     QCOMPARE(window->Images->model()->index(0, 1).data().toString(), file_cell);
     QVERIFY(window->SaveRefinedButton->isEnabled());
+
+    // The export at the end of the road: the PDF report is written in English.
+    const QString pdf = folder.filePath(QStringLiteral("report.pdf"));
+    platform.ScriptSaveFile(pdf);
+    form.PdfReport->trigger();
+    QCOMPARE(platform.Messages().back().request.text, QStringLiteral("Written: %1").arg(pdf));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (text.waitForFinished(20000) && text.exitCode() == 0) {
+      const QString words = QString::fromUtf8(text.readAllStandardOutput());
+      QVERIFY2(words.contains(QStringLiteral("principal point calibration report")),
+               qPrintable(words.left(300)));
+      QVERIFY(!words.contains(QStringLiteral("Исходные данные")));
+    }
 
     zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kRussian);
     QCOMPARE(window->windowTitle(), QStringLiteral("Диагностика"));
