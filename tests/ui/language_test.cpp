@@ -1,11 +1,12 @@
 // The interface in English for the session and back in Russian: the open windows' texts,
 // their messages and Qt's own buttons follow the choice, and Russian is today's texts exactly.
 #include <QDialogButtonBox>
-#include <QTableView>
-#include <QTableWidget>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,9 +27,14 @@ struct Texts {
 Texts Read(TMPForm& form, ScriptedPlatform& platform) {
   form.Button1->click();
   const auto& box = platform.Messages().back().request;
-  return {form.windowTitle(), form.Button2->text(), form.Button1->text(),
-          form.Button3->text(), form.N1->title(),     form.N4->text(),
-          box.text,             box.caption};
+  return {form.windowTitle(),
+          form.Button2->text(),
+          form.Button1->text(),
+          form.Button3->text(),
+          form.N1->title(),
+          form.N4->text(),
+          box.text,
+          box.caption};
 }
 
 QString QtYes() {
@@ -67,6 +73,8 @@ class LanguageTest : public QObject {
     QCOMPARE(english.refusal, QStringLiteral("No coordinates are loaded!"));
     QCOMPARE(english.refusal_caption, QStringLiteral("Error!"));
     QCOMPARE(QtYes(), QStringLiteral("&Yes"));
+    form.N12->trigger();
+    QCOMPARE(platform.HelpCalls().back().file, QStringLiteral("ZIRTHelp\\ZIRT_01_en.HLP"));
 
     form.RussianLanguage->trigger();
     QVERIFY(form.RussianLanguage->isChecked());
@@ -80,6 +88,8 @@ class LanguageTest : public QObject {
     QCOMPARE(back.refusal, russian.refusal);
     QCOMPARE(back.refusal_caption, russian.refusal_caption);
     if (qt_russian_) QCOMPARE(QtYes(), QStringLiteral("&Да"));
+    form.N12->trigger();
+    QCOMPARE(platform.HelpCalls().back().file, QStringLiteral("ZIRTHelp\\ZIRT_01.HLP"));
   }
 
   // An open diagnostics window with its figures turns too, and its figures stay.
@@ -131,6 +141,23 @@ class LanguageTest : public QObject {
     QCOMPARE(window->windowTitle(), QStringLiteral("Диагностика"));
     QCOMPARE(window->Estimates->item(0, 0)->text(), QStringLiteral("x0, пикс."));
     QCOMPARE(window->SaveRefinedButton->text(), QStringLiteral("Сохранить &уточнённую точку…"));
+  }
+
+  // The English help has every chapter of the Russian one, under the same anchors.
+  void englishHelpHasEveryChapter() {
+    const auto chapters = [](const QString& name) {
+      QFile file(QStringLiteral(ZIRT_SOURCE_DIR "/ZIRTHelp/") + name);
+      if (!file.open(QIODevice::ReadOnly)) return QStringList{QStringLiteral("unreadable")};
+      const QString html = QString::fromUtf8(file.readAll());
+      QStringList ids;
+      static const QRegularExpression kHeading(QStringLiteral("<h2 id=\"([^\"]+)\">"));
+      for (auto match = kHeading.globalMatch(html); match.hasNext();)
+        ids << match.next().captured(1);
+      return ids;
+    };
+    const QStringList russian = chapters(QStringLiteral("ZIRT_01.html"));
+    QVERIFY(russian.size() > 5);
+    QCOMPARE(chapters(QStringLiteral("ZIRT_01_en.html")), russian);
   }
 
  private:
