@@ -1,5 +1,6 @@
 #include "app/about_box.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -23,7 +24,6 @@ QLabel* MakeLabel(const QString& text, const char* name) {
 
 TZIRTAboutBox::TZIRTAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("ZIRTAboutBox"));
-  setWindowTitle(QStringLiteral("О программе"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   const double scale = zirt::DesignScaleOf(*this);
@@ -57,9 +57,9 @@ TZIRTAboutBox::TZIRTAboutBox(QWidget* parent) : QDialog(parent) {
   Version = MakeLabel(QStringLiteral("Version 1.0.0"), "Version");
   Panel1->Place(Version, QRect(108, 58, 180, 20),
                 zirt::DesignPanel::kLeft | zirt::DesignPanel::kTop);
-  Label1 = MakeLabel(QStringLiteral("Калибровка главной точки"), "Label1");
+  Label1 = MakeLabel(QString(), "Label1");
   Panel1->Place(Label1, QRect(52, 81, 240, 20), zirt::DesignPanel::kLeft | zirt::DesignPanel::kTop);
-  Label2 = MakeLabel(QStringLiteral("© Авторы ZIRT, 2026"), "Label2");
+  Label2 = MakeLabel(QString(), "Label2");
   Panel1->Place(Label2, QRect(130, 105, 160, 20),
                 zirt::DesignPanel::kLeft | zirt::DesignPanel::kTop);
 
@@ -70,8 +70,21 @@ TZIRTAboutBox::TZIRTAboutBox(QWidget* parent) : QDialog(parent) {
               zirt::DesignPanel::kLeft | zirt::DesignPanel::kTop);
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
+  RetranslateUi();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(form);
   setFixedSize(px(316), px(193));
+}
+
+void TZIRTAboutBox::RetranslateUi() {
+  setWindowTitle(tr("О программе"));
+  Label1->setText(tr("Калибровка главной точки"));
+  Label2->setText(tr("© Авторы ZIRT, 2026"));
+}
+
+void TZIRTAboutBox::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  // Made once at start-up and kept: a language switch reaches it hidden.
+  if (event->type() == QEvent::LanguageChange && Label1 != nullptr) RetranslateUi();
 }

@@ -25,4 +25,10 @@ class TZIRTAboutBox : public QDialog {
   QLabel* Version = nullptr;
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;
+
+ protected:
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void RetranslateUi();
 };

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -43,10 +44,18 @@ constexpr int kDesignRows = 2;
 constexpr int kDesignColumnWidth = 64;
 constexpr int kDesignRowHeight = 20;
 
-const QString kLoadFailure = QStringLiteral("Внутренняя ошибка. Обратитесь к разработчику.");
-const QString kLoadFailureCaption = QStringLiteral("Ошибка!");
-const QString kUnsavedQuestion = QStringLiteral("Данные не сохранены. Сохранить?");
-const QString kUnsavedCaption = QStringLiteral("Предупреждение");
+QString kLoadFailure() {
+  return QCoreApplication::translate("RedForm", "Внутренняя ошибка. Обратитесь к разработчику.");
+}
+QString kLoadFailureCaption() {
+  return QCoreApplication::translate("RedForm", "Ошибка!");
+}
+QString kUnsavedQuestion() {
+  return QCoreApplication::translate("RedForm", "Данные не сохранены. Сохранить?");
+}
+QString kUnsavedCaption() {
+  return QCoreApplication::translate("RedForm", "Предупреждение");
+}
 
 QToolButton* MakeToolButton(const QString& hint, zirt::Glyph glyph, const char* name, int size,
                             int glyph_size) {
@@ -75,7 +84,7 @@ TRedForm::TRedForm(zirt::Platform& platform, QWidget* owner) : QDialog(owner), p
   setObjectName(QStringLiteral("RedForm"));
   setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
   scale_ = zirt::DesignScaleOf(*this);
-  setWindowTitle(QStringLiteral("Редактор"));
+  setWindowTitle(QCoreApplication::translate("RedForm", "Редактор"));
   QFont font = this->font();
   font.setPixelSize(std::max(1, Scaled(kFontPixels)));
   setFont(font);
@@ -123,20 +132,20 @@ void TRedForm::BuildControls() {
   const int button = Scaled(kButtonSize);
   const int glyph = Scaled(kGlyphSize);
   ToolBar2 = MakeToolBar(ControlBar1, "ToolBar2");
-  ToolButton10 = MakeToolButton(QStringLiteral("Сохранить"), zirt::Glyph::kSave, "ToolButton10",
-                                button, glyph);
+  ToolButton10 = MakeToolButton(QCoreApplication::translate("RedForm", "Сохранить"),
+                                zirt::Glyph::kSave, "ToolButton10", button, glyph);
   ToolBar2->addWidget(ToolButton10);
   bar_layout->addWidget(ToolBar2);
 
   ToolBar3 = MakeToolBar(ControlBar1, "ToolBar3");
-  ToolButton3 = MakeToolButton(QStringLiteral("Добавить"), zirt::Glyph::kInsertRow, "ToolButton3",
-                               button, glyph);
-  ToolButton5 = MakeToolButton(QStringLiteral("Добавить в конец"), zirt::Glyph::kAppendRow,
-                               "ToolButton5", button, glyph);
-  ToolButton1 = MakeToolButton(QStringLiteral("Удалить"), zirt::Glyph::kDeleteRow, "ToolButton1",
-                               button, glyph);
-  ToolButton8 = MakeToolButton(QStringLiteral("Очистить"), zirt::Glyph::kClearRows, "ToolButton8",
-                               button, glyph);
+  ToolButton3 = MakeToolButton(QCoreApplication::translate("RedForm", "Добавить"),
+                               zirt::Glyph::kInsertRow, "ToolButton3", button, glyph);
+  ToolButton5 = MakeToolButton(QCoreApplication::translate("RedForm", "Добавить в конец"),
+                               zirt::Glyph::kAppendRow, "ToolButton5", button, glyph);
+  ToolButton1 = MakeToolButton(QCoreApplication::translate("RedForm", "Удалить"),
+                               zirt::Glyph::kDeleteRow, "ToolButton1", button, glyph);
+  ToolButton8 = MakeToolButton(QCoreApplication::translate("RedForm", "Очистить"),
+                               zirt::Glyph::kClearRows, "ToolButton8", button, glyph);
   for (QToolButton* b : {ToolButton3, ToolButton5, ToolButton1, ToolButton8})
     ToolBar3->addWidget(b);
   bar_layout->addWidget(ToolBar3);
@@ -161,17 +170,17 @@ void TRedForm::BuildMenu() {
   MainMenu1 = new QMenuBar(this);
   MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
   layout()->setMenuBar(MainMenu1);
-  N1 = MainMenu1->addMenu(QStringLiteral("&Файл"));
+  N1 = MainMenu1->addMenu(QCoreApplication::translate("RedForm", "&Файл"));
   N1->setObjectName(QStringLiteral("N1"));
-  N3 = N1->addAction(QStringLiteral("&Сохранить"));
+  N3 = N1->addAction(QCoreApplication::translate("RedForm", "&Сохранить"));
   N3->setObjectName(QStringLiteral("N3"));
   N3->setShortcut(QKeySequence::Save);
-  N16 = N1->addAction(QStringLiteral("Сохранить &как…"));
+  N16 = N1->addAction(QCoreApplication::translate("RedForm", "Сохранить &как…"));
   N16->setObjectName(QStringLiteral("N16"));
   N16->setShortcut(QKeySequence::SaveAs);
   N15 = N1->addSeparator();
   N15->setObjectName(QStringLiteral("N15"));
-  N6 = N1->addAction(QStringLiteral("&Выход"));
+  N6 = N1->addAction(QCoreApplication::translate("RedForm", "&Выход"));
   N6->setObjectName(QStringLiteral("N6"));
 }
 
@@ -222,8 +231,8 @@ bool TRedForm::LoadFile(const QString& file_name, int kind) {
     return true;
   } catch (...) {
     zirt::MessageRequest request;
-    request.text = kLoadFailure;
-    request.caption = kLoadFailureCaption;
+    request.text = kLoadFailure();
+    request.caption = kLoadFailureCaption();
     request.buttons = zirt::Buttons::kOk;
     request.icon = zirt::Icon::kNone;
     platform_.ShowMessage(nullptr, request);
@@ -312,11 +321,12 @@ bool TRedForm::AcceptCodePage() {
   const std::string row = zirt::RowOutsideCodePage(Cells());
   if (row.empty()) return true;
   zirt::MessageRequest question;
-  question.text = QStringLiteral(
-                      "В %1 есть знаки, которых нет в кодировке Windows-1251: они "
-                      "будут записаны как «?». Сохранить?")
-                      .arg(QString::fromStdString(row));
-  question.caption = kUnsavedCaption;
+  question.text =
+      QCoreApplication::translate("RedForm",
+                                  "В %1 есть знаки, которых нет в кодировке Windows-1251: они "
+                                  "будут записаны как «?». Сохранить?")
+          .arg(QString::fromStdString(row));
+  question.caption = kUnsavedCaption();
   question.buttons = zirt::Buttons::kYesNo;
   return platform_.ShowMessage(this, question) == zirt::Answer::kYes;
 }
@@ -360,8 +370,8 @@ void TRedForm::FormClose(QCloseEvent* event) {
     return;
   }
   zirt::MessageRequest question;
-  question.text = kUnsavedQuestion;
-  question.caption = kUnsavedCaption;
+  question.text = kUnsavedQuestion();
+  question.caption = kUnsavedCaption();
   question.buttons = zirt::Buttons::kYesNoCancel;
   question.icon = zirt::Icon::kNone;
   switch (platform_.ShowMessage(nullptr, question)) {

@@ -2,6 +2,7 @@
 // ROS camera_info, COLMAP cameras.txt, Kalibr camchain): only the numbers of the point change.
 #pragma once
 
+#include <QtGlobal>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,7 +46,8 @@ class ERefusedCalibration : public Exception {
 };
 
 // The headline shown above a refusal or a failed write.
-inline constexpr const char* kExportFailedMessage = "Ошибка записи файла калибровки!";
+inline constexpr const char* kExportFailedMessage =
+    QT_TRANSLATE_NOOP("ResultFiles", "Ошибка записи файла калибровки!");
 
 struct ExportEdit {
   CalibrationFormat format;

@@ -34,7 +34,6 @@ QStringList HelpFolders() {
 
 HelpViewer::HelpViewer(QWidget* parent)
     : QDialog(parent), contents_(new QListWidget), browser_(new QTextBrowser) {
-  setWindowTitle(QStringLiteral("Справка ZIRT"));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   auto* splitter = new QSplitter(this);
   splitter->addWidget(contents_);
@@ -56,6 +55,9 @@ HelpViewer::HelpViewer(QWidget* parent)
 }
 
 void HelpViewer::Open(const QString& html_path) {
+  // Kept between openings: the title follows the interface's language of each opening, as the
+  // page does.
+  setWindowTitle(QCoreApplication::translate("HelpViewer", "Справка ZIRT"));
   QFile file(html_path);
   QString html;
   if (file.open(QIODevice::ReadOnly)) html = QString::fromUtf8(file.readAll());

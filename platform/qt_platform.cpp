@@ -2,6 +2,7 @@
 
 #include "platform/help_viewer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -127,9 +128,11 @@ Answer QtPlatform::ShowMessage(QWidget* owner, const MessageRequest& request) {
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
   } else if (request.buttons == Buttons::kReplaceLoadCancel) {
-    yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-    load = box.addButton(QStringLiteral("Загрузить имеющиеся"), QMessageBox::AcceptRole);
-    box.setEscapeButton(box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole));
+    yes = box.addButton(QCoreApplication::translate("QtPlatform", "Да"), QMessageBox::YesRole);
+    load = box.addButton(QCoreApplication::translate("QtPlatform", "Загрузить имеющиеся"),
+                         QMessageBox::AcceptRole);
+    box.setEscapeButton(box.addButton(QCoreApplication::translate("QtPlatform", "Отмена"),
+                                      QMessageBox::RejectRole));
     box.setDefaultButton(yes);
   } else {
     box.setStandardButtons(QMessageBox::Ok);
@@ -180,9 +183,9 @@ void QtPlatform::ShowHelp(QWidget* owner, const QString& help_file, int /*comman
   const QString html = ResolveHelpFile(help_file, HelpFolders());
   if (html.isEmpty()) {
     QMessageBox box(owner);
-    box.setWindowTitle(QStringLiteral("Справка ZIRT"));
+    box.setWindowTitle(QCoreApplication::translate("QtPlatform", "Справка ZIRT"));
     box.setIcon(QMessageBox::Warning);
-    box.setText(QStringLiteral("Справка не найдена: ") + help_file);
+    box.setText(QCoreApplication::translate("QtPlatform", "Справка не найдена: ") + help_file);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return;

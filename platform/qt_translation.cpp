@@ -49,8 +49,8 @@ bool SetInterfaceLanguage(InterfaceLanguage language) {
   SetDefaultLocale(language);
   // Qt posts the windows their LanguageChange; delivered before the return, every window
   // speaks the new language when the caller goes on.
-  const auto deliver = qScopeGuard(
-      [] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange); });
+  const auto deliver =
+      qScopeGuard([] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange); });
   if (language == InterfaceLanguage::kEnglish) {
     if (qt_russian != nullptr) QCoreApplication::removeTranslator(qt_russian);
     if (english == nullptr) {

@@ -1,5 +1,6 @@
 #include "report/pdf_pages.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <algorithm>
 
@@ -43,7 +44,7 @@ PdfPages::~PdfPages() {
 void PdfPages::PageNumber() {
   painter_.setFont(small_);
   painter_.drawText(QRectF(0, height_ + 4 * unit_, width_, 10 * unit_), Qt::AlignRight,
-                    QStringLiteral("Стр. %1").arg(page_));
+                    QCoreApplication::translate("PdfReport", "Стр. %1").arg(page_));
 }
 
 void PdfPages::NewPage() {

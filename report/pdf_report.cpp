@@ -1,6 +1,7 @@
 #include "report/pdf_report.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QPageLayout>
@@ -37,12 +38,12 @@ QString Sha256(const std::string& path) {
                                  QCryptographicHash::Sha256)
             .toHex());
   } catch (const EFileError& e) {
-    return QStringLiteral("не прочитан: ") + Q(e.Reason());
+    return QCoreApplication::translate("PdfReport", "не прочитан: ") + Q(e.Reason());
   }
 }
 
 QStringList EstimateRow(const QString& name, const std::optional<PointEstimate>& e) {
-  if (!e) return {name, QStringLiteral("не найдена")};
+  if (!e) return {name, QCoreApplication::translate("PdfReport", "не найдена")};
   const bool u = e->has_uncertainty;
   return {name,
           Num(e->x, 4),
@@ -146,14 +147,14 @@ void Build(PdfPages& pages, const ReportInputs& in) {
   const std::vector<std::vector<Position>>& images = in.analysis->Positions();
   const std::vector<ZoomStep>& steps = in.analysis->Steps();
 
-  pages.Title(QStringLiteral("ZIRT — отчёт о калибровке главной точки"));
+  pages.Title(QCoreApplication::translate("PdfReport", "ZIRT — отчёт о калибровке главной точки"));
   pages.Paragraph(
-      QStringLiteral("Программа ZIRT, версия %1. Отчёт составлен %2.")
+      QCoreApplication::translate("PdfReport", "Программа ZIRT, версия %1. Отчёт составлен %2.")
           .arg(QString::fromLatin1(kReportVersion),
                QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"))));
-  pages.Paragraph(QStringLiteral("Команда: ") + Q(in.command), true);
+  pages.Paragraph(QCoreApplication::translate("PdfReport", "Команда: ") + Q(in.command), true);
 
-  pages.Heading(QStringLiteral("Исходные данные"));
+  pages.Heading(QCoreApplication::translate("PdfReport", "Исходные данные"));
   std::vector<QStringList> inputs;
   for (std::size_t k = 0; k < files.size(); ++k) {
     // The points seen in the image; a point not seen is no measurement.
@@ -166,66 +167,80 @@ void Build(PdfPages& pages, const ReportInputs& in) {
     inputs.push_back(
         {QString::number(k + 1), Q(files[k]), QString::number(count), Sha256(files[k])});
   }
-  pages.Table({QStringLiteral("№"), QStringLiteral("Файл"), QStringLiteral("Точек"),
-               QStringLiteral("SHA-256")},
+  pages.Table({QStringLiteral("№"), QCoreApplication::translate("PdfReport", "Файл"),
+               QCoreApplication::translate("PdfReport", "Точек"), QStringLiteral("SHA-256")},
               inputs, {0.05, 0.33, 0.08, 0.54},
               {PdfPages::Cells::kWords, PdfPages::Cells::kAnywhere, PdfPages::Cells::kWords,
                PdfPages::Cells::kMono});
 
-  pages.Heading(QStringLiteral("Главная точка"));
+  pages.Heading(QCoreApplication::translate("PdfReport", "Главная точка"));
   std::vector<QStringList> estimates;
   if (in.failure.empty())
-    estimates.push_back({QStringLiteral("По отчёту"), Num(calibration.PrincipalX, 4),
-                         Num(calibration.PrincipalY, 4), QStringLiteral("—"), QStringLiteral("—"),
-                         QStringLiteral("—"), QStringLiteral("—"), QStringLiteral("—")});
+    estimates.push_back({QCoreApplication::translate("PdfReport", "По отчёту"),
+                         Num(calibration.PrincipalX, 4), Num(calibration.PrincipalY, 4),
+                         QStringLiteral("—"), QStringLiteral("—"), QStringLiteral("—"),
+                         QStringLiteral("—"), QStringLiteral("—")});
   else
-    estimates.push_back({QStringLiteral("По отчёту"), QStringLiteral("не найдена")});
-  estimates.push_back(EstimateRow(QStringLiteral("Уточнённая"), d.refined));
-  estimates.push_back(EstimateRow(QStringLiteral("Устойчивая"), d.robust));
-  pages.Table(
-      {QStringLiteral("Оценка"), QStringLiteral("x0, пикс."), QStringLiteral("y0, пикс."),
-       QStringLiteral("σ x0, пикс."), QStringLiteral("σ y0, пикс."), QStringLiteral("Корр. x0, y0"),
-       QStringLiteral("Эллипс 95%: полуоси, пикс.; угол"), QStringLiteral("Степени свободы")},
-      estimates, {0.13, 0.115, 0.115, 0.095, 0.095, 0.09, 0.24, 0.12});
+    estimates.push_back({QCoreApplication::translate("PdfReport", "По отчёту"),
+                         QCoreApplication::translate("PdfReport", "не найдена")});
+  estimates.push_back(
+      EstimateRow(QCoreApplication::translate("PdfReport", "Уточнённая"), d.refined));
+  estimates.push_back(
+      EstimateRow(QCoreApplication::translate("PdfReport", "Устойчивая"), d.robust));
+  pages.Table({QCoreApplication::translate("PdfReport", "Оценка"),
+               QCoreApplication::translate("PdfReport", "x0, пикс."),
+               QCoreApplication::translate("PdfReport", "y0, пикс."),
+               QCoreApplication::translate("PdfReport", "σ x0, пикс."),
+               QCoreApplication::translate("PdfReport", "σ y0, пикс."),
+               QCoreApplication::translate("PdfReport", "Корр. x0, y0"),
+               QCoreApplication::translate("PdfReport", "Эллипс 95%: полуоси, пикс.; угол"),
+               QCoreApplication::translate("PdfReport", "Степени свободы")},
+              estimates, {0.13, 0.115, 0.115, 0.095, 0.095, 0.09, 0.24, 0.12});
   if (!in.failure.empty())
-    pages.Paragraph(QStringLiteral("Счёт по отчёту не удался: ") + Q(in.failure));
+    pages.Paragraph(QCoreApplication::translate("PdfReport", "Счёт по отчёту не удался: ") +
+                    Q(in.failure));
   QStringList report;
   for (const std::string& line : in.report) report << Q(line);
-  pages.Paragraph(QStringLiteral("Строки отчёта:"));
+  pages.Paragraph(QCoreApplication::translate("PdfReport", "Строки отчёта:"));
   pages.Paragraph(report.join(QLatin1Char('\n')), true);
 
-  pages.Heading(QStringLiteral("Измерения и треки"));
+  pages.Heading(QCoreApplication::translate("PdfReport", "Измерения и треки"));
   const double unit = 1;  // the picture's pens are in device units of the page
   pages.Picture(330, [&](QPainter& p, const QRectF& area) {
     Overview(p, area, images, d, steps, area.width() / 510 * unit);
   });
-  pages.Paragraph(QStringLiteral(
+  pages.Paragraph(QCoreApplication::translate(
+      "PdfReport",
       "Крестики — измерения, цвет — снимок; серые линии — треки через устойчивую точку; красные "
       "кружки — измерения, отбракованные как грубые; красный крест — устойчивая точка; зелёная "
       "ломаная — путь центра по шагам зума, от точки первого шага."));
 
-  pages.Heading(QStringLiteral("Шаги зума"));
+  pages.Heading(QCoreApplication::translate("PdfReport", "Шаги зума"));
   if (steps.empty()) {
-    pages.Paragraph(QStringLiteral("Шагов нет: снимков меньше двух."));
+    pages.Paragraph(QCoreApplication::translate("PdfReport", "Шагов нет: снимков меньше двух."));
   } else {
     std::vector<QStringList> step_rows;
     for (const ZoomStep& step : steps)
       step_rows.push_back({QString::number(step.from + 1), QString::number(step.to + 1),
                            Num(step.scale, 4), Num(step.x, 2), Num(step.y, 2), Num(step.sigma_x, 2),
                            Num(step.sigma_y, 2)});
-    pages.Table(
-        {QStringLiteral("Со снимка"), QStringLiteral("На снимок"), QStringLiteral("Масштаб"),
-         QStringLiteral("Центр x, пикс."), QStringLiteral("Центр y, пикс."),
-         QStringLiteral("σ x, пикс."), QStringLiteral("σ y, пикс.")},
-        step_rows, {0.12, 0.12, 0.13, 0.16, 0.16, 0.155, 0.155});
-    pages.Paragraph(QStringLiteral(
+    pages.Table({QCoreApplication::translate("PdfReport", "Со снимка"),
+                 QCoreApplication::translate("PdfReport", "На снимок"),
+                 QCoreApplication::translate("PdfReport", "Масштаб"),
+                 QCoreApplication::translate("PdfReport", "Центр x, пикс."),
+                 QCoreApplication::translate("PdfReport", "Центр y, пикс."),
+                 QCoreApplication::translate("PdfReport", "σ x, пикс."),
+                 QCoreApplication::translate("PdfReport", "σ y, пикс.")},
+                step_rows, {0.12, 0.12, 0.13, 0.16, 0.16, 0.155, 0.155});
+    pages.Paragraph(QCoreApplication::translate(
+        "PdfReport",
         "Для каждой пары соседних по зуму снимков, от самого широкого: центр, относительно "
         "которого точки, видимые на обоих, расходятся в «Масштаб» раз. Центры, что смещаются от "
         "шага к шагу больше своих σ, говорят об объективе, ось которого движется при зуме; точка "
         "отчёта и уточнённая точка — общий центр всей последовательности."));
   }
 
-  pages.Heading(QStringLiteral("Снимки"));
+  pages.Heading(QCoreApplication::translate("PdfReport", "Снимки"));
   std::vector<QStringList> image_rows;
   for (std::size_t k = 0; k < d.images.size(); ++k) {
     int set_aside = 0;
@@ -238,50 +253,60 @@ void Build(PdfPages& pages, const ReportInputs& in) {
          s.defined ? Num(s.dx, 3) + QStringLiteral("; ") + Num(s.dy, 3) : QStringLiteral("—"),
          s.defined ? Num(s.sigma_x, 3) + QStringLiteral("; ") + Num(s.sigma_y, 3)
                    : QStringLiteral("—"),
-         s.flagged ? QStringLiteral("сдвинут") : QString()});
+         s.flagged ? QCoreApplication::translate("PdfReport", "сдвинут") : QString()});
   }
-  pages.Table({QStringLiteral("№"), QStringLiteral("Файл"), QStringLiteral("Измере­ний"),
-               QStringLiteral("СКО, пикс."), QStringLiteral("Отбра­ковано"),
-               QStringLiteral("Сдвиг dx; dy, пикс."), QStringLiteral("σ сдвига, пикс."),
-               QStringLiteral("Проверка")},
+  pages.Table({QStringLiteral("№"), QCoreApplication::translate("PdfReport", "Файл"),
+               QCoreApplication::translate("PdfReport", "Измере­ний"),
+               QCoreApplication::translate("PdfReport", "СКО, пикс."),
+               QCoreApplication::translate("PdfReport", "Отбра­ковано"),
+               QCoreApplication::translate("PdfReport", "Сдвиг dx; dy, пикс."),
+               QCoreApplication::translate("PdfReport", "σ сдвига, пикс."),
+               QCoreApplication::translate("PdfReport", "Проверка")},
               image_rows, {0.05, 0.2, 0.1, 0.1, 0.11, 0.17, 0.15, 0.12},
               {PdfPages::Cells::kWords, PdfPages::Cells::kAnywhere});
 
-  pages.Heading(QStringLiteral("Проверка сдвига снимков"));
-  pages.Paragraph(
-      QStringLiteral("Для каждого снимка — общий сдвиг его измерений относительно модели с общим "
-                     "центром, с σ; проверка на уровне 1% на всю последовательность (поправка "
-                     "Бонферрони по снимкам)%1.")
-          .arg(sequence.defined ? QStringLiteral(", граница F(2, %1) = %2")
-                                      .arg(d.refined ? d.refined->dof - 2 : 0)
-                                      .arg(Num(sequence.bound, 2))
-                                : QString()));
+  pages.Heading(QCoreApplication::translate("PdfReport", "Проверка сдвига снимков"));
+  pages.Paragraph(QCoreApplication::translate(
+                      "PdfReport",
+                      "Для каждого снимка — общий сдвиг его измерений относительно модели с общим "
+                      "центром, с σ; проверка на уровне 1% на всю последовательность (поправка "
+                      "Бонферрони по снимкам)%1.")
+                      .arg(sequence.defined
+                               ? QCoreApplication::translate("PdfReport", ", граница F(2, %1) = %2")
+                                     .arg(d.refined ? d.refined->dof - 2 : 0)
+                                     .arg(Num(sequence.bound, 2))
+                               : QString()));
   for (const std::string& line : SequenceFindings(sequence, files)) pages.Paragraph(Q(line));
 
-  pages.Heading(QStringLiteral("Грубые ошибки"));
+  pages.Heading(QCoreApplication::translate("PdfReport", "Грубые ошибки"));
   if (d.outliers.empty()) {
-    pages.Paragraph(QStringLiteral("Грубых измерений не найдено."));
+    pages.Paragraph(QCoreApplication::translate("PdfReport", "Грубых измерений не найдено."));
   } else {
     std::vector<QStringList> rows;
     for (const FlaggedMeasurement& f : d.outliers)
       rows.push_back({QString::number(f.image + 1), QString::number(f.point + 1),
                       Num(f.residual_px, 3), Num(f.studentized, 2)});
-    pages.Table({QStringLiteral("Снимок"), QStringLiteral("Точка"),
-                 QStringLiteral("Отклонение от трека, пикс."),
-                 QStringLiteral("Стьюдентизированный остаток")},
+    pages.Table({QCoreApplication::translate("PdfReport", "Снимок"),
+                 QCoreApplication::translate("PdfReport", "Точка"),
+                 QCoreApplication::translate("PdfReport", "Отклонение от трека, пикс."),
+                 QCoreApplication::translate("PdfReport", "Стьюдентизированный остаток")},
                 rows, {0.15, 0.15, 0.35, 0.35});
   }
   if (d.outlier_search_cut)
-    pages.Paragraph(QStringLiteral("Поиск грубых измерений прерван: их слишком много."));
+    pages.Paragraph(QCoreApplication::translate(
+        "PdfReport", "Поиск грубых измерений прерван: их слишком много."));
 
-  pages.Heading(QStringLiteral("Точки"));
+  pages.Heading(QCoreApplication::translate("PdfReport", "Точки"));
   std::vector<QStringList> point_rows;
   for (std::size_t i = 0; i < d.points.size(); ++i)
-    point_rows.push_back({QString::number(i + 1), QString::number(d.points[i].measurements),
-                          Num(d.points[i].rms_px, 3),
-                          d.points[i].flagged ? QStringLiteral("да") : QString()});
-  pages.Table({QStringLiteral("Точка"), QStringLiteral("Измерений"), QStringLiteral("СКО, пикс."),
-               QStringLiteral("Отбракована")},
+    point_rows.push_back(
+        {QString::number(i + 1), QString::number(d.points[i].measurements),
+         Num(d.points[i].rms_px, 3),
+         d.points[i].flagged ? QCoreApplication::translate("PdfReport", "да") : QString()});
+  pages.Table({QCoreApplication::translate("PdfReport", "Точка"),
+               QCoreApplication::translate("PdfReport", "Измерений"),
+               QCoreApplication::translate("PdfReport", "СКО, пикс."),
+               QCoreApplication::translate("PdfReport", "Отбракована")},
               point_rows, {0.2, 0.25, 0.3, 0.25});
 }
 
@@ -296,7 +321,8 @@ QByteArray PdfReport(const ReportInputs& inputs) {
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                      QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
     writer.setResolution(720);
-    writer.setTitle(QStringLiteral("ZIRT — отчёт о калибровке главной точки"));
+    writer.setTitle(
+        QCoreApplication::translate("PdfReport", "ZIRT — отчёт о калибровке главной точки"));
     writer.setCreator(QStringLiteral("ZIRT ") + QString::fromLatin1(kReportVersion));
     PdfPages pages(writer);
     Build(pages, inputs);

@@ -196,6 +196,52 @@
     </message>
 </context>
 <context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Точка отчёта</source>
+        <translation>The report&apos;s point</translation>
+    </message>
+    <message>
+        <source>Уточнённая точка</source>
+        <translation>The refined point</translation>
+    </message>
+    <message>
+        <source>Устойчивая точка</source>
+        <translation>The robust point</translation>
+    </message>
+    <message>
+        <source>Записать в файл калибровки</source>
+        <translation>Write to a calibration file</translation>
+    </message>
+    <message>
+        <source>Файл:</source>
+        <translation>File:</translation>
+    </message>
+    <message>
+        <source>Точка:</source>
+        <translation>Point:</translation>
+    </message>
+    <message>
+        <source>Камера:</source>
+        <translation>Camera:</translation>
+    </message>
+    <message>
+        <source>Записать</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>HelpViewer</name>
+    <message>
+        <source>Справка ZIRT</source>
+        <translation>ZIRT help</translation>
+    </message>
+</context>
+<context>
     <name>MainMessages</name>
     <message>
         <source>Ошибка!</source>
@@ -240,6 +286,753 @@
     <message>
         <source>Открыть окно «Диагностика»?</source>
         <translation>Open the Diagnostics window?</translation>
+    </message>
+</context>
+<context>
+    <name>MainResults</name>
+    <message>
+        <source>Уточнённая оценка окна «Диагностика» (прямые по перпендикулярным расстояниям) находит точку и здесь: x0 = %1, y0 = %2; её можно сохранить оттуда.</source>
+        <translation>The refined estimate of the Diagnostics window (lines by perpendicular distances) finds the point here too: x0 = %1, y0 = %2; it can be saved from there.</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureImages</name>
+    <message>
+        <source>Измерить снимки</source>
+        <translation>Measure images</translation>
+    </message>
+    <message>
+        <source>Не измерены снимки:
+%1
+Файлы не записаны.</source>
+        <translation>Images not measured:
+%1
+No files were written.</translation>
+    </message>
+    <message>
+        <source>
+Если мишени в кадре нет, выберите «Без мишени — по деталям сцены»: точки найдутся по деталям самой сцены.</source>
+        <translation>
+If no target is in view, choose “No target: from the scene&apos;s details”: the points are then found on the scene&apos;s own details.</translation>
+    </message>
+    <message>
+        <source>Файл координат %1 — это снимок %2: он был бы записан поверх снимка.</source>
+        <translation>The coordinate file %1 is the image %2: it would be written over the image.</translation>
+    </message>
+    <message>
+        <source>Снимки %1 и %2 дали бы один файл координат %3.</source>
+        <translation>The images %1 and %2 would give one coordinate file %3.</translation>
+    </message>
+    <message>
+        <source>Файлы координат уже есть: %1. Заменить их?</source>
+        <translation>The coordinate files exist already: %1. Replace them?</translation>
+    </message>
+    <message>
+        <source>Ошибка записи файла координат!</source>
+        <translation>Error writing a coordinate file!</translation>
+    </message>
+    <message>
+        <source>Выберите другую папку: измерения сохранены до записи.</source>
+        <translation>Choose another folder: the measurements are kept until they are written.</translation>
+    </message>
+    <message>
+        <source>Папка для файлов координат</source>
+        <translation>Folder for the coordinate files</translation>
+    </message>
+    <message>
+        <source>Не удалось создать временную папку.</source>
+        <translation>A temporary folder could not be made.</translation>
+    </message>
+    <message>
+        <source>Снимки %1: измерение прервано. Файлы не записаны.</source>
+        <translation>Images %1: the measuring was stopped. No files were written.</translation>
+    </message>
+    <message>
+        <source> и ещё %1</source>
+        <translation> and %1 more</translation>
+    </message>
+    <message>
+        <source>Не удалось прочесть результат измерения.</source>
+        <translation>The measuring result could not be read.</translation>
+    </message>
+    <message>
+        <source>Снимки|*.jpg;*.jpeg;*.png;*.tif;*.tiff|Все файлы|*</source>
+        <translation>Images|*.jpg;*.jpeg;*.png;*.tif;*.tiff|All files|*</translation>
+    </message>
+</context>
+<context>
+    <name>MeasurePreview</name>
+    <message>
+        <source> — пропущен</source>
+        <translation> — skipped</translation>
+    </message>
+    <message>
+        <source> — %1 углов</source>
+        <translation> — %1 corners</translation>
+    </message>
+    <message>
+        <source>Измеренные снимки</source>
+        <translation>Measured images</translation>
+    </message>
+    <message>
+        <source>Точек сцены: %1, показана выборка; линия ведёт от места точки на первом снимке. Линии должны быть направлены к одной общей точке, а кружки — лежать на тех же деталях сцены на всех снимках.</source>
+        <translation>Scene points: %1, a sample is shown; a line leads from the point&apos;s place in the first image. The lines must point to one common point, and the circles lie on the same details of the scene in every image.</translation>
+    </message>
+    <message>
+        <source>Проверьте, что на каждом снимке точка 1 (красная) и нумерация рядов одни и те же: строка файла с тем же номером должна указывать на ту же точку мишени на всех снимках.</source>
+        <translation>Check that point 1 (red) and the numbering of the rows are the same in every image: a file line of one number must mean the same target point in every image.</translation>
+    </message>
+    <message>
+        <source> Доска видна частично: у имени снимка — число найденных углов; серые крестики — углы, не найденные на снимке (их строки в файле — «- ; -»); серые снимки пропущены: на них меньше 4 углов, файл для них не записывается.</source>
+        <translation> The board is seen in part: beside an image&apos;s name is the number of corners found; grey crosses are corners not found in the image (their file lines are “- ; -”); grey images are skipped: they have fewer than 4 corners, and no file is written for them.</translation>
+    </message>
+    <message>
+        <source>Найдена доска %1 внутренних углов. </source>
+        <translation>A board of %1 inner corners is found. </translation>
+    </message>
+    <message>
+        <source>Записать и загрузить</source>
+        <translation>Write and load</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureProgress</name>
+    <message>
+        <source>Измерение снимков</source>
+        <translation>Measuring images</translation>
+    </message>
+    <message>
+        <source>Поиск мишени на снимках…</source>
+        <translation>Looking for the target in the images…</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Не найдена программа zirt-measure.</source>
+        <translation>The program zirt-measure is not found.</translation>
+    </message>
+    <message>
+        <source>Не удалось запустить zirt-measure: </source>
+        <translation>zirt-measure could not be started: </translation>
+    </message>
+    <message>
+        <source>Измерено %1 из %2: %3</source>
+        <translation>Measured %1 of %2: %3</translation>
+    </message>
+    <message>
+        <source>zirt-measure завершилась с ошибкой.</source>
+        <translation>zirt-measure ended with an error.</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureReasons</name>
+    <message>
+        <source>мишень не найдена: в кадре шахматная доска %1×%2 внутренних углов — проверьте размер мишени</source>
+        <translation>target not found: a chessboard of %1×%2 inner corners is in view; check the target size</translation>
+    </message>
+    <message>
+        <source>мишень не найдена: у шахматной доски в кадре больше внутренних углов, чем %1×%2 — проверьте размер мишени</source>
+        <translation>target not found: the chessboard in view has more inner corners than %1×%2; check the target size</translation>
+    </message>
+    <message>
+        <source>мишень не найдена</source>
+        <translation>target not found</translation>
+    </message>
+    <message>
+        <source>шахматная доска не найдена, её углы не сосчитать</source>
+        <translation>no chessboard is found, its corners cannot be counted</translation>
+    </message>
+    <message>
+        <source>не обычный файл (папка)</source>
+        <translation>not a regular file (a folder)</translation>
+    </message>
+    <message>
+        <source>не обычный файл</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>повреждён</source>
+        <translation>damaged</translation>
+    </message>
+    <message>
+        <source>не читается</source>
+        <translation>cannot be read</translation>
+    </message>
+    <message>
+        <source>слишком большой (%1 Мпикс)</source>
+        <translation>too large (%1 MP)</translation>
+    </message>
+    <message>
+        <source>точки не совпадают с точками первого снимка при зуме (расхождение %1 пикс.): другая доска или мишень, или неверный размер мишени</source>
+        <translation>the points do not match the first image&apos;s under zoom (%1 px apart): another board or target, or a wrong target size</translation>
+    </message>
+    <message>
+        <source>точки не совпадают с точками первого снимка при зуме: другая доска или мишень, или неверный размер мишени</source>
+        <translation>the points do not match the first image&apos;s under zoom: another board or target, or a wrong target size</translation>
+    </message>
+    <message>
+        <source>точки не сходятся к общему центру других снимков (расхождение %1 пикс.): другая доска, или камера сдвинулась</source>
+        <translation>the points do not meet at the other images&apos; common centre (%1 px apart): another board, or the camera moved</translation>
+    </message>
+    <message>
+        <source>точки не сходятся к общей точке снимков (сдвиг или поворот на %1 пикс.): камера сдвинулась или повернулась</source>
+        <translation>the points do not meet at the images&apos; common point (shifted or turned %1 px): the camera moved or turned</translation>
+    </message>
+    <message>
+        <source>мало деталей сцены: найдено %1, нужно не меньше %2</source>
+        <translation>too few scene details: %1 found, at least %2 needed</translation>
+    </message>
+    <message>
+        <source>мало общих с первым снимком деталей сцены (%1)</source>
+        <translation>too few scene details shared with the first image (%1)</translation>
+    </message>
+    <message>
+        <source>снимок не повторяет первый с зумом относительно точки (сходятся %1 из %2 общих деталей): камера сдвинулась или повернулась, или сцена изменилась</source>
+        <translation>the image is not the first one zoomed about a point (%1 of %2 shared details agree): the camera moved or turned, or the scene changed</translation>
+    </message>
+    <message>
+        <source>на всех снимках найдено слишком мало деталей сцены</source>
+        <translation>too few scene details are found in all the images</translation>
+    </message>
+    <message>
+        <source>на снимках нет зума: масштаб не меняется</source>
+        <translation>the images show no zoom: the scale does not change</translation>
+    </message>
+    <message>
+        <source>для серии зума нужно не меньше двух снимков</source>
+        <translation>a zoom series needs at least two images</translation>
+    </message>
+    <message>
+        <source>на всех снимках найдено только %1 точек сцены, нужно не меньше %2</source>
+        <translation>only %1 scene points are found in all the images, at least %2 needed</translation>
+    </message>
+    <message>
+        <source>зум меняется слишком мало, чтобы найти точку (эллипс 95% достигает %1 пикс.): увеличьте разницу зума между снимками</source>
+        <translation>the zoom changes too little to find the point (the 95% ellipse reaches %1 px): make the zoom differ more between the images</translation>
+    </message>
+    <message>
+        <source>маркеры в кадре расположены не так, как на выбранной доске</source>
+        <translation>the markers in view do not lie as on the chosen board</translation>
+    </message>
+    <message>
+        <source>не измерен: сбой обработки снимка</source>
+        <translation>not measured: the image&apos;s processing failed</translation>
+    </message>
+    <message>
+        <source>не измерен</source>
+        <translation>not measured</translation>
+    </message>
+</context>
+<context>
+    <name>MeasureSettings</name>
+    <message>
+        <source>Измерить снимки</source>
+        <translation>Measure images</translation>
+    </message>
+    <message>
+        <source>Шахматная доска</source>
+        <translation>Chessboard</translation>
+    </message>
+    <message>
+        <source>Сетка кругов</source>
+        <translation>Circle grid</translation>
+    </message>
+    <message>
+        <source>Шахматная сетка кругов (асимметричная)</source>
+        <translation>Staggered circle grid (asymmetric)</translation>
+    </message>
+    <message>
+        <source>Без мишени — по деталям сцены</source>
+        <translation>No target: from the scene&apos;s details</translation>
+    </message>
+    <message>
+        <source>Доска ChArUco (видна частично)</source>
+        <translation>ChArUco board (seen in part)</translation>
+    </message>
+    <message>
+        <source>Сетка AprilGrid (видна частично)</source>
+        <translation>AprilGrid (seen in part)</translation>
+    </message>
+    <message>
+        <source>Определить размер доски по первому снимку</source>
+        <translation>Find the board size from the first image</translation>
+    </message>
+    <message>
+        <source>Мишень:</source>
+        <translation>Target:</translation>
+    </message>
+    <message>
+        <source>В ряду:</source>
+        <translation>In a row:</translation>
+    </message>
+    <message>
+        <source>Рядов:</source>
+        <translation>Rows:</translation>
+    </message>
+    <message>
+        <source>Словарь маркеров:</source>
+        <translation>Marker dictionary:</translation>
+    </message>
+    <message>
+        <source>Промежуток между метками (доля метки):</source>
+        <translation>Gap between tags (share of a tag):</translation>
+    </message>
+    <message>
+        <source>Измерить</source>
+        <translation>Measure</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Считаются внутренние углы доски: у доски 10 × 7 клеток их 9 в ряду и 6 рядов.</source>
+        <translation>The board&apos;s inner corners are counted: a board of 10 × 7 squares has 9 in a row and 6 rows.</translation>
+    </message>
+    <message>
+        <source>Точки берутся из самой сцены: камера на штативе, фокус и сцена неподвижны, меняется только зум.</source>
+        <translation>The points are taken from the scene itself: the camera on a tripod, focus and scene still, only the zoom changes.</translation>
+    </message>
+    <message>
+        <source>Считаются клетки доски: в ряду и число рядов. Доска может выходить за кадр: углы нумеруются по маркерам.</source>
+        <translation>The board&apos;s squares are counted: in a row and the number of rows. The board may reach out of the frame: the corners are numbered by the markers.</translation>
+    </message>
+    <message>
+        <source>Считаются метки AprilTag 36h11: в ряду и число рядов. Сетка может выходить за кадр: углы нумеруются по меткам.</source>
+        <translation>The AprilTag 36h11 tags are counted: in a row and the number of rows. The grid may reach out of the frame: the corners are numbered by the tags.</translation>
+    </message>
+    <message>
+        <source>Считаются круги: в ряду и число рядов.</source>
+        <translation>The circles are counted: in a row and the number of rows.</translation>
+    </message>
+</context>
+<context>
+    <name>PdfReport</name>
+    <message>
+        <source>Стр. %1</source>
+        <translation>Page %1</translation>
+    </message>
+    <message>
+        <source>не прочитан: </source>
+        <translation>not read: </translation>
+    </message>
+    <message>
+        <source>не найдена</source>
+        <translation>not found</translation>
+    </message>
+    <message>
+        <source>ZIRT — отчёт о калибровке главной точки</source>
+        <translation>ZIRT — principal point calibration report</translation>
+    </message>
+    <message>
+        <source>Программа ZIRT, версия %1. Отчёт составлен %2.</source>
+        <translation>ZIRT version %1. Report made %2.</translation>
+    </message>
+    <message>
+        <source>Команда: </source>
+        <translation>Command: </translation>
+    </message>
+    <message>
+        <source>Исходные данные</source>
+        <translation>Input data</translation>
+    </message>
+    <message>
+        <source>Файл</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Точек</source>
+        <translation>Points</translation>
+    </message>
+    <message>
+        <source>Главная точка</source>
+        <translation>Principal point</translation>
+    </message>
+    <message>
+        <source>По отчёту</source>
+        <translation>Report</translation>
+    </message>
+    <message>
+        <source>Уточнённая</source>
+        <translation>Refined</translation>
+    </message>
+    <message>
+        <source>Устойчивая</source>
+        <translation>Robust</translation>
+    </message>
+    <message>
+        <source>Оценка</source>
+        <translation>Estimate</translation>
+    </message>
+    <message>
+        <source>x0, пикс.</source>
+        <translation>x0, px</translation>
+    </message>
+    <message>
+        <source>y0, пикс.</source>
+        <translation>y0, px</translation>
+    </message>
+    <message>
+        <source>σ x0, пикс.</source>
+        <translation>σ x0, px</translation>
+    </message>
+    <message>
+        <source>σ y0, пикс.</source>
+        <translation>σ y0, px</translation>
+    </message>
+    <message>
+        <source>Корр. x0, y0</source>
+        <translation>Corr. x0, y0</translation>
+    </message>
+    <message>
+        <source>Эллипс 95%: полуоси, пикс.; угол</source>
+        <translation>95% ellipse: semi-axes, px; angle</translation>
+    </message>
+    <message>
+        <source>Степени свободы</source>
+        <translation>Degrees of freedom</translation>
+    </message>
+    <message>
+        <source>Счёт по отчёту не удался: </source>
+        <translation>The report&apos;s computation failed: </translation>
+    </message>
+    <message>
+        <source>Строки отчёта:</source>
+        <translation>The report&apos;s lines:</translation>
+    </message>
+    <message>
+        <source>Измерения и треки</source>
+        <translation>Measurements and tracks</translation>
+    </message>
+    <message>
+        <source>Крестики — измерения, цвет — снимок; серые линии — треки через устойчивую точку; красные кружки — измерения, отбракованные как грубые; красный крест — устойчивая точка; зелёная ломаная — путь центра по шагам зума, от точки первого шага.</source>
+        <translation>Crosses: measurements, the colour is the image; grey lines: tracks through the robust point; red circles: measurements rejected as gross; red cross: the robust point; green polyline: the centre&apos;s path over the zoom steps, from the first step&apos;s point.</translation>
+    </message>
+    <message>
+        <source>Шаги зума</source>
+        <translation>Zoom steps</translation>
+    </message>
+    <message>
+        <source>Шагов нет: снимков меньше двух.</source>
+        <translation>No steps: fewer than two images.</translation>
+    </message>
+    <message>
+        <source>Со снимка</source>
+        <translation>From image</translation>
+    </message>
+    <message>
+        <source>На снимок</source>
+        <translation>To image</translation>
+    </message>
+    <message>
+        <source>Масштаб</source>
+        <translation>Scale</translation>
+    </message>
+    <message>
+        <source>Центр x, пикс.</source>
+        <translation>Centre x, px</translation>
+    </message>
+    <message>
+        <source>Центр y, пикс.</source>
+        <translation>Centre y, px</translation>
+    </message>
+    <message>
+        <source>σ x, пикс.</source>
+        <translation>σ x, px</translation>
+    </message>
+    <message>
+        <source>σ y, пикс.</source>
+        <translation>σ y, px</translation>
+    </message>
+    <message>
+        <source>Для каждой пары соседних по зуму снимков, от самого широкого: центр, относительно которого точки, видимые на обоих, расходятся в «Масштаб» раз. Центры, что смещаются от шага к шагу больше своих σ, говорят об объективе, ось которого движется при зуме; точка отчёта и уточнённая точка — общий центр всей последовательности.</source>
+        <translation>For each pair of images neighbouring in zoom, from the widest: the centre about which the points seen in both spread by “Scale” times. Centres that move from step to step by more than their σ tell of a lens whose axis moves with the zoom; the report&apos;s point and the refined point are the common centre of the whole sequence.</translation>
+    </message>
+    <message>
+        <source>Снимки</source>
+        <translation>Images</translation>
+    </message>
+    <message>
+        <source>сдвинут</source>
+        <translation>shifted</translation>
+    </message>
+    <message>
+        <source>Измере­ний</source>
+        <translation>Measure­ments</translation>
+    </message>
+    <message>
+        <source>СКО, пикс.</source>
+        <translation>RMS, px</translation>
+    </message>
+    <message>
+        <source>Отбра­ковано</source>
+        <translation>Rejec­ted</translation>
+    </message>
+    <message>
+        <source>Сдвиг dx; dy, пикс.</source>
+        <translation>Shift dx; dy, px</translation>
+    </message>
+    <message>
+        <source>σ сдвига, пикс.</source>
+        <translation>σ of shift, px</translation>
+    </message>
+    <message>
+        <source>Проверка</source>
+        <translation>Test</translation>
+    </message>
+    <message>
+        <source>Проверка сдвига снимков</source>
+        <translation>Image shift test</translation>
+    </message>
+    <message>
+        <source>Для каждого снимка — общий сдвиг его измерений относительно модели с общим центром, с σ; проверка на уровне 1% на всю последовательность (поправка Бонферрони по снимкам)%1.</source>
+        <translation>For each image, the common shift of its measurements against the model with a common centre, with σ; tested at 1% over the whole sequence (Bonferroni&apos;s correction over the images)%1.</translation>
+    </message>
+    <message>
+        <source>, граница F(2, %1) = %2</source>
+        <translation>, bound F(2, %1) = %2</translation>
+    </message>
+    <message>
+        <source>Грубые ошибки</source>
+        <translation>Gross errors</translation>
+    </message>
+    <message>
+        <source>Грубых измерений не найдено.</source>
+        <translation>No gross measurements are found.</translation>
+    </message>
+    <message>
+        <source>Снимок</source>
+        <translation>Image</translation>
+    </message>
+    <message>
+        <source>Точка</source>
+        <translation>Point</translation>
+    </message>
+    <message>
+        <source>Отклонение от трека, пикс.</source>
+        <translation>Distance from the track, px</translation>
+    </message>
+    <message>
+        <source>Стьюдентизированный остаток</source>
+        <translation>Studentized residual</translation>
+    </message>
+    <message>
+        <source>Поиск грубых измерений прерван: их слишком много.</source>
+        <translation>The search for gross measurements was stopped: there are too many.</translation>
+    </message>
+    <message>
+        <source>Точки</source>
+        <translation>Points</translation>
+    </message>
+    <message>
+        <source>да</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>Измерений</source>
+        <translation>Measurements</translation>
+    </message>
+    <message>
+        <source>Отбракована</source>
+        <translation>Rejected</translation>
+    </message>
+</context>
+<context>
+    <name>PrintBoard</name>
+    <message>
+        <source>Мишень для печати</source>
+        <translation>Print a target</translation>
+    </message>
+    <message>
+        <source>Доска ChArUco</source>
+        <translation>ChArUco board</translation>
+    </message>
+    <message>
+        <source>Сетка AprilGrid</source>
+        <translation>AprilGrid</translation>
+    </message>
+    <message>
+        <source> мм</source>
+        <translation> mm</translation>
+    </message>
+    <message>
+        <source>A4, если доска помещается, иначе A3</source>
+        <translation>A4 if the board fits, else A3</translation>
+    </message>
+    <message>
+        <source>Мишень:</source>
+        <translation>Target:</translation>
+    </message>
+    <message>
+        <source>В ряду:</source>
+        <translation>In a row:</translation>
+    </message>
+    <message>
+        <source>Рядов:</source>
+        <translation>Rows:</translation>
+    </message>
+    <message>
+        <source>Словарь маркеров:</source>
+        <translation>Marker dictionary:</translation>
+    </message>
+    <message>
+        <source>Промежуток между метками (доля метки):</source>
+        <translation>Gap between tags (share of a tag):</translation>
+    </message>
+    <message>
+        <source>Сторона клетки:</source>
+        <translation>Square side:</translation>
+    </message>
+    <message>
+        <source>Бумага:</source>
+        <translation>Paper:</translation>
+    </message>
+    <message>
+        <source>Печатайте в масштабе 100 % (без подгонки под страницу) и проверьте линейку 100 мм на полях.</source>
+        <translation>Print at 100% scale (no fitting to the page) and check the 100 mm ruler in the margin.</translation>
+    </message>
+    <message>
+        <source>Записать PDF…</source>
+        <translation>Write PDF…</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Сторона метки:</source>
+        <translation>Tag side:</translation>
+    </message>
+    <message>
+        <source>Не найдена программа zirt-measure.</source>
+        <translation>The program zirt-measure is not found.</translation>
+    </message>
+    <message>
+        <source>Мишень не записана.</source>
+        <translation>The target was not written.</translation>
+    </message>
+    <message>
+        <source>Мишень записана: %1. Печатайте в масштабе 100 % и проверьте линейку 100 мм на полях.</source>
+        <translation>The target is written: %1. Print at 100% scale and check the 100 mm ruler in the margin.</translation>
+    </message>
+</context>
+<context>
+    <name>QtPlatform</name>
+    <message>
+        <source>Да</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>Загрузить имеющиеся</source>
+        <translation>Load the existing ones</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Справка ZIRT</source>
+        <translation>ZIRT help</translation>
+    </message>
+    <message>
+        <source>Справка не найдена: </source>
+        <translation>Help not found: </translation>
+    </message>
+</context>
+<context>
+    <name>RedForm</name>
+    <message>
+        <source>Внутренняя ошибка. Обратитесь к разработчику.</source>
+        <translation>Internal error. Please tell the developers.</translation>
+    </message>
+    <message>
+        <source>Ошибка!</source>
+        <translation>Error!</translation>
+    </message>
+    <message>
+        <source>Данные не сохранены. Сохранить?</source>
+        <translation>The data are not saved. Save?</translation>
+    </message>
+    <message>
+        <source>Предупреждение</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>Редактор</source>
+        <translation>Editor</translation>
+    </message>
+    <message>
+        <source>Сохранить</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Добавить</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>Добавить в конец</source>
+        <translation>Add at the end</translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Очистить</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>&amp;Файл</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>&amp;Сохранить</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>Сохранить &amp;как…</source>
+        <translation>Save &amp;as…</translation>
+    </message>
+    <message>
+        <source>&amp;Выход</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>В %1 есть знаки, которых нет в кодировке Windows-1251: они будут записаны как «?». Сохранить?</source>
+        <translation>%1 has characters the Windows-1251 encoding does not have: they will be written as “?”. Save?</translation>
+    </message>
+</context>
+<context>
+    <name>ResultFiles</name>
+    <message>
+        <source>Ошибка!</source>
+        <translation>Error!</translation>
+    </message>
+    <message>
+        <source>Записан файл %1</source>
+        <translation>Written: %1</translation>
+    </message>
+    <message>
+        <source>Сохранение</source>
+        <translation>Saving</translation>
+    </message>
+    <message>
+        <source>ZIRT: Файл → Отчёт PDF…</source>
+        <translation>ZIRT: File → PDF report…</translation>
+    </message>
+    <message>
+        <source>Ошибка записи отчёта PDF!</source>
+        <translation>Error writing the PDF report!</translation>
+    </message>
+    <message>
+        <source>Ошибка записи файла калибровки!</source>
+        <translation>Error writing the calibration file!</translation>
     </message>
 </context>
 <context>
@@ -338,6 +1131,21 @@
     </message>
 </context>
 <context>
+    <name>TZIRTAboutBox</name>
+    <message>
+        <source>О программе</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Калибровка главной точки</source>
+        <translation>Principal point calibration</translation>
+    </message>
+    <message>
+        <source>© Авторы ZIRT, 2026</source>
+        <translation>© The ZIRT authors, 2026</translation>
+    </message>
+</context>
+<context>
     <name>zirt::DiagnosticsWindow</name>
     <message>
         <source>Рисунок PNG|*.png|Рисунок SVG|*.svg</source>
@@ -402,6 +1210,13 @@
     <message>
         <source>Сохранить у&amp;стойчивую точку…</source>
         <translation>Save the ro&amp;bust point…</translation>
+    </message>
+</context>
+<context>
+    <name>zirt::ReportList</name>
+    <message>
+        <source>Копировать</source>
+        <translation>Copy</translation>
     </message>
 </context>
 </TS>

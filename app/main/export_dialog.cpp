@@ -1,6 +1,7 @@
 #include "app/main/export_dialog.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -16,9 +17,10 @@ namespace zirt {
 namespace {
 
 QString Caption(const ExportedPoint& p) {
-  const QString name = p.estimate == "report"    ? QStringLiteral("Точка отчёта")
-                       : p.estimate == "refined" ? QStringLiteral("Уточнённая точка")
-                                                 : QStringLiteral("Устойчивая точка");
+  const QString name =
+      p.estimate == "report" ? QCoreApplication::translate("ExportDialog", "Точка отчёта")
+      : p.estimate == "refined" ? QCoreApplication::translate("ExportDialog", "Уточнённая точка")
+                                : QCoreApplication::translate("ExportDialog", "Устойчивая точка");
   return QStringLiteral("%1: x0 = %2, y0 = %3")
       .arg(name, FormatNumber(p.x, 4), FormatNumber(p.y, 4));
 }
@@ -28,7 +30,7 @@ QString Caption(const ExportedPoint& p) {
 ExportDialog::ExportDialog(const Analysis& analysis, const QString& file,
                            const std::vector<std::string>& cameras, QWidget* parent)
     : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Записать в файл калибровки"));
+  setWindowTitle(QCoreApplication::translate("ExportDialog", "Записать в файл калибровки"));
   Points = new QComboBox(this);
   for (const char* estimate : {"report", "refined", "robust"})
     if (const std::optional<ExportedPoint> p =
@@ -47,13 +49,17 @@ ExportDialog::ExportDialog(const Analysis& analysis, const QString& file,
   Warning->setText(ReportOutsideEllipse(data));
 
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("Файл:"), new QLabel(QFileInfo(file).fileName(), this));
-  form->addRow(QStringLiteral("Точка:"), Points);
-  if (!cameras.empty()) form->addRow(QStringLiteral("Камера:"), Cameras);
+  form->addRow(QCoreApplication::translate("ExportDialog", "Файл:"),
+               new QLabel(QFileInfo(file).fileName(), this));
+  form->addRow(QCoreApplication::translate("ExportDialog", "Точка:"), Points);
+  if (!cameras.empty())
+    form->addRow(QCoreApplication::translate("ExportDialog", "Камера:"), Cameras);
   Cameras->setVisible(!cameras.empty());
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Записать"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+  buttons->button(QDialogButtonBox::Ok)
+      ->setText(QCoreApplication::translate("ExportDialog", "Записать"));
+  buttons->button(QDialogButtonBox::Cancel)
+      ->setText(QCoreApplication::translate("ExportDialog", "Отмена"));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);

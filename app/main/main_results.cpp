@@ -1,6 +1,7 @@
 // The main window's result: a failed computation explained, the diagnostics window kept up to
 // date, the save command for the report's or the diagnostics' point, and the close question.
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -73,7 +74,8 @@ void TMPForm::ShowComputeError(const zirt::Exception& error) {
   QString offer;
   const auto& refined = analysis_.Refined();
   if (refined && hint.fault != zirt::ComputeFault::kNone) {
-    offer = QStringLiteral(
+    offer = QCoreApplication::translate(
+                "MainResults",
                 "Уточнённая оценка окна «Диагностика» (прямые по перпендикулярным "
                 "расстояниям) находит точку и здесь: x0 = %1, y0 = %2; её можно "
                 "сохранить оттуда.")

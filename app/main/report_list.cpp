@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScrollBar>
 #include <QStyle>
@@ -53,7 +54,7 @@ ReportList::ReportList(int row_height, QWidget* parent) : QListWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
   // The report is there to be taken elsewhere: Ctrl+C or the context menu copies it.
   setSelectionMode(QAbstractItemView::ExtendedSelection);
-  auto* copy = new QAction(QStringLiteral("Копировать"), this);
+  auto* copy = copy_ = new QAction(tr("Копировать"), this);
   copy->setShortcut(QKeySequence::Copy);
   copy->setShortcutContext(Qt::WidgetShortcut);
   addAction(copy);
@@ -115,6 +116,11 @@ int ReportList::ResultWidthShortfall() const {
 int ReportList::TextMargins() const {
   // The item view draws a row's text this far in from either side.
   return 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+}
+
+void ReportList::changeEvent(QEvent* event) {
+  QListWidget::changeEvent(event);
+  if (event->type() == QEvent::LanguageChange && copy_ != nullptr) copy_->setText(tr("Копировать"));
 }
 
 }  // namespace zirt

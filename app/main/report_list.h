@@ -24,7 +24,11 @@ class ReportList : public QListWidget {
   // its vertical scroll bar; 0 when it is wide enough.
   int ResultWidthShortfall() const;
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
+  QAction* copy_ = nullptr;
   int width_ = 0;           // Of the widest line, pixels.
   qsizetype longest_ = -1;  // Characters of the longest line measured.
 

@@ -1,5 +1,6 @@
 #include "app/main/result_files.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "app/main/export_dialog.h"
@@ -12,20 +13,23 @@
 namespace zirt {
 namespace {
 
-const QString kErrorCaption = QStringLiteral("Ошибка!");
+QString kErrorCaption() {
+  return QCoreApplication::translate("ResultFiles", "Ошибка!");
+}
 
 void ShowFailure(Platform& platform, QWidget* owner, const char* text, const QString& reason) {
   MessageRequest request;
-  request.text = QString::fromUtf8(text);
-  request.caption = kErrorCaption;
+  // The texts are marked for translation where they are defined.
+  request.text = QCoreApplication::translate("ResultFiles", text);
+  request.caption = kErrorCaption();
   request.informative = reason;
   platform.ShowMessage(owner, request);
 }
 
 void ShowWritten(Platform& platform, QWidget* owner, const QString& output) {
   MessageRequest request;
-  request.text = QStringLiteral("Записан файл %1").arg(output);
-  request.caption = QStringLiteral("Сохранение");
+  request.text = QCoreApplication::translate("ResultFiles", "Записан файл %1").arg(output);
+  request.caption = QCoreApplication::translate("ResultFiles", "Сохранение");
   platform.ShowMessage(owner, request);
 }
 
@@ -70,12 +74,13 @@ void PdfReportCommand(TMPForm& form, Platform& platform) {
   for (int i = 0; i < form.ListBox1->count(); ++i)
     inputs.report.push_back(form.ListBox1->item(i)->text().toStdString());
   inputs.analysis = &form.Work();
-  inputs.command = "ZIRT: Файл → Отчёт PDF…";
+  inputs.command =
+      QCoreApplication::translate("ResultFiles", "ZIRT: Файл → Отчёт PDF…").toStdString();
   try {
     WritePdfReport(picked->toStdString(), inputs);
     ShowWritten(platform, &form, *picked);
   } catch (const EFileError& e) {
-    ShowFailure(platform, &form, "Ошибка записи отчёта PDF!",
+    ShowFailure(platform, &form, QT_TRANSLATE_NOOP("ResultFiles", "Ошибка записи отчёта PDF!"),
                 QString::fromStdString(e.Described()));
   }
 }

@@ -1,5 +1,6 @@
 #include "app/measure/measure_images.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,13 +29,15 @@ MeasureSettings& LastSettings() {
   return settings;
 }
 
-const QString kCaption = QStringLiteral("Измерить снимки");
+QString kCaption() {
+  return QCoreApplication::translate("MeasureImages", "Измерить снимки");
+}
 
 void Tell(Platform& platform, QWidget* owner, const QString& text, const QString& detail = {},
           const QString& informative = {}) {
   MessageRequest request;
   request.text = text;
-  request.caption = kCaption;
+  request.caption = kCaption();
   request.icon = Icon::kWarning;
   request.detail = detail;
   request.informative = informative;
@@ -69,8 +72,9 @@ bool ReadPoints(const QString& path, std::vector<QPointF>& points) {
 
 // The images not measured with their reasons, and what to try when no board was in view.
 QString FailureText(const QStringList& images, const QString& errors) {
-  QString text = QStringLiteral("Не измерены снимки:\n%1\nФайлы не записаны.")
-                     .arg(MeasureFailures(images, errors).join(QLatin1Char('\n')));
+  QString text =
+      QCoreApplication::translate("MeasureImages", "Не измерены снимки:\n%1\nФайлы не записаны.")
+          .arg(MeasureFailures(images, errors).join(QLatin1Char('\n')));
   const bool no_board = !LastSettings().Arguments().contains(QStringLiteral("--features")) &&
                         std::any_of(images.begin(), images.end(), [&](const QString& image) {
                           const QString prefix =
@@ -81,7 +85,8 @@ QString FailureText(const QStringList& images, const QString& errors) {
                           return false;
                         });
   if (no_board)
-    text += QStringLiteral(
+    text += QCoreApplication::translate(
+        "MeasureImages",
         "\nЕсли мишени в кадре нет, выберите «Без мишени — по деталям сцены»: точки найдутся по "
         "деталям самой сцены.");
   return text;
@@ -112,11 +117,14 @@ QString Clash(const QStringList& images, const QStringList& targets) {
     if (PlaceOf(Bytes(targets[k]), &out) != 0) continue;
     for (qsizetype i = 0; i < images.size(); ++i)
       if (out.Overwrites(inputs[static_cast<std::size_t>(i)]))
-        return QStringLiteral("Файл координат %1 — это снимок %2: он был бы записан поверх снимка.")
+        return QCoreApplication::translate(
+                   "MeasureImages",
+                   "Файл координат %1 — это снимок %2: он был бы записан поверх снимка.")
             .arg(targets[k], images[i]);
     for (const auto& [place, i] : outputs)
       if (place == out)
-        return QStringLiteral("Снимки %1 и %2 дали бы один файл координат %3.")
+        return QCoreApplication::translate("MeasureImages",
+                                           "Снимки %1 и %2 дали бы один файл координат %3.")
             .arg(QFileInfo(images[i]).fileName(), QFileInfo(images[k]).fileName(), targets[k]);
     outputs.emplace_back(out, k);
   }
@@ -135,9 +143,10 @@ Answer AskReplace(Platform& platform, QWidget* owner, const QStringList& targets
   }
   if (existing.isEmpty()) return Answer::kYes;
   MessageRequest question;
-  question.text = QStringLiteral("Файлы координат уже есть: %1. Заменить их?")
-                      .arg(names.join(QStringLiteral(", ")));
-  question.caption = kCaption;
+  question.text =
+      QCoreApplication::translate("MeasureImages", "Файлы координат уже есть: %1. Заменить их?")
+          .arg(names.join(QStringLiteral(", ")));
+  question.caption = kCaption();
   question.buttons = Buttons::kReplaceLoadCancel;
   question.icon = Icon::kQuestion;
   return platform.ShowMessage(owner, question);
@@ -188,12 +197,14 @@ Step WriteAndLoad(TMPForm& form, Platform& platform, const QStringList& images, 
       form.LoadFiles(targets);
       return Step::kDone;
     }
-    Tell(platform, &form, QStringLiteral("Ошибка записи файла координат!"), failure,
-         QStringLiteral("Выберите другую папку: измерения сохранены до записи."));
+    Tell(platform, &form,
+         QCoreApplication::translate("MeasureImages", "Ошибка записи файла координат!"), failure,
+         QCoreApplication::translate("MeasureImages",
+                                     "Выберите другую папку: измерения сохранены до записи."));
     while (true) {
-      const std::optional<QString> folder =
-          platform.PickFolder(&form, QStringLiteral("Папка для файлов координат"),
-                              QFileInfo(targets[0]).absolutePath());
+      const std::optional<QString> folder = platform.PickFolder(
+          &form, QCoreApplication::translate("MeasureImages", "Папка для файлов координат"),
+          QFileInfo(targets[0]).absolutePath());
       if (!folder) return Step::kDone;
       targets = TargetsIn(images, *folder);
       const QString clash = Clash(images, targets);
@@ -217,7 +228,8 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
   // The measured files pass through one folder, named after the images.
   QTemporaryDir folder;
   if (!folder.isValid()) {
-    Tell(platform, &form, QStringLiteral("Не удалось создать временную папку."),
+    Tell(platform, &form,
+         QCoreApplication::translate("MeasureImages", "Не удалось создать временную папку."),
          folder.errorString());
     return Step::kDone;
   }
@@ -227,9 +239,11 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
       return Step::kDone;
     case MeasureProgress::Outcome::kInterrupted:
       Tell(platform, &form,
-           QStringLiteral("Снимки %1: измерение прервано. Файлы не записаны.")
+           QCoreApplication::translate("MeasureImages",
+                                       "Снимки %1: измерение прервано. Файлы не записаны.")
                .arg(QFileInfo(images.front()).fileName() +
-                    (images.size() > 1 ? QStringLiteral(" и ещё %1").arg(images.size() - 1)
+                    (images.size() > 1 ? QCoreApplication::translate("MeasureImages", " и ещё %1")
+                                             .arg(images.size() - 1)
                                        : QString())),
            progress.Errors());
       return Step::kAgain;
@@ -251,7 +265,9 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
         QStringLiteral("zirt-measure: warning: ") + images[k] + QLatin1Char(':');
     if (!QFileInfo::exists(measured) && progress.Errors().contains(warning)) continue;
     if (!ReadPoints(measured, points[static_cast<std::size_t>(k)])) {
-      Tell(platform, &form, QStringLiteral("Не удалось прочесть результат измерения."), measured);
+      Tell(platform, &form,
+           QCoreApplication::translate("MeasureImages", "Не удалось прочесть результат измерения."),
+           measured);
       return Step::kDone;
     }
     kept_images << images[k];
@@ -274,7 +290,8 @@ QString CoordinateFileBeside(const QString& image) {
 
 void MeasureImagesCommand(TMPForm& form, Platform& platform) {
   FileDialogRequest dialog;
-  dialog.filter = QStringLiteral("Снимки|*.jpg;*.jpeg;*.png;*.tif;*.tiff|Все файлы|*");
+  dialog.filter = QCoreApplication::translate("MeasureImages",
+                                              "Снимки|*.jpg;*.jpeg;*.png;*.tif;*.tiff|Все файлы|*");
   dialog.initial_folder = form.OpenDialogFolder();
   dialog.multi_select = true;
   const QStringList images = platform.OpenFiles(&form, dialog);

@@ -1,5 +1,6 @@
 #include "app/measure/measure_preview.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -43,10 +44,11 @@ bool BoardCounts(QListWidget& list, const std::vector<std::vector<QPointF>>& poi
     const auto seen = std::count_if(image.begin(), image.end(),
                                     [](const QPointF& p) { return std::isfinite(p.x()); });
     if (image.empty()) {
-      item->setText(item->text() + QStringLiteral(" — пропущен"));
+      item->setText(item->text() + QCoreApplication::translate("MeasurePreview", " — пропущен"));
       item->setForeground(QColor(150, 150, 150));
     } else {
-      item->setText(item->text() + QStringLiteral(" — %1 углов").arg(seen));
+      item->setText(item->text() +
+                    QCoreApplication::translate("MeasurePreview", " — %1 углов").arg(seen));
     }
   }
   return true;
@@ -127,7 +129,7 @@ void MarkedImage::paintEvent(QPaintEvent*) {
 MeasurePreview::MeasurePreview(const QStringList& images, std::vector<std::vector<QPointF>> points,
                                const QString& found_size, QWidget* parent)
     : QDialog(parent), paths_(images), points_(std::move(points)) {
-  setWindowTitle(QStringLiteral("Измеренные снимки"));
+  setWindowTitle(QCoreApplication::translate("MeasurePreview", "Измеренные снимки"));
   Images = new QListWidget(this);
   for (const QString& path : images) Images->addItem(QFileInfo(path).fileName());
   const bool board = BoardCounts(*Images, points_);
@@ -135,27 +137,34 @@ MeasurePreview::MeasurePreview(const QStringList& images, std::vector<std::vecto
   Picture = new MarkedImage(this);
   const bool tracks = !points_.empty() && points_[0].size() > kNumbered;
   QString check = tracks
-                      ? QStringLiteral(
+                      ? QCoreApplication::translate(
+                            "MeasurePreview",
                             "Точек сцены: %1, показана выборка; линия ведёт от места точки на "
                             "первом снимке. Линии должны быть направлены к одной общей точке, а "
                             "кружки — лежать на тех же деталях сцены на всех снимках.")
                             .arg(points_[0].size())
-                      : QStringLiteral(
+                      : QCoreApplication::translate(
+                            "MeasurePreview",
                             "Проверьте, что на каждом снимке точка 1 (красная) и нумерация рядов "
                             "одни и те же: строка файла с тем же номером должна указывать на ту "
                             "же точку мишени на всех снимках.");
   if (board)
-    check += QStringLiteral(
+    check += QCoreApplication::translate(
+        "MeasurePreview",
         " Доска видна частично: у имени снимка — число найденных углов; серые крестики — углы, "
         "не найденные на снимке (их строки в файле — «- ; -»); серые снимки пропущены: на них "
         "меньше 4 углов, файл для них не записывается.");
   if (!found_size.isEmpty())
-    check = QStringLiteral("Найдена доска %1 внутренних углов. ").arg(found_size) + check;
+    check = QCoreApplication::translate("MeasurePreview", "Найдена доска %1 внутренних углов. ")
+                .arg(found_size) +
+            check;
   Note = new QLabel(check, this);
   Note->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(this);
-  Accept = buttons->addButton(QStringLiteral("Записать и загрузить"), QDialogButtonBox::AcceptRole);
-  buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+  Accept = buttons->addButton(QCoreApplication::translate("MeasurePreview", "Записать и загрузить"),
+                              QDialogButtonBox::AcceptRole);
+  buttons->addButton(QCoreApplication::translate("MeasurePreview", "Отмена"),
+                     QDialogButtonBox::RejectRole);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

@@ -18,9 +18,9 @@ QString MeasureProgram() {
 MeasureProgress::MeasureProgress(const QStringList& images, const QStringList& arguments,
                                  const QString& out_dir, QWidget* parent)
     : QProgressDialog(parent), count_(static_cast<int>(images.size())) {
-  setWindowTitle(QStringLiteral("Измерение снимков"));
-  setLabelText(QStringLiteral("Поиск мишени на снимках…"));
-  setCancelButtonText(QStringLiteral("Отмена"));
+  setWindowTitle(QCoreApplication::translate("MeasureProgress", "Измерение снимков"));
+  setLabelText(QCoreApplication::translate("MeasureProgress", "Поиск мишени на снимках…"));
+  setCancelButtonText(QCoreApplication::translate("MeasureProgress", "Отмена"));
   setRange(0, count_);
   setValue(0);
   setMinimumDuration(0);
@@ -53,12 +53,14 @@ MeasureProgress::~MeasureProgress() {
 MeasureProgress::Outcome MeasureProgress::Run() {
   const QString program = MeasureProgram();
   if (program.isEmpty()) {
-    errors_ = QStringLiteral("Не найдена программа zirt-measure.");
+    errors_ = QCoreApplication::translate("MeasureProgress", "Не найдена программа zirt-measure.");
     return Outcome::kFailed;
   }
   process_.start(program, arguments_);
   if (!process_.waitForStarted(10000)) {
-    errors_ = QStringLiteral("Не удалось запустить zirt-measure: ") + process_.errorString();
+    errors_ =
+        QCoreApplication::translate("MeasureProgress", "Не удалось запустить zirt-measure: ") +
+        process_.errorString();
     return Outcome::kFailed;
   }
   exec();
@@ -90,7 +92,7 @@ void MeasureProgress::ReadProgress() {
     const int done_count = slash > 0 ? line.left(slash).toInt(&ok) : 0;
     if (!ok || blank < 0) continue;
     setValue(qMin(done_count, count_));
-    setLabelText(QStringLiteral("Измерено %1 из %2: %3")
+    setLabelText(QCoreApplication::translate("MeasureProgress", "Измерено %1 из %2: %3")
                      .arg(done_count)
                      .arg(count_)
                      .arg(QFileInfo(line.mid(blank + 1)).fileName()));
@@ -110,7 +112,9 @@ void MeasureProgress::Finished(int code, QProcess::ExitStatus status) {
   if (outcome_ != Outcome::kMeasured) {
     if (status == QProcess::CrashExit)
       errors_ += (errors_.isEmpty() ? QString() : QStringLiteral("\n")) + process_.errorString();
-    if (errors_.isEmpty()) errors_ = QStringLiteral("zirt-measure завершилась с ошибкой.");
+    if (errors_.isEmpty())
+      errors_ =
+          QCoreApplication::translate("MeasureProgress", "zirt-measure завершилась с ошибкой.");
   }
   done(outcome_ == Outcome::kMeasured ? QDialog::Accepted : QDialog::Rejected);
 }

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -40,20 +41,24 @@ QStringList MeasureSettings::Arguments() const {
 
 MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QWidget* parent)
     : QDialog(parent) {
-  setWindowTitle(QStringLiteral("Измерить снимки"));
+  setWindowTitle(QCoreApplication::translate("MeasureSettings", "Измерить снимки"));
   Kind = new QComboBox(this);
-  Kind->addItems({QStringLiteral("Шахматная доска"), QStringLiteral("Сетка кругов"),
-                  QStringLiteral("Шахматная сетка кругов (асимметричная)"),
-                  QStringLiteral("Без мишени — по деталям сцены"),
-                  QStringLiteral("Доска ChArUco (видна частично)"),
-                  QStringLiteral("Сетка AprilGrid (видна частично)")});
+  Kind->addItems(
+      {QCoreApplication::translate("MeasureSettings", "Шахматная доска"),
+       QCoreApplication::translate("MeasureSettings", "Сетка кругов"),
+       QCoreApplication::translate("MeasureSettings", "Шахматная сетка кругов (асимметричная)"),
+       QCoreApplication::translate("MeasureSettings", "Без мишени — по деталям сцены"),
+       QCoreApplication::translate("MeasureSettings", "Доска ChArUco (видна частично)"),
+       QCoreApplication::translate("MeasureSettings", "Сетка AprilGrid (видна частично)")});
   Kind->setCurrentIndex(settings.kind);
   Cols = new QSpinBox(this);
   Rows = new QSpinBox(this);
   for (QSpinBox* box : {Cols, Rows}) box->setRange(2, 100);
   Cols->setValue(settings.cols);
   Rows->setValue(settings.rows);
-  FindSize = new QCheckBox(QStringLiteral("Определить размер доски по первому снимку"), this);
+  FindSize = new QCheckBox(
+      QCoreApplication::translate("MeasureSettings", "Определить размер доски по первому снимку"),
+      this);
   FindSize->setChecked(settings.find_size);
   Dictionary = new QComboBox(this);
   Dictionary->addItems(MarkerDictionaries());
@@ -65,17 +70,21 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   TagSpacing->setValue(settings.tag_spacing);
 
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("Мишень:"), Kind);
+  form->addRow(QCoreApplication::translate("MeasureSettings", "Мишень:"), Kind);
   form->addRow(FindSize);
-  form->addRow(QStringLiteral("В ряду:"), Cols);
-  form->addRow(QStringLiteral("Рядов:"), Rows);
-  form->addRow(QStringLiteral("Словарь маркеров:"), Dictionary);
-  form->addRow(QStringLiteral("Промежуток между метками (доля метки):"), TagSpacing);
+  form->addRow(QCoreApplication::translate("MeasureSettings", "В ряду:"), Cols);
+  form->addRow(QCoreApplication::translate("MeasureSettings", "Рядов:"), Rows);
+  form->addRow(QCoreApplication::translate("MeasureSettings", "Словарь маркеров:"), Dictionary);
+  form->addRow(
+      QCoreApplication::translate("MeasureSettings", "Промежуток между метками (доля метки):"),
+      TagSpacing);
   auto* hint = new QLabel(this);
   hint->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Измерить"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+  buttons->button(QDialogButtonBox::Ok)
+      ->setText(QCoreApplication::translate("MeasureSettings", "Измерить"));
+  buttons->button(QDialogButtonBox::Cancel)
+      ->setText(QCoreApplication::translate("MeasureSettings", "Отмена"));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -95,15 +104,23 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
     // A ChArUco board of fewer squares has no corner between two markers.
     for (QSpinBox* box : {Cols, Rows}) box->setMinimum(kind == 4 ? 3 : kind == 5 ? 1 : 2);
     hint->setText(
-        kind == 0   ? QStringLiteral("Считаются внутренние углы доски: у доски 10 × 7 "
-                                       "клеток их 9 в ряду и 6 рядов.")
-        : kind == 3 ? QStringLiteral("Точки берутся из самой сцены: камера на штативе, "
-                                     "фокус и сцена неподвижны, меняется только зум.")
-        : kind == 4 ? QStringLiteral("Считаются клетки доски: в ряду и число рядов. Доска может "
-                                     "выходить за кадр: углы нумеруются по маркерам.")
-        : kind == 5 ? QStringLiteral("Считаются метки AprilTag 36h11: в ряду и число рядов. "
-                                     "Сетка может выходить за кадр: углы нумеруются по меткам.")
-                    : QStringLiteral("Считаются круги: в ряду и число рядов."));
+        kind == 0 ? QCoreApplication::translate("MeasureSettings",
+                                                "Считаются внутренние углы доски: у доски 10 × 7 "
+                                                "клеток их 9 в ряду и 6 рядов.")
+        : kind == 3
+            ? QCoreApplication::translate("MeasureSettings",
+                                          "Точки берутся из самой сцены: камера на штативе, "
+                                          "фокус и сцена неподвижны, меняется только зум.")
+        : kind == 4 ? QCoreApplication::translate(
+                          "MeasureSettings",
+                          "Считаются клетки доски: в ряду и число рядов. Доска может "
+                          "выходить за кадр: углы нумеруются по маркерам.")
+        : kind == 5 ? QCoreApplication::translate(
+                          "MeasureSettings",
+                          "Считаются метки AprilTag 36h11: в ряду и число рядов. "
+                          "Сетка может выходить за кадр: углы нумеруются по меткам.")
+                    : QCoreApplication::translate("MeasureSettings",
+                                                  "Считаются круги: в ряду и число рядов."));
   };
   connect(Kind, &QComboBox::currentIndexChanged, this, explain);
   connect(FindSize, &QCheckBox::toggled, this, explain);

@@ -1,6 +1,7 @@
 #include "app/measure/print_board.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -18,7 +19,9 @@
 namespace zirt {
 namespace {
 
-const QString kCaption = QStringLiteral("Мишень для печати");
+QString kCaption() {
+  return QCoreApplication::translate("PrintBoard", "Мишень для печати");
+}
 
 PrintBoardSettings& LastSettings() {
   static PrintBoardSettings settings;
@@ -29,7 +32,7 @@ void Tell(Platform& platform, QWidget* owner, Icon icon, const QString& text,
           const QString& detail = {}) {
   MessageRequest request;
   request.text = text;
-  request.caption = kCaption;
+  request.caption = kCaption();
   request.icon = icon;
   request.detail = detail;
   platform.ShowMessage(owner, request);
@@ -61,9 +64,10 @@ QString PrintBoardSettings::FileName() const {
 
 PrintBoardDialog::PrintBoardDialog(const PrintBoardSettings& settings, QWidget* parent)
     : QDialog(parent) {
-  setWindowTitle(kCaption);
+  setWindowTitle(kCaption());
   Kind = new QComboBox(this);
-  Kind->addItems({QStringLiteral("Доска ChArUco"), QStringLiteral("Сетка AprilGrid")});
+  Kind->addItems({QCoreApplication::translate("PrintBoard", "Доска ChArUco"),
+                  QCoreApplication::translate("PrintBoard", "Сетка AprilGrid")});
   Kind->setCurrentIndex(settings.kind);
   Cols = new QSpinBox(this);
   Rows = new QSpinBox(this);
@@ -81,29 +85,33 @@ PrintBoardDialog::PrintBoardDialog(const PrintBoardSettings& settings, QWidget* 
   SquareMm = new QDoubleSpinBox(this);
   SquareMm->setRange(1, 1000);
   SquareMm->setDecimals(1);
-  SquareMm->setSuffix(QStringLiteral(" мм"));
+  SquareMm->setSuffix(QCoreApplication::translate("PrintBoard", " мм"));
   SquareMm->setValue(settings.square_mm);
   Paper = new QComboBox(this);
-  Paper->addItems({QStringLiteral("A4, если доска помещается, иначе A3"), QStringLiteral("A4"),
-                   QStringLiteral("A3")});
+  Paper->addItems({QCoreApplication::translate("PrintBoard", "A4, если доска помещается, иначе A3"),
+                   QStringLiteral("A4"), QStringLiteral("A3")});
   Paper->setCurrentIndex(settings.paper);
 
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("Мишень:"), Kind);
-  form->addRow(QStringLiteral("В ряду:"), Cols);
-  form->addRow(QStringLiteral("Рядов:"), Rows);
-  form->addRow(QStringLiteral("Словарь маркеров:"), Dictionary);
-  form->addRow(QStringLiteral("Промежуток между метками (доля метки):"), TagSpacing);
-  form->addRow(QStringLiteral("Сторона клетки:"), SquareMm);
-  form->addRow(QStringLiteral("Бумага:"), Paper);
-  auto* hint = new QLabel(
-      QStringLiteral("Печатайте в масштабе 100 % (без подгонки под страницу) и проверьте "
-                     "линейку 100 мм на полях."),
-      this);
+  form->addRow(QCoreApplication::translate("PrintBoard", "Мишень:"), Kind);
+  form->addRow(QCoreApplication::translate("PrintBoard", "В ряду:"), Cols);
+  form->addRow(QCoreApplication::translate("PrintBoard", "Рядов:"), Rows);
+  form->addRow(QCoreApplication::translate("PrintBoard", "Словарь маркеров:"), Dictionary);
+  form->addRow(QCoreApplication::translate("PrintBoard", "Промежуток между метками (доля метки):"),
+               TagSpacing);
+  form->addRow(QCoreApplication::translate("PrintBoard", "Сторона клетки:"), SquareMm);
+  form->addRow(QCoreApplication::translate("PrintBoard", "Бумага:"), Paper);
+  auto* hint = new QLabel(QCoreApplication::translate(
+                              "PrintBoard",
+                              "Печатайте в масштабе 100 % (без подгонки под страницу) и проверьте "
+                              "линейку 100 мм на полях."),
+                          this);
   hint->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Записать PDF…"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+  buttons->button(QDialogButtonBox::Ok)
+      ->setText(QCoreApplication::translate("PrintBoard", "Записать PDF…"));
+  buttons->button(QDialogButtonBox::Cancel)
+      ->setText(QCoreApplication::translate("PrintBoard", "Отмена"));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
@@ -118,7 +126,8 @@ PrintBoardDialog::PrintBoardDialog(const PrintBoardSettings& settings, QWidget* 
     // A ChArUco board counts squares (three at least), an AprilGrid tags.
     for (QSpinBox* box : {Cols, Rows}) box->setMinimum(charuco ? 3 : 1);
     form->labelForField(SquareMm)->setProperty(
-        "text", charuco ? QStringLiteral("Сторона клетки:") : QStringLiteral("Сторона метки:"));
+        "text", charuco ? QCoreApplication::translate("PrintBoard", "Сторона клетки:")
+                        : QCoreApplication::translate("PrintBoard", "Сторона метки:"));
   };
   connect(Kind, &QComboBox::currentIndexChanged, this, explain);
   explain();
@@ -151,7 +160,8 @@ void PrintBoardCommand(TMPForm& form, Platform& platform) {
 
   const QString program = MeasureProgram();
   if (program.isEmpty()) {
-    Tell(platform, &form, Icon::kError, QStringLiteral("Не найдена программа zirt-measure."));
+    Tell(platform, &form, Icon::kError,
+         QCoreApplication::translate("PrintBoard", "Не найдена программа zirt-measure."));
     return;
   }
   QProcess process;
@@ -161,13 +171,16 @@ void PrintBoardCommand(TMPForm& form, Platform& platform) {
   const bool done = process.waitForFinished(60000);
   if (!done || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
     if (!done) process.kill();
-    Tell(platform, &form, Icon::kError, QStringLiteral("Мишень не записана."),
+    Tell(platform, &form, Icon::kError,
+         QCoreApplication::translate("PrintBoard", "Мишень не записана."),
          QString::fromUtf8(process.readAllStandardError()));
     return;
   }
   Tell(platform, &form, Icon::kInformation,
-       QStringLiteral("Мишень записана: %1. Печатайте в масштабе 100 % и проверьте линейку "
-                      "100 мм на полях.")
+       QCoreApplication::translate(
+           "PrintBoard",
+           "Мишень записана: %1. Печатайте в масштабе 100 % и проверьте линейку "
+           "100 мм на полях.")
            .arg(*picked));
 }
 

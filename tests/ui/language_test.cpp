@@ -1,10 +1,12 @@
 // The interface in English for the session and back in Russian: the open windows' texts,
 // their messages and Qt's own buttons follow the choice, and Russian is today's texts exactly.
 #include <QDialogButtonBox>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTableWidget>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,9 +27,14 @@ struct Texts {
 Texts Read(TMPForm& form, ScriptedPlatform& platform) {
   form.Button1->click();
   const auto& box = platform.Messages().back().request;
-  return {form.windowTitle(), form.Button2->text(), form.Button1->text(),
-          form.Button3->text(), form.N1->title(),     form.N4->text(),
-          box.text,             box.caption};
+  return {form.windowTitle(),
+          form.Button2->text(),
+          form.Button1->text(),
+          form.Button3->text(),
+          form.N1->title(),
+          form.N4->text(),
+          box.text,
+          box.caption};
 }
 
 QString QtYes() {
@@ -66,6 +73,8 @@ class LanguageTest : public QObject {
     QCOMPARE(english.refusal, QStringLiteral("No coordinates are loaded!"));
     QCOMPARE(english.refusal_caption, QStringLiteral("Error!"));
     QCOMPARE(QtYes(), QStringLiteral("&Yes"));
+    form.N12->trigger();
+    QCOMPARE(platform.HelpCalls().back().file, QStringLiteral("ZIRTHelp\\ZIRT_01_en.HLP"));
 
     form.RussianLanguage->trigger();
     QVERIFY(form.RussianLanguage->isChecked());
@@ -79,6 +88,8 @@ class LanguageTest : public QObject {
     QCOMPARE(back.refusal, russian.refusal);
     QCOMPARE(back.refusal_caption, russian.refusal_caption);
     if (qt_russian_) QCOMPARE(QtYes(), QStringLiteral("&Да"));
+    form.N12->trigger();
+    QCOMPARE(platform.HelpCalls().back().file, QStringLiteral("ZIRTHelp\\ZIRT_01.HLP"));
   }
 
   // An open diagnostics window with its figures turns too, and its figures stay.
@@ -112,10 +123,41 @@ class LanguageTest : public QObject {
     QCOMPARE(window->Images->model()->index(0, 1).data().toString(), file_cell);
     QVERIFY(window->SaveRefinedButton->isEnabled());
 
+    // The export at the end of the road: the PDF report is written in English.
+    const QString pdf = folder.filePath(QStringLiteral("report.pdf"));
+    platform.ScriptSaveFile(pdf);
+    form.PdfReport->trigger();
+    QCOMPARE(platform.Messages().back().request.text, QStringLiteral("Written: %1").arg(pdf));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (text.waitForFinished(20000) && text.exitCode() == 0) {
+      const QString words = QString::fromUtf8(text.readAllStandardOutput());
+      QVERIFY2(words.contains(QStringLiteral("principal point calibration report")),
+               qPrintable(words.left(300)));
+      QVERIFY(!words.contains(QStringLiteral("Исходные данные")));
+    }
+
     zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kRussian);
     QCOMPARE(window->windowTitle(), QStringLiteral("Диагностика"));
     QCOMPARE(window->Estimates->item(0, 0)->text(), QStringLiteral("x0, пикс."));
     QCOMPARE(window->SaveRefinedButton->text(), QStringLiteral("Сохранить &уточнённую точку…"));
+  }
+
+  // The English help has every chapter of the Russian one, under the same anchors.
+  void englishHelpHasEveryChapter() {
+    const auto chapters = [](const QString& name) {
+      QFile file(QStringLiteral(ZIRT_SOURCE_DIR "/ZIRTHelp/") + name);
+      if (!file.open(QIODevice::ReadOnly)) return QStringList{QStringLiteral("unreadable")};
+      const QString html = QString::fromUtf8(file.readAll());
+      QStringList ids;
+      static const QRegularExpression kHeading(QStringLiteral("<h2 id=\"([^\"]+)\">"));
+      for (auto match = kHeading.globalMatch(html); match.hasNext();)
+        ids << match.next().captured(1);
+      return ids;
+    };
+    const QStringList russian = chapters(QStringLiteral("ZIRT_01.html"));
+    QVERIFY(russian.size() > 5);
+    QCOMPARE(chapters(QStringLiteral("ZIRT_01_en.html")), russian);
   }
 
  private:

@@ -116,6 +116,11 @@ int main(int argc, char* argv[]) {
   if (!Save(*form.Diagnostics, out.filePath(QStringLiteral("diagnostics.png")))) return 1;
   form.Diagnostics->hide();
 
+  // The same result in the English interface; the rest is pictured in Russian again.
+  zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kEnglish);
+  if (!Save(form, out.filePath(QStringLiteral("english-interface.png")))) return 1;
+  zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kRussian);
+
   {
     TMPForm large(platform);
     platform.ScriptOpenFiles(WriteLargeSet(QDir(folder.path())));
