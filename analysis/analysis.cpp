@@ -4,14 +4,19 @@
 
 namespace zirt {
 
-void Analysis::Load(const std::vector<std::string>& paths) {
-  Take(paths, LoadCoordinateFiles(paths));
+Analysis::Loaded Analysis::Read(const std::vector<std::string>& paths) {
+  return {paths, LoadCoordinateFiles(paths)};
 }
 
-void Analysis::Take(std::vector<std::string> paths, std::vector<std::unique_ptr<VT_Points>> sets) {
-  calibration_.TakeImages(std::move(sets));
-  files_ = std::move(paths);
+void Analysis::Take(Loaded loaded) {
+  calibration_.TakeImages(std::move(loaded.sets));
+  files_ = std::move(loaded.paths);
   Forget();
+}
+
+void Analysis::SaveCamera(const std::string& output, const TextLines& lines) {
+  WriteLines(output, lines);
+  calibration_.ResultSaved = true;
 }
 
 void Analysis::Clear() {

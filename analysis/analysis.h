@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "calib/calibration.h"
+#include "data/text_file.h"
 #include "diagnostics/diagnostics.h"
 #include "diagnostics/sequence_test.h"
 #include "diagnostics/zoom_steps.h"
@@ -22,15 +23,24 @@ class Analysis {
   Analysis(const Analysis&) = delete;
   Analysis& operator=(const Analysis&) = delete;
 
-  // Loads the files in order as the load command does. Raises the loading's errors
-  // (ECoordinateFileError and the like), and then what was loaded before stays.
-  void Load(const std::vector<std::string>& paths);
-  // Takes sets loaded elsewhere, one per file.
-  void Take(std::vector<std::string> paths, std::vector<std::unique_ptr<VT_Points>> sets);
+  // The files read and checked in order as the load command does, nothing replaced yet.
+  // Raises the loading's errors (ECoordinateFileError and the like).
+  struct Loaded {
+    std::vector<std::string> paths;
+    std::vector<std::unique_ptr<VT_Points>> sets;
+  };
+  static Loaded Read(const std::vector<std::string>& paths);
+  // Read, then Take: on an error what was loaded before stays.
+  void Load(const std::vector<std::string>& paths) { Take(Read(paths)); }
+  // Replaces the images by files read, one set per file.
+  void Take(Loaded loaded);
   // Drops the images and everything computed from them.
   void Clear();
   // The computation command (Calibration::Compute): the report's point into State().
   ComputeOutcome Compute(CalibrationView& view) { return calibration_.Compute(view); }
+  // Writes a camera file's lines (CameraFileLines) to `output` whole and atomically, and the
+  // result counts as saved. Raises EFileError.
+  void SaveCamera(const std::string& output, const TextLines& lines);
 
   // The files as given, one per loaded image.
   const std::vector<std::string>& Files() const { return files_; }

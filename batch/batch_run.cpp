@@ -182,7 +182,7 @@ int WriteCamera(Analysis& analysis, PointChoice choice, const std::string& picke
       err << "zirt-batch: " << output << " exists; give --overwrite to replace it\n";
       return kBatchFailed;
     }
-    WriteLines(output, lines);
+    analysis.SaveCamera(output, lines);
   } catch (const EFileError& e) {
     err << "Ошибка записи cam-файла!\n" << e.Described() << "\n";
     return kBatchFailed;
@@ -190,7 +190,6 @@ int WriteCamera(Analysis& analysis, PointChoice choice, const std::string& picke
     err << "Ошибка записи cam-файла!\n" << e.what() << "\n";
     return kBatchFailed;
   }
-  analysis.State().ResultSaved = true;
   err << output << "\n";
   return kBatchOk;
 }

@@ -45,6 +45,15 @@ bool InstallQtTranslation(QCoreApplication& application) {
 bool SetInterfaceLanguage(InterfaceLanguage language) {
   QCoreApplication* application = QCoreApplication::instance();
   if (application == nullptr || language == current_language) return application != nullptr;
+  // Loaded before anything changes: without it the interface stays as it is, whole.
+  if (language == InterfaceLanguage::kEnglish && english == nullptr) {
+    auto* loaded = new QTranslator(application);
+    if (!loaded->load(QStringLiteral(":/i18n/zirt_en.qm"))) {
+      delete loaded;
+      return false;
+    }
+    english = loaded;
+  }
   current_language = language;
   SetDefaultLocale(language);
   // Qt posts the windows their LanguageChange; delivered before the return, every window
@@ -53,17 +62,9 @@ bool SetInterfaceLanguage(InterfaceLanguage language) {
       qScopeGuard([] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange); });
   if (language == InterfaceLanguage::kEnglish) {
     if (qt_russian != nullptr) QCoreApplication::removeTranslator(qt_russian);
-    if (english == nullptr) {
-      english = new QTranslator(application);
-      if (!english->load(QStringLiteral(":/i18n/zirt_en.qm"))) {
-        delete english;
-        english = nullptr;
-        return false;
-      }
-    }
     return QCoreApplication::installTranslator(english);
   }
-  if (english != nullptr) QCoreApplication::removeTranslator(english);
+  QCoreApplication::removeTranslator(english);
   return qt_russian == nullptr || QCoreApplication::installTranslator(qt_russian);
 }
 

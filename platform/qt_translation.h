@@ -16,7 +16,8 @@ bool InstallQtTranslation(QCoreApplication& application);
 // Switches the interface's language for the rest of the session (nothing is stored). The
 // Russian texts are the program's source texts; English comes from the translation built into
 // the program. Qt then sends every widget a LanguageChange event, on which the open windows
-// put up their texts again. Returns false when a translation could not be loaded.
+// put up their texts again. Returns false, and changes nothing, when English's translation
+// cannot be loaded; false also when Qt's Russian could not be installed again.
 bool SetInterfaceLanguage(InterfaceLanguage language);
 InterfaceLanguage CurrentInterfaceLanguage();
 

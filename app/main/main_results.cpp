@@ -148,8 +148,7 @@ void TMPForm::SavePoint(double x, double y, QWidget* owner) {
         zirt::CameraFileLines(picked->toStdString(), platform_.FileExists(*picked), x, y);
     const QString output = QString::fromStdString(zirt::CameraOutputName(picked->toStdString()));
     if (!zirt::MayWrite(platform_, output)) return;
-    zirt::WriteLines(output.toStdString(), lines);
-    calibration_.ResultSaved = true;
+    analysis_.SaveCamera(output.toStdString(), lines);
 
     TRedForm editor(platform_, owner);
     if (editor.LoadFile(output, zirt::kCameraKind)) editor.exec();

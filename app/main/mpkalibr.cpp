@@ -274,9 +274,9 @@ void TMPForm::LoadFiles(const QStringList& chosen) {
 
   // Every file is read and checked before anything is replaced: a bad file among several
   // must not leave the user with half a load and no way back to what was there.
-  std::vector<std::unique_ptr<zirt::VT_Points>> sets;
+  zirt::Analysis::Loaded loaded;
   try {
-    sets = zirt::LoadCoordinateFiles(paths);
+    loaded = zirt::Analysis::Read(paths);
   } catch (const zirt::ECoordinateFileError& error) {
     zirt::ShowLoadError(platform_, this, paths, &error);
     return;
@@ -286,7 +286,7 @@ void TMPForm::LoadFiles(const QStringList& chosen) {
   }
 
   ClearAll();
-  analysis_.Take(paths, std::move(sets));
+  analysis_.Take(std::move(loaded));
   FitPictureToPoints();
   DrawMarks();
   image_names_.clear();
@@ -311,7 +311,7 @@ void TMPForm::Button1Click() {
 
   zirt::ComputeOutcome outcome;
   try {
-    outcome = calibration_.Compute(*this);
+    outcome = analysis_.Compute(*this);
   } catch (const zirt::Exception& error) {
     ComputationRan(QString::fromStdString(error.what()));
     ShowComputeError(error);

@@ -76,8 +76,10 @@ void TMPForm::BuildLanguageMenu() {
     action->setCheckable(true);
     action->setChecked(zirt::CurrentInterfaceLanguage() == language);
     group->addAction(action);
-    connect(action, &QAction::triggered, this,
-            [language] { zirt::SetInterfaceLanguage(language); });
+    // A switch that could not be made leaves the check on the language still shown.
+    connect(action, &QAction::triggered, this, [this, language] {
+      if (!zirt::SetInterfaceLanguage(language)) RetranslateUi();
+    });
     return action;
   };
   RussianLanguage =

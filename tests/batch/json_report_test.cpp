@@ -196,7 +196,7 @@ TEST(BatchJson, FailuresAndSettings) {
   {
     // Names that are not UTF-8 become U+FFFD; nothing loaded, nothing estimated.
     Analysis none;
-    none.Take({"a\xff.crd"}, {});
+    none.Take({{"a\xff.crd"}, {}});
     std::ostringstream out;
     WriteBatchJson(out, {}, "x", none);
     const QJsonObject j = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();

@@ -663,6 +663,7 @@ TEST_F(MeasureTest, SceneFeaturesWrittenOrRefused) {
     } else if (r.warp.empty()) {
       set[0] = flat;
     } else {
+      set[2] = cv::Mat();  // not written into the shared pixels of images[2]
       cv::warpAffine(images[2], set[2], r.warp, images[2].size(), cv::INTER_CUBIC,
                      cv::BORDER_REPLICATE);
     }
@@ -841,6 +842,55 @@ TEST(PatchMatch, SubPixelAccurateAndNeverInverted) {
   const cv::Mat inverted = Texture({120, 120}, {0.25, 0.1}, 1, true);
   const auto match = MatchPatch(reference, 50, 50, 7, inverted, {50.25, 50.1}, 1, 3);
   EXPECT_TRUE(!match || match->correlation < 0.8);
+}
+
+}  // namespace
+}  // namespace zirt
+
+namespace zirt {
+namespace {
+
+// A board asked for with fewer columns than it has is never taken, on every mirror of the
+// photograph (each puts the lines left over on other sides).
+TEST(ChessboardFinder, SubBoardsOnEveryMirrorRefused) {
+  cv::Mat photo;
+  cv::cvtColor(test::ReadTestPhoto("left01"), photo, cv::COLOR_BGR2GRAY);
+  for (const int flip : {2, 0, 1, -1}) {  // none, about the x axis, the y axis, both
+    cv::Mat mirrored = photo;
+    if (flip != 2) cv::flip(photo, mirrored, flip);
+    FindDetail detail;
+    EXPECT_FALSE(FindPattern(mirrored, {PatternKind::kChessboard, 7, 6}, &detail)) << flip;
+    EXPECT_TRUE(detail.larger) << flip;
+  }
+}
+
+}  // namespace
+}  // namespace zirt
+
+namespace zirt {
+namespace {
+
+// A camera turned by a twentieth of a degree is measured, and named: too little to refuse, but
+// enough to move the point.
+TEST(SceneSequence, SmallTurnNamed) {
+  const cv::Mat photo = test::ReadTestPhoto("building");
+  test::PhotoZoom zoom;
+  zoom.enlarge = 1.4;
+  zoom.centre = {photo.cols * 0.7 + 0.3, photo.rows * 0.7 - 0.4};
+  zoom.zooms = {1, 0.9, 0.8, 0.7};
+  const std::vector<cv::Mat> images = test::MakePhotoZoom(photo, zoom, 9);
+
+  std::vector<cv::Mat> turned = images;
+  turned[2] = cv::Mat();  // not written into the shared pixels of images[2]
+  const cv::Mat turn =
+      cv::getRotationMatrix2D(cv::Point2f(images[2].cols / 2.f, images[2].rows / 2.f), 0.05, 1);
+  cv::warpAffine(images[2], turned[2], turn, images[2].size(), cv::INTER_CUBIC,
+                 cv::BORDER_REPLICATE);
+  const SceneTracks named = FindSceneTracks(turned, 800);
+  ASSERT_FALSE(named.refusal) << named.refusal->reason;
+  ASSERT_EQ(named.notes.size(), 1u);
+  EXPECT_EQ(named.notes[0].image, 2u);
+  EXPECT_EQ(named.notes[0].reason.rfind("turned 0.0", 0), 0u) << named.notes[0].reason;
 }
 
 }  // namespace
