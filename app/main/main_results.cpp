@@ -106,7 +106,7 @@ void TMPForm::ShowDiagnostics(bool bring_up) {
   if (first) {
     Diagnostics = new zirt::DiagnosticsWindow(platform_, this);
     Diagnostics->save_point = [this](zirt::Position p) {
-      zirt::RunGuarded(platform_, Diagnostics, [&] { SavePoint(p.x, p.y); });
+      zirt::RunGuarded(platform_, Diagnostics, [&] { SavePoint(p.x, p.y, Diagnostics); });
     };
   }
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -126,18 +126,21 @@ void TMPForm::Button3Click() {
   SavePoint(calibration_.PrincipalX, calibration_.PrincipalY);
 }
 
-void TMPForm::SavePoint(double x, double y) {
+void TMPForm::SavePoint(double x, double y, QWidget* owner) {
+  // The command's dialogs and the editor belong to the window it was given from, which the
+  // window manager then keeps above the main window.
+  if (owner == nullptr) owner = this;
   // Every error of the command ends in its one message; nothing names the file.
   try {
     zirt::FileDialogRequest dialog;
     dialog.filter = QString::fromUtf8(zirt::kCameraSaveFilter);
     dialog.default_extension = QString::fromUtf8(zirt::kCameraExtension);
     dialog.initial_folder = save_dialog_folder_;
-    const std::optional<QString> picked = platform_.SaveFile(this, dialog);
+    const std::optional<QString> picked = platform_.SaveFile(owner, dialog);
     if (!picked) return;
     SetDialogDirs(platform_.CurrentFolder());
     if (const QString fault = zirt::CameraNameFault(*picked); !fault.isEmpty()) {
-      zirt::ShowCameraNameFault(platform_, this, fault);
+      zirt::ShowCameraNameFault(platform_, owner, fault);
       return;
     }
 
@@ -147,10 +150,10 @@ void TMPForm::SavePoint(double x, double y) {
     if (!zirt::MayWrite(platform_, output)) return;
     analysis_.SaveCamera(output.toStdString(), lines);
 
-    TRedForm editor(platform_, this);
+    TRedForm editor(platform_, owner);
     if (editor.LoadFile(output, zirt::kCameraKind)) editor.exec();
   } catch (const std::exception& error) {
-    zirt::ShowCameraWriteError(platform_, this, error);
+    zirt::ShowCameraWriteError(platform_, owner, error);
   }
 }
 

@@ -43,8 +43,9 @@ class TMPForm : public QMainWindow, public zirt::CalibrationView {
   // The load command's work on files already chosen.
   void LoadFiles(const QStringList& chosen);
   void Button3Click();  // Save the result.
-  // The save command for this point: the report's, or the diagnostics' refined or robust one.
-  void SavePoint(double x, double y);
+  // The save command for this point: the report's, or the diagnostics' refined or robust one,
+  // its dialogs and editor owned by `owner` (the main window when null).
+  void SavePoint(double x, double y, QWidget* owner = nullptr);
   void N12Click();  // Help.
   void N13Click();  // About box.
   void N15Click();  // Step-by-step switch.

@@ -239,14 +239,20 @@ class DiagnosticsWindowTest : public QObject {
     const zirt::PointEstimate refined = *window->Data().result.refined;
     const zirt::PointEstimate robust = *window->Data().result.robust;
     QVERIFY(refined.x != robust.x);
-    const auto close_editor = [] {
-      QTimer::singleShot(0, [] {
-        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    // The editor belongs to the diagnostics window, which stays above the main window.
+    QWidget* editor_owner = nullptr;
+    const auto close_editor = [&editor_owner] {
+      QTimer::singleShot(0, [&editor_owner] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+          editor_owner = modal->parentWidget();
+          modal->close();
+        }
       });
     };
     platform_->ScriptSaveFile(folder_.filePath(QStringLiteral("r.cam")));
     close_editor();
     window->SaveRefinedButton->click();
+    QCOMPARE(editor_owner, static_cast<QWidget*>(window));
     QCOMPARE(CameraLines(QStringLiteral("rP.cam")).at(6),
              QString::fromStdString(zirt::FormatFixed4(refined.x)) +
                  QStringLiteral(" ; Координата X главной точки"));
