@@ -1,17 +1,15 @@
 #include "boards/board_run.h"
 
 #include <charconv>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
 #include <optional>
 #include <ostream>
-#include <thread>
 
 #include "boards/board_print.h"
 #include "boards/board_sequence.h"
 #include "data/posix_file.h"
 #include "measure/image_grey.h"
+#include "measure/measure_in_order.h"
 #include "measure/measure_outputs.h"
 #include "measure/measure_run.h"
 #include "measure/measure_write.h"
@@ -129,54 +127,12 @@ void MeasureOne(const std::string& image, const Options& options, Measured& resu
   }
 }
 
-void ExitIfStopped(MadeFolders& made, std::ostream& err) {
-  if (const int signal = TakeStopSignal()) {
-    err << "zirt-measure: stopped by " << StopSignalName(signal) << "; nothing written"
-        << std::endl;
-    made.RemoveEmpty();
-    std::_Exit(128 + signal);
-  }
-}
-
-// Every image measured on up to two threads, progress and failures told in the images' order.
 std::vector<Measured> MeasureAll(const Options& options, MadeFolders& made, std::ostream& out,
                                  std::ostream& err) {
-  const std::size_t count = options.images.size();
-  std::vector<Measured> results(count);
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::size_t next = 0;
-  const auto work = [&] {
-    while (true) {
-      std::size_t k;
-      {
-        std::lock_guard lock(mutex);
-        if (next == count) return;
-        k = next++;
-      }
-      Measured result;
-      MeasureOne(options.images[k], options, result);
-      result.done = true;
-      std::lock_guard lock(mutex);
-      results[k] = std::move(result);
-      changed.notify_one();
-    }
-  };
-  std::vector<std::thread> workers;
-  for (std::size_t t = 0; t < std::min<std::size_t>(2, count); ++t) workers.emplace_back(work);
-  for (std::size_t told = 0; told < count;) {
-    std::unique_lock lock(mutex);
-    changed.wait_for(lock, std::chrono::milliseconds(50));
-    for (; told < count && results[told].done; ++told) {
-      if (!results[told].error.empty()) err << "zirt-measure: " << results[told].error << "\n";
-      if (options.progress)
-        out << told + 1 << "/" << count << " " << options.images[told] << std::endl;
-    }
-    lock.unlock();
-    ExitIfStopped(made, err);
-  }
-  for (std::thread& worker : workers) worker.join();
-  return results;
+  return MeasureInOrder<Measured>(
+      options.images, options.progress,
+      [&](const std::string& image, Measured& result) { MeasureOne(image, options, result); }, made,
+      out, err);
 }
 
 int Failed(MadeFolders& made, std::ostream& err) {
