@@ -11,7 +11,9 @@ void Measurements::Fill(int images, int tracks, Image image) {
   tracks_ = tracks;
   constexpr double kGap = std::numeric_limits<double>::quiet_NaN();
   xy_.assign(std::size_t(images_) * std::size_t(tracks_), Position{kGap, kGap});
-  for (int k = 0; k < images_; ++k) image(k, &xy_[std::size_t(k)]);
+  // Without tracks there is no store to point into.
+  if (tracks_ > 0)
+    for (int k = 0; k < images_; ++k) image(k, xy_.data() + k);
   sums_.resize(std::size_t(tracks_));
   for (int i = 0; i < tracks_; ++i) {
     const Position* p = Of(i);
