@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <new>
 #include <opencv2/core.hpp>
 #include <optional>
@@ -144,18 +145,51 @@ std::string SizeText(int cols, int rows) {
   return std::to_string(cols) + "x" + std::to_string(rows);
 }
 
+// The chessboard another image of this run showed instead of the size asked. A run's images
+// are one board's zoom sequence, so the next miss first tries that size: one finder call in
+// place of the whole size search, which costs several times a found board.
+class SeenBoard {
+ public:
+  Pattern Get() {
+    std::lock_guard lock(mutex_);
+    return seen_;
+  }
+  void Set(const Pattern& seen) {
+    std::lock_guard lock(mutex_);
+    seen_ = seen;
+  }
+
+ private:
+  std::mutex mutex_;
+  Pattern seen_{PatternKind::kChessboard, 0, 0};
+};
+
+bool SameSize(const Pattern& a, const Pattern& b) {
+  return std::min(a.cols, a.rows) == std::min(b.cols, b.rows) &&
+         std::max(a.cols, a.rows) == std::max(b.cols, b.rows);
+}
+
+// The chessboard in view: the one seen before when it is found whole here (the finder
+// refuses a board that goes on past it), else the one the size search finds.
+Pattern BoardInView(const cv::Mat& grey, SeenBoard& before) {
+  const Pattern seen = before.Get();
+  if (seen.Count() > 0 && FindPattern(grey, seen)) return seen;
+  const Pattern found = FindChessboardPattern(grey);
+  if (found.Count() > 0) before.Set(found);
+  return found;
+}
+
 // Why the pattern was not found, with the size to give where a chessboard of another size is
 // in view.
-std::string NotFound(const cv::Mat& grey, const Pattern& pattern, const FindDetail& detail) {
+std::string NotFound(const cv::Mat& grey, const Pattern& pattern, const FindDetail& detail,
+                     SeenBoard& before) {
   const std::string asked = SizeText(pattern.cols, pattern.rows);
   if (pattern.kind != PatternKind::kChessboard) return "the pattern is not found";
   if (detail.larger)
     return "the chessboard has more inner corners than " + asked +
            ": check the pattern size (or give --chessboard auto)";
-  const Pattern seen = FindChessboardPattern(grey);
-  if (seen.Count() > 0 &&
-      !(std::min(seen.cols, seen.rows) == std::min(pattern.cols, pattern.rows) &&
-        std::max(seen.cols, seen.rows) == std::max(pattern.cols, pattern.rows)))
+  const Pattern seen = BoardInView(grey, before);
+  if (seen.Count() > 0 && !SameSize(seen, pattern))
     return "the pattern is not found; a chessboard of " + SizeText(seen.cols, seen.rows) +
            " inner corners is in view: check the pattern size";
   return "the pattern is not found";
@@ -176,7 +210,8 @@ struct Measured {
   std::string error;
 };
 
-void MeasureOne(const std::string& image, const Options& options, Measured& result) {
+void MeasureOne(const std::string& image, const Options& options, SeenBoard& before,
+                Measured& result) {
   try {
     const cv::Mat grey = LoadGreyImage(image, options.max_megapixels);
     FindDetail detail;
@@ -185,7 +220,7 @@ void MeasureOne(const std::string& image, const Options& options, Measured& resu
     if (points) {
       result.points = *points;
     } else {
-      result.error = image + ": " + NotFound(grey, *options.pattern, detail);
+      result.error = image + ": " + NotFound(grey, *options.pattern, detail, before);
     }
   } catch (const EImageError& e) {
     result.error = e.Message();
@@ -196,10 +231,13 @@ void MeasureOne(const std::string& image, const Options& options, Measured& resu
 
 std::vector<Measured> MeasureAll(const Options& options, MadeFolders& made, std::ostream& out,
                                  std::ostream& err) {
+  SeenBoard before;
   return MeasureInOrder<Measured>(
       options.images, options.progress,
-      [&](const std::string& image, Measured& result) { MeasureOne(image, options, result); }, made,
-      out, err);
+      [&](const std::string& image, Measured& result) {
+        MeasureOne(image, options, before, result);
+      },
+      made, out, err);
 }
 
 }  // namespace

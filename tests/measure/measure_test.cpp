@@ -509,6 +509,16 @@ TEST_F(MeasureTest, WrongCorrespondencesAreRefused) {
     EXPECT_NE(run.err.find("check the pattern size"), std::string::npos) << size << run.err;
     EXPECT_FALSE(fs::exists(Path("p1.crd"))) << size;
   }
+  // Each image of a run names the board in view, the later ones on the size an earlier one
+  // showed.
+  std::vector<std::string> wrong = {"--chessboard", "10x7"};
+  wrong.insert(wrong.end(), files.begin(), files.end());
+  const Outcome misses = Measure(wrong);
+  EXPECT_EQ(misses.code, kMeasureFailed);
+  for (const std::string& file : files)
+    EXPECT_NE(misses.err.find(file + ": the pattern is not found; a chessboard of 9x6 inner"),
+              std::string::npos)
+        << misses.err;
   std::vector<std::string> args = {"--chessboard", "auto"};
   args.insert(args.end(), files.begin(), files.end());
   const Outcome run = Measure(args);
