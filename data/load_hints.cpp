@@ -34,6 +34,19 @@ bool ReadsWith(std::string_view line, char separator) {
   }
 }
 
+// Three numbers, as a scene coordinate file's lines hold, read with either separator: the
+// first two fields and the last two each read as a point.
+bool IsSceneLine(std::string_view line, char separator) {
+  const auto first = line.find(';');
+  const auto last = line.rfind(';');
+  if (first == std::string_view::npos || first == last || line.find(';', first + 1) != last)
+    return false;
+  for (const char each : {separator, separator == ',' ? '.' : ','})
+    if (ReadsWith(line.substr(0, last), each) && ReadsWith(line.substr(first + 1), each))
+      return true;
+  return false;
+}
+
 std::string Quoted(char c) {
   return std::string("«") + c + "»";
 }
@@ -58,16 +71,24 @@ std::vector<std::string> LoadFaultHints(std::string_view text, int line, char se
   if (last && refused.find_first_not_of(" \t") == std::string_view::npos)
     return {"В конце файла пустая строка."};
 
+  std::vector<std::string> hints;
+  if (IsSceneLine(refused, separator))
+    hints.push_back(
+        "В строке три числа: по-видимому, это файл координат сцены (X ; Y ; Z), а не "
+        "файл координат снимка (X ; Y).");
   // Only the two separators that regional settings give are tried.
-  if (separator != '.' && separator != ',') return {};
+  if (separator != '.' && separator != ',') return hints;
   const char other = separator == ',' ? '.' : ',';
-  if (!ReadsWith(refused, other)) return {};
-  return {"В файле, по-видимому, десятичный разделитель " + Quoted(other) +
-              ", а в региональных настройках — " + Quoted(separator) + ".",
-          other == '.' ? "Для точки запустите программу с LC_ALL=C или смените региональные "
-                         "настройки."
-                       : "Для запятой запустите программу с LC_ALL=ru_RU.UTF-8 или смените "
-                         "региональные настройки."};
+  const std::string_view two = hints.empty() ? refused : refused.substr(0, refused.rfind(';'));
+  if (ReadsWith(two, separator) || !ReadsWith(two, other)) return hints;
+  hints.insert(hints.end(),
+               {"В файле, по-видимому, десятичный разделитель " + Quoted(other) +
+                    ", а в региональных настройках — " + Quoted(separator) + ".",
+                other == '.' ? "Для точки запустите программу с LC_ALL=C или смените региональные "
+                               "настройки."
+                             : "Для запятой запустите программу с LC_ALL=ru_RU.UTF-8 или смените "
+                               "региональные настройки."});
+  return hints;
 }
 
 std::string PointCountNote(const std::vector<std::string>& names, const std::vector<int>& counts) {

@@ -78,9 +78,10 @@ TEST(ParseCoordinateText, ABadLineNamesTheFileTheLineAndTheField) {
   const auto refused = [](const char* field) {
     return "'" + std::string(field) + "' is not a valid floating point value";
   };
-  // With two ';' the second field is the y text, which is refused. A zero byte is refused at
-  // its line, also in a tail of zero bytes only, and no hint is given for it. The hints for
-  // the refused line come with the error, so nothing reads the file again for them.
+  // With two ';' the second field is the y text, which is refused (a scene file's line, hinted). A
+  // zero byte is refused at its line, also in a tail of zero bytes only, and no hint is given for
+  // it. The hints for the refused line come with the error, so nothing reads the file again for
+  // them.
   struct Case {
     std::string text;
     int line;
@@ -88,7 +89,7 @@ TEST(ParseCoordinateText, ABadLineNamesTheFileTheLineAndTheField) {
     std::size_t hints;
   } cases[] = {
       {"1;2\n\n3;4\n", 2, refused(""), 0},
-      {"1;2\n3;4\n1;2;3\n", 3, refused("2;3"), 0},
+      {"1;2\n3;4\n1;2;3\n", 3, refused("2;3"), 1},
       {"1;2\n3,5;4\n", 2, refused("3,5"), 2},
       {"1;2\r\n3;4\r\n\r\n", 3, refused(""), 1},
       {"1;2\r\n3;4\0\r\n5;6\r\n"s, 2, nul, 0},

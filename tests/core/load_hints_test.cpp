@@ -17,6 +17,9 @@ const std::string kCommaHint =
     "В файле, по-видимому, десятичный разделитель «,», а в региональных настройках — «.».";
 const std::string kCommaAdvice =
     "Для запятой запустите программу с LC_ALL=ru_RU.UTF-8 или смените региональные настройки.";
+const std::string kSceneHint =
+    "В строке три числа: по-видимому, это файл координат сцены (X ; Y ; Z), а не файл "
+    "координат снимка (X ; Y).";
 const std::string kEmptyLast = "В конце файла пустая строка.";
 
 TEST(LoadFaultHints, NameTheLikelyCauseOnly) {
@@ -34,7 +37,11 @@ TEST(LoadFaultHints, NameTheLikelyCauseOnly) {
       // An empty line inside the file, a text that reads with neither separator.
       {"1;2\r\n\r\n3;4\r\n", 2, '.', {}},
       {"1.5;abc\r\n", 1, ',', {}},
-      {"1;2;3\r\n", 1, '.', {}},
+      // Three numbers: a scene file, whichever separator it was written with.
+      {"1;2;3\r\n", 1, '.', {kSceneHint}},
+      {"10.0 ; 82.64 ; 12.5\r\n", 1, ',', {kSceneHint, kPointHint, kPointAdvice}},
+      {"1;2;x\r\n", 1, '.', {}},
+      {"1;2;3;4\r\n", 1, '.', {}},
       // A line number beyond the text, or none.
       {"1;2\r\n", 5, '.', {}},
       {"1;2\r\n", 0, '.', {}},
