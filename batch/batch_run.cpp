@@ -367,6 +367,8 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   const bool written = report.Finish();
   if (!failure.empty()) {
     err << failure << "\n";
+    // Run with nothing at all, the refusal alone does not say how the program is used.
+    if (args.empty()) err << kUsage;
     if (failed_run) PrintHint(files, err);
     code = kBatchFailed;
   }

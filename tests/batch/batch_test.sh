@@ -42,6 +42,7 @@ LC_ALL=ru_RU.UTF-8 expect zoom-ru 1 "Ошибка загрузки файла к
 grep -q 'zoom1.crd, строка 1' "$work/err" || fail "load failure names no file and line"
 
 LC_ALL=C expect none 1 "Координаты не загружены!" --
+[ "$(sed -n 2p "$work/err" | cut -c1-17)" = "Usage: zirt-batch" ] || fail "none: no usage after the refusal"
 LC_ALL=C expect one 1 "Невозможно работать по одному снимку!" -- zoom1.crd
 printf '1 ; 2\r\n' >"$work/short.crd"
 LC_ALL=C expect short 1 "Index out of bounds ListOfT::Get." -- worked-1.crd "$work/short.crd"
