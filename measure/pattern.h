@@ -2,6 +2,7 @@
 // centres of a symmetric or asymmetric circle grid, at sub-pixel accuracy.
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,11 @@ struct ImagePoint {
   double x = 0;
   double y = 0;
 };
+
+// A point seen in its image: one not seen is kept as two NaNs.
+inline bool Finite(ImagePoint p) {
+  return std::isfinite(p.x) && std::isfinite(p.y);
+}
 
 // "COLSxROWS" (also "COLSXROWS") with 2..100 in each, or "auto" for a chessboard; nullopt for
 // anything else.

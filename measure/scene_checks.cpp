@@ -13,10 +13,6 @@ constexpr double kStepLimitPx = 1;
 constexpr double kLineShare = 0.02;
 constexpr double kPi = 3.14159265358979323846;
 
-bool Finite(ImagePoint p) {
-  return std::isfinite(p.x) && std::isfinite(p.y);
-}
-
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
   const auto middle = values.begin() + values.size() / 2;

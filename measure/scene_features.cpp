@@ -30,10 +30,6 @@ constexpr double kCommonShare = 0.5;
 // The diagnostics' gross-error test may set aside at most this share of the tracks.
 constexpr double kMostFlagged = 0.2;
 
-bool Finite(ImagePoint p) {
-  return std::isfinite(p.x) && std::isfinite(p.y);
-}
-
 std::string Fixed(double value, int digits) {
   char text[48];
   std::snprintf(text, sizeof text, "%.*f", digits, value);

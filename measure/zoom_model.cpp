@@ -7,10 +7,6 @@
 namespace zirt {
 namespace {
 
-bool Finite(ImagePoint p) {
-  return std::isfinite(p.x) && std::isfinite(p.y);
-}
-
 // Solves the n × n system (n ≤ 5) by elimination with pivoting; false when singular.
 bool Solve(int n, long double h[5][5], long double g[5], long double out[5]) {
   int order[5] = {0, 1, 2, 3, 4};
