@@ -139,21 +139,20 @@ void Overview(QPainter& p, const QRectF& area, const std::vector<std::vector<Pos
   p.drawEllipse(path.front(), 2 * unit, 2 * unit);
 }
 
-void Build(PdfPages& pages, const ReportInputs& in) {
-  const Calibration& calibration = in.analysis->State();
-  const std::vector<std::string>& files = in.analysis->Files();
-  const Diagnostics& d = in.analysis->Diagnosis();
-  const SequenceTest& sequence = in.analysis->Sequence();
-  const std::vector<std::vector<Position>>& images = in.analysis->Positions();
-  const std::vector<ZoomStep>& steps = in.analysis->Steps();
-
+// The title, the program's version and the command that made the report.
+void Introduction(PdfPages& pages, const ReportInputs& in) {
   pages.Title(QCoreApplication::translate("PdfReport", "ZIRT — отчёт о калибровке главной точки"));
   pages.Paragraph(
       QCoreApplication::translate("PdfReport", "Программа ZIRT, версия %1. Отчёт составлен %2.")
           .arg(QString::fromLatin1(kReportVersion),
                QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"))));
   pages.Paragraph(QCoreApplication::translate("PdfReport", "Команда: ") + Q(in.command), true);
+}
 
+// Every input file with the points seen in it and its checksum.
+void Inputs(PdfPages& pages, const ReportInputs& in) {
+  const std::vector<std::string>& files = in.analysis->Files();
+  const std::vector<std::vector<Position>>& images = in.analysis->Positions();
   pages.Heading(QCoreApplication::translate("PdfReport", "Исходные данные"));
   std::vector<QStringList> inputs;
   for (std::size_t k = 0; k < files.size(); ++k) {
@@ -172,7 +171,12 @@ void Build(PdfPages& pages, const ReportInputs& in) {
               inputs, {0.05, 0.33, 0.08, 0.54},
               {PdfPages::Cells::kWords, PdfPages::Cells::kAnywhere, PdfPages::Cells::kWords,
                PdfPages::Cells::kMono});
+}
 
+// The three estimates of the point and the report's own lines.
+void PrincipalPoint(PdfPages& pages, const ReportInputs& in) {
+  const Calibration& calibration = in.analysis->State();
+  const Diagnostics& d = in.analysis->Diagnosis();
   pages.Heading(QCoreApplication::translate("PdfReport", "Главная точка"));
   std::vector<QStringList> estimates;
   if (in.failure.empty())
@@ -203,7 +207,13 @@ void Build(PdfPages& pages, const ReportInputs& in) {
   for (const std::string& line : in.report) report << Q(line);
   pages.Paragraph(QCoreApplication::translate("PdfReport", "Строки отчёта:"));
   pages.Paragraph(report.join(QLatin1Char('\n')), true);
+}
 
+// The overview picture with its legend.
+void Picture(PdfPages& pages, const ReportInputs& in) {
+  const Diagnostics& d = in.analysis->Diagnosis();
+  const std::vector<std::vector<Position>>& images = in.analysis->Positions();
+  const std::vector<ZoomStep>& steps = in.analysis->Steps();
   pages.Heading(QCoreApplication::translate("PdfReport", "Измерения и треки"));
   const double unit = 1;  // the picture's pens are in device units of the page
   pages.Picture(330, [&](QPainter& p, const QRectF& area) {
@@ -214,7 +224,11 @@ void Build(PdfPages& pages, const ReportInputs& in) {
       "Крестики — измерения, цвет — снимок; серые линии — треки через устойчивую точку; красные "
       "кружки — измерения, отбракованные как грубые; красный крест — устойчивая точка; зелёная "
       "ломаная — путь центра по шагам зума, от точки первого шага."));
+}
 
+// The centre of each zoom step.
+void Steps(PdfPages& pages, const ReportInputs& in) {
+  const std::vector<ZoomStep>& steps = in.analysis->Steps();
   pages.Heading(QCoreApplication::translate("PdfReport", "Шаги зума"));
   if (steps.empty()) {
     pages.Paragraph(QCoreApplication::translate("PdfReport", "Шагов нет: снимков меньше двух."));
@@ -239,7 +253,13 @@ void Build(PdfPages& pages, const ReportInputs& in) {
         "шага к шагу больше своих σ, говорят об объективе, ось которого движется при зуме; точка "
         "отчёта и уточнённая точка — общий центр всей последовательности."));
   }
+}
 
+// Each image's residuals, set-aside count and shift, then the shift test's findings.
+void Images(PdfPages& pages, const ReportInputs& in) {
+  const std::vector<std::string>& files = in.analysis->Files();
+  const Diagnostics& d = in.analysis->Diagnosis();
+  const SequenceTest& sequence = in.analysis->Sequence();
   pages.Heading(QCoreApplication::translate("PdfReport", "Снимки"));
   std::vector<QStringList> image_rows;
   for (std::size_t k = 0; k < d.images.size(); ++k) {
@@ -277,7 +297,11 @@ void Build(PdfPages& pages, const ReportInputs& in) {
                                      .arg(Num(sequence.bound, 2))
                                : QString()));
   for (const std::string& line : SequenceFindings(sequence, files)) pages.Paragraph(Q(line));
+}
 
+// The measurements set aside as gross errors.
+void GrossErrors(PdfPages& pages, const ReportInputs& in) {
+  const Diagnostics& d = in.analysis->Diagnosis();
   pages.Heading(QCoreApplication::translate("PdfReport", "Грубые ошибки"));
   if (d.outliers.empty()) {
     pages.Paragraph(QCoreApplication::translate("PdfReport", "Грубых измерений не найдено."));
@@ -295,7 +319,11 @@ void Build(PdfPages& pages, const ReportInputs& in) {
   if (d.outlier_search_cut)
     pages.Paragraph(QCoreApplication::translate(
         "PdfReport", "Поиск грубых измерений прерван: их слишком много."));
+}
 
+// Each reference point's residuals.
+void Points(PdfPages& pages, const ReportInputs& in) {
+  const Diagnostics& d = in.analysis->Diagnosis();
   pages.Heading(QCoreApplication::translate("PdfReport", "Точки"));
   std::vector<QStringList> point_rows;
   for (std::size_t i = 0; i < d.points.size(); ++i)
@@ -308,6 +336,17 @@ void Build(PdfPages& pages, const ReportInputs& in) {
                QCoreApplication::translate("PdfReport", "СКО, пикс."),
                QCoreApplication::translate("PdfReport", "Отбракована")},
               point_rows, {0.2, 0.25, 0.3, 0.25});
+}
+
+void Build(PdfPages& pages, const ReportInputs& in) {
+  Introduction(pages, in);
+  Inputs(pages, in);
+  PrincipalPoint(pages, in);
+  Picture(pages, in);
+  Steps(pages, in);
+  Images(pages, in);
+  GrossErrors(pages, in);
+  Points(pages, in);
 }
 
 }  // namespace
