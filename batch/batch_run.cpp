@@ -262,6 +262,25 @@ void ComputeReport(BatchRun& run, ReportLines& report) {
   }
 }
 
+// The PDF report, which keeps an existing file unless --overwrite. False when it is not
+// written, with the reason on `err`.
+bool WritePdf(const BatchRun& run, const std::vector<std::string>& args, const ReportLines& report,
+              std::ostream& err) {
+  const std::string& pdf = run.options.pdf;
+  if (!run.options.overwrite && NameExists(pdf)) {
+    err << "zirt-batch: " << pdf << " exists; give --overwrite to replace it\n";
+    return false;
+  }
+  try {
+    pdf_writer(pdf, report.Kept(), run.failure, run.analysis, CommandLine(args));
+    err << pdf << "\n";
+    return true;
+  } catch (const std::exception& e) {
+    err << "zirt-batch: the PDF report could not be written: " << e.what() << "\n";
+    return false;
+  }
+}
+
 // The report's end: the JSON object, the failure with its hint, and the PDF. Returns the exit
 // code so far.
 int FinishReport(const BatchRun& run, const std::vector<std::string>& args, ReportLines& report,
@@ -282,15 +301,7 @@ int FinishReport(const BatchRun& run, const std::vector<std::string>& args, Repo
     err << "zirt-batch: the report could not be written: " << SystemReason(report.Error()) << "\n";
     return kBatchFailed;
   }
-  if (!options.pdf.empty()) {
-    try {
-      pdf_writer(options.pdf, report.Kept(), run.failure, run.analysis, CommandLine(args));
-      err << options.pdf << "\n";
-    } catch (const std::exception& e) {
-      err << "zirt-batch: the PDF report could not be written: " << e.what() << "\n";
-      code = kBatchFailed;
-    }
-  }
+  if (!options.pdf.empty() && !WritePdf(run, args, report, err)) code = kBatchFailed;
   return code;
 }
 
