@@ -57,6 +57,7 @@ struct DialogAnswers {
       ask->Cols->setValue(cols);
       ask->Rows->setValue(rows);
       settings_shown++;
+      if (on_ask) on_ask(*ask);
       settings_shown <= accepts ? ask->accept() : ask->reject();
     } else if (auto* print = qobject_cast<zirt::PrintBoardDialog*>(modal)) {
       print->Kind->setCurrentIndex(1);
@@ -87,6 +88,7 @@ struct DialogAnswers {
   int shot_row = 1;        // the image pictured
   bool find_size = false;  // the dialog's "find the size from the first image"
   int accepts = 1;
+  std::function<void(zirt::MeasureSettingsDialog&)> on_ask;  // before the answer
   bool accept_preview = true;
   bool cancel = false;  // The progress bar's Отмена.
   int settings_shown = 0;
@@ -347,6 +349,40 @@ class MeasureImagesTest : public QObject {
     QCOMPARE(killed.settings_shown, 3);
     QVERIFY(platform.Messages().back().request.text.contains(QStringLiteral("измерение прервано")));
     QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("снимок 1.crd"))));
+  }
+
+  // A truncated photograph fails the measuring; the dialog comes back with it marked and
+  // selected, so Delete drops it and the others are measured, written and loaded.
+  void aDamagedPhotographIsDropped() {
+    QTemporaryDir bad;
+    const QString cut = bad.filePath(QStringLiteral("обрезан.jpg"));
+    WriteFile(cut, ReadFile(QStringLiteral(ZIRT_TEST_PHOTOS "/left02.jpg")).left(20000));
+    zirt::testing::ScriptedPlatform platform;
+    TMPForm form(platform);
+    platform.ScriptOpenFiles({images[0], cut, images[1], images[2]});
+    DialogAnswers answers;
+    answers.accepts = 2;
+    QStringList listed, selected;
+    QString problem;
+    answers.on_ask = [&](zirt::MeasureSettingsDialog& ask) {
+      if (answers.settings_shown != 2) return;
+      for (int k = 0; k < ask.Images->count(); ++k) listed << ask.Images->item(k)->text();
+      for (const QListWidgetItem* item : ask.Images->selectedItems()) selected << item->text();
+      problem = ask.Problem->text();
+      QTest::keyClick(ask.Images, Qt::Key_Delete);
+    };
+    answers.Start();
+    form.MeasureImages->trigger();
+    answers.timer.stop();
+    QCOMPARE(answers.settings_shown, 2);
+    QCOMPARE(listed.size(), 4);
+    QCOMPARE(selected, QStringList{QStringLiteral("обрезан.jpg — повреждён")});
+    QVERIFY2(problem.contains(QStringLiteral("обрезан.jpg — повреждён")), qPrintable(problem));
+    QVERIFY(platform.Messages()[0].request.text.contains(QStringLiteral("обрезан.jpg")));
+    QCOMPARE(answers.preview_images, 3);
+    QCOMPARE(form.ListBox1->count(), 3);
+    QCOMPARE(form.ListBox1->item(2)->text(), QStringLiteral("снимок 3.crd"));
+    QVERIFY(!QFile::exists(bad.filePath(QStringLiteral("обрезан.crd"))));
   }
 
   // Replacing agreed to, a folder that cannot take a file keeps the measurements and asks
