@@ -69,7 +69,8 @@ constexpr const char* kUsage =
     "                     camchain YAML; every other byte stays, a comment gives sigma\n"
     "  --colmap-camera ID the camera of cameras.txt (needed when it holds several)\n"
     "  --kalibr-camera NAME  the camera of the camchain (cam0 when not given)\n"
-    "  --overwrite        replace an existing FILEP.cam or --into result (kept otherwise)\n"
+    "  --overwrite        replace an existing FILEP.cam, --into or --pdf result (kept\n"
+    "                     otherwise)\n"
     "  --point WHICH      the point --camera and --into write: the report's (the default),\n"
     "                     the refined one (perpendicular least squares, 1.5-2 times more\n"
     "                     accurate where the measuring errors are random) or the robust one\n"
@@ -377,7 +378,10 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "zirt-batch: the report could not be written: " << SystemReason(report.Error()) << "\n";
     return kBatchFailed;
   }
-  if (!pdf.empty()) {
+  if (!pdf.empty() && !overwrite && NameExists(pdf)) {
+    err << "zirt-batch: " << pdf << " exists; give --overwrite to replace it\n";
+    code = kBatchFailed;
+  } else if (!pdf.empty()) {
     try {
       pdf_writer(pdf, report.Kept(), failure, analysis, CommandLine(args));
       err << pdf << "\n";
