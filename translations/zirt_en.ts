@@ -398,6 +398,22 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
         <source>Отмена</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>Будут записаны файлы координат: %1.</source>
+        <translation>The coordinate files to be written: %1.</translation>
+    </message>
+    <message>
+        <source>Будут записаны файлы координат (%1) в папку %2: %3.</source>
+        <translation>The coordinate files (%1) to be written to the folder %2: %3.</translation>
+    </message>
+    <message>
+        <source>Колесо мыши, + и − — масштаб; перетаскивание — сдвиг; 0 или двойной щелчок — вписать.</source>
+        <translation>Mouse wheel, + and −: zoom; drag: pan; 0 or a double click: fit.</translation>
+    </message>
+    <message>
+        <source>Вписать</source>
+        <translation>Fit</translation>
+    </message>
 </context>
 <context>
     <name>MeasureProgress</name>

@@ -259,13 +259,15 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images,
   // A board seen in too small a part of an image leaves that image out: zirt-measure names it
   // in a warning and writes no file for it. It is shown without marks and not written.
   std::vector<std::vector<QPointF>> points(static_cast<std::size_t>(images.size()));
-  QStringList kept_images, kept_targets;
+  QStringList kept_images, kept_targets, shown_targets;
   std::vector<std::vector<QPointF>> kept_points;
   for (qsizetype k = 0; k < images.size(); ++k) {
     const QString measured = folder.filePath(QFileInfo(targets[k]).fileName());
     const QString warning =
         QStringLiteral("zirt-measure: warning: ") + images[k] + QLatin1Char(':');
+    shown_targets << QString();
     if (!QFileInfo::exists(measured) && progress.Errors().contains(warning)) continue;
+    shown_targets.back() = targets[k];
     if (!ReadPoints(measured, points[static_cast<std::size_t>(k)])) {
       Tell(platform, &form,
            QCoreApplication::translate("MeasureImages", "Не удалось прочесть результат измерения."),
@@ -276,7 +278,7 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images,
     kept_targets << targets[k];
     kept_points.push_back(points[static_cast<std::size_t>(k)]);
   }
-  MeasurePreview preview(images, points, progress.FoundSize(), &form);
+  MeasurePreview preview(images, points, progress.FoundSize(), shown_targets, &form);
   if (preview.exec() != QDialog::Accepted) return Step::kDone;
   return WriteAndLoad(form, platform, kept_images, kept_targets, kept_points);
 }
