@@ -17,6 +17,7 @@
 #include "app/diagnostics/diagnostics_window.h"
 #include "app/main/export_dialog.h"
 #include "app/main/mpkalibr.h"
+#include "app/measure/measure_preview.h"
 #include "app/measure/measure_reasons.h"
 #include "app/measure/measure_settings_dialog.h"
 #include "platform/qt_translation.h"
@@ -172,8 +173,9 @@ class LanguageTest : public QObject {
     QCOMPARE(window->SaveRefinedButton->text(), QStringLiteral("Сохранить &уточнённую точку…"));
   }
 
-  // The measuring's and the export's dialogs, and zirt-measure's reasons retold, are English
-  // throughout in English: every reason zirt-measure gives is known, its figures in place.
+  // The measuring's dialog and preview, the export's dialog and zirt-measure's reasons retold
+  // are English throughout in English: every reason zirt-measure gives is known, its figures
+  // in place.
   void measuringAndExportSpeakEnglish() {
     zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kEnglish);
     const struct {
@@ -228,6 +230,9 @@ class LanguageTest : public QObject {
       ask.Kind->setCurrentIndex(kind);
       QCOMPARE(RussianTexts(ask), QStringList());
     }
+    zirt::MeasurePreview preview(images, {{QPointF(1, 2)}, {}}, QStringLiteral("9 × 6"),
+                                 {QStringLiteral("/a/1.crd"), QString()}, nullptr);
+    QCOMPARE(RussianTexts(preview), QStringList());
     ScriptedPlatform platform;
     TMPForm form(platform);
     QTemporaryDir folder;
