@@ -153,8 +153,8 @@ BoardImage FindBoardPoints(const cv::Mat& grey, const Board& board) {
     if (!(radius >= 3)) continue;
     const RefinedCorner near = RefineCorner(grey, seed, wide);
     const RefinedCorner c = RefineCorner(grey, near.converged ? near.at : seed, radius);
-    // A corner that is no clean crossing is not seen: a blot over it, however symmetric.
-    if (!IsCleanCrossing(c) || std::hypot(c.at.x - seed.x, c.at.y - seed.y) > 0.5 * wide) continue;
+    if (!IsSymmetricCorner(c) || std::hypot(c.at.x - seed.x, c.at.y - seed.y) > 0.5 * wide)
+      continue;
     result.points[n] = {c.at.x, c.at.y};
     ++result.seen;
   }

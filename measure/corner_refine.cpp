@@ -54,9 +54,12 @@ Spread SpreadAbout(const cv::Mat& image, cv::Point2d c, const std::vector<Offset
 
 }  // namespace
 
+bool IsSymmetricCorner(const RefinedCorner& c) {
+  return c.converged && c.asymmetry <= kMaxAsymmetry && c.contrast >= 4;
+}
+
 bool IsCleanCrossing(const RefinedCorner& c) {
-  return c.converged && c.asymmetry <= kMaxAsymmetry && c.contrast >= 4 &&
-         c.inner_contrast >= kMinInnerShare * c.contrast;
+  return IsSymmetricCorner(c) && c.inner_contrast >= kMinInnerShare * c.contrast;
 }
 
 RefinedCorner RefineCorner(const cv::Mat& image, cv::Point2d seed, double radius) {

@@ -23,9 +23,12 @@ struct RefinedCorner {
 // symmetric pattern lies exactly at its centre: the sampling adds no bias.
 RefinedCorner RefineCorner(const cv::Mat& image, cv::Point2d seed, double radius);
 
-// Whether `c` is a clean crossing: converged, point-symmetric, with contrast, and alike at the
-// window's scale and a third of it. Two edges crossing look the same at every scale above the
-// blur; a blot over the crossing, however symmetric, empties the inner window.
+// Whether `c` converged to a point of symmetry of a window with contrast.
+bool IsSymmetricCorner(const RefinedCorner& c);
+
+// Whether `c` is also a clean crossing, alike at the window's scale and a third of it: two
+// edges crossing look the same at every scale above the blur, while a blot over the crossing,
+// however symmetric, empties the inner window. (A marker's corner is no crossing.)
 bool IsCleanCrossing(const RefinedCorner& c);
 
 }  // namespace zirt
