@@ -10,22 +10,8 @@
 namespace zirt {
 namespace {
 
-// The separator in force for one trial read, restored whatever the read does.
-class SeparatorTrial {
- public:
-  explicit SeparatorTrial(char separator) : saved_(DecimalSeparator()) {
-    SetDecimalSeparator(separator);
-  }
-  ~SeparatorTrial() { SetDecimalSeparator(saved_); }
-  SeparatorTrial(const SeparatorTrial&) = delete;
-  SeparatorTrial& operator=(const SeparatorTrial&) = delete;
-
- private:
-  char saved_;
-};
-
 bool ReadsWith(std::string_view line, char separator) {
-  const SeparatorTrial trial(separator);
+  const ScopedDecimalSeparator trial(separator);
   try {
     ParseCoordinateLine(line);
     return true;

@@ -287,12 +287,56 @@
         <source>Открыть окно «Диагностика»?</source>
         <translation>Open the Diagnostics window?</translation>
     </message>
+    <message>
+        <source>В этих файлах десятичный разделитель — точка. Прочитать их с точкой?</source>
+        <translation>These files use a point as the decimal separator. Read them with a point?</translation>
+    </message>
+    <message>
+        <source>В этих файлах десятичный разделитель — запятая. Прочитать их с запятой?</source>
+        <translation>These files use a comma as the decimal separator. Read them with a comma?</translation>
+    </message>
+    <message>
+        <source>Только для этой загрузки: разделитель программы (из региональных настроек) остаётся запятой, файлы не меняются.</source>
+        <translation>For this load only: the program's separator (from the regional settings) stays a comma, and the files are not changed.</translation>
+    </message>
+    <message>
+        <source>Только для этой загрузки: разделитель программы (из региональных настроек) остаётся точкой, файлы не меняются.</source>
+        <translation>For this load only: the program's separator (from the regional settings) stays a point, and the files are not changed.</translation>
+    </message>
 </context>
 <context>
     <name>MainResults</name>
     <message>
         <source>Уточнённая оценка окна «Диагностика» (прямые по перпендикулярным расстояниям) находит точку и здесь: x0 = %1, y0 = %2; её можно сохранить оттуда.</source>
         <translation>The refined estimate of the Diagnostics window (lines by perpendicular distances) finds the point here too: x0 = %1, y0 = %2; it can be saved from there.</translation>
+    </message>
+    <message>
+        <source>В файле %1 точек меньше, чем в %2 (%3 из %4): прямые остальных точек построены без него.</source>
+        <translation>File %1 has fewer points than %2 (%3 of %4): the lines of the other points were fitted without it.</translation>
+    </message>
+    <message>
+        <source>Из файла %1 взяты только первые точки: %2 из %3, как в %4.</source>
+        <translation>Only the first points of file %1 were taken: %2 of %3, as many as in %4.</translation>
+    </message>
+    <message>
+        <source>Не вошёл файл %1: в нём нет точек.</source>
+        <translation>File %1 was left out: it has no points.</translation>
+    </message>
+    <message>
+        <source>Не вошёл файл %1: ни одна его точка не видна.</source>
+        <translation>File %1 was left out: none of its points is seen.</translation>
+    </message>
+    <message>
+        <source>Не вошёл файл %1: ни одна его точка не видна на других снимках.</source>
+        <translation>File %1 was left out: none of its points is seen on another image.</translation>
+    </message>
+    <message>
+        <source>Она найдена по всем файлам (%1).</source>
+        <translation>It was found from all the files (%1).</translation>
+    </message>
+    <message>
+        <source>Она найдена по файлам %1 (%2 из %3).</source>
+        <translation>It was found from the files %1 (%2 of %3).</translation>
     </message>
 </context>
 <context>

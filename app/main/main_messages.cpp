@@ -41,6 +41,30 @@ void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::st
   platform.ShowMessage(owner, request);
 }
 
+bool AskOtherSeparator(Platform& platform, QWidget* owner, char other) {
+  MessageRequest question;
+  const bool point = other == '.';
+  question.text =
+      point ? QCoreApplication::translate("MainMessages",
+                                          "В этих файлах десятичный разделитель — точка. "
+                                          "Прочитать их с точкой?")
+            : QCoreApplication::translate("MainMessages",
+                                          "В этих файлах десятичный разделитель — запятая. "
+                                          "Прочитать их с запятой?");
+  question.informative =
+      point ? QCoreApplication::translate(
+                  "MainMessages",
+                  "Только для этой загрузки: разделитель программы (из региональных настроек) "
+                  "остаётся запятой, файлы не меняются.")
+            : QCoreApplication::translate(
+                  "MainMessages",
+                  "Только для этой загрузки: разделитель программы (из региональных настроек) "
+                  "остаётся точкой, файлы не меняются.");
+  question.caption = QCoreApplication::translate("MainMessages", "Предупреждение");
+  question.buttons = Buttons::kYesNo;
+  return platform.ShowMessage(owner, question) == Answer::kYes;
+}
+
 bool AskOverwrite(Platform& platform, const QString& output) {
   MessageRequest question;
   question.text = QCoreApplication::translate("MainMessages", "Перезаписать существующий файл?");
