@@ -35,8 +35,10 @@ void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::st
     for (const std::string& hint : error->Hints()) informative << QString::fromStdString(hint);
     request.informative = informative.join(QLatin1Char('\n'));
     request.detail = place;
+    // The one cause of this program's own words is the damaged file's.
     if (!error->Cause().empty())
-      request.detail += QLatin1Char('\n') + QString::fromStdString(error->Cause());
+      request.detail +=
+          QLatin1Char('\n') + QCoreApplication::translate("LoadHints", error->Cause().c_str());
   }
   platform.ShowMessage(owner, request);
 }
@@ -162,7 +164,7 @@ void ShowLoadNotes(Platform& platform, QWidget* owner, const std::vector<std::st
   for (const std::string& note : notes) lines << QString::fromStdString(note);
   MessageRequest request;
   request.text = lines.join(QLatin1Char('\n'));
-  request.caption = QStringLiteral("Предупреждение");
+  request.caption = QCoreApplication::translate("MainMessages", "Предупреждение");
   request.icon = Icon::kWarning;
   platform.ShowMessage(owner, request);
 }

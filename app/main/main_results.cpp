@@ -116,7 +116,10 @@ void TMPForm::ShowComputeError(const zirt::Exception& error) {
   // A refusal of tracks that meet in no point says all there is in its own words; the hints
   // below read the fitted lines, which a refusal comes before.
   if (dynamic_cast<const zirt::EUndeterminedPoint*>(&error) != nullptr) {
-    zirt::ShowComputeFailure(platform_, this, error.Message(), {}, QString());
+    zirt::ShowComputeFailure(
+        platform_, this,
+        QCoreApplication::translate("TrackSurvey", error.Message().c_str()).toStdString(), {},
+        QString());
     return;
   }
   // The run stops at the reference point it was fitting.

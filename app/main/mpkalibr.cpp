@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -259,7 +260,8 @@ void TMPForm::Button1Click() {
   try {
     outcome = analysis_.Compute(*this);
   } catch (const zirt::Exception& error) {
-    ComputationRan(QString::fromStdString(error.what()));
+    // A refusal of the tracks in the window's language; any other error in its own words.
+    ComputationRan(QCoreApplication::translate("TrackSurvey", error.what()));
     ShowComputeError(error);
     return;
   }
