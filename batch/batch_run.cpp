@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "analysis/analysis.h"
+#include "batch/batch_options.h"
 #include "batch/fast_batch.h"
 #include "batch/into_file.h"
 #include "batch/json_report.h"
@@ -47,38 +48,6 @@ std::optional<PointEstimate> RefinedOf(const PlainImages& plain,
   }
   return diagnostics_detail::RefinedPointOf(tracks, arrays);
 }
-
-constexpr const char* kUsage =
-    "Usage: zirt-batch [--step] [--json] [--camera FILE.cam] [--into FILE [--colmap-camera ID]\n"
-    "                  [--kalibr-camera NAME]] [--point report|refined|robust] [--overwrite]\n"
-    "                  [--pdf FILE.pdf] FILE.crd ...\n"
-    "Finds the principal point from the coordinate files of two or more images and prints\n"
-    "the report that the main window's list would show.\n"
-    "  --step             step-by-step mode: also the statistics of every fitted line\n"
-    "  --json             print instead one JSON object: the report's lines, the principal\n"
-    "                     point, the refined and the robust point with their uncertainty,\n"
-    "                     the gross errors found and the residuals per image and point;\n"
-    "                     the whole object is built in memory before it is printed\n"
-    "  --camera FILE.cam  write the principal point into lines 7 and 8 of a camera file,\n"
-    "                     taking FILE.cam's lines when it exists, as FILEP.cam beside it;\n"
-    "                     the name written is printed on standard error\n"
-    "  --into FILE        write the point into a copy of another tool's calibration file,\n"
-    "                     beside it with P before the extension (ost.yaml -> ostP.yaml):\n"
-    "                     OpenCV FileStorage YAML or XML (camera_matrix, cameraMatrix), ROS\n"
-    "                     camera_info YAML, COLMAP cameras.txt (cx, cy + 0.5) or Kalibr\n"
-    "                     camchain YAML; every other byte stays, a comment gives sigma\n"
-    "  --colmap-camera ID the camera of cameras.txt (needed when it holds several)\n"
-    "  --kalibr-camera NAME  the camera of the camchain (cam0 when not given)\n"
-    "  --overwrite        replace an existing FILEP.cam or --into result (kept otherwise)\n"
-    "  --point WHICH      the point --camera and --into write: the report's (the default),\n"
-    "                     the refined one (perpendicular least squares, 1.5-2 times more\n"
-    "                     accurate where the measuring errors are random) or the robust one\n"
-    "                     (the refined one without the gross errors found)\n"
-    "  --pdf FILE.pdf     write the report as an A4 PDF: inputs with SHA-256, the three\n"
-    "                     estimates, the picture, tables, gross errors, the sequence test\n"
-    "  --help             this text\n"
-    "Numbers are read and written with the decimal separator of the regional settings\n"
-    "(LC_ALL, LC_NUMERIC, LANG).\n";
 
 // The report lines, printed as they come: a long step-by-step report is never held whole.
 // The first failed write is remembered with its reason. For --json they are kept instead,
@@ -127,26 +96,6 @@ bool IsOneOf(const std::string& output, const std::vector<std::string>& files) {
       return true;
   }
   return false;
-}
-
-enum class PointChoice { kReport, kRefined, kRobust };
-
-bool ParsePoint(const std::string& text, PointChoice& choice) {
-  if (text == "report")
-    choice = PointChoice::kReport;
-  else if (text == "refined")
-    choice = PointChoice::kRefined;
-  else if (text == "robust")
-    choice = PointChoice::kRobust;
-  else
-    return false;
-  return true;
-}
-
-const char* PointName(PointChoice choice) {
-  return choice == PointChoice::kReport    ? "report"
-         : choice == PointChoice::kRefined ? "refined"
-                                           : "robust";
 }
 
 // The point --point chose, from the computation or the diagnostics of the loaded images;
@@ -226,150 +175,125 @@ void PrintHint(const std::vector<std::string>& files, std::ostream& err) {
   }
 }
 
-}  // namespace
-
-void SetPdfReportWriter(PdfReportWriter writer) {
-  pdf_writer = writer;
-}
-
-int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  // The window's way loads into the analysis, which computes each of the diagnostics, the
-  // sequence test and the steps at most once for the JSON, the PDF, --point and --into.
-  Analysis analysis;
-  Calibration& calibration = analysis.State();
-  std::vector<std::string> files;
-  std::string camera;
-  bool overwrite = false;
-  PointChoice point = PointChoice::kReport;
-  std::string into;
-  std::string pdf;
-  ExportOptions into_options;
-  bool json = false;
-  bool options_end = false;
-  for (std::size_t k = 0; k < args.size(); ++k) {
-    const std::string& arg = args[k];
-    if (!options_end && arg == "--") {
-      options_end = true;
-    } else if (!options_end && arg == "--help") {
-      errno = 0;
-      out << kUsage << std::flush;
-      if (out) return kBatchOk;
-      err << "zirt-batch: the usage could not be written: " << SystemReason(errno ? errno : EIO)
-          << "\n";
-      return kBatchFailed;
-    } else if (!options_end && arg == "--step") {
-      calibration.StepMode = true;
-    } else if (!options_end && arg == "--json") {
-      json = true;
-    } else if (!options_end && arg == "--overwrite") {
-      overwrite = true;
-    } else if (!options_end && arg == "--camera") {
-      if (k + 1 == args.size()) {
-        err << "zirt-batch: --camera needs a file name\n" << kUsage;
-        return kBatchUsage;
-      }
-      camera = args[++k];
-    } else if (!options_end && (arg == "--into" || arg == "--colmap-camera" ||
-                                arg == "--kalibr-camera" || arg == "--pdf")) {
-      if (k + 1 == args.size()) {
-        err << "zirt-batch: " << arg << " needs a value\n" << kUsage;
-        return kBatchUsage;
-      }
-      const std::string& value = args[++k];
-      if (arg == "--into") {
-        into = value;
-      } else if (arg == "--pdf") {
-        pdf = value;
-      } else if (arg == "--colmap-camera") {
-        into_options.colmap_camera = value;
-      } else if (arg == "--kalibr-camera") {
-        into_options.kalibr_camera = value;
-      }
-    } else if (!options_end && arg == "--point") {
-      if (k + 1 == args.size() || !ParsePoint(args[k + 1], point)) {
-        err << "zirt-batch: --point needs report, refined or robust\n" << kUsage;
-        return kBatchUsage;
-      }
-      ++k;
-    } else if (!options_end && arg.size() > 1 && arg[0] == '-') {
-      err << "zirt-batch: unknown option " << arg << "\n" << kUsage;
-      return kBatchUsage;
-    } else {
-      files.push_back(arg);
-    }
-  }
-
+// Refuses, before anything is read, an output that would overwrite a coordinate file, and --pdf
+// in a build without it. Returns the exit code of the refusal, or kBatchOk.
+int RefuseOutputs(const BatchOptions& options, std::ostream& err) {
+  const std::vector<std::string>& files = options.files;
   // Paths stay the bytes they were given: a name that is not UTF-8 still names its file.
-  if (!camera.empty() && IsOneOf(CameraOutputName(camera), files)) {
-    err << "zirt-batch: " << CameraOutputName(camera)
+  if (!options.camera.empty() && IsOneOf(CameraOutputName(options.camera), files)) {
+    err << "zirt-batch: " << CameraOutputName(options.camera)
         << " is one of the coordinate files; the camera file is not written\n";
     return kBatchFailed;
   }
-
-  if (!pdf.empty() && !pdf_writer) {
+  if (!options.pdf.empty() && !pdf_writer) {
     err << "zirt-batch: --pdf is not available in this build\n";
     return kBatchUsage;
   }
-  if (!pdf.empty() && IsOneOf(pdf, files)) {
-    err << "zirt-batch: " << pdf << " is one of the coordinate files; it is not written\n";
+  if (!options.pdf.empty() && IsOneOf(options.pdf, files)) {
+    err << "zirt-batch: " << options.pdf << " is one of the coordinate files; it is not written\n";
     return kBatchFailed;
   }
-  if (!into.empty() && IsOneOf(CalibrationOutputName(into), files)) {
-    err << "zirt-batch: " << CalibrationOutputName(into)
+  if (!options.into.empty() && IsOneOf(CalibrationOutputName(options.into), files)) {
+    err << "zirt-batch: " << CalibrationOutputName(options.into)
         << " is one of the coordinate files; it is not written\n";
     return kBatchFailed;
   }
+  return kBatchOk;
+}
 
-  // Plain files go both cores' way; anything else, and every failure, the window's way.
+// One run's state from loading to the files written. The window's way loads into the
+// analysis, which computes each of the diagnostics, the sequence test and the steps at most
+// once for the JSON, the PDF, --point and --into.
+struct BatchRun {
+  explicit BatchRun(const BatchOptions& o) : options(o) { analysis.State().StepMode = o.step; }
+  const BatchOptions& options;
+  Analysis analysis;
   PlainImages plain;
+  bool plain_loaded = false;                      // the images went the fast way, into `plain`
+  std::vector<diagnostics_detail::Track> tracks;  // The fast computation's, for the warning.
+  std::string failure;      // the computation's message, empty when it succeeded
+  bool failed_run = false;  // The computation raised, rather than refused the images.
+};
+
+// Plain files go both cores' way; anything else, and every failure, the window's way. False
+// when the files could not be loaded, with the window's message on `err`.
+bool LoadImages(BatchRun& run, std::ostream& err) {
+  const BatchOptions& options = run.options;
   // --json, --into, --pdf and the diagnostics' points read the loaded point sets, which only
   // the window's way keeps.
-  const bool plain_loaded = !json && into.empty() && pdf.empty() && point == PointChoice::kReport &&
-                            LoadPlainImages(files, plain);
+  run.plain_loaded = !options.json && options.into.empty() && options.pdf.empty() &&
+                     options.point == PointChoice::kReport &&
+                     LoadPlainImages(options.files, run.plain);
   try {
-    if (!plain_loaded) analysis.Load(files);
+    if (!run.plain_loaded) run.analysis.Load(options.files);
   } catch (const ECoordinateFileError& e) {
     err << "Ошибка загрузки файла координат!\n" << e.Message() << "\n";
     for (const std::string& hint : e.Hints()) err << hint << "\n";
-    return kBatchFailed;
+    return false;
   } catch (const std::exception& e) {  // Files too large for memory, as the window has it.
     err << "Ошибка загрузки файла координат!\n" << e.what() << "\n";
-    return kBatchFailed;
+    return false;
   }
+  return true;
+}
 
-  ReportLines report(out, json, !pdf.empty());
-  std::vector<diagnostics_detail::Track> tracks;  // The fast computation's, for the warning.
-  errno = 0;
-  int code = kBatchOk;
-  std::string failure;
-  bool failed_run = false;  // The computation raised, rather than refused the images.
+// Computes into the report, keeping the failure's message as the window would show it.
+void ComputeReport(BatchRun& run, ReportLines& report) {
+  Calibration& calibration = run.analysis.State();
   try {
-    switch (plain_loaded ? ComputePlainImages(plain, calibration, report, &tracks)
-                         : calibration.Compute(report)) {
+    switch (run.plain_loaded ? ComputePlainImages(run.plain, calibration, report, &run.tracks)
+                             : calibration.Compute(report)) {
       case ComputeOutcome::kDone:
         break;
       case ComputeOutcome::kNoImages:
-        failure = kNoImagesMessage;
+        run.failure = kNoImagesMessage;
         break;
       case ComputeOutcome::kOneImage:
-        failure = kOneImageMessage;
+        run.failure = kOneImageMessage;
         break;
     }
   } catch (const EUndeterminedPoint& e) {  // A refusal says all there is in its own words.
-    failure = DisplayText(e.Message());
+    run.failure = DisplayText(e.Message());
   } catch (const Exception& e) {
-    failure = DisplayText(e.Message());
-    failed_run = true;
+    run.failure = DisplayText(e.Message());
+    run.failed_run = true;
   } catch (const std::exception& e) {  // Such as memory running out, as the window shows it.
-    failure = DisplayText(e.what());
+    run.failure = DisplayText(e.what());
   }
-  if (json) WriteBatchJson(out, report.Kept(), failure, analysis);
+}
+
+// The PDF report, which keeps an existing file unless --overwrite. False when it is not
+// written, with the reason on `err`.
+bool WritePdf(const BatchRun& run, const std::vector<std::string>& args, const ReportLines& report,
+              std::ostream& err) {
+  const std::string& pdf = run.options.pdf;
+  if (!run.options.overwrite && NameExists(pdf)) {
+    err << "zirt-batch: " << pdf << " exists; give --overwrite to replace it\n";
+    return false;
+  }
+  try {
+    pdf_writer(pdf, report.Kept(), run.failure, run.analysis, CommandLine(args));
+    err << pdf << "\n";
+    return true;
+  } catch (const std::exception& e) {
+    err << "zirt-batch: the PDF report could not be written: " << e.what() << "\n";
+    return false;
+  }
+}
+
+// The report's end: the JSON object, the failure with its hint, and the PDF. Returns the exit
+// code so far.
+int FinishReport(const BatchRun& run, const std::vector<std::string>& args, ReportLines& report,
+                 std::ostream& out, std::ostream& err) {
+  const BatchOptions& options = run.options;
+  if (options.json) WriteBatchJson(out, report.Kept(), run.failure, run.analysis);
   const bool written = report.Finish();
-  if (!failure.empty()) {
-    err << failure << "\n";
+  int code = kBatchOk;
+  if (!run.failure.empty()) {
+    err << run.failure << "\n";
     // Run with nothing at all, the refusal alone does not say how the program is used.
-    if (args.empty()) err << kUsage;
-    if (failed_run) PrintHint(files, err);
+    if (args.empty()) err << kBatchUsageText;
+    if (run.failed_run) PrintHint(options.files, err);
     code = kBatchFailed;
   }
   // A report that did not reach its reader is a failure, whatever the computation did.
@@ -377,22 +301,42 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "zirt-batch: the report could not be written: " << SystemReason(report.Error()) << "\n";
     return kBatchFailed;
   }
-  if (!pdf.empty()) {
-    try {
-      pdf_writer(pdf, report.Kept(), failure, analysis, CommandLine(args));
-      err << pdf << "\n";
-    } catch (const std::exception& e) {
-      err << "zirt-batch: the PDF report could not be written: " << e.what() << "\n";
-      code = kBatchFailed;
-    }
-  }
-  if (code == kBatchOk)
-    WarnIfInconsistent(plain_loaded ? RefinedOf(plain, tracks) : analysis.Refined(), err);
-  if (code == kBatchOk && !camera.empty())
-    code = WriteCamera(analysis, point, camera, overwrite, err);
-  if (code == kBatchOk && !into.empty())
-    code = WriteIntoFile(analysis, PointName(point), into, into_options, overwrite, err);
+  if (!options.pdf.empty() && !WritePdf(run, args, report, err)) code = kBatchFailed;
   return code;
+}
+
+// After a report without failure: the warning on the measurements, then the point written
+// into the files asked for.
+int WritePoint(BatchRun& run, std::ostream& err) {
+  const BatchOptions& options = run.options;
+  WarnIfInconsistent(run.plain_loaded ? RefinedOf(run.plain, run.tracks) : run.analysis.Refined(),
+                     err);
+  int code = kBatchOk;
+  if (!options.camera.empty())
+    code = WriteCamera(run.analysis, options.point, options.camera, options.overwrite, err);
+  if (code == kBatchOk && !options.into.empty())
+    code = WriteIntoFile(run.analysis, PointName(options.point), options.into, options.into_options,
+                         options.overwrite, err);
+  return code;
+}
+
+}  // namespace
+
+void SetPdfReportWriter(PdfReportWriter writer) {
+  pdf_writer = writer;
+}
+
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  BatchOptions options;
+  if (const std::optional<int> code = ParseBatchArgs(args, options, out, err)) return *code;
+  if (const int code = RefuseOutputs(options, err); code != kBatchOk) return code;
+  BatchRun run(options);
+  if (!LoadImages(run, err)) return kBatchFailed;
+  ReportLines report(out, options.json, !options.pdf.empty());
+  errno = 0;
+  ComputeReport(run, report);
+  const int code = FinishReport(run, args, report, out, err);
+  return code == kBatchOk ? WritePoint(run, err) : code;
 }
 
 }  // namespace zirt

@@ -6,13 +6,9 @@
 #include <vector>
 
 #include "analysis/analysis.h"
+#include "batch/batch_options.h"
 
 namespace zirt {
-
-// Exit codes of zirt-batch.
-inline constexpr int kBatchOk = 0;
-inline constexpr int kBatchFailed = 1;
-inline constexpr int kBatchUsage = 2;
 
 // Runs zirt-batch on its arguments (without the program name): loads the files as the load
 // command does, computes as the computation command does, prints the report lines on `out`

@@ -117,6 +117,160 @@ struct Track {
   const PlainPoint& operator()(int j) const { return columns[j][i]; }
 };
 
+// The fit of every track: what the cores read, and what each track leaves in its own place.
+struct TrackFits {
+  TrackFits(const PlainImages& loaded, bool step, std::vector<diagnostics_detail::Track>* sums);
+  Track At(std::size_t t) const { return Track{columns.data(), t}; }
+  // A track that does not move, or is seen in fewer than two images, is left out.
+  bool LeftOut(std::size_t t) const { return survey && motions[t].still; }
+
+  std::vector<const PlainPoint*> columns;  // each image's points
+  int n;                                   // the images
+  // The first image fixes the number of tracks; a shorter image ends them with the error of
+  // the list's Get in the pass of its first missing point.
+  std::size_t passes;
+  bool step_mode;
+  bool survey;    // the tracks' motions are surveyed
+  bool not_seen;  // some image holds a point not seen
+  std::vector<PlainPoint> lines;
+  std::vector<Spread> spreads;                     // with step_mode
+  std::vector<TrackMotion> motions;                // with survey
+  std::vector<diagnostics_detail::Track>* tracks;  // the refined fit's sums, when asked for
+};
+
+TrackFits::TrackFits(const PlainImages& loaded, bool step,
+                     std::vector<diagnostics_detail::Track>* sums)
+    : n(static_cast<int>(loaded.images.size())),
+      passes(loaded.images[0].count),
+      step_mode(step),
+      not_seen(loaded.not_seen),
+      tracks(sums) {
+  for (const auto& image : loaded.images) {
+    passes = std::min(passes, image.count);
+    columns.push_back(image.points.get());
+  }
+  lines.resize(passes);
+  spreads.resize(step_mode ? passes : 0);
+  // With a short image the fit fails in the list's Get anyway, which names the fault better
+  // than a survey of the tracks before it.
+  survey = passes == loaded.images[0].count && passes > 0;
+  motions.resize(survey ? passes : 0);
+  if (tracks) tracks->assign(passes, {});
+}
+
+// The first failing track of a range of them, and its failure.
+struct Range {
+  std::size_t failed_at;
+  std::exception_ptr failure;
+};
+
+// Surveys the tracks from i to last and takes their sums for the refined fit while their
+// points are at hand. Returns whether every one of them moves.
+bool SurveyTracks(TrackFits& fits, std::size_t i, std::size_t last) {
+  bool moves = true;
+  for (std::size_t t = i; fits.survey && t < last; ++t) {
+    fits.motions[t] = MotionOf(fits.n, fits.At(t));
+    moves &= !fits.motions[t].still;
+  }
+  for (std::size_t t = i; fits.tracks && t < last; ++t) {
+    const Track at = fits.At(t);
+    const auto position = [&](int j) { return Position{at(j).X, at(j).Y}; };
+    (*fits.tracks)[t] = diagnostics_detail::TrackOf(
+        fits.n, position, [&](int j) { return diagnostics_detail::Seen(position(j)); });
+  }
+  return moves;
+}
+
+// Fits track t over the images where it is seen, gathered in `own` in their order, so that a
+// complete track takes the same arithmetic as without points not seen.
+void FitSeen(TrackFits& fits, std::size_t t, std::vector<PlainPoint>& own) {
+  const Track at = fits.At(t);
+  own.clear();
+  for (int j = 0; j < fits.n; ++j)
+    if (!NotSeen(at(j).X, at(j).Y)) own.push_back(at(j));
+  const auto own_at = [&](int j) -> const PlainPoint& { return own[std::size_t(j)]; };
+  const int seen = static_cast<int>(own.size());
+  fits.lines[t] = LineThrough(seen, own_at);
+  if (fits.step_mode) fits.spreads[t] = SpreadAround(fits.lines[t], seen, own_at);
+}
+
+// Fits the tracks from i to last, two at most: their sums interleave, and each then goes on
+// by itself. A range goes on surveying its tracks after a failure: a refusal of the whole
+// comes first.
+void FitTracks(TrackFits& fits, std::size_t i, std::size_t last, Range& range,
+               std::vector<PlainPoint>& own) {
+  const bool moves = SurveyTracks(fits, i, last);
+  if (range.failure) return;
+  const int n = fits.n;
+  RegressionSums sums[2];
+  // A track that does not move is left out; its fit alone may fail.
+  if (moves && !fits.not_seen)
+    UntestedSumsOfTwo(n, fits.At(i), fits.At(last - 1), sums[0], sums[1]);
+  std::size_t t = i;
+  try {
+    for (; t < last; ++t) {
+      if (fits.LeftOut(t)) continue;
+      if (fits.not_seen) {
+        FitSeen(fits, t, own);
+        continue;
+      }
+      const Track at = fits.At(t);
+      fits.lines[t] = moves ? LineThrough(n, at, sums[t - i]) : LineThrough(n, at);
+      if (fits.step_mode) fits.spreads[t] = SpreadAround(fits.lines[t], n, at);
+    }
+  } catch (...) {
+    range = {t, std::current_exception()};
+  }
+}
+
+// Each track is fitted on its own, so ranges of them go to the cores; the first failing track
+// of the lowest range that has one is the failure of the whole. Returns that failure, with
+// `done` set to the tracks before it (to all of them when none failed).
+std::exception_ptr FitEveryTrack(TrackFits& fits, std::size_t& done) {
+  const std::size_t kRanges = 8;
+  const std::size_t passes = fits.passes;
+  std::vector<Range> ranges(kRanges, Range{passes, nullptr});
+  std::atomic<std::size_t> next{0};
+  OnEveryCore(passes, [&](std::size_t) {
+    std::vector<PlainPoint> own;
+    own.reserve(fits.not_seen ? static_cast<std::size_t>(fits.n) : 0);
+    for (std::size_t r; (r = next++) < kRanges;) {
+      const std::size_t end = passes * (r + 1) / kRanges;
+      for (std::size_t i = passes * r / kRanges; i < end; i += 2)
+        FitTracks(fits, i, std::min(i + 2, end), ranges[r], own);
+    }
+  });
+  done = passes;
+  for (const Range& range : ranges) {
+    if (range.failure) {
+      done = range.failed_at;
+      return range.failure;
+    }
+  }
+  return nullptr;
+}
+
+// The report before the point: the tracks left out, and in step-by-step mode each fitted
+// line's spread up to the failing one, whose heading comes last.
+void ReportFits(const TrackFits& fits, const std::vector<int>& still,
+                const std::vector<int>& sparse, std::size_t done, bool failed, ReportSink& report) {
+  report.ClearReport();
+  if (!sparse.empty()) report.AppendReport(SparseTracksNote(sparse));
+  if (!still.empty()) report.AppendReport(StillTracksNote(still));
+  if (!fits.step_mode) return;
+  const auto heading = [&](std::size_t i) {
+    report.AppendReport("");
+    report.AppendReport(FormatFixed4(static_cast<double>(i + 1)) + "-ая прямая:");
+  };
+  for (std::size_t i = 0; i < done; ++i) {
+    if (fits.LeftOut(i)) continue;
+    heading(i);
+    report.AppendReport("Среднее = " + FormatFixed(fits.spreads[i].mean, 10, 3));
+    report.AppendReport("СКО = " + FormatFixed(fits.spreads[i].deviation, 10, 3));
+  }
+  if (failed) heading(done);
+}
+
 }  // namespace
 
 bool LoadPlainImages(const std::vector<std::string>& paths, PlainImages& loaded) {
@@ -160,124 +314,20 @@ ComputeOutcome ComputePlainImages(const PlainImages& loaded, Calibration& calibr
   if (images.empty()) return ComputeOutcome::kNoImages;
   if (images.size() == 1) return ComputeOutcome::kOneImage;
 
-  // The first image fixes the number of tracks; a shorter image ends them with the error of
-  // the list's Get in the pass of its first missing point.
-  std::size_t passes = images[0].count;
-  std::vector<const PlainPoint*> columns;
-  for (const auto& image : images) {
-    passes = std::min(passes, image.count);
-    columns.push_back(image.points.get());
-  }
-  const int n = static_cast<int>(images.size());
-  const bool step_mode = calibration.StepMode;
-  std::vector<PlainPoint> lines(passes);
-  std::vector<Spread> spreads(step_mode ? passes : 0);
-  // With a short image the fit fails in the list's Get anyway, which names the fault better
-  // than a survey of the tracks before it.
-  const bool survey = passes == images[0].count && passes > 0;
-  std::vector<TrackMotion> motions(survey ? passes : 0);
-  if (tracks) tracks->assign(passes, {});
-
-  // Each track is fitted on its own, so ranges of them go to the cores; the first failing
-  // track of the lowest range that has one is the failure of the whole. A range goes on
-  // surveying its tracks after a failure: a refusal of the whole comes first.
-  struct Range {
-    std::size_t failed_at;
-    std::exception_ptr failure;
-  };
-  const std::size_t kRanges = 8;
-  std::vector<Range> ranges(kRanges, Range{passes, nullptr});
-  std::atomic<std::size_t> next{0};
-  // Points not seen: each track is fitted over the images where it is seen, gathered here in
-  // their order, so that a complete track takes the same arithmetic as without them.
-  const bool not_seen = loaded.not_seen;
-  OnEveryCore(passes, [&](std::size_t) {
-    std::vector<PlainPoint> own;
-    own.reserve(not_seen ? images.size() : 0);
-    for (std::size_t r; (r = next++) < kRanges;) {
-      const std::size_t end = passes * (r + 1) / kRanges;
-      // Two tracks at a time: their sums interleave, and each then goes on by itself.
-      for (std::size_t i = passes * r / kRanges; i < end; i += 2) {
-        const std::size_t last = std::min(i + 2, end);
-        bool moves = true;
-        for (std::size_t t = i; survey && t < last; ++t) {
-          motions[t] = MotionOf(n, Track{columns.data(), t});
-          moves &= !motions[t].still;
-        }
-        // The refined fit's sums while the track's points are at hand.
-        for (std::size_t t = i; tracks && t < last; ++t) {
-          const Track at{columns.data(), t};
-          const auto position = [&](int j) { return Position{at(j).X, at(j).Y}; };
-          (*tracks)[t] = diagnostics_detail::TrackOf(
-              n, position, [&](int j) { return diagnostics_detail::Seen(position(j)); });
-        }
-        if (ranges[r].failure) continue;
-        RegressionSums sums[2];
-        // A track that does not move is left out; its fit alone may fail.
-        if (moves && !not_seen)
-          UntestedSumsOfTwo(n, Track{columns.data(), i}, Track{columns.data(), last - 1}, sums[0],
-                            sums[1]);
-        std::size_t t = i;
-        try {
-          for (; t < last; ++t) {
-            if (survey && motions[t].still) continue;
-            const Track at{columns.data(), t};
-            if (not_seen) {
-              own.clear();
-              for (int j = 0; j < n; ++j)
-                if (!NotSeen(at(j).X, at(j).Y)) own.push_back(at(j));
-              const auto own_at = [&](int j) -> const PlainPoint& { return own[std::size_t(j)]; };
-              const int seen = static_cast<int>(own.size());
-              lines[t] = LineThrough(seen, own_at);
-              if (step_mode) spreads[t] = SpreadAround(lines[t], seen, own_at);
-              continue;
-            }
-            lines[t] = moves ? LineThrough(n, at, sums[t - i]) : LineThrough(n, at);
-            if (step_mode) spreads[t] = SpreadAround(lines[t], n, at);
-          }
-        } catch (...) {
-          ranges[r] = {t, std::current_exception()};
-        }
-      }
-    }
-  });
+  TrackFits fits(loaded, calibration.StepMode, tracks);
+  std::size_t done = 0;
+  const std::exception_ptr failure = FitEveryTrack(fits, done);
   std::vector<int> still, sparse;
-  if (survey) still = StillTracks(motions);
-  if (survey && not_seen) sparse = SparseTracks(motions);
-  std::size_t done = passes;
-  std::exception_ptr failure;
-  for (const Range& range : ranges) {
-    if (range.failure) {
-      done = range.failed_at;
-      failure = range.failure;
-      break;
-    }
-  }
-  report.ClearReport();
-  if (!sparse.empty()) report.AppendReport(SparseTracksNote(sparse));
-  if (!still.empty()) report.AppendReport(StillTracksNote(still));
-  // A track seen in fewer than two images is still as well: it is left out with them.
-  const auto left_out = [&](std::size_t i) { return survey && motions[i].still; };
-
-  if (step_mode) {
-    const auto heading = [&](std::size_t i) {
-      report.AppendReport("");
-      report.AppendReport(FormatFixed4(static_cast<double>(i + 1)) + "-ая прямая:");
-    };
-    for (std::size_t i = 0; i < done; ++i) {
-      if (left_out(i)) continue;
-      heading(i);
-      report.AppendReport("Среднее = " + FormatFixed(spreads[i].mean, 10, 3));
-      report.AppendReport("СКО = " + FormatFixed(spreads[i].deviation, 10, 3));
-    }
-    if (failure) heading(done);
-  }
+  if (fits.survey) still = StillTracks(fits.motions);
+  if (fits.survey && fits.not_seen) sparse = SparseTracks(fits.motions);
+  ReportFits(fits, still, sparse, done, failure != nullptr, report);
   if (failure) std::rethrow_exception(failure);
-  if (passes < images[0].count) throw Exception(kListIndexMessage);
+  if (fits.passes < images[0].count) throw Exception(kListIndexMessage);
+  std::vector<PlainPoint>& lines = fits.lines;
   if (!still.empty() || !sparse.empty()) {
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < passes; ++i)
-      if (!left_out(i)) lines[kept++] = lines[i];
+    for (std::size_t i = 0; i < fits.passes; ++i)
+      if (!fits.LeftOut(i)) lines[kept++] = lines[i];
     lines.resize(kept);
   }
 

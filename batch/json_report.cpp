@@ -49,32 +49,7 @@ QJsonValue Estimate(const std::optional<PointEstimate>& e) {
   return o;
 }
 
-}  // namespace
-
-void WriteBatchJson(std::ostream& out, const std::vector<std::string>& report,
-                    const std::string& failure, const Analysis& analysis) {
-  const std::vector<std::string>& files = analysis.Files();
-  const Calibration& calibration = analysis.State();
-  QJsonObject root;
-  QJsonArray names;
-  for (const std::string& file : files) names.append(Text(file));
-  root["files"] = names;
-  QJsonArray lines;
-  for (const std::string& line : report) lines.append(Text(line));
-  root["report"] = lines;
-  root["error"] = failure.empty() ? QJsonValue() : Text(failure);
-  if (failure.empty()) {
-    QJsonObject point;
-    point["x"] = Number(calibration.PrincipalX);
-    point["y"] = Number(calibration.PrincipalY);
-    root["principal_point"] = point;
-  } else {
-    root["principal_point"] = QJsonValue();
-  }
-
-  const Diagnostics& d = analysis.Diagnosis();
-  root["refined"] = Estimate(d.refined);
-  root["robust"] = Estimate(d.robust);
+QJsonArray Outliers(const Diagnostics& d) {
   QJsonArray outliers;
   for (const FlaggedMeasurement& f : d.outliers) {
     QJsonObject o;
@@ -84,10 +59,12 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& report,
     o["studentized"] = Number(f.studentized);
     outliers.append(o);
   }
-  root["outliers"] = outliers;
-  root["outlier_search_stopped"] = d.outlier_search_cut;
-  root["consistent"] = Consistent(d.refined);
-  const SequenceTest& sequence = analysis.Sequence();
+  return outliers;
+}
+
+// Each image's residual and its shift in the sequence test.
+QJsonArray Images(const Diagnostics& d, const SequenceTest& sequence,
+                  const std::vector<std::string>& files) {
   QJsonArray images;
   for (std::size_t k = 0; k < d.images.size(); ++k) {
     QJsonObject o;
@@ -100,7 +77,10 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& report,
     o["shift_flagged"] = s ? s->flagged : false;
     images.append(o);
   }
-  root["images"] = images;
+  return images;
+}
+
+QJsonObject SequenceTestOf(const SequenceTest& sequence, const std::vector<std::string>& files) {
   QJsonObject test;
   test["defined"] = sequence.defined;
   test["level"] = kShiftLevel;
@@ -108,7 +88,10 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& report,
   QJsonArray findings;
   for (const std::string& line : SequenceFindings(sequence, files)) findings.append(Text(line));
   test["findings"] = findings;
-  root["sequence_test"] = test;
+  return test;
+}
+
+QJsonArray Points(const Diagnostics& d) {
   QJsonArray points;
   for (std::size_t i = 0; i < d.points.size(); ++i) {
     QJsonObject o;
@@ -117,9 +100,12 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& report,
     o["flagged"] = d.points[i].flagged;
     points.append(o);
   }
-  root["points"] = points;
+  return points;
+}
+
+QJsonArray Steps(const std::vector<ZoomStep>& zoom_steps) {
   QJsonArray steps;
-  for (const ZoomStep& step : analysis.Steps()) {
+  for (const ZoomStep& step : zoom_steps) {
     QJsonObject o;
     o["from"] = step.from + 1;
     o["to"] = step.to + 1;
@@ -130,7 +116,44 @@ void WriteBatchJson(std::ostream& out, const std::vector<std::string>& report,
     o["sigma_y"] = Number(step.sigma_y);
     steps.append(o);
   }
-  root["steps"] = steps;
+  return steps;
+}
+
+QJsonArray Texts(const std::vector<std::string>& texts) {
+  QJsonArray array;
+  for (const std::string& text : texts) array.append(Text(text));
+  return array;
+}
+
+}  // namespace
+
+void WriteBatchJson(std::ostream& out, const std::vector<std::string>& report,
+                    const std::string& failure, const Analysis& analysis) {
+  const std::vector<std::string>& files = analysis.Files();
+  const Calibration& calibration = analysis.State();
+  QJsonObject root;
+  root["files"] = Texts(files);
+  root["report"] = Texts(report);
+  root["error"] = failure.empty() ? QJsonValue() : Text(failure);
+  if (failure.empty()) {
+    QJsonObject point;
+    point["x"] = Number(calibration.PrincipalX);
+    point["y"] = Number(calibration.PrincipalY);
+    root["principal_point"] = point;
+  } else {
+    root["principal_point"] = QJsonValue();
+  }
+  const Diagnostics& d = analysis.Diagnosis();
+  root["refined"] = Estimate(d.refined);
+  root["robust"] = Estimate(d.robust);
+  root["outliers"] = Outliers(d);
+  root["outlier_search_stopped"] = d.outlier_search_cut;
+  root["consistent"] = Consistent(d.refined);
+  const SequenceTest& sequence = analysis.Sequence();
+  root["images"] = Images(d, sequence, files);
+  root["sequence_test"] = SequenceTestOf(sequence, files);
+  root["points"] = Points(d);
+  root["steps"] = Steps(analysis.Steps());
   const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
   out.write(json.constData(), static_cast<std::streamsize>(json.size()));
 }

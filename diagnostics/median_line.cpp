@@ -10,29 +10,59 @@ double SelectNth(double* v, int n, int q) {
   return v[q];
 }
 
+namespace {
+
+// The middle of n sorted values: the one at n / 2, or the two around it averaged.
+double Middle(const double* sorted, int n) {
+  const int q = n / 2;
+  return n % 2 == 1 ? sorted[q] : 0.5 * (sorted[q] + sorted[q - 1]);
+}
+
+// n ≤ 16 values, none of them NaN, into `sorted` as a stable sort would order them (equal
+// values in the order given): each value's place is the count of those that come before it,
+// the ones before it no greater and the ones after it smaller. Seen from a candidate point a
+// track's directions come in no particular order, and a sort by insertion mispredicts a branch
+// at nearly every step; this takes none.
+void SortByRank(const double* v, int n, double* sorted) {
+  for (int i = 0; i < n; ++i) {
+    const double x = v[i];
+    int place = 0;
+    for (int j = 0; j < i; ++j) place += v[j] <= x;
+    for (int j = i + 1; j < n; ++j) place += v[j] < x;
+    sorted[place] = x;
+  }
+}
+
+// Sorting by insertion, where a NaN leaves the order this sort gives it.
+void SortByInsertion(double* v, int n) {
+  for (int i = 1; i < n; ++i) {
+    const double x = v[i];
+    int j = i;
+    for (; j > 0 && v[j - 1] > x; --j) v[j] = v[j - 1];
+    v[j] = x;
+  }
+}
+
+}  // namespace
+
 double MedianOf(double* v, int n) {
   const int q = n / 2;
-  // A track's few directions: sorting them by insertion is quicker than selecting among them,
-  // and gives both middle values at once.
+  // A track's few directions: sorting them is quicker than selecting among them, and gives
+  // both middle values at once.
   if (n <= 16) {
-    for (int i = 1; i < n; ++i) {
-      const double x = v[i];
-      int j = i;
-      for (; j > 0 && v[j - 1] > x; --j) v[j] = v[j - 1];
-      v[j] = x;
+    if (std::any_of(v, v + n, [](double x) { return std::isnan(x); })) {
+      SortByInsertion(v, n);
+      return Middle(v, n);
     }
-    return n % 2 == 1 ? v[q] : 0.5 * (v[q] + v[q - 1]);
+    double sorted[16];
+    SortByRank(v, n, sorted);
+    return Middle(sorted, n);
   }
   const double middle = SelectNth(v, n, q);
   if (n % 2 == 1) return middle;
   // Every value before position q is at most v[q]: the largest of them is the lower middle.
   const double lower = *std::max_element(v, v + q);
   return 0.5 * (middle + lower);
-}
-
-double Length(double x, double y) {
-  const double squares = x * x + y * y;
-  return squares > 1e-290 && squares < 1e290 ? std::sqrt(squares) : std::hypot(x, y);
 }
 
 Position MeanOf(const Position* p, int n) {

@@ -56,33 +56,39 @@ std::vector<Candidate> Draw(const Sample& sample, int wanted, std::mt19937_64& r
   return candidates;
 }
 
+// How many of track j's residuals a candidate's quantile is taken over: with an odd count the
+// line passes through the median measurement itself, whose zero says nothing of the point.
+int Judged(const Sample& sample, int j) {
+  const int n = sample.Count(j);
+  return n - n % 2;
+}
+
 // The candidate's `quantile` of the sampled tracks' residuals from their median lines through
 // it, where that is below `best`; infinite where it is not, or where only the two tracks that
-// made the candidate are sampled.
-double QuantileAt(const Sample& sample, const Candidate& c, double quantile, double best,
-                  std::vector<double>& r, std::vector<double>& tangent) {
+// made the candidate are sampled. `judged` counts the residuals of every sampled track.
+double QuantileAt(const Sample& sample, const Candidate& c, int judged, double quantile,
+                  double best, std::vector<double>& r, std::vector<double>& tangent) {
+  constexpr double kNone = std::numeric_limits<double>::infinity();
+  // The two tracks that made the point pass through it: they say nothing of it.
+  const std::size_t total = std::size_t(judged - Judged(sample, c.t0) - Judged(sample, c.t1));
+  if (total == 0) return kNone;
+  // The quantile is below `best` only where more than `at` residuals are: a candidate is
+  // dropped as soon as too few are left to get there, and the selection is made for the rest.
+  const std::size_t at = std::size_t(quantile * double(total - 1));
   r.resize(sample.points.size());
   std::size_t count = 0, below = 0;
-  for (int j = 0; j < sample.Tracks(); ++j) {
-    // The two tracks that made the point pass through it: they say nothing of it.
+  for (int j = 0; j < sample.Tracks() && below + (total - count) > at; ++j) {
     if (j == c.t0 || j == c.t1) continue;
     const int n = sample.Count(j);
     double* own = &r[count];
     MedianLineResiduals(sample.Of(j), n, sample.means[std::size_t(j)], c.x, c.y, tangent.data(),
                         own);
-    // With an odd count the line passes through the median measurement itself: its zero says
-    // nothing about the point.
     if (n % 2 == 1) std::iter_swap(std::min_element(own, own + n), own + n - 1);
     for (int k = 0; k < n - n % 2; ++k) below += own[k] < best;
     count += std::size_t(n - n % 2);
   }
-  constexpr double kNone = std::numeric_limits<double>::infinity();
-  if (count == 0) return kNone;
-  const int at = int(quantile * double(count - 1));
-  // The quantile is below `best` only where more than `at` residuals are: the selection is
-  // made for those candidates alone.
-  if (below <= std::size_t(at)) return kNone;
-  return SelectNth(r.data(), static_cast<int>(count), at);
+  if (below <= at) return kNone;
+  return SelectNth(r.data(), static_cast<int>(count), static_cast<int>(at));
 }
 
 }  // namespace
@@ -113,10 +119,12 @@ bool RobustSearch::Start(double& cx, double& cy, double& scale, std::vector<int>
   for (int j = 0; j < sample.Tracks(); ++j)
     sample.means.push_back(MeanOf(sample.Of(j), sample.Count(j)));
   const std::vector<Candidate> candidates = Draw(sample, o_.candidates, rng);
+  int judged = 0;
+  for (int j = 0; j < sample.Tracks(); ++j) judged += Judged(sample, j);
   std::vector<double> r, tangent(std::size_t(m_.Images()) + 1);
   double best = std::numeric_limits<double>::infinity();
   for (const Candidate& c : candidates) {
-    const double q = QuantileAt(sample, c, o_.start_quantile, best, r, tangent);
+    const double q = QuantileAt(sample, c, judged, o_.start_quantile, best, r, tangent);
     if (q < best) {
       best = q;
       cx = c.x;

@@ -50,12 +50,6 @@ QString kLoadFailure() {
 QString kLoadFailureCaption() {
   return QCoreApplication::translate("RedForm", "Ошибка!");
 }
-QString kUnsavedQuestion() {
-  return QCoreApplication::translate("RedForm", "Данные не сохранены. Сохранить?");
-}
-QString kUnsavedCaption() {
-  return QCoreApplication::translate("RedForm", "Предупреждение");
-}
 
 QToolButton* MakeToolButton(const QString& hint, zirt::Glyph glyph, const char* name, int size,
                             int glyph_size) {
@@ -299,99 +293,10 @@ void TRedForm::ToolButton8Click() {
   ChangeRows([](Grid& grid, int) { zirt::ClearRows(grid); });
 }
 
-void TRedForm::N3Click() {
-  SaveCommand(true);
-}
-
-void TRedForm::N16Click() {
-  SaveCommand(false);
-}
-
-void TRedForm::ToolButton10Click() {
-  N3Click();
-}
-
 void TRedForm::StringGrid1KeyDown(QObject*, int key, Qt::KeyboardModifiers shift) {
   // Ctrl+S itself changes nothing: it is the save that clears the flag.
   if (QKeySequence(key | shift.toInt()) == QKeySequence(QKeySequence::Save)) return;
   SetModified(true);
-}
-
-bool TRedForm::AcceptCodePage() {
-  const std::string row = zirt::RowOutsideCodePage(Cells());
-  if (row.empty()) return true;
-  zirt::MessageRequest question;
-  question.text =
-      QCoreApplication::translate("RedForm",
-                                  "В %1 есть знаки, которых нет в кодировке Windows-1251: они "
-                                  "будут записаны как «?». Сохранить?")
-          .arg(QString::fromStdString(row));
-  question.caption = kUnsavedCaption();
-  question.buttons = zirt::Buttons::kYesNo;
-  return platform_.ShowMessage(this, question) == zirt::Answer::kYes;
-}
-
-TRedForm::SaveResult TRedForm::SaveCommand(bool in_place) {
-  StringGrid1->CommitEdit();
-  const zirt::BuiltLines built = zirt::BuildLines(kind_, Cells());
-  if (!built.accepted) {
-    zirt::MessageRequest request;
-    request.text = QString::fromStdString(built.rejection);
-    request.caption = QString::fromLatin1(zirt::kApplicationTitle);
-    request.buttons = zirt::Buttons::kOk;
-    request.icon = zirt::Icon::kNone;
-    platform_.ShowMessage(this, request);
-    return SaveResult::kRejected;
-  }
-  if (!AcceptCodePage()) return SaveResult::kCancelled;
-  if (in_place && !file_name_.isEmpty()) {
-    zirt::WriteLines(file_name_.toStdString(), built.lines);
-    SetModified(false);
-    return SaveResult::kWritten;
-  }
-  const zirt::LayoutInfo& info = zirt::InfoOf(kind_);
-  zirt::FileDialogRequest request;
-  request.filter = QString::fromUtf8(info.filter);
-  request.default_extension = QString::fromUtf8(info.default_extension);
-  request.initial_folder = platform_.CurrentFolder();
-  request.file_name = file_name_;
-  const std::optional<QString> path = platform_.SaveFile(this, request);
-  if (!path) return SaveResult::kCancelled;
-  zirt::WriteLines(path->toStdString(), built.lines);
-  // Only a written file makes the grid's data safe; anything else keeps the question.
-  SetModified(false);
-  return SaveResult::kWritten;
-}
-
-void TRedForm::FormClose(QCloseEvent* event) {
-  StringGrid1->CommitEdit();
-  if (!modified_) {
-    event->accept();
-    return;
-  }
-  zirt::MessageRequest question;
-  question.text = kUnsavedQuestion();
-  question.caption = kUnsavedCaption();
-  question.buttons = zirt::Buttons::kYesNoCancel;
-  question.icon = zirt::Icon::kNone;
-  switch (platform_.ShowMessage(nullptr, question)) {
-    case zirt::Answer::kYes:
-      break;
-    case zirt::Answer::kNo:
-      event->accept();
-      return;
-    default:  // Cancel or Escape: back to the data.
-      event->ignore();
-      return;
-  }
-  bool written = false;
-  zirt::RunGuarded(platform_, this, [&] { written = SaveCommand(true) == SaveResult::kWritten; });
-  // A refused value, a cancelled dialog or a file that could not be created leaves the
-  // window open with the user's data.
-  if (written)
-    event->accept();
-  else
-    event->ignore();
 }
 
 void TRedForm::closeEvent(QCloseEvent* event) {

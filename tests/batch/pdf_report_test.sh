@@ -52,6 +52,17 @@ grep -Eq '^ *300 +3 ' "$work/moved.txt" || fail "the point table lost its last r
 [ "$(grep -c 'Точка *Измерений' "$work/moved.txt")" -ge 2 ] || fail "the table's header is not repeated"
 pdftotext "$work/moved.pdf" - | grep -q 'Стр. 4' || fail "the long table did not go on over pages"
 
+# An existing report is kept unless --overwrite, as --camera and --into keep theirs.
+cp "$work/zoom.pdf" "$work/kept.pdf"
+LC_ALL=C "$batch" --pdf "$work/zoom.pdf" zoom1.crd zoom2.crd >/dev/null 2>"$work/err" \
+  && fail "an existing PDF was replaced with exit 0"
+[ "$(head -n 1 "$work/err")" = "zirt-batch: $work/zoom.pdf exists; give --overwrite to replace it" ] \
+  || fail "no refusal of an existing PDF: $(cat "$work/err")"
+cmp -s "$work/zoom.pdf" "$work/kept.pdf" || fail "an existing PDF was changed"
+LC_ALL=C "$batch" --pdf "$work/zoom.pdf" --overwrite zoom1.crd zoom2.crd >/dev/null 2>&1 \
+  || fail "--overwrite did not replace the PDF"
+cmp -s "$work/zoom.pdf" "$work/kept.pdf" && fail "--overwrite left the old PDF"
+
 # Output onto an input is refused; an unwritable place fails with the reason.
 LC_ALL=C "$batch" --pdf zoom1.crd zoom1.crd zoom2.crd >/dev/null 2>&1 && fail "an input was overwritten"
 LC_ALL=C "$batch" --pdf "$work/none/r.pdf" zoom1.crd zoom2.crd >/dev/null 2>"$work/err" \
