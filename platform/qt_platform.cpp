@@ -1,5 +1,6 @@
 #include "platform/qt_platform.h"
 
+#include "platform/file_dialog_columns.h"
 #include "platform/help_viewer.h"
 
 #include <QCoreApplication>
@@ -47,6 +48,7 @@ namespace {
 // Qt's own dialog looks and behaves the same on every desktop, which the tests rely on.
 void Prepare(QFileDialog& dialog, const FileDialogRequest& request) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setProxyModel(new FileDialogColumns(&dialog));
   dialog.setNameFilter(ToQtFilter(request.filter));
   dialog.setDefaultSuffix(ToQtSuffix(request.default_extension));
   if (!request.initial_folder.isEmpty()) dialog.setDirectory(request.initial_folder);
@@ -91,6 +93,7 @@ std::optional<QString> QtPlatform::PickFolder(QWidget* owner, const QString& cap
                                               const QString& initial_folder) {
   QFileDialog dialog(owner, caption, initial_folder);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setProxyModel(new FileDialogColumns(&dialog));
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

@@ -7,6 +7,12 @@
 #include <QTranslator>
 
 namespace zirt {
+
+QLocale LocaleOf(InterfaceLanguage language) {
+  return language == InterfaceLanguage::kRussian ? QLocale(QLocale::Russian, QLocale::Russia)
+                                                 : QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
 namespace {
 
 InterfaceLanguage current_language = InterfaceLanguage::kRussian;
@@ -17,12 +23,11 @@ QTranslator* qt_russian_extra = nullptr;
 QTranslator* english = nullptr;  // The program's texts, installed in English.
 
 // What Qt formats with the default locale follows the language too (the file dialog's sizes
-// and dates do not: Qt takes the system's locale for them); the regional settings keep the
-// decimal separator, which is read from the system's locale, not from this default.
+// and dates do not: Qt takes the system's locale for them, so the program's dialogs write those
+// columns themselves); the regional settings keep the decimal separator, which is read from
+// the system's locale, not from this default.
 void SetDefaultLocale(InterfaceLanguage language) {
-  QLocale::setDefault(language == InterfaceLanguage::kRussian
-                          ? QLocale(QLocale::Russian, QLocale::Russia)
-                          : QLocale(QLocale::English, QLocale::UnitedStates));
+  QLocale::setDefault(LocaleOf(language));
 }
 
 // After Qt's own, which it completes, so that it is asked first.

@@ -2,6 +2,8 @@
 // texts (dialog titles, standard buttons) following it.
 #pragma once
 
+#include <QLocale>
+
 class QCoreApplication;
 
 namespace zirt {
@@ -21,5 +23,8 @@ bool InstallQtTranslation(QCoreApplication& application);
 // cannot be loaded; false also when Qt's Russian could not be installed again.
 bool SetInterfaceLanguage(InterfaceLanguage language);
 InterfaceLanguage CurrentInterfaceLanguage();
+
+// The locale whose words and formats a language's interface uses.
+QLocale LocaleOf(InterfaceLanguage language);
 
 }  // namespace zirt

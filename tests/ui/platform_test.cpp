@@ -2,6 +2,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
@@ -13,6 +14,7 @@
 #include "data/decimal_separator.h"
 #include "data/exceptions.h"
 #include "platform/exception_display.h"
+#include "platform/file_dialog_columns.h"
 #include "platform/locale_change_filter.h"
 #include "platform/qt_platform.h"
 #include "platform/qt_translation.h"
@@ -258,6 +260,45 @@ class PlatformTest : public QObject {
     platform.ShowMessage(nullptr, question);
     QCOMPARE(seen, (QStringList{QStringLiteral("Открыть"), QStringLiteral("Сохранить как"),
                                 QStringLiteral("&Да"), QStringLiteral("&Нет")}));
+  }
+
+  // Under LC_ALL=C Qt's file model writes sizes and dates in English; the dialogs the
+  // program opens write them in the interface's language.
+  void fileDialogSizesAndDatesFollowTheInterface() {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("points.crd"));
+    {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write(QByteArray(2500, ';'));
+      file.flush();  // Else closing writes, and stamps the file again.
+      QVERIFY(file.setFileTime(QDateTime(QDate(2026, 12, 8), QTime(9, 30)),
+                               QFileDevice::FileModificationTime));
+    }
+    QFileSystemModel files;
+    QSignalSpy loaded(&files, &QFileSystemModel::directoryLoaded);
+    files.setRootPath(folder.path());
+    QVERIFY(loaded.wait(5000));
+    zirt::FileDialogColumns columns;
+    columns.setSourceModel(&files);
+    const auto cell = [&](int column) {
+      return columns.mapFromSource(files.index(path, column)).data().toString();
+    };
+    const auto folder_size = columns.mapFromSource(files.index(folder.path(), 1)).data();
+    QVERIFY(!folder_size.toString().contains(QStringLiteral("byte")));
+    QCOMPARE(cell(0), QStringLiteral("points.crd"));
+    QCOMPARE(cell(1), QStringLiteral("2,44 КБ"));
+    QCOMPARE(cell(3), QStringLiteral("08.12.2026 09:30"));
+    zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kEnglish);
+    const QStringList english{cell(1), cell(3)};
+    zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kRussian);
+    QCOMPARE(english, (QStringList{QStringLiteral("2.44 KiB"), QStringLiteral("12/8/26 9:30 AM")}));
+
+    WhenModal<QFileDialog>([](QFileDialog* dialog) {
+      QVERIFY(dynamic_cast<zirt::FileDialogColumns*>(dialog->proxyModel()) != nullptr);
+      dialog->reject();
+    });
+    zirt::QtPlatform().OpenFiles(nullptr, {});
   }
 
   void localeChangeReReadsTheDecimalSeparator() {

@@ -150,6 +150,8 @@ bool ShootDesktopDialogs(QApplication& application, const QDir& out, const QDir&
     if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
       if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
         name->setText(QStringLiteral("zoom1.crd"));
+      dialog->setViewMode(QFileDialog::Detail);  // Sizes and dates shown, in Russian.
+      Settle();
       shot = shot && Save(*dialog, out.filePath(QStringLiteral("file-dialog.png")));
       static_cast<QDialog*>(dialog)->accept();
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
