@@ -34,7 +34,8 @@ double AdaptiveCut(std::vector<double> z, double least) {
 
 double MedianVariance(std::vector<double> z) {
   if (z.empty()) return 0;
-  return std::pow(1.4826 * SelectNth(z.data(), static_cast<int>(z.size()), int(z.size() / 2)), 2);
+  const double median = SelectAmongMany(z.data(), static_cast<int>(z.size()), int(z.size() / 2));
+  return std::pow(1.4826 * median, 2);
 }
 
 // The distances of every stride-th track's measurements (about 10⁵ in all) from its line
