@@ -45,6 +45,7 @@ std::vector<double> RobustSearch::StandardisedSample(const Fit& fit) const {
   const double tested = double(fit.measurements) + double(flagged_.size());
   const int stride = int(std::max(1.0, std::ceil(tested / 100000)));
   std::vector<double> z;
+  z.reserve(std::size_t(tested / stride) + std::size_t(m_.Images()));
   for (int i = 0; i < m_.Tracks(); i += stride) {
     const Track& t = tracks_[std::size_t(i)];
     if (t.n == 0) continue;
