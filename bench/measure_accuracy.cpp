@@ -52,6 +52,167 @@ struct Variant {
   int subpix;  // Half window of an extra cornerSubPix; 0 for none.
 };
 
+// A variant's figures over the sequences.
+struct Tally {
+  std::vector<double> errors;  // of the principal point, px
+  double corner_rms = 0;       // the sum of the corners' squared errors, until printed
+  double seconds = 0;
+  int failures = 0;
+  int corner_count = 0;
+};
+
+// A rendered zoom sequence, with the true corners of each image.
+struct Sequence {
+  zirt::test::BoardScene scene;
+  int levels = 0;
+  std::vector<cv::Mat> images;
+  std::vector<std::vector<cv::Point2d>> truths;
+};
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A random size, blur, principal point, view of the board and zoom levels, rendered.
+Sequence RandomSequence(std::mt19937& random, std::uniform_real_distribution<double>& unit) {
+  const cv::Size sizes[] = {{1920, 1080}, {2048, 1366}, {2400, 1600}};
+  Sequence sequence;
+  zirt::test::BoardScene& scene = sequence.scene;
+  const cv::Size size = sizes[random() % 3];
+  scene.width = size.width;
+  scene.height = size.height;
+  scene.blur = 0.6 + 0.6 * unit(random);
+  scene.principal = {size.width / 2.0 + 40 * (unit(random) - 0.5),
+                     size.height / 2.0 + 40 * (unit(random) - 0.5)};
+  // The board anywhere from half to most of the frame, turned a little, seen at a slant.
+  const double board_scale = 0.55 + 0.45 * unit(random), turn = 0.3 * (unit(random) - 0.5);
+  const cv::Point2d shift(0.1 * (unit(random) - 0.5), 0.1 * (unit(random) - 0.5));
+  for (auto& q : scene.quad) {
+    const cv::Point2d d = (q - cv::Point2d(0.5, 0.5)) * board_scale;
+    q = cv::Point2d(0.5, 0.5) + shift +
+        cv::Point2d(d.x * std::cos(turn) - d.y * std::sin(turn),
+                    d.x * std::sin(turn) + d.y * std::cos(turn)) +
+        cv::Point2d(0.05 * (unit(random) - 0.5), 0.05 * (unit(random) - 0.5));
+  }
+  const int levels = sequence.levels = 3 + random() % 3;
+  std::vector<double> zooms;
+  for (int k = 0; k < levels; ++k) zooms.push_back(0.8 + 0.45 * k / (levels - 1));
+  sequence.truths.resize(levels);
+  for (int k = 0; k < levels; ++k)
+    sequence.images.push_back(
+        zirt::test::RenderBoard(scene, zooms[k], random(), &sequence.truths[k]));
+  return sequence;
+}
+
+// The program's own finder and point order on every image, into the tracks; false when an
+// image fails. `mean_error` sums the corners' errors.
+bool OwnTracks(const Sequence& sequence, Tally& tally, cv::Point2d& mean_error,
+               std::vector<Track>& tracks) {
+  const zirt::test::BoardScene& scene = sequence.scene;
+  std::vector<zirt::ImagePoint> first;
+  bool ok = true;
+  for (int k = 0; k < sequence.levels && ok; ++k) {
+    const auto start = Clock::now();
+    const zirt::Pattern pattern{zirt::PatternKind::kChessboard, scene.cols, scene.rows};
+    const auto points = zirt::FindPattern(sequence.images[k], pattern);
+    ok = points.has_value();
+    if (ok) {
+      const auto ordered =
+          k == 0 ? zirt::OrderFirst(*points, pattern) : zirt::OrderLike(first, *points, pattern);
+      if (k == 0) first = ordered;
+      for (std::size_t i = 0; i < ordered.size(); ++i) {
+        tracks[i].push_back({ordered[i].x, ordered[i].y});
+        const cv::Point2d e = tracks[i].back() - sequence.truths[k][i];
+        mean_error += e;
+        tally.corner_rms += e.dot(e);
+        ++tally.corner_count;
+      }
+    }
+    tally.seconds += SecondsSince(start);
+  }
+  return ok;
+}
+
+// OpenCV's finder with the variant's flags and extra refinement on every image, into the
+// tracks; false when an image fails. A variant differing from the one before only in the
+// extra refinement takes the finder's run from `finder_cache`.
+bool FinderTracks(const Sequence& sequence, const Variant* variants, int v,
+                  std::vector<std::vector<cv::Point2f>>& finder_cache, Tally& tally,
+                  std::vector<Track>& tracks) {
+  const zirt::test::BoardScene& scene = sequence.scene;
+  for (int k = 0; k < sequence.levels; ++k) {
+    std::vector<cv::Point2f> found;
+    const auto start = Clock::now();
+    bool ok = true;
+    const bool shared =
+        v > 0 && variants[v].flags == variants[v - 1].flags && !finder_cache[k].empty();
+    if (shared) {
+      found = finder_cache[k];
+    } else {
+      ok = cv::findChessboardCornersSB(sequence.images[k], {scene.cols, scene.rows}, found,
+                                       variants[v].flags);
+      finder_cache[k] = ok ? found : std::vector<cv::Point2f>();
+    }
+    if (ok && variants[v].subpix)
+      cv::cornerSubPix(sequence.images[k], found, {variants[v].subpix, variants[v].subpix},
+                       {-1, -1}, {cv::TermCriteria::EPS | cv::TermCriteria::COUNT, 100, 1e-4});
+    tally.seconds += SecondsSince(start);
+    if (!ok) return false;
+    const std::vector<cv::Point2d>& truth = sequence.truths[k];
+    // The finder may start from another corner; match to the truth by the nearest corner.
+    if (cv::norm(cv::Point2d(found[0]) - truth[0]) > cv::norm(cv::Point2d(found.back()) - truth[0]))
+      std::reverse(found.begin(), found.end());
+    for (std::size_t i = 0; i < found.size(); ++i) {
+      tracks[i].push_back(found[i]);
+      const cv::Point2d e = cv::Point2d(found[i]) - truth[i];
+      tally.corner_rms += e.dot(e);
+      ++tally.corner_count;
+    }
+  }
+  return true;
+}
+
+// The error of the refined estimate of zirt-batch --json on the tracks; NaN without one.
+double RefinedError(const std::vector<Track>& tracks, int levels, cv::Point2d principal) {
+  std::vector<std::vector<zirt::Position>> measured(levels);
+  for (const Track& t : tracks)
+    for (int k = 0; k < levels; ++k) measured[k].push_back({t[k].x, t[k].y});
+  const auto refined = zirt::Diagnose(measured).refined;
+  return refined ? cv::norm(cv::Point2d(refined->x, refined->y) - principal) : NAN;
+}
+
+void PrintFigures(const Variant* variants, std::vector<Tally>& tallies, int sequences,
+                  std::vector<double>& refined_errors, cv::Point2d mean_error) {
+  if (!refined_errors.empty()) {
+    std::sort(refined_errors.begin(), refined_errors.end());
+    const auto at = [&](double q) {
+      return refined_errors[std::min(refined_errors.size() - 1,
+                                     std::size_t(q * refined_errors.size()))];
+    };
+    std::printf("refined estimate of zirt-measure's files: median %.4f p95 %.4f max %.4f px\n",
+                at(0.5), at(0.95), refined_errors.back());
+  }
+  if (tallies[0].corner_count)
+    std::printf("mean corner error of zirt-measure (%.4f, %.4f) px\n",
+                mean_error.x / tallies[0].corner_count, mean_error.y / tallies[0].corner_count);
+  for (std::size_t v = 0; v < tallies.size(); ++v) {
+    const Tally& tally = tallies[v];
+    auto& e = tallies[v].errors;
+    std::sort(e.begin(), e.end());
+    const auto pct = [&](double q) {
+      return e.empty() ? NAN : e[std::min(e.size() - 1, size_t(q * e.size()))];
+    };
+    std::printf(
+        "%-36s failed %d/%d  pp error median %.4f p95 %.4f max %.4f  corner rms %.4f  %.3f "
+        "s/image\n",
+        variants[v].name, tally.failures, sequences, pct(0.5), pct(0.95),
+        e.empty() ? NAN : e.back(), std::sqrt(tally.corner_rms / std::max(1, tally.corner_count)),
+        tally.seconds / std::max(1, tally.corner_count / 54));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,136 +229,30 @@ int main(int argc, char** argv) {
       {"SB plain", 0, 0},
   };
   const int nv = all ? sizeof variants / sizeof variants[0] : 1;
-  const cv::Size sizes[] = {{1920, 1080}, {2048, 1366}, {2400, 1600}};
-  std::vector<std::vector<double>> errors(nv);
-  std::vector<double> corner_rms(nv, 0), seconds(nv, 0);
-  std::vector<int> failures(nv, 0), corner_count(nv, 0);
+  std::vector<Tally> tallies(nv);
   std::uniform_real_distribution<double> unit(0, 1);
   std::vector<double> refined_errors;
   cv::Point2d mean_error(0, 0);  // Of the program's own corners: a shift common to all.
   for (int s = 0; s < sequences; ++s) {
-    zirt::test::BoardScene scene;
-    const cv::Size size = sizes[random() % 3];
-    scene.width = size.width;
-    scene.height = size.height;
-    scene.blur = 0.6 + 0.6 * unit(random);
-    scene.principal = {size.width / 2.0 + 40 * (unit(random) - 0.5),
-                       size.height / 2.0 + 40 * (unit(random) - 0.5)};
-    // The board anywhere from half to most of the frame, turned a little, seen at a slant.
-    const double board_scale = 0.55 + 0.45 * unit(random), turn = 0.3 * (unit(random) - 0.5);
-    const cv::Point2d shift(0.1 * (unit(random) - 0.5), 0.1 * (unit(random) - 0.5));
-    for (auto& q : scene.quad) {
-      const cv::Point2d d = (q - cv::Point2d(0.5, 0.5)) * board_scale;
-      q = cv::Point2d(0.5, 0.5) + shift +
-          cv::Point2d(d.x * std::cos(turn) - d.y * std::sin(turn),
-                      d.x * std::sin(turn) + d.y * std::cos(turn)) +
-          cv::Point2d(0.05 * (unit(random) - 0.5), 0.05 * (unit(random) - 0.5));
-    }
-    const int levels = 3 + random() % 3;
-    std::vector<double> zooms;
-    for (int k = 0; k < levels; ++k) zooms.push_back(0.8 + 0.45 * k / (levels - 1));
-    std::vector<cv::Mat> images;
-    std::vector<std::vector<cv::Point2d>> truths(levels);
-    for (int k = 0; k < levels; ++k)
-      images.push_back(zirt::test::RenderBoard(scene, zooms[k], random(), &truths[k]));
-    std::vector<std::vector<cv::Point2f>> finder_cache(levels);
-    std::vector<zirt::ImagePoint> first;
+    const Sequence sequence = RandomSequence(random, unit);
+    std::vector<std::vector<cv::Point2f>> finder_cache(sequence.levels);
     for (int v = 0; v < nv; ++v) {
-      std::vector<Track> tracks(scene.cols * scene.rows);
+      std::vector<Track> tracks(sequence.scene.cols * sequence.scene.rows);
       if (v > 0 && variants[v].flags != variants[v - 1].flags)
         for (auto& c : finder_cache) c.clear();
-      bool ok = true;
-      for (int k = 0; k < levels && ok; ++k) {
-        std::vector<cv::Point2f> found;
-        const auto start = std::chrono::steady_clock::now();
-        // Variants differing only in the extra refinement share the finder's run.
-        if (variants[v].flags < 0) {
-          const auto start = std::chrono::steady_clock::now();
-          const zirt::Pattern pattern{zirt::PatternKind::kChessboard, scene.cols, scene.rows};
-          const auto points = zirt::FindPattern(images[k], pattern);
-          ok = points.has_value();
-          if (ok) {
-            const auto ordered = k == 0 ? zirt::OrderFirst(*points, pattern)
-                                        : zirt::OrderLike(first, *points, pattern);
-            if (k == 0) first = ordered;
-            for (std::size_t i = 0; i < ordered.size(); ++i) {
-              tracks[i].push_back({ordered[i].x, ordered[i].y});
-              const cv::Point2d e = tracks[i].back() - truths[k][i];
-              mean_error += e;
-              corner_rms[v] += e.dot(e);
-              ++corner_count[v];
-            }
-          }
-          seconds[v] +=
-              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-          continue;
-        }
-        const bool shared =
-            v > 0 && variants[v].flags == variants[v - 1].flags && !finder_cache[k].empty();
-        if (shared) {
-          found = finder_cache[k];
-        } else {
-          ok = cv::findChessboardCornersSB(images[k], {scene.cols, scene.rows}, found,
-                                           variants[v].flags);
-          finder_cache[k] = ok ? found : std::vector<cv::Point2f>();
-        }
-        if (ok && variants[v].subpix)
-          cv::cornerSubPix(images[k], found, {variants[v].subpix, variants[v].subpix}, {-1, -1},
-                           {cv::TermCriteria::EPS | cv::TermCriteria::COUNT, 100, 1e-4});
-        seconds[v] +=
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!ok) break;
-        // The finder may start from another corner; match to the truth by the nearest corner.
-        if (cv::norm(cv::Point2d(found[0]) - truths[k][0]) >
-            cv::norm(cv::Point2d(found.back()) - truths[k][0]))
-          std::reverse(found.begin(), found.end());
-        for (std::size_t i = 0; i < found.size(); ++i) {
-          tracks[i].push_back(found[i]);
-          const cv::Point2d e = cv::Point2d(found[i]) - truths[k][i];
-          corner_rms[v] += e.dot(e);
-          ++corner_count[v];
-        }
-      }
+      const bool ok = variants[v].flags < 0
+                          ? OwnTracks(sequence, tallies[v], mean_error, tracks)
+                          : FinderTracks(sequence, variants, v, finder_cache, tallies[v], tracks);
       if (!ok) {
-        ++failures[v];
+        ++tallies[v].failures;
         continue;
       }
-      errors[v].push_back(cv::norm(CommonPoint(tracks) - scene.principal));
-      if (variants[v].flags < 0) {  // The refined estimate of zirt-batch --json as well.
-        std::vector<std::vector<zirt::Position>> measured(levels);
-        for (const Track& t : tracks)
-          for (int k = 0; k < levels; ++k) measured[k].push_back({t[k].x, t[k].y});
-        const auto refined = zirt::Diagnose(measured).refined;
-        refined_errors.push_back(
-            refined ? cv::norm(cv::Point2d(refined->x, refined->y) - scene.principal) : NAN);
-      }
+      tallies[v].errors.push_back(cv::norm(CommonPoint(tracks) - sequence.scene.principal));
+      if (variants[v].flags < 0)  // The refined estimate of zirt-batch --json as well.
+        refined_errors.push_back(RefinedError(tracks, sequence.levels, sequence.scene.principal));
     }
     std::fprintf(stderr, ".");
   }
   std::fprintf(stderr, "\n");
-  if (!refined_errors.empty()) {
-    std::sort(refined_errors.begin(), refined_errors.end());
-    const auto at = [&](double q) {
-      return refined_errors[std::min(refined_errors.size() - 1,
-                                     std::size_t(q * refined_errors.size()))];
-    };
-    std::printf("refined estimate of zirt-measure's files: median %.4f p95 %.4f max %.4f px\n",
-                at(0.5), at(0.95), refined_errors.back());
-  }
-  if (corner_count[0])
-    std::printf("mean corner error of zirt-measure (%.4f, %.4f) px\n",
-                mean_error.x / corner_count[0], mean_error.y / corner_count[0]);
-  for (int v = 0; v < nv; ++v) {
-    auto& e = errors[v];
-    std::sort(e.begin(), e.end());
-    const auto pct = [&](double q) {
-      return e.empty() ? NAN : e[std::min(e.size() - 1, size_t(q * e.size()))];
-    };
-    std::printf(
-        "%-36s failed %d/%d  pp error median %.4f p95 %.4f max %.4f  corner rms %.4f  %.3f "
-        "s/image\n",
-        variants[v].name, failures[v], sequences, pct(0.5), pct(0.95), e.empty() ? NAN : e.back(),
-        std::sqrt(corner_rms[v] / std::max(1, corner_count[v])),
-        seconds[v] / std::max(1, corner_count[v] / 54));
-  }
+  PrintFigures(variants, tallies, sequences, refined_errors, mean_error);
 }

@@ -57,6 +57,117 @@ std::optional<std::vector<ImagePoint>> FindSbAccuracy(const cv::Mat& grey,
   return points;
 }
 
+// A zoom sequence made from a photograph.
+struct Sample {
+  const std::string& photo;
+  int sequence;  // its number among the photograph's
+  zirt::test::PhotoZoom zoom;
+  std::vector<cv::Mat> images;
+};
+
+// What the finders came to over the sequences.
+struct Figures {
+  std::vector<std::string> names;  // of the finders, in variant order
+  std::vector<Tally> tallies;      // one a finder
+  std::map<std::string, int> roads;
+  int out_of_view = 0;
+};
+
+// Variant v's finder on every image, in the point order of zirt-measure; false, with what
+// went wrong in `where`, when an image has no board. Counts the roads of the program's finder.
+bool FindAll(const Sample& sample, int v, const zirt::Pattern& pattern, Figures& figures,
+             std::vector<std::vector<ImagePoint>>& measured, std::string& where) {
+  Tally& t = figures.tallies[v];
+  const std::vector<cv::Mat>& images = sample.images;
+  for (std::size_t k = 0; k < images.size(); ++k) {
+    const auto start = std::chrono::steady_clock::now();
+    zirt::FindDetail detail;
+    const auto points = v == 0   ? zirt::FindPattern(images[k], pattern, &detail)
+                        : v == 1 ? FindSbAccuracy(images[k], pattern)
+                                 : FindByRoad(images[k], v - 2);
+    t.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ++t.images;
+    if (!points) {
+      where = detail.larger ? "larger" : "not found";
+      return false;
+    }
+    if (v == 0) ++figures.roads[detail.road];
+    measured.push_back(k == 0 ? zirt::OrderFirst(*points, pattern)
+                              : zirt::OrderLike(measured[0], *points, pattern));
+  }
+  return true;
+}
+
+// Whether the board found in the first image stays in the frame at every zoom: one that
+// leaves it at the long end is no test of detection.
+bool InView(const Sample& sample, const std::vector<ImagePoint>& first) {
+  const zirt::test::PhotoZoom& zoom = sample.zoom;
+  bool inside = true;
+  for (std::size_t k = 1; k < sample.images.size(); ++k)
+    for (const ImagePoint& p : first) {
+      const double x = zoom.centre.x + (p.x - zoom.centre.x) * zoom.zooms[k];
+      const double y = zoom.centre.y + (p.y - zoom.centre.y) * zoom.zooms[k];
+      if (x < 0 || y < 0 || x > sample.images[k].cols - 1 || y > sample.images[k].rows - 1)
+        inside = false;
+    }
+  return inside;
+}
+
+// The refined point's distance from the zoom's centre; NaN without one.
+double RefinedError(const Sample& sample, const std::vector<std::vector<ImagePoint>>& measured) {
+  std::vector<std::vector<zirt::Position>> positions;
+  for (const auto& image : measured) {
+    positions.emplace_back();
+    for (const ImagePoint& p : image) positions.back().push_back({p.x, p.y});
+  }
+  const auto refined = zirt::Diagnose(positions).refined;
+  return refined ? std::hypot(refined->x - sample.zoom.centre.x, refined->y - sample.zoom.centre.y)
+                 : NAN;
+}
+
+// One sequence measured with variant v's finder, into its tally.
+void MeasureSequence(const Sample& sample, int v, const zirt::Pattern& pattern, Figures& figures) {
+  Tally& t = figures.tallies[v];
+  const char* name = sample.photo.c_str();
+  std::vector<std::vector<ImagePoint>> measured;
+  std::string where;
+  if (!FindAll(sample, v, pattern, figures, measured, where)) {
+    ++t.not_found;
+    if (v == 0) std::fprintf(stderr, "%s seq %d: %s\n", name, sample.sequence, where.c_str());
+    return;
+  }
+  if (v == 0 && !InView(sample, measured[0])) ++figures.out_of_view;
+  if (const auto refusal = zirt::MatchToFirst(measured, pattern)) {
+    ++t.refused;
+    std::fprintf(stderr, "%s seq %d: refused: %s\n", name, sample.sequence,
+                 refusal->reason.c_str());
+    return;
+  }
+  const double error = RefinedError(sample, measured);
+  ++t.measured;
+  t.errors.push_back(error);
+  if (!(error < 1))
+    std::fprintf(stderr, "%s seq %d: error %.3f px\n", name, sample.sequence, error);
+}
+
+void PrintFigures(const Figures& figures, int sequences, int variants) {
+  std::printf("%d sequences (%d with the board partly out of view at the long end)\n", sequences,
+              figures.out_of_view);
+  for (int v = 0; v < variants; ++v) {
+    const Tally& t = figures.tallies[v];
+    std::printf(
+        "%-30s measured %3d  not found %3d  refused %3d  refined error median %.4f p95 %.4f max "
+        "%.4f px  %.3f s/image\n",
+        figures.names[v].c_str(), t.measured, t.not_found, t.refused, Percentile(t.errors, 0.5),
+        Percentile(t.errors, 0.95),
+        t.errors.empty() ? NAN : *std::max_element(t.errors.begin(), t.errors.end()),
+        t.seconds / std::max(1, t.images));
+  }
+  std::printf("roads:");
+  for (const auto& [road, count] : figures.roads) std::printf("  %s %d", road.c_str(), count);
+  std::printf("\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,96 +180,23 @@ int main(int argc, char** argv) {
               "left08", "left09", "left11", "left12", "left13", "left14"};
   const zirt::Pattern pattern{zirt::PatternKind::kChessboard, 9, 6};
   const bool compare = std::getenv("ZIRT_COMPARE") != nullptr;
-  std::vector<std::string> names = {"zirt-measure", "SB accuracy (one pass)"};
+  Figures figures;
+  figures.names = {"zirt-measure", "SB accuracy (one pass)"};
   for (const std::string& road : zirt::ChessboardRoads())
-    names.push_back("road " + road + " alone");
-  std::vector<Tally> tallies(names.size());
-  const int variants = compare ? static_cast<int>(names.size()) : 1;
-  std::map<std::string, int> roads;
-  int out_of_view = 0;
+    figures.names.push_back("road " + road + " alone");
+  figures.tallies.resize(figures.names.size());
+  const int variants = compare ? static_cast<int>(figures.names.size()) : 1;
   for (const std::string& name : photos) {
     const cv::Mat photo = zirt::test::ReadTestPhoto(name);
     for (int s = 0; s < per_photo; ++s) {
       const unsigned sequence_seed =
           seed * 1000 + s * 7919 + static_cast<unsigned>(name.size() * 31 + name.back());
       const zirt::test::PhotoZoom zoom = zirt::test::RandomPhotoZoom(photo, sequence_seed);
-      const std::vector<cv::Mat> images = zirt::test::MakePhotoZoom(photo, zoom, sequence_seed);
-      for (int v = 0; v < variants; ++v) {
-        Tally& t = tallies[v];
-        std::vector<std::vector<ImagePoint>> measured;
-        bool found_all = true;
-        std::string where;
-        for (std::size_t k = 0; k < images.size() && found_all; ++k) {
-          const auto start = std::chrono::steady_clock::now();
-          zirt::FindDetail detail;
-          const auto points = v == 0   ? zirt::FindPattern(images[k], pattern, &detail)
-                              : v == 1 ? FindSbAccuracy(images[k], pattern)
-                                       : FindByRoad(images[k], v - 2);
-          t.seconds +=
-              std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-          ++t.images;
-          if (!points) {
-            found_all = false;
-            where = detail.larger ? "larger" : "not found";
-            break;
-          }
-          if (v == 0) ++roads[detail.road];
-          measured.push_back(k == 0 ? zirt::OrderFirst(*points, pattern)
-                                    : zirt::OrderLike(measured[0], *points, pattern));
-        }
-        if (!found_all) {
-          ++t.not_found;
-          if (v == 0) std::fprintf(stderr, "%s seq %d: %s\n", name.c_str(), s, where.c_str());
-          continue;
-        }
-        if (v == 0) {
-          // A board that leaves the frame at the long end is no test of detection.
-          bool inside = true;
-          for (std::size_t k = 1; k < images.size(); ++k)
-            for (const ImagePoint& p : measured[0]) {
-              const double x = zoom.centre.x + (p.x - zoom.centre.x) * zoom.zooms[k];
-              const double y = zoom.centre.y + (p.y - zoom.centre.y) * zoom.zooms[k];
-              if (x < 0 || y < 0 || x > images[k].cols - 1 || y > images[k].rows - 1)
-                inside = false;
-            }
-          if (!inside) ++out_of_view;
-        }
-        if (const auto refusal = zirt::MatchToFirst(measured, pattern)) {
-          ++t.refused;
-          std::fprintf(stderr, "%s seq %d: refused: %s\n", name.c_str(), s,
-                       refusal->reason.c_str());
-          continue;
-        }
-        std::vector<std::vector<zirt::Position>> positions;
-        for (const auto& image : measured) {
-          positions.emplace_back();
-          for (const ImagePoint& p : image) positions.back().push_back({p.x, p.y});
-        }
-        const auto refined = zirt::Diagnose(positions).refined;
-        const double error =
-            refined ? std::hypot(refined->x - zoom.centre.x, refined->y - zoom.centre.y) : NAN;
-        ++t.measured;
-        t.errors.push_back(error);
-        if (!(error < 1))
-          std::fprintf(stderr, "%s seq %d: error %.3f px\n", name.c_str(), s, error);
-      }
+      const Sample sample{name, s, zoom, zirt::test::MakePhotoZoom(photo, zoom, sequence_seed)};
+      for (int v = 0; v < variants; ++v) MeasureSequence(sample, v, pattern, figures);
     }
     std::fprintf(stderr, ".");
   }
   std::fprintf(stderr, "\n");
-  std::printf("%d sequences (%d with the board partly out of view at the long end)\n",
-              per_photo * static_cast<int>(photos.size()), out_of_view);
-  for (int v = 0; v < variants; ++v) {
-    const Tally& t = tallies[v];
-    std::printf(
-        "%-30s measured %3d  not found %3d  refused %3d  refined error median %.4f p95 %.4f max "
-        "%.4f px  %.3f s/image\n",
-        names[v].c_str(), t.measured, t.not_found, t.refused, Percentile(t.errors, 0.5),
-        Percentile(t.errors, 0.95),
-        t.errors.empty() ? NAN : *std::max_element(t.errors.begin(), t.errors.end()),
-        t.seconds / std::max(1, t.images));
-  }
-  std::printf("roads:");
-  for (const auto& [road, count] : roads) std::printf("  %s %d", road.c_str(), count);
-  std::printf("\n");
+  PrintFigures(figures, per_photo * static_cast<int>(photos.size()), variants);
 }

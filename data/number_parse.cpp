@@ -69,62 +69,72 @@ std::string QuotedText(std::string_view text) {
   return std::string(text.substr(0, end)) + "\u2026";
 }
 
-double ParseReal(std::string_view text) {
+namespace {
+
+// A number's text taken apart: its sign, where the digits of its integer and fraction parts
+// stand, its exponent, and up to 19 significant digits gathered on the way.
+struct RealText {
+  bool negative = false;
+  std::uint64_t mantissa = 0;
+  bool all_taken = true;  // no significant digit was left out of the mantissa
+  std::size_t int_start = 0, int_end = 0;
+  std::size_t frac_start = 0, frac_end = 0;
+  bool has_exponent = false;
+  long exponent = 0;
+};
+
+// Takes the text apart, and refuses it when it is no number.
+RealText ScanReal(std::string_view text) {
   const std::size_t n = text.size();
   const char separator = DecimalSeparator();
+  RealText real;
   std::size_t i = 0;
   while (i < n && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i < n && (text[i] == '+' || text[i] == '-')) real.negative = text[i++] == '-';
 
   // Up to 19 significant digits are gathered on the way: most coordinates convert exactly
   // from them, and the rest go whole to from_chars.
-  std::uint64_t mantissa = 0;
   int significant = 0;
-  bool all_taken = true;
   const auto take = [&](char c) {
-    if (mantissa == 0 && c == '0') return;
+    if (real.mantissa == 0 && c == '0') return;
     if (significant == 19) {
-      all_taken = false;
+      real.all_taken = false;
       return;
     }
-    mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+    real.mantissa = real.mantissa * 10 + static_cast<unsigned>(c - '0');
     ++significant;
   };
-  const std::size_t int_start = i;
+  real.int_start = i;
   for (; i < n && IsDigit(text[i]); ++i) take(text[i]);
-  const std::size_t int_end = i;
-  std::size_t frac_start = i, frac_end = i;
+  real.int_end = i;
+  real.frac_start = real.frac_end = i;
   if (i < n && text[i] == separator) {
-    frac_start = ++i;
+    real.frac_start = ++i;
     for (; i < n && IsDigit(text[i]); ++i) take(text[i]);
-    frac_end = i;
+    real.frac_end = i;
   }
-  if (int_end == int_start && i == int_end) RefuseReal(text);
+  if (real.int_end == real.int_start && i == real.int_end) RefuseReal(text);
 
-  long exponent = 0;
-  const bool has_exponent = i < n && (text[i] == 'E' || text[i] == 'e');
-  if (has_exponent) {
+  real.has_exponent = i < n && (text[i] == 'E' || text[i] == 'e');
+  if (real.has_exponent) {
     ++i;
     bool exponent_negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-')) exponent_negative = text[i++] == '-';
     // The exponent stops growing at 500: a digit after that is left for the end test.
-    while (i < n && IsDigit(text[i]) && exponent < 500)
-      exponent = exponent * 10 + (text[i++] - '0');
-    if (exponent_negative) exponent = -exponent;
+    while (i < n && IsDigit(text[i]) && real.exponent < 500)
+      real.exponent = real.exponent * 10 + (text[i++] - '0');
+    if (exponent_negative) real.exponent = -real.exponent;
   }
   while (i < n && text[i] == ' ') ++i;
   if (i != n) RefuseReal(text);
+  return real;
+}
 
-  // An integer of at most 53 bits divided by an exact power of ten is one correctly rounded
-  // operation, the same double that from_chars would give.
-  const std::size_t fraction_digits = frac_end - frac_start;
-  if (!has_exponent && all_taken && mantissa <= (std::uint64_t{1} << 53) &&
-      fraction_digits < std::size(kPowersOfTen)) {
-    const double value = static_cast<double>(mantissa) / kPowersOfTen[fraction_digits];
-    return negative ? -value : value;
-  }
-
+// The value, without its sign, of a number the exact way does not take: its significant
+// digits and exponent handed whole to from_chars.
+double ConvertDigits(std::string_view text, const RealText& real) {
+  const std::size_t int_start = real.int_start, int_end = real.int_end;
+  const std::size_t frac_start = real.frac_start, frac_end = real.frac_end;
   // Leading zeros dropped; a short mantissa stays on the stack.
   std::size_t first = int_start;
   while (first < int_end && text[first] == '0') ++first;
@@ -132,7 +142,7 @@ double ParseReal(std::string_view text) {
     first = frac_start;
     while (first < frac_end && text[first] == '0') ++first;
   }
-  if (first == int_end || first == frac_end) return negative ? -0.0 : 0.0;
+  if (first == int_end || first == frac_end) return 0.0;
   const std::size_t count =
       first < int_end ? (int_end - first) + (frac_end - frac_start) : frac_end - first;
   // The digits are gathered as one 80-bit value: past its range the text overflows,
@@ -153,7 +163,7 @@ double ParseReal(std::string_view text) {
   for (std::size_t k = first; k < frac_end; ++k) *out++ = text[k];
   if (count == kExtendedDigits && !WithinLargestExtended(std::string_view(digits, count)))
     RefuseReal(text);
-  const long scale = exponent - static_cast<long>(frac_end - frac_start);
+  const long scale = real.exponent - static_cast<long>(frac_end - frac_start);
   const long magnitude = static_cast<long>(count) + scale;
   *out++ = 'e';
   out = std::to_chars(out, digits + (count > 40 ? large.size() : sizeof small), scale).ptr;
@@ -175,7 +185,22 @@ double ParseReal(std::string_view text) {
   } else if (result.ec != std::errc() || result.ptr != end) {
     RefuseReal(text);
   }
-  return negative ? -value : value;
+  return value;
+}
+
+}  // namespace
+
+double ParseReal(std::string_view text) {
+  const RealText real = ScanReal(text);
+  // An integer of at most 53 bits divided by an exact power of ten is one correctly rounded
+  // operation, the same double that from_chars would give.
+  const std::size_t fraction_digits = real.frac_end - real.frac_start;
+  const bool exact = !real.has_exponent && real.all_taken &&
+                     real.mantissa <= (std::uint64_t{1} << 53) &&
+                     fraction_digits < std::size(kPowersOfTen);
+  const double value = exact ? static_cast<double>(real.mantissa) / kPowersOfTen[fraction_digits]
+                             : ConvertDigits(text, real);
+  return real.negative ? -value : value;
 }
 
 int ParseInteger(std::string_view text) {

@@ -26,18 +26,8 @@ void Cross(QPainter& painter, QPointF centre, double half, const QColor& colour,
   painter.drawLine(centre - QPointF(0, half), centre + QPointF(0, half));
 }
 
-QImage Draw() {
-  QImage image(kWidth, kHeight, QImage::Format_RGB32);
-  QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing);
-
-  QLinearGradient sky(0, 0, 0, kHeight);
-  sky.setColorAt(0, QColor(38, 52, 74));
-  sky.setColorAt(1, QColor(14, 20, 32));
-  painter.fillRect(image.rect(), sky);
-
-  // The sensor: a silver plane with a fine measuring grid and corner marks.
-  const QRectF plane(60, 48, 898, 600);
+// The sensor: a silver plane with a fine measuring grid and corner marks.
+void DrawSensor(QPainter& painter, const QRectF& plane) {
   QRadialGradient glow(plane.center(), 560);
   glow.setColorAt(0, QColor(214, 214, 210));
   glow.setColorAt(1, QColor(168, 170, 172));
@@ -59,9 +49,10 @@ QImage Draw() {
     painter.drawLine(inner, inner + QPointF(corner * sx, 0));
     painter.drawLine(inner, inner + QPointF(0, corner * sy));
   }
+}
 
-  // Tracks of reference points across three images, all aimed at one point.
-  const QPointF principal(541, 330);
+// Tracks of reference points across three images, all aimed at one point, and that point.
+void DrawTracks(QPainter& painter, QPointF principal) {
   const QColor marks[] = {QColor(255, 0, 0), QColor(0, 128, 0), QColor(0, 0, 255),
                           QColor(0, 160, 160)};
   const int kTracks = 14;
@@ -87,9 +78,9 @@ QImage Draw() {
   painter.setFont(label_font);
   painter.setPen(QColor(150, 0, 0));
   painter.drawText(principal + QPointF(22, -22), QStringLiteral("x0, y0"));
+}
 
-  // Title band.
-  const QRectF band(60, 660, 898, 46);
+void DrawTitle(QPainter& painter, const QRectF& band) {
   QFont title(QStringLiteral("DejaVu Sans"));
   title.setPixelSize(32);
   title.setBold(true);
@@ -104,6 +95,19 @@ QImage Draw() {
                    QStringLiteral("Калибровка главной точки"));
   painter.drawText(band, Qt::AlignRight | Qt::AlignVCenter,
                    QStringLiteral("Загрузите файлы координат *.crd"));
+}
+
+QImage Draw() {
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient sky(0, 0, 0, kHeight);
+  sky.setColorAt(0, QColor(38, 52, 74));
+  sky.setColorAt(1, QColor(14, 20, 32));
+  painter.fillRect(image.rect(), sky);
+  DrawSensor(painter, QRectF(60, 48, 898, 600));
+  DrawTracks(painter, QPointF(541, 330));
+  DrawTitle(painter, QRectF(60, 660, 898, 46));
   painter.end();
   return image;
 }
