@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "batch/fast_batch.h"
+#include "bench/floor_parse.h"
 #include "calib/calibration.h"
 #include "data/coordinate_file.h"
 #include "data/decimal_separator.h"
@@ -226,16 +226,7 @@ void BM_BaselineFromChars(benchmark::State& state) {
     for (const std::string& path : data.paths) {
       std::ifstream in(path, std::ios::binary);
       const std::string text((std::istreambuf_iterator<char>(in)), {});
-      const char* p = text.data();
-      const char* end = p + text.size();
-      while (p < end) {
-        double x = 0, y = 0;
-        p = std::from_chars(p, end, x).ptr;
-        while (p < end && (*p == ' ' || *p == ';')) ++p;
-        p = std::from_chars(p, end, y).ptr;
-        while (p < end && (*p == '\r' || *p == '\n')) ++p;
-        sum += x + y;
-      }
+      SumFromChars(text.data(), text.data() + text.size(), sum);
     }
     benchmark::DoNotOptimize(sum);
   }

@@ -398,6 +398,22 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
         <source>Отмена</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>Будут записаны файлы координат: %1.</source>
+        <translation>The coordinate files to be written: %1.</translation>
+    </message>
+    <message>
+        <source>Будут записаны файлы координат (%1) в папку %2: %3.</source>
+        <translation>The coordinate files (%1) to be written to the folder %2: %3.</translation>
+    </message>
+    <message>
+        <source>Колесо мыши, + и − — масштаб; перетаскивание — сдвиг; 0 или двойной щелчок — вписать.</source>
+        <translation>Mouse wheel, + and −: zoom; drag: pan; 0 or a double click: fit.</translation>
+    </message>
+    <message>
+        <source>Вписать</source>
+        <translation>Fit</translation>
+    </message>
 </context>
 <context>
     <name>MeasureProgress</name>
@@ -481,24 +497,8 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
         <translation>the points do not meet at the other images&apos; common centre (%1 px apart): another board, or the camera moved</translation>
     </message>
     <message>
-        <source>точки не сходятся к общей точке снимков (сдвиг или поворот на %1 пикс.): камера сдвинулась или повернулась</source>
-        <translation>the points do not meet at the images&apos; common point (shifted or turned %1 px): the camera moved or turned</translation>
-    </message>
-    <message>
         <source>мало деталей сцены: найдено %1, нужно не меньше %2</source>
         <translation>too few scene details: %1 found, at least %2 needed</translation>
-    </message>
-    <message>
-        <source>мало общих с первым снимком деталей сцены (%1)</source>
-        <translation>too few scene details shared with the first image (%1)</translation>
-    </message>
-    <message>
-        <source>снимок не повторяет первый с зумом относительно точки (сходятся %1 из %2 общих деталей): камера сдвинулась или повернулась, или сцена изменилась</source>
-        <translation>the image is not the first one zoomed about a point (%1 of %2 shared details agree): the camera moved or turned, or the scene changed</translation>
-    </message>
-    <message>
-        <source>на всех снимках найдено слишком мало деталей сцены</source>
-        <translation>too few scene details are found in all the images</translation>
     </message>
     <message>
         <source>на снимках нет зума: масштаб не меняется</source>
@@ -507,10 +507,6 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
     <message>
         <source>для серии зума нужно не меньше двух снимков</source>
         <translation>a zoom series needs at least two images</translation>
-    </message>
-    <message>
-        <source>на всех снимках найдено только %1 точек сцены, нужно не меньше %2</source>
-        <translation>only %1 scene points are found in all the images, at least %2 needed</translation>
     </message>
     <message>
         <source>зум меняется слишком мало, чтобы найти точку (эллипс 95% достигает %1 пикс.): увеличьте разницу зума между снимками</source>
@@ -527,6 +523,42 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
     <message>
         <source>не измерен</source>
         <translation>not measured</translation>
+    </message>
+    <message>
+        <source>повёрнут на %1° относительно соседних по зуму снимков: измерен, но поворот камеры смещает точку</source>
+        <translation>turned %1° against its neighbours in the zoom: measured, but a camera that turns moves the point</translation>
+    </message>
+    <message>
+        <source>повёрнут на %1° относительно соседних по зуму снимков: камера сдвинулась или повернулась</source>
+        <translation>turned %1° against its neighbours in the zoom: the camera moved or turned</translation>
+    </message>
+    <message>
+        <source>точки не сходятся к одной общей точке зума (подходят %1% точек сцены): камера сдвинулась или повернулась</source>
+        <translation>the points do not zoom about one common point (%1% of the scene points fit): the camera moved or turned</translation>
+    </message>
+    <message>
+        <source>мало общих с другими снимками деталей сцены</source>
+        <translation>too few scene details shared with the other images</translation>
+    </message>
+    <message>
+        <source>мало общих деталей сцены со следующим по зуму, более широким снимком</source>
+        <translation>too few scene details shared with the next, wider image of the zoom</translation>
+    </message>
+    <message>
+        <source>через весь зум прослежено только %1 точек сцены, нужно не меньше %2</source>
+        <translation>only %1 scene points are followed through the zoom, at least %2 needed</translation>
+    </message>
+    <message>
+        <source>в кадре %1 маркеров с номерами больше %2 маркеров выбранной доски: проверьте размер доски</source>
+        <translation>%1 markers numbered beyond the %2 of the chosen board are in view: check the board&apos;s size</translation>
+    </message>
+    <message>
+        <source>ни на одном снимке нет маркеров доски %1: проверьте вид доски и словарь</source>
+        <translation>no image shows a marker of the %1 board: check the board&apos;s kind and dictionary</translation>
+    </message>
+    <message>
+        <source>доска достаточно видна меньше чем на двух снимках</source>
+        <translation>fewer than two images show the board well enough</translation>
     </message>
 </context>
 <context>
@@ -610,6 +642,22 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
     <message>
         <source>Считаются круги: в ряду и число рядов.</source>
         <translation>The circles are counted: in a row and the number of rows.</translation>
+    </message>
+    <message>
+        <source>Убрать из списка</source>
+        <translation>Remove from the list</translation>
+    </message>
+    <message>
+        <source>Снимки не измерить: %1. Они выделены: «Убрать из списка» (или Delete) уберёт их, остальные будут измерены.</source>
+        <translation>These images cannot be measured: %1. They are selected: “Remove from the list” (or Delete) drops them, and the others will be measured.</translation>
+    </message>
+    <message>
+        <source>Не измеренные снимки отмечены причиной: исправьте мишень или её размер, или уберите эти снимки из списка.</source>
+        <translation>The images not measured are marked with the reason: correct the target or its size, or remove these images from the list.</translation>
+    </message>
+    <message>
+        <source>Снимки:</source>
+        <translation>Images:</translation>
     </message>
 </context>
 <context>

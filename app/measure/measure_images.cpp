@@ -216,8 +216,9 @@ Step WriteAndLoad(TMPForm& form, Platform& platform, const QStringList& images, 
 }
 
 // One measuring of `images` with the last settings: kAgain after a failure, so the pattern can
-// be given anew for the same images.
-Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
+// be given anew for the same images, with the images that failed and why in `failures`.
+Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images,
+                 std::vector<ImageFailure>& failures) {
   const QStringList targets = TargetsIn(images, {});
   if (const QString clash = Clash(images, targets); !clash.isEmpty()) {
     Tell(platform, &form, clash);
@@ -249,6 +250,7 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
       return Step::kAgain;
     case MeasureProgress::Outcome::kFailed:
       Tell(platform, &form, FailureText(images, progress.Errors()), progress.Errors());
+      failures = FailedImages(images, progress.Errors());
       return Step::kAgain;
     case MeasureProgress::Outcome::kMeasured:
       break;
@@ -257,13 +259,15 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
   // A board seen in too small a part of an image leaves that image out: zirt-measure names it
   // in a warning and writes no file for it. It is shown without marks and not written.
   std::vector<std::vector<QPointF>> points(static_cast<std::size_t>(images.size()));
-  QStringList kept_images, kept_targets;
+  QStringList kept_images, kept_targets, shown_targets;
   std::vector<std::vector<QPointF>> kept_points;
   for (qsizetype k = 0; k < images.size(); ++k) {
     const QString measured = folder.filePath(QFileInfo(targets[k]).fileName());
     const QString warning =
         QStringLiteral("zirt-measure: warning: ") + images[k] + QLatin1Char(':');
+    shown_targets << QString();
     if (!QFileInfo::exists(measured) && progress.Errors().contains(warning)) continue;
+    shown_targets.back() = targets[k];
     if (!ReadPoints(measured, points[static_cast<std::size_t>(k)])) {
       Tell(platform, &form,
            QCoreApplication::translate("MeasureImages", "Не удалось прочесть результат измерения."),
@@ -274,7 +278,7 @@ Step MeasureOnce(TMPForm& form, Platform& platform, const QStringList& images) {
     kept_targets << targets[k];
     kept_points.push_back(points[static_cast<std::size_t>(k)]);
   }
-  MeasurePreview preview(images, points, progress.FoundSize(), &form);
+  MeasurePreview preview(images, points, progress.FoundSize(), shown_targets, &form);
   if (preview.exec() != QDialog::Accepted) return Step::kDone;
   return WriteAndLoad(form, platform, kept_images, kept_targets, kept_points);
 }
@@ -294,16 +298,20 @@ void MeasureImagesCommand(TMPForm& form, Platform& platform) {
                                               "Снимки|*.jpg;*.jpeg;*.png;*.tif;*.tiff|Все файлы|*");
   dialog.initial_folder = form.OpenDialogFolder();
   dialog.multi_select = true;
-  const QStringList images = platform.OpenFiles(&form, dialog);
+  QStringList images = platform.OpenFiles(&form, dialog);
   if (images.isEmpty()) return;
   form.SetDialogDirs(platform.CurrentFolder());
 
-  // After a failed measuring the pattern dialog comes back for the same images.
+  // After a failed measuring the pattern dialog comes back for the same images, those that
+  // failed marked, so a damaged one can be dropped.
+  std::vector<ImageFailure> failures;
   while (true) {
-    MeasureSettingsDialog ask(LastSettings(), &form);
+    MeasureSettingsDialog ask(LastSettings(), images, failures, &form);
     if (ask.exec() != QDialog::Accepted) return;
     LastSettings() = ask.Settings();
-    if (MeasureOnce(form, platform, images) == Step::kDone) return;
+    images = ask.ImagePaths();
+    failures.clear();
+    if (MeasureOnce(form, platform, images, failures) == Step::kDone) return;
   }
 }
 

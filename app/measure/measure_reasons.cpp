@@ -53,34 +53,42 @@ const Wording kWordings[] = {
          "MeasureReasons",
          "точки не сходятся к общему центру других снимков (расхождение %1 пикс.): другая доска, "
          "или камера сдвинулась")},
-    {R"(the points are not zoomed about the common point of the images \(shifted or turned ([\d.]+) px off it\))",
+    {R"(turned ([\d.]+)° against its neighbours in the zoom: measured)",
+     QT_TRANSLATE_NOOP("MeasureReasons",
+                       "повёрнут на %1° относительно соседних по зуму снимков: измерен, но "
+                       "поворот камеры смещает точку")},
+    {R"(turned ([\d.]+)° against its neighbours in the zoom)",
+     QT_TRANSLATE_NOOP("MeasureReasons",
+                       "повёрнут на %1° относительно соседних по зуму снимков: камера "
+                       "сдвинулась или повернулась")},
+    {R"(the points are not zoomed about one common point \((\d+)% of the scene points fit\))",
      QT_TRANSLATE_NOOP(
          "MeasureReasons",
-         "точки не сходятся к общей точке снимков (сдвиг или поворот на %1 пикс.): камера "
+         "точки не сходятся к одной общей точке зума (подходят %1% точек сцены): камера "
          "сдвинулась или повернулась")},
     {R"(too little texture: (\d+) scene features found, at least (\d+) needed)",
      QT_TRANSLATE_NOOP("MeasureReasons", "мало деталей сцены: найдено %1, нужно не меньше %2")},
-    {R"(too few scene features in common with the first image \((\d+)\))",
-     QT_TRANSLATE_NOOP("MeasureReasons", "мало общих с первым снимком деталей сцены (%1)")},
-    {R"(the image is not the first one zoomed about a point \((\d+) of (\d+) matched)",
-     QT_TRANSLATE_NOOP(
-         "MeasureReasons",
-         "снимок не повторяет первый с зумом относительно точки (сходятся %1 из %2 общих деталей): "
-         "камера сдвинулась или повернулась, или сцена изменилась")},
-    {R"(too few scene features are found in every image)",
-     QT_TRANSLATE_NOOP("MeasureReasons", "на всех снимках найдено слишком мало деталей сцены")},
+    {R"(too few scene features in common with the other images)",
+     QT_TRANSLATE_NOOP("MeasureReasons", "мало общих с другими снимками деталей сцены")},
+    {R"(too few scene features in common with the next wider image)",
+     QT_TRANSLATE_NOOP("MeasureReasons",
+                       "мало общих деталей сцены со следующим по зуму, более широким снимком")},
     {R"(the images show no zoom)",
      QT_TRANSLATE_NOOP("MeasureReasons", "на снимках нет зума: масштаб не меняется")},
     {R"(a zoom sequence needs two or more images)",
      QT_TRANSLATE_NOOP("MeasureReasons", "для серии зума нужно не меньше двух снимков")},
-    {R"(only (\d+) scene points are found in every image, at least (\d+) needed)",
+    {R"(only (\d+) scene points are followed through the zoom, at least (\d+) needed)",
      QT_TRANSLATE_NOOP("MeasureReasons",
-                       "на всех снимках найдено только %1 точек сцены, нужно не меньше %2")},
+                       "через весь зум прослежено только %1 точек сцены, нужно не меньше %2")},
     {R"(the zoom changes too little to fix the point \(its 95% ellipse reaches ([\d.]+) px\))",
      QT_TRANSLATE_NOOP(
          "MeasureReasons",
          "зум меняется слишком мало, чтобы найти точку (эллипс 95% достигает %1 пикс.): "
          "увеличьте разницу зума между снимками")},
+    {R"((\d+) markers numbered beyond the (\d+) of a)",
+     QT_TRANSLATE_NOOP("MeasureReasons",
+                       "в кадре %1 маркеров с номерами больше %2 маркеров выбранной доски: "
+                       "проверьте размер доски")},
     {R"(the markers in view do not lie as on)",
      QT_TRANSLATE_NOOP("MeasureReasons",
                        "маркеры в кадре расположены не так, как на выбранной доске")},
@@ -88,24 +96,41 @@ const Wording kWordings[] = {
      QT_TRANSLATE_NOOP("MeasureReasons", "не измерен: сбой обработки снимка")},
 };
 
+// Reasons that name no image: the images as a whole.
+const Wording kWholeWordings[] = {
+    {R"(no marker of the (.+) board is seen in any image)",
+     QT_TRANSLATE_NOOP("MeasureReasons",
+                       "ни на одном снимке нет маркеров доски %1: проверьте вид доски и словарь")},
+    {R"(fewer than two images show the board well enough)",
+     QT_TRANSLATE_NOOP("MeasureReasons", "доска достаточно видна меньше чем на двух снимках")},
+};
+
 // A figure as the window writes numbers, with the separator of the regional settings.
 QString Figure(QString text) {
   return text.replace(QLatin1Char('.'), QLatin1Char(DecimalSeparator()));
 }
 
-}  // namespace
-
-QString RussianReason(const QString& reason) {
-  for (const Wording& w : kWordings) {
-    const QRegularExpression pattern(QLatin1String("^") + QString::fromUtf8(w.english));
+// The wording of `table` that `reason` starts with, its figures put in; empty for none.
+QString Reworded(const QString& reason, const Wording* begin, const Wording* end) {
+  for (const Wording* w = begin; w != end; ++w) {
+    const QRegularExpression pattern(QLatin1String("^") + QString::fromUtf8(w->english));
     const QRegularExpressionMatch match = pattern.match(reason);
     if (!match.hasMatch()) continue;
-    QString text = QCoreApplication::translate("MeasureReasons", w.russian);
+    QString text = QCoreApplication::translate("MeasureReasons", w->russian);
     for (int k = 1; k <= match.lastCapturedIndex(); ++k) text = text.arg(Figure(match.captured(k)));
     return text;
   }
+  return {};
+}
+
+constexpr QLatin1StringView kTool("zirt-measure: ");
+
+}  // namespace
+
+QString RussianReason(const QString& reason) {
+  const QString text = Reworded(reason, std::begin(kWordings), std::end(kWordings));
   // The detail holds zirt-measure's words.
-  return QCoreApplication::translate("MeasureReasons", "не измерен");
+  return text.isEmpty() ? QCoreApplication::translate("MeasureReasons", "не измерен") : text;
 }
 
 bool PatternNotFound(const QString& reason) {
@@ -114,19 +139,38 @@ bool PatternNotFound(const QString& reason) {
          reason.startsWith(QLatin1String("no chessboard is found"));
 }
 
-QStringList MeasureFailures(const QStringList& images, const QString& errors) {
-  static const QString kTool = QStringLiteral("zirt-measure: ");
+bool ImageFileFault(const QString& reason) {
+  for (const char* fault : {"damaged", "cannot be read", "not a regular file", "too large"})
+    if (reason.startsWith(QLatin1String(fault))) return true;
+  return false;
+}
+
+std::vector<ImageFailure> FailedImages(const QStringList& images, const QString& errors) {
   const QStringList lines = errors.split(QLatin1Char('\n'));
-  QStringList failures;
+  std::vector<ImageFailure> failures;
   for (const QString& image : images) {
     const QString prefix = kTool + image + QStringLiteral(": ");
     for (const QString& line : lines) {
       if (!line.startsWith(prefix)) continue;
-      failures << QFileInfo(image).fileName() + QStringLiteral(" — ") +
-                      RussianReason(line.mid(prefix.size()));
+      const QString reason = line.mid(prefix.size());
+      failures.push_back({image, RussianReason(reason), ImageFileFault(reason)});
       break;
     }
   }
+  return failures;
+}
+
+QStringList MeasureFailures(const QStringList& images, const QString& errors) {
+  QStringList failures;
+  for (const ImageFailure& f : FailedImages(images, errors))
+    failures << QFileInfo(f.image).fileName() + QStringLiteral(" — ") + f.reason;
+  // Reasons about the images as a whole name none of them.
+  for (const QString& line : errors.split(QLatin1Char('\n')))
+    if (line.startsWith(kTool))
+      if (const QString whole = Reworded(line.mid(kTool.size()), std::begin(kWholeWordings),
+                                         std::end(kWholeWordings));
+          !whole.isEmpty())
+        failures << whole;
   return failures;
 }
 

@@ -5,9 +5,13 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -39,9 +43,95 @@ QStringList MeasureSettings::Arguments() const {
           QStringLiteral("%1x%2").arg(cols).arg(rows)};
 }
 
-MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QWidget* parent)
+MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings,
+                                             const QStringList& images,
+                                             const std::vector<ImageFailure>& failures,
+                                             QWidget* parent)
     : QDialog(parent) {
   setWindowTitle(QCoreApplication::translate("MeasureSettings", "Измерить снимки"));
+  QLayout* list = MakeImageList(images, failures);
+  form_ = MakePatternForm(settings);
+  hint_ = new QLabel(this);
+  hint_->setWordWrap(true);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  measure_ = buttons->button(QDialogButtonBox::Ok);
+  measure_->setText(QCoreApplication::translate("MeasureSettings", "Измерить"));
+  buttons->button(QDialogButtonBox::Cancel)
+      ->setText(QCoreApplication::translate("MeasureSettings", "Отмена"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(list, 1);
+  layout->addLayout(form_);
+  layout->addWidget(hint_);
+  layout->addWidget(buttons);
+  connect(Kind, &QComboBox::currentIndexChanged, this, &MeasureSettingsDialog::Explain);
+  connect(FindSize, &QCheckBox::toggled, this, &MeasureSettingsDialog::Explain);
+  Explain();
+  // A file at fault is ready to be dropped with one key.
+  if (!Images->selectedItems().isEmpty()) Images->setFocus();
+}
+
+QLayout* MeasureSettingsDialog::MakeImageList(const QStringList& images,
+                                              const std::vector<ImageFailure>& failures) {
+  Images = new QListWidget(this);
+  Images->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  QStringList faults;
+  for (const QString& image : images) {
+    auto* item = new QListWidgetItem(QFileInfo(image).fileName(), Images);
+    item->setData(Qt::UserRole, image);
+    item->setToolTip(image);
+    const auto failure = std::find_if(failures.begin(), failures.end(),
+                                      [&](const ImageFailure& f) { return f.image == image; });
+    if (failure == failures.end()) continue;
+    item->setText(item->text() + QStringLiteral(" — ") + failure->reason);
+    item->setForeground(QColor(200, 0, 0));
+    if (failure->file_fault) {
+      item->setSelected(true);
+      faults << item->text();
+    }
+  }
+  Remove =
+      new QPushButton(QCoreApplication::translate("MeasureSettings", "Убрать из списка"), this);
+  Remove->setEnabled(!faults.isEmpty());
+  connect(Remove, &QPushButton::clicked, this, &MeasureSettingsDialog::RemoveSelected);
+  connect(Images, &QListWidget::itemSelectionChanged, this,
+          [this] { Remove->setEnabled(!Images->selectedItems().isEmpty()); });
+  auto* del = new QShortcut(QKeySequence::Delete, Images, nullptr, nullptr, Qt::WidgetShortcut);
+  connect(del, &QShortcut::activated, this, &MeasureSettingsDialog::RemoveSelected);
+  Problem = new QLabel(this);
+  Problem->setWordWrap(true);
+  Problem->setStyleSheet(QStringLiteral("color: #c00000"));
+  Problem->setText(
+      !faults.isEmpty()
+          ? QCoreApplication::translate(
+                "MeasureSettings",
+                "Снимки не измерить: %1. Они выделены: «Убрать из списка» (или Delete) "
+                "уберёт их, остальные будут измерены.")
+                .arg(faults.join(QStringLiteral("; ")))
+      : !failures.empty()
+          ? QCoreApplication::translate(
+                "MeasureSettings",
+                "Не измеренные снимки отмечены причиной: исправьте мишень или её размер, "
+                "или уберите эти снимки из списка.")
+          : QString());
+  Problem->setVisible(!Problem->text().isEmpty());
+
+  auto* side = new QVBoxLayout;
+  side->addWidget(Remove);
+  side->addStretch(1);
+  auto* row = new QHBoxLayout;
+  row->addWidget(Images, 1);
+  row->addLayout(side);
+  auto* column = new QVBoxLayout;
+  column->addWidget(new QLabel(QCoreApplication::translate("MeasureSettings", "Снимки:"), this));
+  column->addLayout(row, 1);
+  column->addWidget(Problem);
+  return column;
+}
+
+QFormLayout* MeasureSettingsDialog::MakePatternForm(const MeasureSettings& settings) {
   Kind = new QComboBox(this);
   Kind->addItems(
       {QCoreApplication::translate("MeasureSettings", "Шахматная доска"),
@@ -78,53 +168,50 @@ MeasureSettingsDialog::MeasureSettingsDialog(const MeasureSettings& settings, QW
   form->addRow(
       QCoreApplication::translate("MeasureSettings", "Промежуток между метками (доля метки):"),
       TagSpacing);
-  auto* hint = new QLabel(this);
-  hint->setWordWrap(true);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)
-      ->setText(QCoreApplication::translate("MeasureSettings", "Измерить"));
-  buttons->button(QDialogButtonBox::Cancel)
-      ->setText(QCoreApplication::translate("MeasureSettings", "Отмена"));
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  return form;
+}
 
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addWidget(hint);
-  layout->addWidget(buttons);
+void MeasureSettingsDialog::RemoveSelected() {
+  qDeleteAll(Images->selectedItems());
+  Explain();
+}
 
-  const auto explain = [this, form, hint] {
-    const int kind = Kind->currentIndex();
-    const bool automatic = kind == 0 && FindSize->isChecked();
-    FindSize->setVisible(kind == 0);
-    Cols->setEnabled(!automatic && kind != 3);
-    Rows->setEnabled(!automatic && kind != 3);
-    form->setRowVisible(Dictionary, kind == 4);
-    form->setRowVisible(TagSpacing, kind == 5);
-    // A ChArUco board of fewer squares has no corner between two markers.
-    for (QSpinBox* box : {Cols, Rows}) box->setMinimum(kind == 4 ? 3 : kind == 5 ? 1 : 2);
-    hint->setText(
-        kind == 0 ? QCoreApplication::translate("MeasureSettings",
-                                                "Считаются внутренние углы доски: у доски 10 × 7 "
-                                                "клеток их 9 в ряду и 6 рядов.")
-        : kind == 3
-            ? QCoreApplication::translate("MeasureSettings",
-                                          "Точки берутся из самой сцены: камера на штативе, "
-                                          "фокус и сцена неподвижны, меняется только зум.")
-        : kind == 4 ? QCoreApplication::translate(
-                          "MeasureSettings",
-                          "Считаются клетки доски: в ряду и число рядов. Доска может "
-                          "выходить за кадр: углы нумеруются по маркерам.")
-        : kind == 5 ? QCoreApplication::translate(
-                          "MeasureSettings",
-                          "Считаются метки AprilTag 36h11: в ряду и число рядов. "
-                          "Сетка может выходить за кадр: углы нумеруются по меткам.")
-                    : QCoreApplication::translate("MeasureSettings",
-                                                  "Считаются круги: в ряду и число рядов."));
-  };
-  connect(Kind, &QComboBox::currentIndexChanged, this, explain);
-  connect(FindSize, &QCheckBox::toggled, this, explain);
-  explain();
+void MeasureSettingsDialog::Explain() {
+  const int kind = Kind->currentIndex();
+  const bool automatic = kind == 0 && FindSize->isChecked();
+  FindSize->setVisible(kind == 0);
+  Cols->setEnabled(!automatic && kind != 3);
+  Rows->setEnabled(!automatic && kind != 3);
+  form_->setRowVisible(Dictionary, kind == 4);
+  form_->setRowVisible(TagSpacing, kind == 5);
+  // A ChArUco board of fewer squares has no corner between two markers.
+  for (QSpinBox* box : {Cols, Rows}) box->setMinimum(kind == 4 ? 3 : kind == 5 ? 1 : 2);
+  hint_->setText(
+      kind == 0
+          ? QCoreApplication::translate("MeasureSettings",
+                                        "Считаются внутренние углы доски: у доски 10 × 7 клеток "
+                                        "их 9 в ряду и 6 рядов.")
+      : kind == 3
+          ? QCoreApplication::translate("MeasureSettings",
+                                        "Точки берутся из самой сцены: камера на штативе, фокус и "
+                                        "сцена неподвижны, меняется только зум.")
+      : kind == 4
+          ? QCoreApplication::translate("MeasureSettings",
+                                        "Считаются клетки доски: в ряду и число рядов. Доска "
+                                        "может выходить за кадр: углы нумеруются по маркерам.")
+      : kind == 5 ? QCoreApplication::translate(
+                        "MeasureSettings",
+                        "Считаются метки AprilTag 36h11: в ряду и число рядов. Сетка "
+                        "может выходить за кадр: углы нумеруются по меткам.")
+                  : QCoreApplication::translate("MeasureSettings",
+                                                "Считаются круги: в ряду и число рядов."));
+  measure_->setEnabled(Images->count() > 0);
+}
+
+QStringList MeasureSettingsDialog::ImagePaths() const {
+  QStringList paths;
+  for (int k = 0; k < Images->count(); ++k) paths << Images->item(k)->data(Qt::UserRole).toString();
+  return paths;
 }
 
 MeasureSettings MeasureSettingsDialog::Settings() const {

@@ -1,12 +1,21 @@
-// The small dialog that asks which calibration pattern the photographs show and its counts.
+// The dialog before measuring: the photographs to measure, which can be taken off the list,
+// and which calibration pattern they show with its counts.
 #pragma once
 
 #include <QDialog>
 #include <QStringList>
+#include <vector>
+
+#include "app/measure/measure_reasons.h"
 
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QFormLayout;
+class QLabel;
+class QLayout;
+class QListWidget;
+class QPushButton;
 class QSpinBox;
 
 namespace zirt {
@@ -30,15 +39,33 @@ class MeasureSettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  MeasureSettingsDialog(const MeasureSettings& settings, QWidget* parent);
+  // `failures`, from a measuring that failed, are marked in the list with their reasons; those
+  // whose files are at fault come selected, so one press of Убрать (or Delete) drops them.
+  MeasureSettingsDialog(const MeasureSettings& settings, const QStringList& images,
+                        const std::vector<ImageFailure>& failures, QWidget* parent);
   MeasureSettings Settings() const;
+  // The images left in the list, in their order.
+  QStringList ImagePaths() const;
 
+  QListWidget* Images = nullptr;
+  QPushButton* Remove = nullptr;
+  QLabel* Problem = nullptr;  // which images failed and why; hidden when none did
   QComboBox* Kind = nullptr;
   QSpinBox* Cols = nullptr;
   QSpinBox* Rows = nullptr;
   QCheckBox* FindSize = nullptr;
   QComboBox* Dictionary = nullptr;
   QDoubleSpinBox* TagSpacing = nullptr;
+
+ private:
+  QLayout* MakeImageList(const QStringList& images, const std::vector<ImageFailure>& failures);
+  QFormLayout* MakePatternForm(const MeasureSettings& settings);
+  void RemoveSelected();
+  void Explain();
+
+  QFormLayout* form_ = nullptr;
+  QLabel* hint_ = nullptr;
+  QPushButton* measure_ = nullptr;
 };
 
 // OpenCV's predefined marker dictionaries by name, the default first.

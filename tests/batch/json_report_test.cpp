@@ -152,143 +152,156 @@ TEST(BatchJson, PointsNotSeenKeepEveryFigure) {
   fs::remove_all(dir);
 }
 
-TEST(BatchJson, FailuresAndSettings) {
-  const fs::path dir = fs::path(testing::TempDir()) / "zirt-json";
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  auto write = [&](const std::string& name, const std::string& text) {
-    std::ofstream((dir / name).string(), std::ios::binary) << text;
-    return (dir / name).string();
-  };
-  const std::string v1 = write("v1.crd", "5 ; 1\r\n"), v2 = write("v2.crd", "5 ; 2\r\n");
-  const std::vector<std::string> worked = {Example("worked-1.crd"), Example("worked-2.crd"),
-                                           Example("worked-3.crd")};
-  {
-    // One track fixes no point: refused, and the diagnostics have none either.
-    const Outcome r = Batch({v1, v2});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, std::string(kNoCommonPointMessage) + "\n");
-    EXPECT_EQ(r.json["error"].toString().toStdString(), kNoCommonPointMessage);
-    EXPECT_TRUE(r.json["report"].toArray().isEmpty());
-    EXPECT_TRUE(r.json["principal_point"].isNull());
-    EXPECT_TRUE(r.json["refined"].isNull() && r.json["robust"].isNull());
+// A folder of each test's own, so that the tests may run side by side.
+class BatchJsonFiles : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        fs::path(testing::TempDir()) /
+        ("zirt-json-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
   }
-  {
-    // Under a comma the report has commas, the numbers keep their point.
-    SeparatorGuard comma(',');
-    std::vector<std::string> step = worked;
-    step.insert(step.begin(), "--step");
-    const Outcome r = Batch(step);
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.json["report"].toArray().size(), 14);
-    EXPECT_EQ(r.json["report"][9].toString().toStdString(), "x0(пикс.) = 320,1440");
-    EXPECT_NE(r.out.find("\"x\": 320.14"), std::string::npos);
-    EXPECT_EQ(r.json["refined"]["dof"].toInt(), 6 - 2 - 2);
-  }
-  {
-    // A camera file that cannot be written fails the run, not the object.
-    const Outcome r = Batch({"--camera", (dir / "none" / "x.cam").string(), worked[0], worked[1]});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Ошибка записи cam-файла!");
-    EXPECT_TRUE(r.json["error"].isNull());
-    EXPECT_FALSE(r.json["principal_point"].isNull());
-  }
-  {
-    // Names that are not UTF-8 become U+FFFD; nothing loaded, nothing estimated.
-    Analysis none;
-    none.Take({{"a\xff.crd"}, {}});
-    std::ostringstream out;
-    WriteBatchJson(out, {}, "x", none);
-    const QJsonObject j = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
-    EXPECT_EQ(j["files"][0].toString(), QString::fromUtf8("a\uFFFD.crd"));
-    EXPECT_TRUE(j["images"].toArray().isEmpty() && j["refined"].isNull());
-  }
-  {
-    // A mistyped coordinate in the third image of the zoom set.
-    std::vector<std::string> files;
-    for (const char* name : {"zoom1.crd", "zoom2.crd", "zoom3.crd", "zoom4.crd"}) {
-      std::ifstream in(Example(name), std::ios::binary);
-      std::string text((std::istreambuf_iterator<char>(in)), {});
-      if (std::string(name) == "zoom3.crd") text.replace(text.find("\r\n") + 2, 1, "4");
-      files.push_back(write(name, text));
-    }
-    SeparatorGuard point('.');
-    const Outcome r = Batch(files);
-    ASSERT_EQ(r.json["outliers"].toArray().size(), 1) << r.out;
-    EXPECT_EQ(r.json["outliers"][0]["image"].toInt(), 3);
-    EXPECT_EQ(r.json["outliers"][0]["point"].toInt(), 2);
-    EXPECT_GT(r.json["outliers"][0]["residual_px"].toDouble(), 50);
-    EXPECT_TRUE(r.json["points"][1]["flagged"].toBool());
-    EXPECT_FALSE(r.json["outlier_search_stopped"].toBool());
+  void TearDown() override { fs::remove_all(dir_); }
 
-    // Refined and robust each where they belong: the refined point keeps the gross error.
-    Calibration loaded;
-    loaded.TakeImages(LoadCoordinateFiles(files));
-    const Diagnostics d = Diagnose(loaded.Images);
-    ASSERT_TRUE(d.refined && d.robust);
-    ASSERT_GT(std::hypot(d.refined->x - d.robust->x, d.refined->y - d.robust->y), 0.1);
-    for (const auto& [name, e] :
-         {std::pair{"refined", *d.refined}, std::pair{"robust", *d.robust}}) {
-      const QJsonObject o = r.json[name].toObject();
-      EXPECT_DOUBLE_EQ(o["x"].toDouble(), e.x) << name;
-      EXPECT_DOUBLE_EQ(o["sigma_y"].toDouble(), e.sigma_y) << name;
-      EXPECT_EQ(o["dof"].toInt(), e.dof) << name;
-      // --point writes the estimate asked for into other tools' files, with its own σ.
-      const std::optional<ExportedPoint> p = PointToExport(loaded, d, name);
-      ASSERT_TRUE(p) << name;
-      EXPECT_EQ(std::tuple(p->x, p->y, p->sigma_x, p->sigma_y),
-                std::tuple(e.x, e.y, e.sigma_x, e.sigma_y))
-          << name;
-    }
-    ASSERT_NE(d.refined->sigma_x, d.refined->sigma_y);
-    // The report's point has no σ: the refined one's is given beside the refined point.
-    const std::optional<ExportedPoint> report = PointToExport(loaded, d, "report");
-    EXPECT_TRUE(std::isnan(report->sigma_x) && std::isnan(report->sigma_y));
-    EXPECT_EQ(
-        report->sigma_note.rfind("the refined estimate from the same measurements is x0 = ", 0), 0u)
-        << report->sigma_note;
+  std::string Write(const std::string& name, const std::string& text) const {
+    std::ofstream((dir_ / name).string(), std::ios::binary) << text;
+    return (dir_ / name).string();
+  }
 
-    // A search out of work while a gross error still stands out says so.
-    std::ostringstream out;
-    Analysis out_of_work(0);
-    out_of_work.Load(files);
-    WriteBatchJson(out, {}, "", out_of_work);
-    const QJsonObject cut = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
-    EXPECT_TRUE(cut["outlier_search_stopped"].toBool()) << out.str();
+  const std::vector<std::string> worked_ = {Example("worked-1.crd"), Example("worked-2.crd"),
+                                            Example("worked-3.crd")};
+  fs::path dir_;
+};
+
+// One track fixes no point: refused, and the diagnostics have none either.
+TEST_F(BatchJsonFiles, OneTrackIsRefusedWithNoEstimates) {
+  const Outcome r = Batch({Write("v1.crd", "5 ; 1\r\n"), Write("v2.crd", "5 ; 2\r\n")});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, std::string(kNoCommonPointMessage) + "\n");
+  EXPECT_EQ(r.json["error"].toString().toStdString(), kNoCommonPointMessage);
+  EXPECT_TRUE(r.json["report"].toArray().isEmpty());
+  EXPECT_TRUE(r.json["principal_point"].isNull());
+  EXPECT_TRUE(r.json["refined"].isNull() && r.json["robust"].isNull());
+}
+
+// Under a comma the report has commas, the numbers keep their point.
+TEST_F(BatchJsonFiles, UnderACommaOnlyTheReportHasCommas) {
+  SeparatorGuard comma(',');
+  std::vector<std::string> step = worked_;
+  step.insert(step.begin(), "--step");
+  const Outcome r = Batch(step);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.json["report"].toArray().size(), 14);
+  EXPECT_EQ(r.json["report"][9].toString().toStdString(), "x0(пикс.) = 320,1440");
+  EXPECT_NE(r.out.find("\"x\": 320.14"), std::string::npos);
+  EXPECT_EQ(r.json["refined"]["dof"].toInt(), 6 - 2 - 2);
+}
+
+TEST_F(BatchJsonFiles, UnwritableCameraFileFailsTheRunNotTheObject) {
+  const Outcome r = Batch({"--camera", (dir_ / "none" / "x.cam").string(), worked_[0], worked_[1]});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Ошибка записи cam-файла!");
+  EXPECT_TRUE(r.json["error"].isNull());
+  EXPECT_FALSE(r.json["principal_point"].isNull());
+}
+
+// Names that are not UTF-8 become U+FFFD; nothing loaded, nothing estimated.
+TEST(BatchJson, NamesNotUtf8BecomeReplacementCharacters) {
+  Analysis none;
+  none.Take({{"a\xff.crd"}, {}});
+  std::ostringstream out;
+  WriteBatchJson(out, {}, "x", none);
+  const QJsonObject j = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+  EXPECT_EQ(j["files"][0].toString(), QString::fromUtf8("a\uFFFD.crd"));
+  EXPECT_TRUE(j["images"].toArray().isEmpty() && j["refined"].isNull());
+}
+
+// A mistyped coordinate in the third image of the zoom set.
+TEST_F(BatchJsonFiles, MistypedCoordinateIsFlaggedAndEachEstimateExported) {
+  std::vector<std::string> files;
+  for (const char* name : {"zoom1.crd", "zoom2.crd", "zoom3.crd", "zoom4.crd"}) {
+    std::ifstream in(Example(name), std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    if (std::string(name) == "zoom3.crd") text.replace(text.find("\r\n") + 2, 1, "4");
+    files.push_back(Write(name, text));
   }
-  {
-    // Two images of two points: no degrees of freedom, so no uncertainty and no ellipse.
-    const Outcome r = Batch({worked[0], worked[1]});
-    EXPECT_EQ(r.json["refined"]["dof"].toInt(), 0);
-    EXPECT_TRUE(r.json["refined"]["ellipse95"].isNull());
-    EXPECT_TRUE(r.json["refined"]["sigma_x"].isNull());
+  SeparatorGuard point('.');
+  const Outcome r = Batch(files);
+  ASSERT_EQ(r.json["outliers"].toArray().size(), 1) << r.out;
+  EXPECT_EQ(r.json["outliers"][0]["image"].toInt(), 3);
+  EXPECT_EQ(r.json["outliers"][0]["point"].toInt(), 2);
+  EXPECT_GT(r.json["outliers"][0]["residual_px"].toDouble(), 50);
+  EXPECT_TRUE(r.json["points"][1]["flagged"].toBool());
+  EXPECT_FALSE(r.json["outlier_search_stopped"].toBool());
+
+  // Refined and robust each where they belong: the refined point keeps the gross error.
+  Calibration loaded;
+  loaded.TakeImages(LoadCoordinateFiles(files));
+  const Diagnostics d = Diagnose(loaded.Images);
+  ASSERT_TRUE(d.refined && d.robust);
+  ASSERT_GT(std::hypot(d.refined->x - d.robust->x, d.refined->y - d.robust->y), 0.1);
+  for (const auto& [name, e] : {std::pair{"refined", *d.refined}, std::pair{"robust", *d.robust}}) {
+    const QJsonObject o = r.json[name].toObject();
+    EXPECT_DOUBLE_EQ(o["x"].toDouble(), e.x) << name;
+    EXPECT_DOUBLE_EQ(o["sigma_y"].toDouble(), e.sigma_y) << name;
+    EXPECT_EQ(o["dof"].toInt(), e.dof) << name;
+    // --point writes the estimate asked for into other tools' files, with its own σ.
+    const std::optional<ExportedPoint> p = PointToExport(loaded, d, name);
+    ASSERT_TRUE(p) << name;
+    EXPECT_EQ(std::tuple(p->x, p->y, p->sigma_x, p->sigma_y),
+              std::tuple(e.x, e.y, e.sigma_x, e.sigma_y))
+        << name;
   }
-  {
-    // The camera moved before the third image: every point of it 1.2 px right, 0.4 px up.
-    std::vector<std::string> files;
-    for (const char* name : {"zoom1.crd", "zoom2.crd", "zoom3.crd", "zoom4.crd"}) {
-      std::ifstream in(Example(name));
-      std::string text;
-      for (std::string line; std::getline(in, line);) {
-        double x = 0, y = 0;
-        std::sscanf(line.c_str(), "%lf ; %lf", &x, &y);
-        if (std::string(name) == "zoom3.crd") x += 1.2, y -= 0.4;
-        char buffer[80];
-        std::snprintf(buffer, sizeof buffer, "%.4f ; %.4f\r\n", x, y);
-        text += buffer;
-      }
-      files.push_back(write(name, text));
+  ASSERT_NE(d.refined->sigma_x, d.refined->sigma_y);
+  // The report's point has no σ: the refined one's is given beside the refined point.
+  const std::optional<ExportedPoint> report = PointToExport(loaded, d, "report");
+  EXPECT_TRUE(std::isnan(report->sigma_x) && std::isnan(report->sigma_y));
+  EXPECT_EQ(report->sigma_note.rfind("the refined estimate from the same measurements is x0 = ", 0),
+            0u)
+      << report->sigma_note;
+
+  // A search out of work while a gross error still stands out says so.
+  std::ostringstream out;
+  Analysis out_of_work(0);
+  out_of_work.Load(files);
+  WriteBatchJson(out, {}, "", out_of_work);
+  const QJsonObject cut = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+  EXPECT_TRUE(cut["outlier_search_stopped"].toBool()) << out.str();
+}
+
+// Two images of two points: no degrees of freedom, so no uncertainty and no ellipse.
+TEST_F(BatchJsonFiles, TwoImagesOfTwoPointsHaveNoUncertainty) {
+  const Outcome r = Batch({worked_[0], worked_[1]});
+  EXPECT_EQ(r.json["refined"]["dof"].toInt(), 0);
+  EXPECT_TRUE(r.json["refined"]["ellipse95"].isNull());
+  EXPECT_TRUE(r.json["refined"]["sigma_x"].isNull());
+}
+
+// The camera moved before the third image: every point of it 1.2 px right, 0.4 px up.
+TEST_F(BatchJsonFiles, CameraMovedBeforeAnImageIsFlagged) {
+  std::vector<std::string> files;
+  for (const char* name : {"zoom1.crd", "zoom2.crd", "zoom3.crd", "zoom4.crd"}) {
+    std::ifstream in(Example(name));
+    std::string text;
+    for (std::string line; std::getline(in, line);) {
+      double x = 0, y = 0;
+      std::sscanf(line.c_str(), "%lf ; %lf", &x, &y);
+      if (std::string(name) == "zoom3.crd") x += 1.2, y -= 0.4;
+      char buffer[80];
+      std::snprintf(buffer, sizeof buffer, "%.4f ; %.4f\r\n", x, y);
+      text += buffer;
     }
-    SeparatorGuard point('.');
-    const Outcome r = Batch(files);
-    EXPECT_TRUE(r.json["images"][2]["shift_flagged"].toBool()) << r.out;
-    EXPECT_NEAR(r.json["images"][2]["shift_px"][0].toDouble(), 1.2, 0.3);
-    EXPECT_EQ(r.json["sequence_test"]["findings"][0].toString().toStdString().rfind(
-                  "снимок zoom3.crd сдвинут на (1.", 0),
-              0u)
-        << r.out;
+    files.push_back(Write(name, text));
   }
-  fs::remove_all(dir);
+  SeparatorGuard point('.');
+  const Outcome r = Batch(files);
+  EXPECT_TRUE(r.json["images"][2]["shift_flagged"].toBool()) << r.out;
+  EXPECT_NEAR(r.json["images"][2]["shift_px"][0].toDouble(), 1.2, 0.3);
+  EXPECT_EQ(r.json["sequence_test"]["findings"][0].toString().toStdString().rfind(
+                "снимок zoom3.crd сдвинут на (1.", 0),
+            0u)
+      << r.out;
 }
 
 }  // namespace

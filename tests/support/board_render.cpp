@@ -3,11 +3,12 @@
 #include <cmath>
 #include <opencv2/imgproc.hpp>
 
+#include "tests/support/render_common.h"
+
 namespace zirt::test {
 namespace {
 
 constexpr float kBlack = 35, kWhite = 215, kBackground = 120;
-constexpr int kSuper = 8;  // Samples per pixel side where an edge crosses the pixel.
 
 struct Mapper {
   cv::Matx33d board_from_reference;
@@ -36,13 +37,8 @@ struct Mapper {
 cv::Mat RenderBoard(const BoardScene& scene, double zoom, unsigned seed,
                     std::vector<cv::Point2d>* truth) {
   const int squares_x = scene.cols + 1, squares_y = scene.rows + 1;
-  const cv::Point2f board[4] = {
-      {0, 0}, {float(squares_x), 0}, {float(squares_x), float(squares_y)}, {0, float(squares_y)}};
-  cv::Point2f image[4];
-  for (int k = 0; k < 4; ++k)
-    image[k] =
-        cv::Point2f(float(scene.quad[k].x * scene.width), float(scene.quad[k].y * scene.height));
-  const cv::Matx33d reference_from_board = cv::getPerspectiveTransform(board, image);
+  const cv::Matx33d reference_from_board =
+      ReferenceFromFace(scene.quad, scene.width, scene.height, float(squares_x), float(squares_y));
   const Mapper map{reference_from_board.inv(), scene.principal, zoom, squares_x, squares_y};
 
   if (truth) {
@@ -55,34 +51,8 @@ cv::Mat RenderBoard(const BoardScene& scene, double zoom, unsigned seed,
       }
   }
 
-  // Colours at the pixel corners; a pixel whose four corners agree holds no edge.
-  const int w = scene.width, h = scene.height;
-  cv::Mat1f corners(h + 1, w + 1);
-  for (int y = 0; y <= h; ++y)
-    for (int x = 0; x <= w; ++x) corners(y, x) = map.At(x - 0.5, y - 0.5);
-  cv::Mat1f picture(h, w);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const float a = corners(y, x);
-      if (a == corners(y, x + 1) && a == corners(y + 1, x) && a == corners(y + 1, x + 1)) {
-        picture(y, x) = a;
-        continue;
-      }
-      double sum = 0;
-      for (int j = 0; j < kSuper; ++j)
-        for (int i = 0; i < kSuper; ++i)
-          sum += map.At(x - 0.5 + (i + 0.5) / kSuper, y - 0.5 + (j + 0.5) / kSuper);
-      picture(y, x) = float(sum / (kSuper * kSuper));
-    }
-
-  if (scene.blur > 0) cv::GaussianBlur(picture, picture, cv::Size(), scene.blur);
-  cv::Mat1f noise(h, w);
-  cv::RNG rng(seed);
-  rng.fill(noise, cv::RNG::NORMAL, 0.0, scene.noise);
-  picture += noise;
-  cv::Mat grey;
-  picture.convertTo(grey, CV_8U);  // Rounds and saturates.
-  return grey;
+  cv::Mat1f picture = Supersampled(map, scene.width, scene.height);
+  return CameraImage(picture, scene.blur, scene.noise, seed);
 }
 
 }  // namespace zirt::test

@@ -10,6 +10,25 @@
 #endif
 
 namespace zirt::test {
+namespace {
+
+// The image as the camera stores it: sensor noise of that standard deviation, drawn by
+// OpenCV's generator seeded from `random`, then a JPEG of that quality, whose bytes are kept
+// in `bytes`. Returns the JPEG read back in grey.
+cv::Mat StoredImage(cv::Mat& image, double noise, int quality, std::mt19937& random,
+                    std::vector<unsigned char>& bytes) {
+  cv::Mat noisy;
+  image.convertTo(noisy, CV_32F);
+  cv::Mat sensor(noisy.size(), noisy.type());
+  cv::theRNG().state = random();
+  cv::randn(sensor, 0.0, noise);
+  noisy += sensor;
+  noisy.convertTo(image, CV_8U);
+  cv::imencode(".jpg", image, bytes, {cv::IMWRITE_JPEG_QUALITY, quality});
+  return cv::imdecode(bytes, cv::IMREAD_GRAYSCALE);
+}
+
+}  // namespace
 
 std::vector<cv::Mat> MakePhotoZoom(const cv::Mat& photo, const PhotoZoom& zoom, unsigned seed,
                                    std::vector<std::vector<unsigned char>>* jpeg) {
@@ -30,16 +49,8 @@ std::vector<cv::Mat> MakePhotoZoom(const cv::Mat& photo, const PhotoZoom& zoom, 
       }
     cv::Mat image;
     cv::remap(photo, image, map_x, map_y, cv::INTER_CUBIC, cv::BORDER_REPLICATE);
-    cv::Mat noisy;
-    image.convertTo(noisy, CV_32F);
-    cv::Mat noise(noisy.size(), noisy.type());
-    cv::theRNG().state = random();
-    cv::randn(noise, 0.0, zoom.noise);
-    noisy += noise;
-    noisy.convertTo(image, CV_8U);
     std::vector<unsigned char> bytes;
-    cv::imencode(".jpg", image, bytes, {cv::IMWRITE_JPEG_QUALITY, zoom.quality});
-    images.push_back(cv::imdecode(bytes, cv::IMREAD_GRAYSCALE));
+    images.push_back(StoredImage(image, zoom.noise, zoom.quality, random, bytes));
     if (jpeg) jpeg->push_back(std::move(bytes));
   }
   return images;
@@ -108,16 +119,8 @@ std::vector<cv::Mat> MakeNestedZoom(const std::vector<cv::Mat>& photos, const Ne
       cv::putText(image(zoom.overlay), clock, {4, zoom.overlay.height - 6},
                   cv::FONT_HERSHEY_SIMPLEX, zoom.overlay.height / 30.0, cv::Scalar::all(235), 2);
     }
-    cv::Mat noisy;
-    image.convertTo(noisy, CV_32F);
-    cv::Mat noise(noisy.size(), noisy.type());
-    cv::theRNG().state = random();
-    cv::randn(noise, 0.0, zoom.noise);
-    noisy += noise;
-    noisy.convertTo(image, CV_8U);
     std::vector<unsigned char> bytes;
-    cv::imencode(".jpg", image, bytes, {cv::IMWRITE_JPEG_QUALITY, zoom.quality});
-    images.push_back(cv::imdecode(bytes, cv::IMREAD_GRAYSCALE));
+    images.push_back(StoredImage(image, zoom.noise, zoom.quality, random, bytes));
   }
   return images;
 }

@@ -5,6 +5,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "boards/board_shapes.h"
+#include "tests/support/render_common.h"
 
 namespace zirt::test {
 namespace {
@@ -12,7 +13,6 @@ namespace {
 constexpr float kBackground = 120, kBlack = 35, kWhite = 215;
 constexpr int kTexel = 40;       // texture pixels per board unit: whole pixels for every edge
 constexpr double kMargin = 0.5;  // white around the board face, board units
-constexpr int kSuper = 8;
 
 cv::Mat1b Texture(const zirt::Board& board) {
   const zirt::BoardXY extent = board.Extent();
@@ -56,13 +56,8 @@ struct Mapper {
 cv::Mat RenderTarget(const TargetScene& scene, double zoom, unsigned seed,
                      std::vector<cv::Point2d>* truth) {
   const zirt::BoardXY extent = scene.board.Extent();
-  const cv::Point2f face[4] = {
-      {0, 0}, {float(extent.x), 0}, {float(extent.x), float(extent.y)}, {0, float(extent.y)}};
-  cv::Point2f image[4];
-  for (int k = 0; k < 4; ++k)
-    image[k] =
-        cv::Point2f(float(scene.quad[k].x * scene.width), float(scene.quad[k].y * scene.height));
-  const cv::Matx33d reference_from_board = cv::getPerspectiveTransform(face, image);
+  const cv::Matx33d reference_from_board =
+      ReferenceFromFace(scene.quad, scene.width, scene.height, float(extent.x), float(extent.y));
   const cv::Mat1b texture = Texture(scene.board);
   const Mapper map{reference_from_board.inv(), scene.principal, zoom, &texture, extent.x, extent.y};
   if (truth) {
@@ -75,34 +70,11 @@ cv::Mat RenderTarget(const TargetScene& scene, double zoom, unsigned seed,
     }
   }
   const int w = scene.width, h = scene.height;
-  cv::Mat1f corners(h + 1, w + 1);
-  for (int y = 0; y <= h; ++y)
-    for (int x = 0; x <= w; ++x) corners(y, x) = map.At(x - 0.5, y - 0.5);
-  cv::Mat1f picture(h, w);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const float a = corners(y, x);
-      if (a == corners(y, x + 1) && a == corners(y + 1, x) && a == corners(y + 1, x + 1)) {
-        picture(y, x) = a;
-        continue;
-      }
-      double sum = 0;
-      for (int j = 0; j < kSuper; ++j)
-        for (int i = 0; i < kSuper; ++i)
-          sum += map.At(x - 0.5 + (i + 0.5) / kSuper, y - 0.5 + (j + 0.5) / kSuper);
-      picture(y, x) = float(sum / (kSuper * kSuper));
-    }
+  cv::Mat1f picture = Supersampled(map, w, h);
   if (!scene.cover.empty())
     picture(cv::Rect(int(scene.cover.x * w), int(scene.cover.y * h), int(scene.cover.width * w),
                      int(scene.cover.height * h))) = kBackground;
-  if (scene.blur > 0) cv::GaussianBlur(picture, picture, cv::Size(), scene.blur);
-  cv::Mat1f noise(h, w);
-  cv::RNG rng(seed);
-  rng.fill(noise, cv::RNG::NORMAL, 0.0, scene.noise);
-  picture += noise;
-  cv::Mat grey;
-  picture.convertTo(grey, CV_8U);
-  return grey;
+  return CameraImage(picture, scene.blur, scene.noise, seed);
 }
 
 }  // namespace zirt::test

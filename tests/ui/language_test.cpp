@@ -1,6 +1,10 @@
 // The interface in English for the session and back in Russian: the open windows' texts,
 // their messages and Qt's own buttons follow the choice, and Russian is today's texts exactly.
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
@@ -11,7 +15,11 @@
 #include <QtTest>
 
 #include "app/diagnostics/diagnostics_window.h"
+#include "app/main/export_dialog.h"
 #include "app/main/mpkalibr.h"
+#include "app/measure/measure_preview.h"
+#include "app/measure/measure_reasons.h"
+#include "app/measure/measure_settings_dialog.h"
 #include "platform/qt_translation.h"
 #include "tests/support/scripted_platform.h"
 
@@ -40,6 +48,37 @@ Texts Read(TMPForm& form, ScriptedPlatform& platform) {
 QString QtYes() {
   QDialogButtonBox box(QDialogButtonBox::Yes);
   return box.button(QDialogButtonBox::Yes)->text();
+}
+
+// Three files of two points, loaded and computed.
+void LoadAndCompute(TMPForm& form, const QTemporaryDir& folder) {
+  QStringList files;
+  const QByteArray texts[] = {"420;290\r\n270;340\r\n", "520;341\r\n221;440\r\n",
+                              "620;390\r\n170;540\r\n"};
+  for (int i = 0; i < 3; ++i) {
+    files << folder.filePath(QStringLiteral("img%1.crd").arg(i + 1));
+    QFile file(files.back());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(texts[i]) > 0);
+  }
+  form.LoadFiles(files);
+  form.Button1->click();
+}
+
+// Every text a dialog shows (title, labels, buttons, lists, tool tips) that is still Russian.
+QStringList RussianTexts(const QWidget& dialog) {
+  static const QRegularExpression kCyrillic(QStringLiteral("[\\x{0400}-\\x{04FF}]"));
+  QStringList texts{dialog.windowTitle()};
+  for (const QWidget* w : dialog.findChildren<QWidget*>()) {
+    texts << w->toolTip();
+    if (const auto* label = qobject_cast<const QLabel*>(w)) texts << label->text();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) texts << button->text();
+    if (const auto* box = qobject_cast<const QComboBox*>(w))
+      for (int k = 0; k < box->count(); ++k) texts << box->itemText(k);
+    if (const auto* list = qobject_cast<const QListWidget*>(w))
+      for (int k = 0; k < list->count(); ++k) texts << list->item(k)->text();
+  }
+  texts.removeIf([](const QString& text) { return !text.contains(kCyrillic); });
+  return texts;
 }
 
 }  // namespace
@@ -97,16 +136,7 @@ class LanguageTest : public QObject {
     ScriptedPlatform platform;
     TMPForm form(platform);
     QTemporaryDir folder;
-    QStringList files;
-    const QByteArray texts[] = {"420;290\r\n270;340\r\n", "520;341\r\n221;440\r\n",
-                                "620;390\r\n170;540\r\n"};
-    for (int i = 0; i < 3; ++i) {
-      files << folder.filePath(QStringLiteral("img%1.crd").arg(i + 1));
-      QFile file(files.back());
-      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(texts[i]) > 0);
-    }
-    form.LoadFiles(files);
-    form.Button1->click();
+    LoadAndCompute(form, folder);
     form.N16->trigger();
     zirt::DiagnosticsWindow* window = form.Diagnostics;
     QVERIFY(window != nullptr);
@@ -141,6 +171,75 @@ class LanguageTest : public QObject {
     QCOMPARE(window->windowTitle(), QStringLiteral("Диагностика"));
     QCOMPARE(window->Estimates->item(0, 0)->text(), QStringLiteral("x0, пикс."));
     QCOMPARE(window->SaveRefinedButton->text(), QStringLiteral("Сохранить &уточнённую точку…"));
+  }
+
+  // The measuring's dialog and preview, the export's dialog and zirt-measure's reasons retold
+  // are English throughout in English: every reason zirt-measure gives is known, its figures
+  // in place.
+  void measuringAndExportSpeakEnglish() {
+    zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kEnglish);
+    const struct {
+      const char* reason;
+      const char* english;
+    } kReasons[] = {
+        {"the pattern is not found; a chessboard of 7x5 inner corners is in view: give "
+         "--chessboard "
+         "7x5",
+         "target not found: a chessboard of 7×5 inner corners is in view; check the target size"},
+        {"the chessboard has more inner corners than 9x6",
+         "target not found: the chessboard in view has more inner corners than 9×6; check the "
+         "target size"},
+        {"the pattern is not found", "target not found"},
+        {"damaged: Premature end of JPEG file", "damaged"},
+        {"too large (25 MP, 6000 x 4000; the limit is 20 MP, --max-megapixels)",
+         "too large (25 MP)"},
+        {"too little texture: 12 scene features found, at least 40 needed",
+         "too few scene details: 12 found, at least 40 needed"},
+        {"turned 2.50° against its neighbours in the zoom: the camera moved or turned",
+         "turned 2.50° against its neighbours in the zoom: the camera moved or turned"},
+        {"the points are not zoomed about one common point (61% of the scene points fit): the "
+         "camera moved or turned",
+         "the points do not zoom about one common point (61% of the scene points fit): the camera "
+         "moved or turned"},
+        {"too few scene features in common with the next wider image",
+         "too few scene details shared with the next, wider image of the zoom"},
+        {"only 9 scene points are followed through the zoom, at least 20 needed",
+         "only 9 scene points are followed through the zoom, at least 20 needed"},
+        {"3 markers numbered beyond the 44 of a charuco 11x8 DICT_5X5_100 board are in view: "
+         "check the board's size",
+         "3 markers numbered beyond the 44 of the chosen board are in view: check the board's "
+         "size"},
+        {"cannot be measured: the pattern finder failed on it (a damaged or unusual image)",
+         "not measured: the image's processing failed"},
+    };
+    for (const auto& r : kReasons)
+      QCOMPARE(zirt::RussianReason(QString::fromUtf8(r.reason)), QString::fromUtf8(r.english));
+    const QString errors = QStringLiteral(
+        "zirt-measure: /a/1.jpg: damaged: Premature end of JPEG file\n"
+        "zirt-measure: no marker of the charuco 11x8 DICT_5X5_100 board is seen in any image: "
+        "check the board's kind and dictionary\nzirt-measure: nothing written\n");
+    QCOMPARE(
+        zirt::MeasureFailures({QStringLiteral("/a/1.jpg"), QStringLiteral("/a/2.jpg")}, errors),
+        QStringList({QStringLiteral("1.jpg — damaged"),
+                     QStringLiteral("no image shows a marker of the charuco 11x8 DICT_5X5_100 "
+                                    "board: check the board's kind and dictionary")}));
+
+    const QStringList images{QStringLiteral("/a/1.jpg"), QStringLiteral("/a/2.jpg")};
+    zirt::MeasureSettingsDialog ask({}, images, zirt::FailedImages(images, errors), nullptr);
+    for (int kind = 0; kind < ask.Kind->count(); ++kind) {
+      ask.Kind->setCurrentIndex(kind);
+      QCOMPARE(RussianTexts(ask), QStringList());
+    }
+    zirt::MeasurePreview preview(images, {{QPointF(1, 2)}, {}}, QStringLiteral("9 × 6"),
+                                 {QStringLiteral("/a/1.crd"), QString()}, nullptr);
+    QCOMPARE(RussianTexts(preview), QStringList());
+    ScriptedPlatform platform;
+    TMPForm form(platform);
+    QTemporaryDir folder;
+    LoadAndCompute(form, folder);
+    zirt::ExportDialog choice(form.Work(), QStringLiteral("a.yaml"), {"cam0", "cam1"}, nullptr);
+    QCOMPARE(RussianTexts(choice), QStringList());
+    zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kRussian);
   }
 
   // The English help has every chapter of the Russian one, under the same anchors.

@@ -43,7 +43,8 @@ QByteArray ReadFile(const QString& path) {
 
 // Answers the command's own dialogs as they come up: the pattern dialog with `cols` (accepted
 // `accepts` times, then cancelled), the preview accepted or rejected (and pictured when
-// ZIRT_PREVIEW_SHOT names a file).
+// ZIRT_PREVIEW_SHOT names a file, zoomed ZIRT_PREVIEW_ZOOM times; the dialog brought back
+// after a failure, when ZIRT_ASK_SHOT does).
 struct DialogAnswers {
   void Start() {
     QObject::connect(&timer, &QTimer::timeout, [this] { Poll(); });
@@ -57,6 +58,9 @@ struct DialogAnswers {
       ask->Cols->setValue(cols);
       ask->Rows->setValue(rows);
       settings_shown++;
+      if (const QByteArray shot = qgetenv("ZIRT_ASK_SHOT"); !shot.isEmpty() && settings_shown > 1)
+        ask->grab().save(QString::fromLocal8Bit(shot));
+      if (on_ask) on_ask(*ask);
       settings_shown <= accepts ? ask->accept() : ask->reject();
     } else if (auto* print = qobject_cast<zirt::PrintBoardDialog*>(modal)) {
       print->Kind->setCurrentIndex(1);
@@ -68,10 +72,13 @@ struct DialogAnswers {
     } else if (auto* preview = qobject_cast<zirt::MeasurePreview*>(modal)) {
       preview_images = preview->Images->count();
       preview_note = preview->Note->text();
+      preview_output = preview->Output->text();
       for (int k = 0; k < preview->Images->count(); ++k)
         preview_items << preview->Images->item(k)->text();
       if (const QByteArray shot = qgetenv("ZIRT_PREVIEW_SHOT"); !shot.isEmpty()) {
         preview->Images->setCurrentRow(shot_row);
+        if (const double zoom = qEnvironmentVariable("ZIRT_PREVIEW_ZOOM").toDouble(); zoom > 1)
+          preview->Picture->ZoomAt(zoom, preview->Picture->rect().center());
         QApplication::processEvents();
         preview->grab().save(QString::fromLocal8Bit(shot));
       }
@@ -87,11 +94,13 @@ struct DialogAnswers {
   int shot_row = 1;        // the image pictured
   bool find_size = false;  // the dialog's "find the size from the first image"
   int accepts = 1;
+  std::function<void(zirt::MeasureSettingsDialog&)> on_ask;  // before the answer
   bool accept_preview = true;
   bool cancel = false;  // The progress bar's Отмена.
   int settings_shown = 0;
   int preview_images = -1;
   QString preview_note;
+  QString preview_output;
   QStringList preview_items;
 };
 
@@ -136,6 +145,10 @@ class MeasureImagesTest : public QObject {
     QCOMPARE(answers.preview_images, 3);
     QVERIFY2(answers.preview_note.contains(QStringLiteral("9 × 6")),
              qPrintable(answers.preview_note));
+    QCOMPARE(answers.preview_output,
+             QStringLiteral("Будут записаны файлы координат (3) в папку %1: снимок 1.crd, снимок "
+                            "2.crd, снимок 3.crd.")
+                 .arg(QDir::toNativeSeparators(QFileInfo(folder.path()).absoluteFilePath())));
     QVERIFY2(platform.Messages().empty(),
              qPrintable(platform.Messages().empty() ? QString()
                                                     : platform.Messages()[0].request.detail));
@@ -220,11 +233,51 @@ class MeasureImagesTest : public QObject {
     QVERIFY2(answers.preview_items[3].endsWith(QStringLiteral("— пропущен")),
              qPrintable(answers.preview_items[3]));
     QCOMPARE(form.State().Images.Length(), std::size_t(3));
+    QVERIFY2(answers.preview_output.contains(QStringLiteral("(3)")) &&
+                 !answers.preview_output.contains(QStringLiteral("доска 4")),
+             qPrintable(answers.preview_output));
     QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("доска 4.crd"))));
     const QByteArray third = ReadFile(folder.filePath(QStringLiteral("доска 3.crd")));
     QVERIFY(third.contains("- ; -\r\n"));
     QCOMPARE(third.count('\n'),
              ReadFile(folder.filePath(QStringLiteral("доска 1.crd"))).count('\n'));
+  }
+
+  // The preview zooms about the place pointed at, between fitting and its limit, pans when
+  // dragged, and fits again with 0 or Вписать.
+  void previewZoomsAndPans() {
+    zirt::MeasurePreview preview(images, {{QPointF(100, 80)}, {QPointF(110, 90)}}, {}, {}, nullptr);
+    preview.show();
+    zirt::MarkedImage& view = *preview.Picture;
+    QApplication::processEvents();
+    const QPointF middle(view.width() / 2.0, view.height() / 2.0);
+    const QPointF mark = view.ToWidget({100, 80});
+    view.ZoomAt(3, mark);
+    QCOMPARE(view.Zoom(), 3.0);
+    QVERIFY(QLineF(view.ToWidget({100, 80}), mark).length() < 1e-6);
+    view.ZoomAt(1e6, mark);
+    QCOMPARE(view.Zoom(), zirt::MarkedImage::kMaxZoom);
+
+    const QPointF before = view.ToWidget({100, 80});
+    const auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButtons held) {
+      QMouseEvent event(type, at, view.mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+      QApplication::sendEvent(&view, &event);
+    };
+    mouse(QEvent::MouseButtonPress, middle, Qt::LeftButton);
+    mouse(QEvent::MouseMove, middle + QPointF(30, -20), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, middle + QPointF(30, -20), Qt::NoButton);
+    QVERIFY(QLineF(view.ToWidget({100, 80}), before + QPointF(30, -20)).length() < 1e-6);
+
+    QTest::keyClick(&view, Qt::Key_0);
+    QCOMPARE(view.Zoom(), 1.0);
+    // Fitted, the image's centre is the view's, whatever the pan was.
+    QVERIFY(QLineF(view.ToWidget({319.5, 219.5}), middle).length() < 1e-6);
+    view.ZoomAt(1 / 2.0, middle);
+    QCOMPARE(view.Zoom(), 1.0);
+    QTest::keyClick(&view, Qt::Key_Plus);
+    QVERIFY(view.Zoom() > 1);
+    preview.FitButton->click();
+    QCOMPARE(view.Zoom(), 1.0);
   }
 
   // "Мишень для печати…": the board asked is drawn by zirt-measure into the PDF named.
@@ -347,6 +400,40 @@ class MeasureImagesTest : public QObject {
     QCOMPARE(killed.settings_shown, 3);
     QVERIFY(platform.Messages().back().request.text.contains(QStringLiteral("измерение прервано")));
     QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("снимок 1.crd"))));
+  }
+
+  // A truncated photograph fails the measuring; the dialog comes back with it marked and
+  // selected, so one click drops it and the others are measured, written and loaded.
+  void aDamagedPhotographIsDropped() {
+    QTemporaryDir bad;
+    const QString cut = bad.filePath(QStringLiteral("обрезан.jpg"));
+    WriteFile(cut, ReadFile(QStringLiteral(ZIRT_TEST_PHOTOS "/left02.jpg")).left(20000));
+    zirt::testing::ScriptedPlatform platform;
+    TMPForm form(platform);
+    platform.ScriptOpenFiles({images[0], cut, images[1], images[2]});
+    DialogAnswers answers;
+    answers.accepts = 2;
+    QStringList listed, selected;
+    QString problem;
+    answers.on_ask = [&](zirt::MeasureSettingsDialog& ask) {
+      if (answers.settings_shown != 2) return;
+      for (int k = 0; k < ask.Images->count(); ++k) listed << ask.Images->item(k)->text();
+      for (const QListWidgetItem* item : ask.Images->selectedItems()) selected << item->text();
+      problem = ask.Problem->text();
+      ask.Remove->click();
+    };
+    answers.Start();
+    form.MeasureImages->trigger();
+    answers.timer.stop();
+    QCOMPARE(answers.settings_shown, 2);
+    QCOMPARE(listed.size(), 4);
+    QCOMPARE(selected, QStringList{QStringLiteral("обрезан.jpg — повреждён")});
+    QVERIFY2(problem.contains(QStringLiteral("обрезан.jpg — повреждён")), qPrintable(problem));
+    QVERIFY(platform.Messages()[0].request.text.contains(QStringLiteral("обрезан.jpg")));
+    QCOMPARE(answers.preview_images, 3);
+    QCOMPARE(form.ListBox1->count(), 3);
+    QCOMPARE(form.ListBox1->item(2)->text(), QStringLiteral("снимок 3.crd"));
+    QVERIFY(!QFile::exists(bad.filePath(QStringLiteral("обрезан.crd"))));
   }
 
   // Replacing agreed to, a folder that cannot take a file keeps the measurements and asks

@@ -81,68 +81,58 @@ QStringList WriteVerticalTrack(const QDir& folder) {
   return paths;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-  QApplication application(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER SOURCE_FOLDER\n", argv[0]);
-    return 2;
-  }
-  const QDir out(QString::fromLocal8Bit(argv[1]));
-  const QDir source(QString::fromLocal8Bit(argv[2]));
-  QApplication::setApplicationName(QStringLiteral("ZIRT"));
-  zirt::SetDecimalSeparator('.');  // The examples are written with a point.
-
-  zirt::testing::ScriptedPlatform platform;
-  QTemporaryDir folder;
-  platform.SetCurrentFolder(folder.path());
-  TMPForm form(platform);
+// The main window right after start-up, after loading examples/ and computing in step-by-step
+// mode, its diagnostics, the same result in English, and a 4000 × 3000 camera's points. False
+// when a picture could not be written.
+bool ShootMainWindow(TMPForm& form, zirt::testing::ScriptedPlatform& platform, const QDir& out,
+                     const QStringList& examples, const QDir& folder) {
   form.show();
-  if (!Save(form, out.filePath(QStringLiteral("main-window.png")))) return 1;
+  if (!Save(form, out.filePath(QStringLiteral("main-window.png")))) return false;
 
-  QStringList examples;
-  for (int k = 1; k <= 4; ++k)
-    examples << source.absoluteFilePath(QStringLiteral("examples/zoom%1.crd").arg(k));
   platform.ScriptOpenFiles(examples);
   form.Button2->click();
   form.N15->trigger();
   form.Button1->click();
-  if (!Save(form, out.filePath(QStringLiteral("computed.png")))) return 1;
+  if (!Save(form, out.filePath(QStringLiteral("computed.png")))) return false;
 
   form.N16->trigger();
   form.Diagnostics->Points->selectRow(2);
   form.Diagnostics->Points->setFocus();
-  if (!Save(*form.Diagnostics, out.filePath(QStringLiteral("diagnostics.png")))) return 1;
+  if (!Save(*form.Diagnostics, out.filePath(QStringLiteral("diagnostics.png")))) return false;
   form.Diagnostics->hide();
 
   // The same result in the English interface; the rest is pictured in Russian again.
   zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kEnglish);
-  if (!Save(form, out.filePath(QStringLiteral("english-interface.png")))) return 1;
+  if (!Save(form, out.filePath(QStringLiteral("english-interface.png")))) return false;
   zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kRussian);
 
-  {
-    TMPForm large(platform);
-    platform.ScriptOpenFiles(WriteLargeSet(QDir(folder.path())));
-    large.Button2->click();
-    large.Button1->click();
-    large.show();
-    if (!Save(large, out.filePath(QStringLiteral("large-point-set.png")))) return 1;
-  }
+  TMPForm large(platform);
+  platform.ScriptOpenFiles(WriteLargeSet(folder));
+  large.Button2->click();
+  large.Button1->click();
+  large.show();
+  return Save(large, out.filePath(QStringLiteral("large-point-set.png")));
+}
 
-  TZIRTAboutBox about(&form);
+bool ShootAboutAndHelp(QWidget& owner, const QDir& out, const QDir& source) {
+  TZIRTAboutBox about(&owner);
   about.show();
-  if (!Save(about, out.filePath(QStringLiteral("about-box.png")))) return 1;
+  if (!Save(about, out.filePath(QStringLiteral("about-box.png")))) return false;
   about.hide();
 
-  zirt::HelpViewer help(&form);
+  zirt::HelpViewer help(&owner);
   help.Open(zirt::ResolveHelpFile(QStringLiteral("ZIRTHelp\\ZIRT_01.HLP"), {source.path()}));
   help.show();
-  if (!Save(help, out.filePath(QStringLiteral("help.png")))) return 1;
+  if (!Save(help, out.filePath(QStringLiteral("help.png")))) return false;
   help.hide();
+  return true;
+}
 
-  // The point-separated examples loaded under Russian regional settings, through Qt's own
-  // dialogs in Russian: each is pictured as it opens, then answered.
+// The point-separated examples loaded under Russian regional settings, through Qt's own
+// dialogs in Russian: each is pictured as it opens, then answered. Then the close question, and
+// a computation's failure with what to do, on the desktop's boxes.
+bool ShootDesktopDialogs(QApplication& application, const QDir& out, const QDir& source,
+                         const QStringList& examples, const QDir& folder) {
   zirt::InstallQtTranslation(application);
   zirt::SetDecimalSeparator(',');
   zirt::QtPlatform desktop;
@@ -176,7 +166,6 @@ int main(int argc, char* argv[]) {
   russian.Button2->click();
   answer.stop();
 
-  // The close question, and a computation's failure with what to do, on the desktop's boxes.
   zirt::SetDecimalSeparator('.');
   russian.LoadFiles(examples);
   russian.Button1->click();
@@ -184,10 +173,35 @@ int main(int argc, char* argv[]) {
   answer.start(200);
   russian.close();
   answer.stop();
-  russian.LoadFiles(WriteVerticalTrack(QDir(folder.path())));
+  russian.LoadFiles(WriteVerticalTrack(folder));
   box_shot = QStringLiteral("compute-failure.png");
   answer.start(200);
   russian.Button1->click();
   answer.stop();
-  return shot ? 0 : 1;
+  return shot;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER SOURCE_FOLDER\n", argv[0]);
+    return 2;
+  }
+  const QDir out(QString::fromLocal8Bit(argv[1]));
+  const QDir source(QString::fromLocal8Bit(argv[2]));
+  QApplication::setApplicationName(QStringLiteral("ZIRT"));
+  zirt::SetDecimalSeparator('.');  // The examples are written with a point.
+
+  zirt::testing::ScriptedPlatform platform;
+  QTemporaryDir folder;
+  platform.SetCurrentFolder(folder.path());
+  QStringList examples;
+  for (int k = 1; k <= 4; ++k)
+    examples << source.absoluteFilePath(QStringLiteral("examples/zoom%1.crd").arg(k));
+  TMPForm form(platform);
+  if (!ShootMainWindow(form, platform, out, examples, QDir(folder.path()))) return 1;
+  if (!ShootAboutAndHelp(form, out, source)) return 1;
+  return ShootDesktopDialogs(application, out, source, examples, QDir(folder.path())) ? 0 : 1;
 }
