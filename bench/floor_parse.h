@@ -1,6 +1,5 @@
-// The parsing floor that zirt-batch is measured against: the x and y of every line converted
-// with std::from_chars and summed, checking nothing; one loop for the floor program and the
-// benchmark beside zirt-batch's own load.
+// The parsing floor zirt-batch is measured against, one loop for the floor program and the
+// benchmark: every line's x and y converted with std::from_chars and summed, checking nothing.
 #pragma once
 
 #include <charconv>

@@ -143,11 +143,9 @@ int Failed(MadeFolders& made, std::ostream& err) {
 
 int Measure(const Options& options, std::ostream& out, std::ostream& err) {
   std::vector<std::string> files;
-  for (const std::string& image : options.images)
-    files.push_back(CoordinateFileFor(image, options.out_dir));
   MadeFolders made;
   if (const int code =
-          CheckOutputs(options.images, files, options.out_dir, options.overwrite, made, err);
+          PrepareOutputs(options.images, options.out_dir, options.overwrite, files, made, err);
       code != kMeasureOk)
     return code;
   std::vector<Measured> results = MeasureAll(options, made, out, err);

@@ -99,8 +99,19 @@ void MadeFolders::RemoveEmpty() {
   folders_.clear();
 }
 
-int CheckOutputs(const std::vector<std::string>& images, const std::vector<std::string>& files,
-                 const std::string& out_dir, bool overwrite, MadeFolders& made, std::ostream& err) {
+std::string CoordinateFileFor(const std::string& image, const std::string& out_dir) {
+  const fs::path path(image);
+  std::string stem = path.filename().string();
+  if (const auto dot = stem.rfind('.'); dot != std::string::npos && dot > 0) stem.resize(dot);
+  const fs::path folder = out_dir.empty() ? path.parent_path() : fs::path(out_dir);
+  return (folder / (stem + ".crd")).string();
+}
+
+int PrepareOutputs(const std::vector<std::string>& images, const std::string& out_dir,
+                   bool overwrite, std::vector<std::string>& files, MadeFolders& made,
+                   std::ostream& err) {
+  files.clear();
+  for (const std::string& image : images) files.push_back(CoordinateFileFor(image, out_dir));
   if (FindClashes(images, files, err)) {
     err << "zirt-measure: nothing measured\n";
     return kMeasureUsage;

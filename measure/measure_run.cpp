@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
-#include <filesystem>
 #include <mutex>
 #include <new>
 #include <opencv2/core.hpp>
@@ -23,8 +21,6 @@
 
 namespace zirt {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "Usage: zirt-measure --chessboard COLSxROWS|auto | --circles COLSxROWS |\n"
@@ -79,6 +75,14 @@ bool ParseMaxPoints(const std::string& text, int& count) {
   return error == std::errc() && stop == end && count >= kMinTracks && count <= 100000;
 }
 
+// Read with a point whatever the regional settings: Qt sets the C library's locale from them,
+// and strtod would follow it.
+bool ParseMegapixels(const std::string& text, double& limit) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, limit);
+  return !text.empty() && error == std::errc() && stop == end && limit > 0 && limit <= 1e6;
+}
+
 // Fills `options`; on a usage error returns its message.
 std::string ParseOptions(const std::vector<std::string>& args, Options& options) {
   bool options_end = false;
@@ -101,11 +105,7 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
       if (k + 1 == args.size() || args[k + 1].empty()) return "--out needs a folder";
       options.out_dir = args[++k];
     } else if (arg == "--max-megapixels") {
-      char* end = nullptr;
-      const char* text = k + 1 < args.size() ? args[++k].c_str() : "";
-      options.max_megapixels = std::strtod(text, &end);
-      if (*text == '\0' || *end != '\0' || !(options.max_megapixels > 0) ||
-          options.max_megapixels > 1e6)
+      if (k + 1 == args.size() || !ParseMegapixels(args[++k], options.max_megapixels))
         return "--max-megapixels needs a number of million pixels above 0";
     } else if (arg == "--features") {
       options.features = true;
@@ -249,14 +249,6 @@ std::vector<std::string> CoordinateLines(const std::vector<ImagePoint>& points) 
   return lines;
 }
 
-std::string CoordinateFileFor(const std::string& image, const std::string& out_dir) {
-  const fs::path path(image);
-  std::string stem = path.filename().string();
-  if (const auto dot = stem.rfind('.'); dot != std::string::npos && dot > 0) stem.resize(dot);
-  const fs::path folder = out_dir.empty() ? path.parent_path() : fs::path(out_dir);
-  return (folder / (stem + ".crd")).string();
-}
-
 int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (IsBoardRun(args)) return RunBoards(args, kUsage, out, err);
   Options options;
@@ -269,11 +261,9 @@ int RunMeasure(const std::vector<std::string>& args, std::ostream& out, std::ost
     return kMeasureOk;
   }
   std::vector<std::string> files;
-  for (const std::string& image : options.images)
-    files.push_back(CoordinateFileFor(image, options.out_dir));
   MadeFolders made;
   if (const int code =
-          CheckOutputs(options.images, files, options.out_dir, options.overwrite, made, err);
+          PrepareOutputs(options.images, options.out_dir, options.overwrite, files, made, err);
       code != kMeasureOk)
     return code;
 

@@ -17,10 +17,6 @@ inline constexpr int kMeasureUsage = 2;
 // The coordinate file's lines for one image's points, as the editor writes numbers.
 std::vector<std::string> CoordinateLines(const std::vector<ImagePoint>& points);
 
-// Where an image's file goes: STEM.crd (the image's name without its last extension) in
-// `out_dir`, or beside the image when `out_dir` is empty.
-std::string CoordinateFileFor(const std::string& image, const std::string& out_dir);
-
 // Runs zirt-measure on its arguments (without the program name, names as bytes). With
 // --progress a line "K/N IMAGE" goes to `out` after each image measured, in the images'
 // order. Errors name the image or file on `err`, one line "zirt-measure: IMAGE: REASON" for

@@ -86,6 +86,15 @@ for image in ("huge.png", "huge.jpg"):
         sys.exit(1)
 PY
 
+# The limit is read with a point under a comma setting, where the C library's own reading
+# would stop at it. The setting is built here when it can be, installed or not.
+mkdir "$work/locales"
+localedef -i ru_RU -f UTF-8 "$work/locales/ru_RU.UTF-8" >/dev/null 2>&1 && locales="$work/locales"
+LOCPATH=${locales:-} LC_ALL=ru_RU.UTF-8 "$measure" --chessboard 9x6 --max-megapixels 0.1 \
+  --out "$work/limit" "$work/images/zoom1.png" 2>"$work/err"
+[ $? -eq 1 ] || fail "--max-megapixels 0.1 under a comma setting: exit code"
+grep -q "the limit is 0,1 MP" "$work/err" || fail "--max-megapixels 0.1: $(cat "$work/err")"
+
 "$measure" --chessboard 9x6 "$work/images/zoom2.png" "$work/images/zoom2.tif" 2>/dev/null
 [ $? -eq 2 ] || fail "two images onto one file: exit code"
 "$measure" --help >/dev/null || fail "--help"

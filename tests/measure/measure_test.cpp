@@ -20,6 +20,7 @@
 #include "diagnostics/diagnostics.h"
 #include "measure/feature_refine.h"
 #include "measure/image_grey.h"
+#include "measure/measure_outputs.h"
 #include "measure/measure_run.h"
 #include "measure/pattern.h"
 #include "measure/point_order.h"

@@ -1,6 +1,5 @@
-// What the chessboard and the target renderers share: the board's face placed by a
-// perspective, its grey map drawn as pixels sampled finer where an edge crosses them, and the
-// camera's blur, noise and 8 bits after that.
+// What the chessboard and target renderers share: the face placed by a perspective, drawn as
+// pixels sampled finer where an edge crosses them, then the camera's blur, noise and 8 bits.
 #pragma once
 
 #include <opencv2/core.hpp>
