@@ -8,10 +8,10 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -98,8 +98,7 @@ QLayout* MeasureSettingsDialog::MakeImageList(const QStringList& images,
   connect(Remove, &QPushButton::clicked, this, &MeasureSettingsDialog::RemoveSelected);
   connect(Images, &QListWidget::itemSelectionChanged, this,
           [this] { Remove->setEnabled(!Images->selectedItems().isEmpty()); });
-  auto* del = new QShortcut(QKeySequence::Delete, Images, nullptr, nullptr, Qt::WidgetShortcut);
-  connect(del, &QShortcut::activated, this, &MeasureSettingsDialog::RemoveSelected);
+  Images->installEventFilter(this);
   Problem = new QLabel(this);
   Problem->setWordWrap(true);
   Problem->setStyleSheet(QStringLiteral("color: #c00000"));
@@ -169,6 +168,16 @@ QFormLayout* MeasureSettingsDialog::MakePatternForm(const MeasureSettings& setti
       QCoreApplication::translate("MeasureSettings", "Промежуток между метками (доля метки):"),
       TagSpacing);
   return form;
+}
+
+bool MeasureSettingsDialog::eventFilter(QObject* watched, QEvent* event) {
+  // The list's own Delete, so it works wherever the focus came from.
+  if (watched == Images && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
+    RemoveSelected();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void MeasureSettingsDialog::RemoveSelected() {

@@ -57,6 +57,9 @@ class MeasureSettingsDialog : public QDialog {
   QComboBox* Dictionary = nullptr;
   QDoubleSpinBox* TagSpacing = nullptr;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   QLayout* MakeImageList(const QStringList& images, const std::vector<ImageFailure>& failures);
   QFormLayout* MakePatternForm(const MeasureSettings& settings);

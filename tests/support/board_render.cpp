@@ -11,18 +11,13 @@ namespace {
 constexpr float kBlack = 35, kWhite = 215, kBackground = 120;
 
 struct Mapper {
-  cv::Matx33d board_from_reference;
-  cv::Point2d principal;
-  double zoom;
+  FaceMapping to_board;
   int squares_x, squares_y;
 
-  // Grey value at image position (x, y): the zoom maps it back to the reference view, the
-  // homography to the board, where the square's parity gives the colour.
+  // Grey value at image position (x, y): the square's parity where it lies on the board.
   float At(double x, double y) const {
-    const double rx = principal.x + (x - principal.x) / zoom;
-    const double ry = principal.y + (y - principal.y) / zoom;
-    const cv::Vec3d b = board_from_reference * cv::Vec3d(rx, ry, 1);
-    const double u = b[0] / b[2], v = b[1] / b[2];
+    const cv::Point2d on_board = to_board.At(x, y);
+    const double u = on_board.x, v = on_board.y;
     constexpr double kMargin = 0.6;
     if (u < -kMargin || v < -kMargin || u > squares_x + kMargin || v > squares_y + kMargin)
       return kBackground;
@@ -39,7 +34,7 @@ cv::Mat RenderBoard(const BoardScene& scene, double zoom, unsigned seed,
   const int squares_x = scene.cols + 1, squares_y = scene.rows + 1;
   const cv::Matx33d reference_from_board =
       ReferenceFromFace(scene.quad, scene.width, scene.height, float(squares_x), float(squares_y));
-  const Mapper map{reference_from_board.inv(), scene.principal, zoom, squares_x, squares_y};
+  const Mapper map{{reference_from_board.inv(), scene.principal, zoom}, squares_x, squares_y};
 
   if (truth) {
     truth->clear();

@@ -19,6 +19,21 @@ inline cv::Matx33d ReferenceFromFace(const cv::Point2d (&quad)[4], int width, in
   return cv::getPerspectiveTransform(face, image);
 }
 
+// Where an image position at `zoom` lies on the face: the zoom about the principal point maps
+// it back to the reference view, the perspective from there on to the face.
+struct FaceMapping {
+  cv::Matx33d face_from_reference;
+  cv::Point2d principal;
+  double zoom;
+
+  cv::Point2d At(double x, double y) const {
+    const double rx = principal.x + (x - principal.x) / zoom;
+    const double ry = principal.y + (y - principal.y) / zoom;
+    const cv::Vec3d b = face_from_reference * cv::Vec3d(rx, ry, 1);
+    return {b[0] / b[2], b[1] / b[2]};
+  }
+};
+
 // A w × h picture of `map` (a float At(x, y) in pixel coordinates): a pixel whose four corners
 // agree holds no edge and takes their colour, any other the mean of 8 × 8 samples inside it.
 template <typename Map>

@@ -32,17 +32,13 @@ cv::Mat1b Texture(const zirt::Board& board) {
 }
 
 struct Mapper {
-  cv::Matx33d board_from_reference;
-  cv::Point2d principal;
-  double zoom;
+  FaceMapping to_face;
   const cv::Mat1b* face;
   double width, height;
 
   float At(double x, double y) const {
-    const double rx = principal.x + (x - principal.x) / zoom;
-    const double ry = principal.y + (y - principal.y) / zoom;
-    const cv::Vec3d b = board_from_reference * cv::Vec3d(rx, ry, 1);
-    const double u = b[0] / b[2], v = b[1] / b[2];
+    const cv::Point2d on_face = to_face.At(x, y);
+    const double u = on_face.x, v = on_face.y;
     if (u < -kMargin || v < -kMargin || u > width + kMargin || v > height + kMargin)
       return kBackground;
     const int tx = int(std::floor(u * kTexel)), ty = int(std::floor(v * kTexel));
@@ -59,7 +55,8 @@ cv::Mat RenderTarget(const TargetScene& scene, double zoom, unsigned seed,
   const cv::Matx33d reference_from_board =
       ReferenceFromFace(scene.quad, scene.width, scene.height, float(extent.x), float(extent.y));
   const cv::Mat1b texture = Texture(scene.board);
-  const Mapper map{reference_from_board.inv(), scene.principal, zoom, &texture, extent.x, extent.y};
+  const Mapper map{
+      {reference_from_board.inv(), scene.principal, zoom}, &texture, extent.x, extent.y};
   if (truth) {
     truth->clear();
     for (int n = 0; n < scene.board.PointCount(); ++n) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -278,6 +279,22 @@ class MeasureImagesTest : public QObject {
     QVERIFY(view.Zoom() > 1);
     preview.FitButton->click();
     QCOMPARE(view.Zoom(), 1.0);
+  }
+
+  // Delete in the pattern dialog's list drops the images selected, and only them; Измерить
+  // waits for an image.
+  void patternDialogDropsImagesWithDelete() {
+    const QStringList three{QStringLiteral("/a/1.jpg"), QStringLiteral("/a/2.jpg"),
+                            QStringLiteral("/a/3.jpg")};
+    zirt::MeasureSettingsDialog ask({}, three, {{three[1], QStringLiteral("повреждён"), true}},
+                                    nullptr);
+    QTest::keyClick(ask.Images, Qt::Key_Delete);
+    QCOMPARE(ask.ImagePaths(), QStringList({three[0], three[2]}));
+    ask.Images->selectAll();
+    ask.Remove->click();
+    QVERIFY(ask.ImagePaths().isEmpty());
+    const auto* buttons = ask.findChild<QDialogButtonBox*>();
+    QVERIFY(!buttons->button(QDialogButtonBox::Ok)->isEnabled());
   }
 
   // "Мишень для печати…": the board asked is drawn by zirt-measure into the PDF named.
