@@ -154,4 +154,28 @@ void PdfPages::Picture(double height, const std::function<void(QPainter&, const 
   y_ += h + kGap * unit_;
 }
 
+// A window's pixel as 0.6 points: the marks as large beside the text as on the screen.
+constexpr double kLegendScale = 0.6;
+
+double PdfPages::LegendHeight(const std::vector<LegendItem>& items, int columns) {
+  if (items.empty()) return 0;
+  painter_.save();
+  painter_.setFont(body_);
+  const double h = LegendSize(painter_, items, width_, columns, kLegendScale * unit_).height();
+  painter_.restore();
+  return h / unit_;
+}
+
+void PdfPages::Legend(const std::vector<LegendItem>& items, int columns) {
+  if (items.empty()) return;
+  const double h = LegendHeight(items, columns) * unit_;
+  const double scale = kLegendScale * unit_;
+  Need(h);
+  painter_.save();
+  painter_.setFont(body_);
+  DrawLegend(painter_, QPointF(0, y_), items, width_, columns, scale);
+  painter_.restore();
+  y_ += h + kGap * unit_;
+}
+
 }  // namespace zirt

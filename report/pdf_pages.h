@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+#include "report/overview_marks.h"
+
 namespace zirt {
 
 class PdfPages {
@@ -27,7 +29,14 @@ class PdfPages {
              const std::vector<double>& widths, const std::vector<Cells>& cells = {});
   // A drawing of `height` points, painted by `paint` into the rectangle it is given.
   void Picture(double height, const std::function<void(QPainter&, const QRectF&)>& paint);
+  // The legend's lines in `columns`, each mark drawn beside its text.
+  void Legend(const std::vector<LegendItem>& items, int columns);
+  double LegendHeight(const std::vector<LegendItem>& items, int columns);  // in points
+  // What follows, `height` points, starts on a new page unless it fits on this one.
+  void Keep(double height) { Need(height * unit_); }
   double Width() const { return width_; }
+  // Device units per point.
+  double Unit() const { return unit_; }
 
  private:
   // "Стр. N" on the line below the page's area.

@@ -16,6 +16,7 @@
 #include "data/text_file.h"
 #include "diagnostics/sequence_test.h"
 #include "diagnostics/zoom_steps.h"
+#include "report/pdf_overview.h"
 #include "report/pdf_pages.h"
 
 namespace zirt {
@@ -55,88 +56,6 @@ QStringList EstimateRow(const QString& name, const std::optional<PointEstimate>&
                   QStringLiteral(", ") + Num(e->angle_deg, 1) + QStringLiteral("°")
             : QStringLiteral("—"),
           QString::number(e->dof)};
-}
-
-constexpr QRgb kColours[] = {qRgb(0, 0, 255),   qRgb(0, 128, 0),   qRgb(200, 120, 0),
-                             qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(128, 64, 0),
-                             qRgb(0, 0, 128),   qRgb(96, 96, 96)};
-
-// Every measurement as a small cross in its image's colour, every track's line from the
-// refined point, gross errors ringed in red, the robust point, and the path of the zoom steps'
-// centres in green from the first step's dot.
-void Overview(QPainter& p, const QRectF& area, const std::vector<std::vector<Position>>& images,
-              const Diagnostics& d, const std::vector<ZoomStep>& steps, double unit) {
-  double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
-  const auto grow = [&](double x, double y) {
-    if (!std::isfinite(x) || !std::isfinite(y)) return;
-    x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
-  };
-  for (const auto& image : images)
-    for (const Position& q : image) grow(q.x, q.y);
-  if (d.refined) grow(d.refined->x, d.refined->y);
-  if (x0 > x1) return;
-  const double span = std::max({x1 - x0, y1 - y0, 1e-9});
-  const double scale = std::min(area.width() / std::max(x1 - x0, span * 0.05),
-                                area.height() / std::max(y1 - y0, span * 0.05)) *
-                       0.92;
-  const QPointF centre((x0 + x1) / 2, (y0 + y1) / 2);
-  const auto to = [&](double x, double y) {
-    return area.center() + QPointF((x - centre.x()) * scale, (y - centre.y()) * scale);
-  };
-  p.setPen(QPen(QColor(170, 170, 170), 0.6 * unit));
-  p.drawRect(area);
-  p.setClipRect(area);
-  if (d.robust) {
-    p.setPen(QPen(QColor(150, 150, 150), 0.4 * unit));
-    for (std::size_t i = 0; i < d.robust->track_angle_deg.size(); ++i) {
-      const double a = d.robust->track_angle_deg[i] * 3.14159265358979323846 / 180;
-      if (!std::isfinite(a)) continue;
-      // From the point out to the track's farthest measurement, on its side.
-      double reach = 0;
-      for (const auto& image : images) {
-        if (i >= image.size() || !std::isfinite(image[i].x)) continue;
-        const double t =
-            (image[i].x - d.robust->x) * std::cos(a) + (image[i].y - d.robust->y) * std::sin(a);
-        if (std::fabs(t) > std::fabs(reach)) reach = t;
-      }
-      p.drawLine(to(d.robust->x, d.robust->y),
-                 to(d.robust->x + reach * std::cos(a), d.robust->y + reach * std::sin(a)));
-    }
-  }
-  const double arm = 1.6 * unit;
-  for (std::size_t k = 0; k < images.size(); ++k) {
-    p.setPen(QPen(QColor(kColours[k % std::size(kColours)]), 0.6 * unit));
-    for (const Position& q : images[k]) {
-      if (!std::isfinite(q.x) || !std::isfinite(q.y)) continue;
-      const QPointF c = to(q.x, q.y);
-      p.drawLine(c - QPointF(arm, 0), c + QPointF(arm, 0));
-      p.drawLine(c - QPointF(0, arm), c + QPointF(0, arm));
-    }
-  }
-  p.setPen(QPen(Qt::red, 0.8 * unit));
-  for (const FlaggedMeasurement& f : d.outliers) {
-    const Position& q = images[std::size_t(f.image)][std::size_t(f.point)];
-    p.drawEllipse(to(q.x, q.y), 4 * unit, 4 * unit);
-  }
-  if (d.robust) {
-    const QPointF c = to(d.robust->x, d.robust->y);
-    p.drawLine(c - QPointF(5 * unit, 0), c + QPointF(5 * unit, 0));
-    p.drawLine(c - QPointF(0, 5 * unit), c + QPointF(0, 5 * unit));
-  }
-  // A centre far off the picture (a scale near 1) is left out rather than drawn at its edge.
-  QPolygonF path;
-  for (const ZoomStep& step : steps) {
-    if (!std::isfinite(step.x) || !std::isfinite(step.y)) continue;
-    const QPointF c = to(step.x, step.y);
-    if (area.adjusted(-area.width(), -area.height(), area.width(), area.height()).contains(c))
-      path << c;
-  }
-  if (path.isEmpty()) return;
-  p.setPen(QPen(QColor(0, 140, 0), 0.8 * unit));
-  p.setBrush(Qt::NoBrush);
-  p.drawPolyline(path);
-  p.setBrush(QColor(0, 140, 0));
-  p.drawEllipse(path.front(), 2 * unit, 2 * unit);
 }
 
 // The title, the program's version and the command that made the report.
@@ -211,19 +130,30 @@ void PrincipalPoint(PdfPages& pages, const ReportInputs& in) {
 
 // The overview picture with its legend.
 void Picture(PdfPages& pages, const ReportInputs& in) {
-  const Diagnostics& d = in.analysis->Diagnosis();
-  const std::vector<std::vector<Position>>& images = in.analysis->Positions();
-  const std::vector<ZoomStep>& steps = in.analysis->Steps();
+  const Calibration& calibration = in.analysis->State();
+  const OverviewFigures figures{
+      in.analysis->Positions(), in.analysis->Diagnosis(), in.analysis->Steps(),
+      in.failure.empty()
+          ? std::optional<Position>(Position{calibration.PrincipalX, calibration.PrincipalY})
+          : std::nullopt};
+  std::vector<QString> files;
+  for (const std::string& file : in.analysis->Files()) files.push_back(Q(ShortName(file)));
+  // The marks two to a line, then the images' colours three to a line.
+  const std::vector<LegendItem> legend = OverviewLegend(figures, files);
+  const auto first_image = std::find_if(legend.begin(), legend.end(),
+                                        [](const LegendItem& i) { return i.mark == Mark::kImage; });
+  const std::vector<LegendItem> marks(legend.begin(), first_image),
+      images(first_image, legend.end());
+  constexpr double kHeight = 310;
+  // The heading, the picture and its legend on one page.
+  pages.Keep(30 + kHeight + pages.LegendHeight(marks, 2) + pages.LegendHeight(images, 3));
   pages.Heading(QCoreApplication::translate("PdfReport", "Измерения и треки"));
-  const double unit = 1;  // the picture's pens are in device units of the page
-  pages.Picture(330, [&](QPainter& p, const QRectF& area) {
-    Overview(p, area, images, d, steps, area.width() / 510 * unit);
+  // The picture is 510 points wide on A4; a window's pixel is 0.55 of them.
+  pages.Picture(kHeight, [&](QPainter& p, const QRectF& area) {
+    PaintOverview(p, area, figures, area.width() / 510 * 0.55);
   });
-  pages.Paragraph(QCoreApplication::translate(
-      "PdfReport",
-      "Крестики — измерения, цвет — снимок; серые линии — треки через устойчивую точку; красные "
-      "кружки — измерения, отбракованные как грубые; красный крест — устойчивая точка; зелёная "
-      "ломаная — путь центра по шагам зума, от точки первого шага."));
+  pages.Legend(marks, 2);
+  pages.Legend(images, 3);
 }
 
 // The centre of each zoom step.
@@ -273,6 +203,7 @@ void Images(PdfPages& pages, const ReportInputs& in) {
          s.defined ? Num(s.dx, 3) + QStringLiteral("; ") + Num(s.dy, 3) : QStringLiteral("—"),
          s.defined ? Num(s.sigma_x, 3) + QStringLiteral("; ") + Num(s.sigma_y, 3)
                    : QStringLiteral("—"),
+         s.defined ? Num(s.statistic, 2) : QStringLiteral("—"),
          s.flagged ? QCoreApplication::translate("PdfReport", "сдвинут") : QString()});
   }
   pages.Table({QStringLiteral("№"), QCoreApplication::translate("PdfReport", "Файл"),
@@ -280,9 +211,9 @@ void Images(PdfPages& pages, const ReportInputs& in) {
                QCoreApplication::translate("PdfReport", "СКО, пикс."),
                QCoreApplication::translate("PdfReport", "Отбра­ковано"),
                QCoreApplication::translate("PdfReport", "Сдвиг dx; dy, пикс."),
-               QCoreApplication::translate("PdfReport", "σ сдвига, пикс."),
+               QCoreApplication::translate("PdfReport", "σ сдвига, пикс."), QStringLiteral("F"),
                QCoreApplication::translate("PdfReport", "Проверка")},
-              image_rows, {0.05, 0.2, 0.1, 0.1, 0.11, 0.17, 0.15, 0.12},
+              image_rows, {0.05, 0.16, 0.1, 0.09, 0.1, 0.17, 0.15, 0.07, 0.11},
               {PdfPages::Cells::kWords, PdfPages::Cells::kAnywhere});
 
   pages.Heading(QCoreApplication::translate("PdfReport", "Проверка сдвига снимков"));
@@ -321,21 +252,37 @@ void GrossErrors(PdfPages& pages, const ReportInputs& in) {
         "PdfReport", "Поиск грубых измерений прерван: их слишком много."));
 }
 
-// Each reference point's residuals.
+// Up to this many reference points the table lists them all; beyond, a table of thousands of
+// unremarkable rows would bury the report, so only the flagged ones are listed.
+constexpr std::size_t kFullPointTable = 200;
+
+// Each reference point's residuals: every flagged point, and the others when they are few.
 void Points(PdfPages& pages, const ReportInputs& in) {
   const Diagnostics& d = in.analysis->Diagnosis();
   pages.Heading(QCoreApplication::translate("PdfReport", "Точки"));
+  const bool all = d.points.size() <= kFullPointTable;
   std::vector<QStringList> point_rows;
   for (std::size_t i = 0; i < d.points.size(); ++i)
-    point_rows.push_back(
-        {QString::number(i + 1), QString::number(d.points[i].measurements),
-         Num(d.points[i].rms_px, 3),
-         d.points[i].flagged ? QCoreApplication::translate("PdfReport", "да") : QString()});
-  pages.Table({QCoreApplication::translate("PdfReport", "Точка"),
-               QCoreApplication::translate("PdfReport", "Измерений"),
-               QCoreApplication::translate("PdfReport", "СКО, пикс."),
-               QCoreApplication::translate("PdfReport", "Отбракована")},
-              point_rows, {0.2, 0.25, 0.3, 0.25});
+    if (all || d.points[i].flagged)
+      point_rows.push_back(
+          {QString::number(i + 1), QString::number(d.points[i].measurements),
+           Num(d.points[i].rms_px, 3),
+           d.points[i].flagged ? QCoreApplication::translate("PdfReport", "да") : QString()});
+  if (!point_rows.empty())
+    pages.Table({QCoreApplication::translate("PdfReport", "Точка"),
+                 QCoreApplication::translate("PdfReport", "Измерений"),
+                 QCoreApplication::translate("PdfReport", "СКО, пикс."),
+                 QCoreApplication::translate("PdfReport", "Отбракована")},
+                point_rows, {0.2, 0.25, 0.3, 0.25});
+  if (all) return;
+  pages.Paragraph(QCoreApplication::translate(
+                      "PdfReport",
+                      "Точек всего %1; в таблице — только точки с отбракованными измерениями, "
+                      "остальные %2 не перечислены. Полная таблица точек — во вкладке «Точки» "
+                      "окна «Диагностика» и в выводе zirt-batch --json («points»); измерения — "
+                      "в файлах координат.")
+                      .arg(d.points.size())
+                      .arg(d.points.size() - point_rows.size()));
 }
 
 void Build(PdfPages& pages, const ReportInputs& in) {

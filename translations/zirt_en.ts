@@ -163,36 +163,44 @@
         <translation>No refined point</translation>
     </message>
     <message>
-        <source>Красный крест: уточнённая точка; линии: каждый %1-й трек через неё</source>
-        <translation>Red cross: the refined point; lines: every %1th track through it</translation>
-    </message>
-    <message>
-        <source>Красный крест: уточнённая точка; линии: треки через неё</source>
-        <translation>Red cross: the refined point; lines: the tracks through it</translation>
-    </message>
-    <message>
-        <source>Эллипс: 95% доверительная область</source>
-        <translation>Ellipse: 95% confidence region</translation>
-    </message>
-    <message>
         <source>, увеличен в %1 раз</source>
         <translation>, magnified %1 times</translation>
     </message>
     <message>
-        <source>Синий косой крест: точка по отчёту</source>
-        <translation>Blue diagonal cross: the report&apos;s point</translation>
-    </message>
-    <message>
-        <source>Обведены отбракованные измерения</source>
-        <translation>Circled: rejected measurements</translation>
-    </message>
-    <message>
-        <source>Зелёная ломаная: путь центра по шагам зума, кружок — первый шаг</source>
-        <translation>Green polyline: the centre&apos;s path over the zoom steps, the circle is the first step</translation>
-    </message>
-    <message>
         <source>Точка отчёта лежит вне 95%-го эллипса уточнённой точки (в %1 раза дальше его края): уточнённая или устойчивая точка вернее.</source>
         <translation>The report&apos;s point lies outside the refined point&apos;s 95% ellipse (%1 times as far as its edge): the refined or the robust point is the better one.</translation>
+    </message>
+    <message>
+        <source>Проверка</source>
+        <translation>Test</translation>
+    </message>
+    <message>
+        <source>сдвинут</source>
+        <translation>shifted</translation>
+    </message>
+    <message>
+        <source>Для каждого снимка — общий сдвиг его измерений относительно модели с общим центром, с σ. Снимок сдвинут, когда его F больше границы F(2, %1) = %2: уровень 1% на всю последовательность (поправка Бонферрони по снимкам).</source>
+        <translation>For each image, the common shift of its measurements against the model with one common centre, with its σ. An image is shifted when its F exceeds the bound F(2, %1) = %2: a 1% level over the whole sequence (Bonferroni correction over the images).</translation>
+    </message>
+    <message>
+        <source>Каждый %1-й трек через уточнённую точку</source>
+        <translation>Every %1th track through the refined point</translation>
+    </message>
+    <message>
+        <source>Треки через уточнённую точку</source>
+        <translation>Tracks through the refined point</translation>
+    </message>
+    <message>
+        <source>Её эллипс 95%</source>
+        <translation>Its 95% ellipse</translation>
+    </message>
+    <message>
+        <source>dx, пикс.</source>
+        <translation>dx, px</translation>
+    </message>
+    <message>
+        <source>dy, пикс.</source>
+        <translation>dy, px</translation>
     </message>
 </context>
 <context>
@@ -661,6 +669,33 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
     </message>
 </context>
 <context>
+    <name>OverviewMarks</name>
+    <message>
+        <source>Точка отчёта</source>
+        <translation>The report&apos;s point</translation>
+    </message>
+    <message>
+        <source>Уточнённая точка</source>
+        <translation>The refined point</translation>
+    </message>
+    <message>
+        <source>Устойчивая точка</source>
+        <translation>The robust point</translation>
+    </message>
+    <message>
+        <source>Измерение, отбракованное как грубое</source>
+        <translation>A measurement rejected as a gross error</translation>
+    </message>
+    <message>
+        <source>Центры шагов зума; точка — первый шаг</source>
+        <translation>Zoom steps&apos; centres; the dot is the first step</translation>
+    </message>
+    <message>
+        <source>… и ещё снимков: %1 (цвета повторяются через каждые %2)</source>
+        <translation>… and %1 more images (the colours repeat every %2)</translation>
+    </message>
+</context>
+<context>
     <name>PdfReport</name>
     <message>
         <source>Стр. %1</source>
@@ -757,10 +792,6 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
     <message>
         <source>Измерения и треки</source>
         <translation>Measurements and tracks</translation>
-    </message>
-    <message>
-        <source>Крестики — измерения, цвет — снимок; серые линии — треки через устойчивую точку; красные кружки — измерения, отбракованные как грубые; красный крест — устойчивая точка; зелёная ломаная — путь центра по шагам зума, от точки первого шага.</source>
-        <translation>Crosses: measurements, the colour is the image; grey lines: tracks through the robust point; red circles: measurements rejected as gross; red cross: the robust point; green polyline: the centre&apos;s path over the zoom steps, from the first step&apos;s point.</translation>
     </message>
     <message>
         <source>Шаги зума</source>
@@ -889,6 +920,14 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
     <message>
         <source>Отбракована</source>
         <translation>Rejected</translation>
+    </message>
+    <message>
+        <source>Треки через устойчивую точку</source>
+        <translation>Tracks through the robust point</translation>
+    </message>
+    <message>
+        <source>Точек всего %1; в таблице — только точки с отбракованными измерениями, остальные %2 не перечислены. Полная таблица точек — во вкладке «Точки» окна «Диагностика» и в выводе zirt-batch --json («points»); измерения — в файлах координат.</source>
+        <translation>%1 points in all; the table lists only the points with rejected measurements, the other %2 are not listed. The full point table is in the Points tab of the Diagnostics window and in the output of zirt-batch --json (&quot;points&quot;); the measurements are in the coordinate files.</translation>
     </message>
 </context>
 <context>
@@ -1258,6 +1297,10 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
     <message>
         <source>Сохранить у&amp;стойчивую точку…</source>
         <translation>Save the ro&amp;bust point…</translation>
+    </message>
+    <message>
+        <source>Сдвиг снимков</source>
+        <translation>Image shifts</translation>
     </message>
 </context>
 <context>

@@ -11,6 +11,9 @@
 namespace zirt {
 namespace {
 
+// Beyond these the legend would hide the picture; the image table shows every image's colour.
+constexpr std::size_t kLegendImages = 8;
+
 // Functions, not constants: the texts follow the interface's language as it is switched.
 QString None() {
   return QCoreApplication::translate("DiagnosticsText", "нет");
@@ -260,6 +263,61 @@ QString ImageCell(const DiagnosticsData& data, int image, int column) {
   }
 }
 
+QStringList ShiftHeaders() {
+  return {QCoreApplication::translate("DiagnosticsText", "Снимок"),
+          QCoreApplication::translate("DiagnosticsText", "Файл"),
+          // Short: eight columns share the window's left half.
+          QCoreApplication::translate("DiagnosticsText", "dx, пикс."),
+          QCoreApplication::translate("DiagnosticsText", "dy, пикс."),
+          QStringLiteral("σ dx"),
+          QStringLiteral("σ dy"),
+          QStringLiteral("F"),
+          QCoreApplication::translate("DiagnosticsText", "Проверка")};
+}
+
+QString ShiftCell(const DiagnosticsData& data, int image, int column) {
+  const auto k = static_cast<std::size_t>(image);
+  if (column == 0) return QString::number(image + 1);
+  if (column == 1) return k < data.files.size() ? data.files[k] : QString();
+  const ImageShift& s = data.sequence.images[k];
+  if (!s.defined) return column == 7 ? QString() : kDash;
+  switch (column) {
+    case 2:
+      return FormatNumber(s.dx, 3);
+    case 3:
+      return FormatNumber(s.dy, 3);
+    case 4:
+      return FormatNumber(s.sigma_x, 3);
+    case 5:
+      return FormatNumber(s.sigma_y, 3);
+    case 6:
+      return FormatNumber(s.statistic, 2);
+    default:
+      return s.flagged ? QCoreApplication::translate("DiagnosticsText", "сдвинут") : QString();
+  }
+}
+
+bool ShiftFlagged(const DiagnosticsData& data, int image) {
+  return data.sequence.images[static_cast<std::size_t>(image)].flagged;
+}
+
+QString ShiftSummary(const DiagnosticsData& data) {
+  QStringList lines;
+  if (data.sequence.defined)
+    lines << QCoreApplication::translate(
+                 "DiagnosticsText",
+                 "Для каждого снимка — общий сдвиг его измерений относительно модели с общим "
+                 "центром, с σ. Снимок сдвинут, когда его F больше границы F(2, %1) = %2: "
+                 "уровень 1% на всю последовательность (поправка Бонферрони по снимкам).")
+                 .arg(data.result.refined ? data.result.refined->dof - 2 : 0)
+                 .arg(FormatNumber(data.sequence.bound, 2));
+  std::vector<std::string> names;
+  for (const QString& file : data.files) names.push_back(file.toStdString());
+  for (const std::string& line : SequenceFindings(data.sequence, names))
+    lines << QString::fromStdString(line);
+  return lines.join(QLatin1Char('\n'));
+}
+
 bool PointFlagged(const DiagnosticsData& data, int point) {
   return data.result.points[static_cast<std::size_t>(point)].flagged;
 }
@@ -277,37 +335,38 @@ double EllipseMagnification(double major_screen_px) {
   return factor;
 }
 
-QStringList LegendLines(const DiagnosticsData& data, double magnification, int track_stride) {
-  QStringList lines;
+std::vector<LegendItem> LegendItems(const DiagnosticsData& data, double magnification,
+                                    int track_stride) {
+  std::vector<LegendItem> items;
+  if (data.report_point) items.emplace_back(Mark::kReportPoint, MarkName(Mark::kReportPoint));
   if (!data.result.refined) {
-    lines << QCoreApplication::translate("DiagnosticsText", "Уточнённая точка не найдена");
+    items.emplace_back(
+        Mark::kNone, QCoreApplication::translate("DiagnosticsText", "Уточнённая точка не найдена"));
   } else {
-    lines << (track_stride > 1 ? QCoreApplication::translate(
-                                     "DiagnosticsText",
-                                     "Красный крест: уточнённая точка; линии: каждый %1-й трек "
-                                     "через неё")
-                                     .arg(track_stride)
-                               : QCoreApplication::translate(
-                                     "DiagnosticsText",
-                                     "Красный крест: уточнённая точка; линии: треки через неё"));
+    items.emplace_back(Mark::kRefinedPoint, MarkName(Mark::kRefinedPoint));
     if (data.result.refined->has_uncertainty) {
-      QString ellipse =
-          QCoreApplication::translate("DiagnosticsText", "Эллипс: 95% доверительная область");
+      QString ellipse = QCoreApplication::translate("DiagnosticsText", "Её эллипс 95%");
       if (magnification > 1)
         ellipse += QCoreApplication::translate("DiagnosticsText", ", увеличен в %1 раз")
                        .arg(magnification, 0, 'g', 12);
-      lines << ellipse;
+      items.emplace_back(Mark::kEllipse, ellipse);
     }
   }
-  if (data.report_point)
-    lines << QCoreApplication::translate("DiagnosticsText", "Синий косой крест: точка по отчёту");
-  if (!data.result.outliers.empty())
-    lines << QCoreApplication::translate("DiagnosticsText", "Обведены отбракованные измерения");
+  if (data.result.robust) items.emplace_back(Mark::kRobustPoint, MarkName(Mark::kRobustPoint));
+  if (data.result.refined)
+    items.emplace_back(
+        Mark::kTrack,
+        track_stride > 1
+            ? QCoreApplication::translate("DiagnosticsText",
+                                          "Каждый %1-й трек через уточнённую точку")
+                  .arg(track_stride)
+            : QCoreApplication::translate("DiagnosticsText", "Треки через уточнённую точку"));
+  if (!data.result.outliers.empty()) items.emplace_back(Mark::kSetAside, MarkName(Mark::kSetAside));
   if (std::any_of(data.steps.begin(), data.steps.end(),
                   [](const ZoomStep& s) { return std::isfinite(s.x) && std::isfinite(s.y); }))
-    lines << QCoreApplication::translate(
-        "DiagnosticsText", "Зелёная ломаная: путь центра по шагам зума, кружок — первый шаг");
-  return lines;
+    items.emplace_back(Mark::kStepPath, MarkName(Mark::kStepPath));
+  for (LegendItem& item : ImageLegend(data.files, kLegendImages)) items.push_back(std::move(item));
+  return items;
 }
 
 }  // namespace zirt

@@ -1,5 +1,5 @@
 // The diagnostics window's figures as texts, without widgets: the estimates side by side, the
-// rows of the reference point and image tables, and the overview picture's legend.
+// rows of its tables (points, images, shifts, zoom steps) and the overview picture's legend.
 #pragma once
 
 #include <QString>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/analysis.h"
+#include "report/overview_marks.h"
 
 namespace zirt {
 
@@ -53,6 +54,14 @@ QString ImageCell(const DiagnosticsData& data, int image, int column);
 // The zoom step table: from, to, scale, the centre x and y, their σ.
 QStringList StepHeaders();
 QString StepCell(const DiagnosticsData& data, int step, int column);
+// The shift table: image, file, the shift dx and dy with their σ (pixels), F and whether it
+// moved.
+QStringList ShiftHeaders();
+QString ShiftCell(const DiagnosticsData& data, int image, int column);
+// A row is marked when the test found its image shifted.
+bool ShiftFlagged(const DiagnosticsData& data, int image);
+// Below the shift table: the test's bound and what it found.
+QString ShiftSummary(const DiagnosticsData& data);
 // A row is marked when one of its measurements was set aside.
 bool PointFlagged(const DiagnosticsData& data, int point);
 bool ImageFlagged(const DiagnosticsData& data, int image);
@@ -61,9 +70,11 @@ bool ImageFlagged(const DiagnosticsData& data, int image);
 // screen, by the least of 1, 2, 5, 10, 20, 50 … that brings it there.
 inline constexpr double kEllipseMinPixels = 12;
 double EllipseMagnification(double major_screen_px);
-// The picture's legend; names the ellipse's magnification when it is above 1, and which share
-// of the tracks is drawn when `track_stride` is above 1.
-QStringList LegendLines(const DiagnosticsData& data, double magnification, int track_stride);
+// The picture's legend: each mark drawn and what it is, then the images' colours beside their
+// files; names the ellipse's magnification when it is above 1, and which share of the tracks
+// is drawn when `track_stride` is above 1.
+std::vector<LegendItem> LegendItems(const DiagnosticsData& data, double magnification,
+                                    int track_stride);
 
 // A number with the program's decimal separator; "нет" when not finite.
 QString FormatNumber(double value, int decimals);

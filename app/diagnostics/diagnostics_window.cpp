@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "app/diagnostics/overview_view.h"
+#include "report/overview_marks.h"
 
 namespace zirt {
 
@@ -31,6 +32,7 @@ class RowsModel : public QAbstractTableModel {
  public:
   using Cell = std::function<QString(int row, int column)>;
   using Flag = std::function<bool(int row)>;
+  using Decoration = std::function<QVariant(int row, int column)>;
 
   // `text_column` is left-aligned, the figures right; -1 for none.
   // `headers` are asked for when shown, in the interface's language of the moment.
@@ -39,6 +41,9 @@ class RowsModel : public QAbstractTableModel {
         text_column_(text_column),
         cell_(std::move(cell)),
         flagged_(std::move(flagged)) {}
+
+  // A swatch or icon beside a cell's text; none unless set.
+  void SetDecoration(Decoration decoration) { decoration_ = std::move(decoration); }
 
   void Reset(int rows) {
     beginResetModel();
@@ -54,6 +59,7 @@ class RowsModel : public QAbstractTableModel {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole) return cell_(index.row(), index.column());
     if (role == Qt::BackgroundRole && flagged_(index.row())) return QColor(255, 200, 200);
+    if (role == Qt::DecorationRole && decoration_) return decoration_(index.row(), index.column());
     if (role == Qt::TextAlignmentRole && index.column() != text_column_)
       return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     return {};
@@ -68,6 +74,7 @@ class RowsModel : public QAbstractTableModel {
   int text_column_;
   Cell cell_;
   Flag flagged_;
+  Decoration decoration_;
   int rows_ = 0;
 };
 
@@ -103,6 +110,19 @@ QTableView* MakeTable(RowsModel* model, const char* name) {
   return table;
 }
 
+QLabel* MakeLabel(const char* name) {
+  auto* label = new QLabel;
+  label->setObjectName(QString::fromLatin1(name));
+  label->setWordWrap(true);
+  return label;
+}
+
+QPushButton* MakeButton(const char* name) {
+  auto* button = new QPushButton;
+  button->setObjectName(QString::fromLatin1(name));
+  return button;
+}
+
 }  // namespace
 
 DiagnosticsWindow::DiagnosticsWindow(Platform& platform, QWidget* parent)
@@ -114,6 +134,12 @@ DiagnosticsWindow::DiagnosticsWindow(Platform& platform, QWidget* parent)
   image_rows_ = std::make_unique<RowsModel>(
       ImageHeaders, 1, [this](int r, int c) { return ImageCell(data_, r, c); },
       [this](int r) { return ImageFlagged(data_, r); });
+  // Each image's colour in the picture beside its file: the legend for every image.
+  image_rows_->SetDecoration(
+      [](int r, int c) { return c == 1 ? QVariant(ImageColour(r)) : QVariant(); });
+  shift_rows_ = std::make_unique<RowsModel>(
+      ShiftHeaders, 1, [this](int r, int c) { return ShiftCell(data_, r, c); },
+      [this](int r) { return ShiftFlagged(data_, r); });
   step_rows_ = std::make_unique<RowsModel>(
       StepHeaders, -1, [this](int r, int c) { return StepCell(data_, r, c); },
       [](int) { return false; });
@@ -131,44 +157,48 @@ void DiagnosticsWindow::BuildControls() {
   Estimates->setEditTriggers(QAbstractItemView::NoEditTriggers);
   Estimates->setSelectionMode(QAbstractItemView::ContiguousSelection);
   Estimates->setFocusPolicy(Qt::NoFocus);
-  Notes = new QLabel;
-  Notes->setObjectName(QStringLiteral("Notes"));
-  Notes->setWordWrap(true);
-  Warning = new QLabel;
-  Warning->setObjectName(QStringLiteral("Warning"));
-  Warning->setWordWrap(true);
+  Notes = MakeLabel("Notes");
+  Warning = MakeLabel("Warning");
   Warning->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold"));
-
-  Points = MakeTable(point_rows_.get(), "Points");
-  Images = MakeTable(image_rows_.get(), "Images");
-  auto* tabs = new QTabWidget;
-  Tabs = tabs;
-  tabs->addTab(Points, QString());
-  tabs->addTab(Images, QString());
-  Steps = MakeTable(step_rows_.get(), "Steps");
-  tabs->addTab(Steps, QString());
-
+  Advice = MakeLabel("Advice");
+  BuildTabs();
   Overview = new OverviewView;
   Overview->setObjectName(QStringLiteral("Overview"));
-  ExportButton = new QPushButton;
-  ExportButton->setObjectName(QStringLiteral("ExportButton"));
-  FitButton = new QPushButton;
-  FitButton->setObjectName(QStringLiteral("FitButton"));
-  SaveRefinedButton = new QPushButton;
-  SaveRefinedButton->setObjectName(QStringLiteral("SaveRefinedButton"));
-  SaveRobustButton = new QPushButton;
-  SaveRobustButton->setObjectName(QStringLiteral("SaveRobustButton"));
-  Advice = new QLabel;
-  Advice->setObjectName(QStringLiteral("Advice"));
-  Advice->setWordWrap(true);
+  ExportButton = MakeButton("ExportButton");
+  FitButton = MakeButton("FitButton");
+  SaveRefinedButton = MakeButton("SaveRefinedButton");
+  SaveRobustButton = MakeButton("SaveRobustButton");
+  LayOut();
+  Connect();
+  EnableCommands();
+}
 
+void DiagnosticsWindow::BuildTabs() {
+  Points = MakeTable(point_rows_.get(), "Points");
+  Images = MakeTable(image_rows_.get(), "Images");
+  Shifts = MakeTable(shift_rows_.get(), "Shifts");
+  Steps = MakeTable(step_rows_.get(), "Steps");
+  ShiftNotes = MakeLabel("ShiftNotes");
+  auto* shift_page = new QWidget;
+  auto* shift_layout = new QVBoxLayout(shift_page);
+  shift_layout->setContentsMargins(0, 0, 0, 0);
+  shift_layout->addWidget(Shifts, 1);
+  shift_layout->addWidget(ShiftNotes);
+  Tabs = new QTabWidget;
+  Tabs->addTab(Points, QString());
+  Tabs->addTab(Images, QString());
+  Tabs->addTab(shift_page, QString());
+  Tabs->addTab(Steps, QString());
+}
+
+void DiagnosticsWindow::LayOut() {
   auto* left = new QWidget;
   auto* left_layout = new QVBoxLayout(left);
   left_layout->setContentsMargins(0, 0, 0, 0);
   left_layout->addWidget(Estimates);
   left_layout->addWidget(Warning);
   left_layout->addWidget(Notes);
-  left_layout->addWidget(tabs, 1);
+  left_layout->addWidget(Tabs, 1);
   left_layout->addWidget(Advice);
   auto* saves = new QHBoxLayout;
   saves->addWidget(SaveRefinedButton);
@@ -193,18 +223,24 @@ void DiagnosticsWindow::BuildControls() {
   splitter->setSizes({kWidth * 9 / 20, kWidth * 11 / 20});
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter);
+}
 
+void DiagnosticsWindow::Connect() {
   connect(
       Points->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
       [this](const QModelIndex& row) { Overview->HighlightPoint(row.isValid() ? row.row() : -1); });
-  connect(
-      Images->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-      [this](const QModelIndex& row) { Overview->HighlightImage(row.isValid() ? row.row() : -1); });
+  // The image table and the shift table both pick an image.
+  for (QTableView* table : {Images, Shifts})
+    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& row) {
+              Overview->HighlightImage(row.isValid() ? row.row() : -1);
+            });
   // A row clicked again after the other table's shows again.
   connect(Points, &QTableView::clicked, this,
           [this](const QModelIndex& row) { Overview->HighlightPoint(row.row()); });
-  connect(Images, &QTableView::clicked, this,
-          [this](const QModelIndex& row) { Overview->HighlightImage(row.row()); });
+  for (QTableView* table : {Images, Shifts})
+    connect(table, &QTableView::clicked, this,
+            [this](const QModelIndex& row) { Overview->HighlightImage(row.row()); });
   connect(ExportButton, &QPushButton::clicked, this, &DiagnosticsWindow::ExportPicture);
   connect(FitButton, &QPushButton::clicked, Overview, &OverviewView::FitAll);
   connect(SaveRefinedButton, &QPushButton::clicked, this, [this] {
@@ -215,7 +251,6 @@ void DiagnosticsWindow::BuildControls() {
     if (save_point && data_.result.robust)
       save_point(Position{data_.result.robust->x, data_.result.robust->y});
   });
-  EnableCommands();
 }
 
 void DiagnosticsWindow::RetranslateUi() {
@@ -224,7 +259,8 @@ void DiagnosticsWindow::RetranslateUi() {
   Overview->setToolTip(tr("Колесо — масштаб, перетаскивание — сдвиг, двойной щелчок — всё"));
   Tabs->setTabText(0, tr("Точки"));
   Tabs->setTabText(1, tr("Снимки"));
-  Tabs->setTabText(2, tr("Шаги зума"));
+  Tabs->setTabText(2, tr("Сдвиг снимков"));
+  Tabs->setTabText(3, tr("Шаги зума"));
   ExportButton->setText(tr("Сохранить &рисунок…"));
   FitButton->setText(tr("&Показать всё"));
   SaveRefinedButton->setText(tr("Сохранить &уточнённую точку…"));
@@ -256,6 +292,8 @@ void DiagnosticsWindow::MarkStale() {
   Estimates->setRowCount(0);
   point_rows_->Reset(0);
   image_rows_->Reset(0);
+  shift_rows_->Reset(0);
+  ShiftNotes->clear();
   step_rows_->Reset(0);
   Warning->setVisible(false);
   Notes->setText(QCoreApplication::translate("zirt::DiagnosticsWindow", "Устарело — нажмите Счёт"));
@@ -270,9 +308,12 @@ void DiagnosticsWindow::ShowData(DiagnosticsData data) {
   FillEstimates();
   point_rows_->Reset(static_cast<int>(data_.result.points.size()));
   image_rows_->Reset(static_cast<int>(data_.result.images.size()));
+  shift_rows_->Reset(static_cast<int>(data_.sequence.images.size()));
+  ShiftNotes->setText(ShiftSummary(data_));
   step_rows_->Reset(static_cast<int>(data_.steps.size()));
   Points->resizeColumnsToContents();
   Images->resizeColumnsToContents();
+  Shifts->resizeColumnsToContents();
   Steps->resizeColumnsToContents();
   Overview->SetData(&data_);
   EnableCommands();

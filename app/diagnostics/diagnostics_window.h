@@ -1,6 +1,6 @@
 // The "Диагностика" window: the report's principal point beside the refined and the robust
-// one with their uncertainty, the residuals per reference point and per image, and the
-// overview picture, which it exports as PNG or SVG.
+// one with their uncertainty, the residuals per reference point and per image, each image's
+// shift, the zoom steps, and the overview picture, which it exports as PNG or SVG.
 #pragma once
 
 #include <QString>
@@ -52,14 +52,16 @@ class DiagnosticsWindow : public QWidget {
   QLabel* Warning = nullptr;  // red: measurements that do not meet in one point
   QTableView* Points = nullptr;
   QTableView* Images = nullptr;
-  QTableView* Steps = nullptr;  // each zoom step's centre
+  QTableView* Shifts = nullptr;  // each image's shift against the common centre, and its test
+  QLabel* ShiftNotes = nullptr;  // under it: the test's bound and findings
+  QTableView* Steps = nullptr;   // each zoom step's centre
   OverviewView* Overview = nullptr;
   QPushButton* ExportButton = nullptr;
   QPushButton* FitButton = nullptr;
   QPushButton* SaveRefinedButton = nullptr;
   QPushButton* SaveRobustButton = nullptr;
-  QLabel* Advice = nullptr;    // Which point to save when.
-  QTabWidget* Tabs = nullptr;  // Точки, Снимки, Шаги зума
+  QLabel* Advice = nullptr;  // Which point to save when.
+  QTabWidget* Tabs = nullptr;  // Точки, Снимки, Сдвиг снимков, Шаги зума
 
  protected:
   // A language switch puts up the texts and the figures again.
@@ -67,6 +69,9 @@ class DiagnosticsWindow : public QWidget {
 
  private:
   void BuildControls();
+  void BuildTabs();
+  void LayOut();
+  void Connect();
   void RetranslateUi();
   void FillEstimates();
   void EnableCommands();
@@ -75,6 +80,7 @@ class DiagnosticsWindow : public QWidget {
   DiagnosticsData data_;
   std::unique_ptr<RowsModel> point_rows_;
   std::unique_ptr<RowsModel> image_rows_;
+  std::unique_ptr<RowsModel> shift_rows_;
   std::unique_ptr<RowsModel> step_rows_;
   QString export_folder_;
   bool stale_ = false;

@@ -10,15 +10,13 @@
 #include <optional>
 #include <utility>
 
-#include "app/main/image_view.h"
-#include "calib/calibration.h"
+#include "report/overview_marks.h"
 
 namespace zirt {
 namespace {
 
 constexpr double kMarginShare = 0.05;   // of the extent's larger side, on every side
 constexpr double kMarkHalf = 3;         // screen pixels
-constexpr double kCircleRadius = 7;     // around a measurement set aside
 constexpr double kHighlightRadius = 5;  // around a highlighted measurement
 constexpr double kMinZoom = 0.1;
 constexpr double kMaxZoom = 1e4;
@@ -29,11 +27,7 @@ constexpr std::size_t kCrossLimit = 20000;
 // Beyond this many tracks only every n-th line is drawn, so that no more than this many are;
 // a denser fan would be a solid patch anyway.
 constexpr std::size_t kTrackLimit = 3000;
-const QColor kTrackColour(0, 0, 0, 60);
-const QColor kFlagColour(220, 0, 0);
 const QColor kHighlightColour(255, 140, 0);
-const QColor kReportColour(0, 0, 160);
-const QColor kStepColour(0, 140, 0);
 // Screen pixels beyond which a step's centre is not drawn: a scale near 1 puts it far off, and
 // the painter's fixed-point rasteriser overflows on such ends.
 constexpr double kStepReach = 1e5;
@@ -144,7 +138,7 @@ void OverviewView::Render(QPainter& painter, QSize size) const {
 }
 
 void OverviewView::RenderBase(QPainter& painter, QSize size) const {
-  painter.fillRect(QRect(QPoint(0, 0), size), ToQRgb(kBackground));
+  painter.fillRect(QRect(QPoint(0, 0), size), PictureBackground());
   if (data_ == nullptr) return;
   painter.save();
   painter.setClipRect(QRect(QPoint(0, 0), size));
@@ -226,7 +220,7 @@ void OverviewView::DrawTracks(QPainter& painter, QSize size) const {
     if (!std::isfinite(angle) || seen++ % stride != 0) continue;
     if (const auto line = VisibleSegment(c, angle, size)) lines.append(*line);
   }
-  painter.setPen(QPen(kTrackColour, 0));
+  painter.setPen(QPen(MarkColour(Mark::kTrack), 0));
   painter.drawLines(lines);
 }
 
@@ -234,25 +228,23 @@ void OverviewView::DrawMeasurements(QPainter& painter, QSize size) const {
   if (MeasurementCount() > kCrossLimit) {
     QImage layer = DotLayer(size);
     for (std::size_t k = 0; k < data_->images.size(); ++k)
-      PlotDots(layer, data_->images[k], ToQRgb(kPalette[k % kPalette.size()]), 0);
+      PlotDots(layer, data_->images[k], ImageColour(k).rgb(), 0);
     painter.drawImage(QPoint(0, 0), layer);
   } else {
     DrawCrosses(painter, size);
   }
-  painter.setPen(QPen(kFlagColour, 1.5));
-  painter.setBrush(Qt::NoBrush);
   for (const FlaggedMeasurement& m : data_->result.outliers) {
     const Position& p =
         data_->images[static_cast<std::size_t>(m.image)][static_cast<std::size_t>(m.point)];
-    painter.drawEllipse(ToScreen({p.x, p.y}, size), kCircleRadius, kCircleRadius);
+    DrawMark(painter, Mark::kSetAside, ToScreen({p.x, p.y}, size), 1);
   }
 }
 
 void OverviewView::DrawCrosses(QPainter& painter, QSize size) const {
   for (std::size_t k = 0; k < data_->images.size(); ++k) {
     const auto& image = data_->images[k];
-    const QColor colour(ToQRgb(kPalette[k % kPalette.size()]));
-    painter.setPen(QPen(colour, 1.2));
+    // Batched: the same cross as DrawMark's, thousands at a stroke.
+    painter.setPen(QPen(ImageColour(k), 1.2));
     QList<QLineF> crosses;
     for (const Position& p : image) {
       if (!Finite(p)) continue;
@@ -295,18 +287,15 @@ void OverviewView::DrawHighlight(QPainter& painter, QSize size) const {
 }
 
 void OverviewView::DrawEstimate(QPainter& painter, QSize size) const {
-  if (data_->report_point && Finite(*data_->report_point)) {
-    const QPointF r = ToScreen({data_->report_point->x, data_->report_point->y}, size);
-    painter.setPen(QPen(kReportColour, 2));
-    painter.drawLine(r - QPointF(6, 6), r + QPointF(6, 6));
-    painter.drawLine(r - QPointF(6, -6), r + QPointF(6, -6));
-  }
+  if (data_->report_point && Finite(*data_->report_point))
+    DrawMark(painter, Mark::kReportPoint,
+             ToScreen({data_->report_point->x, data_->report_point->y}, size), 1);
+  if (const auto& robust = data_->result.robust)
+    DrawMark(painter, Mark::kRobustPoint, ToScreen({robust->x, robust->y}, size), 1);
   const auto& refined = data_->result.refined;
   if (!refined) return;
   const QPointF c = ToScreen({refined->x, refined->y}, size);
-  painter.setPen(QPen(QColor(ToQRgb(kResultColour)), 2));
-  painter.drawLine(c - QPointF(8, 0), c + QPointF(8, 0));
-  painter.drawLine(c - QPointF(0, 8), c + QPointF(0, 8));
+  DrawMark(painter, Mark::kRefinedPoint, c, 1);
   if (!refined->has_uncertainty) return;
   const double scale = ScaleFor(size);
   const double magnification = EllipseMagnification(refined->major_px * scale);
@@ -327,26 +316,28 @@ void OverviewView::DrawSteps(QPainter& painter, QSize size) const {
     if (std::fabs(s.x()) < kStepReach && std::fabs(s.y()) < kStepReach) path << s;
   }
   if (path.isEmpty()) return;
-  painter.setPen(QPen(kStepColour, 1.5));
+  const QColor colour = MarkColour(Mark::kStepPath);
+  painter.setPen(QPen(colour, 1.5));
   painter.setBrush(Qt::NoBrush);
   painter.drawPolyline(path);
   for (const QPointF& s : path) painter.drawEllipse(s, kStepRadius, kStepRadius);
-  painter.setBrush(kStepColour);
+  painter.setBrush(colour);
   painter.drawEllipse(path.front(), kFirstStepRadius, kFirstStepRadius);
 }
 
 void OverviewView::DrawLegend(QPainter& painter, double magnification, int width) const {
-  const QStringList lines = LegendLines(*data_, magnification, static_cast<int>(TrackStride()));
-  const QFontMetrics metrics = painter.fontMetrics();
-  const int pad = 4;
-  // Lines wider than the picture wrap rather than run out of it.
-  const QRect room(0, 0, std::max(1, width - 4 * pad), 100000);
-  const QRect text = metrics.boundingRect(room, Qt::TextWordWrap, lines.join(QLatin1Char('\n')));
-  const QRect box(pad, pad, text.width() + 2 * pad, text.height() + 2 * pad);
-  painter.fillRect(box, QColor(255, 255, 255, 200));
-  painter.setPen(Qt::black);
-  painter.drawText(box.adjusted(pad, pad, -pad, -pad), Qt::TextWordWrap,
-                   lines.join(QLatin1Char('\n')));
+  const std::vector<LegendItem> items =
+      LegendItems(*data_, magnification, static_cast<int>(TrackStride()));
+  // The marks one to a line, the images' colours below them two to a line: a shorter box hides
+  // less of the picture. Lines wider than the picture wrap rather than run out of it.
+  const auto first_image = std::find_if(items.begin(), items.end(),
+                                        [](const LegendItem& i) { return i.mark == Mark::kImage; });
+  const std::vector<LegendItem> marks(items.begin(), first_image), images(first_image, items.end());
+  const double room = std::max(1, width - 8);
+  const QSizeF top = LegendSize(painter, marks, room, 1, 1);
+  zirt::DrawLegend(painter, QPointF(4, 4), marks, room, 1, 1);
+  zirt::DrawLegend(painter, QPointF(4, 4 + top.height()), images,
+                   marks.empty() ? room : top.width(), 2, 1);
 }
 
 void OverviewView::paintEvent(QPaintEvent*) {

@@ -1,8 +1,8 @@
-// The diagnostics window's picture of the whole image extent: every measurement in its
-// image's colour, the tracks' lines through the refined point, its 95% ellipse, the
-// measurements set aside and the path of the zoom steps' centres. Fitted to the widget with its
-// aspect kept; the wheel zooms about the cursor and dragging pans. Paints also onto any device, for
-// export.
+// The diagnostics window's picture of the whole image extent, in the marks the PDF report draws
+// (report/overview_marks.h): every measurement in its image's colour, the tracks' lines through
+// the refined point, its 95% ellipse, the report's and the robust point, the measurements set
+// aside and the path of the zoom steps' centres. Fitted to the widget with its aspect kept; the
+// wheel zooms about the cursor and dragging pans. Paints also onto any device, for export.
 #pragma once
 
 #include <QImage>

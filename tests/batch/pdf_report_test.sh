@@ -20,7 +20,8 @@ pdftotext -layout "$work/zoom.pdf" "$work/zoom.txt" || fail "pdftotext refuses t
 for figure in 'x0, пикс.' 'y0, пикс.' 'σ x0,' 'По отчёту +499.8725 +380.0658' \
   'Уточнённая +499.9121 +380.0561 +0.2910 +0.2448' 'Устойчивая +499.9121 +380.0561 +0.2910' \
   "$(sha256sum zoom3.crd | cut -c1-64)" 'Ни один снимок не сдвинут' 'версия 1.0.0' \
-  'zirt-batch --pdf' 'Шаги зума' '3 +4 +1.0785 +500.00 +379.81 +0.38 +0.39'; do
+  'zirt-batch --pdf' 'Шаги зума' '3 +4 +1.0785 +500.00 +379.81 +0.38 +0.39' \
+  'Точка отчёта' 'Уточнённая точка' 'Устойчивая точка' '4\. zoom4\.crd'; do
   grep -Eq -- "$figure" "$work/zoom.txt" || fail "the text has no '$figure'"
 done
 # The report's own lines; image 2's shift as dx; dy with its σ; the F bound's degrees of
@@ -39,18 +40,32 @@ grep -Eq '^3 +z3\.crd +12 +[0-9.]+ +1 +-?[0-9]' "$work/typo.txt" || fail "image 
 grep -Eq '^[124] +zoom[124]\.crd +12 +[0-9.]+ +[0-9]+ ' "$work/typo.txt" \
   && fail "a set-aside count in an image without one"
 
-# A moved camera, a long point table over several pages, commas under Russian settings.
-awk -v dir="$work" 'BEGIN { for (k = 1; k <= 3; k++) { f = sprintf("%s/m%d.crd", dir, k); s = 0.6 + 0.2 * k;
-       for (i = 0; i < 300; i++) { a = i * 0.7; r = 50 + i;
-         x = 500 + s * r * cos(a) + (k == 2 ? 3 : 0) + 0.05 * sin(i * k);
+# sequence NAME IMAGES POINTS SHIFT: images NAMEk.crd, image 2 moved by SHIFT px.
+sequence() {
+  awk -v dir="$work" -v name="$1" -v images="$2" -v points="$3" -v shift="$4" 'BEGIN {
+    for (k = 1; k <= images; k++) { f = sprintf("%s/%s%d.crd", dir, name, k); s = 0.6 + 0.2 * k;
+       for (i = 0; i < points; i++) { a = i * 0.7; r = 50 + i;
+         x = 500 + s * r * cos(a) + (k == 2 ? shift : 0) + 0.05 * sin(i * k);
          y = 380 + s * r * sin(a) + 0.05 * cos(i * k * 3);
          printf "%.4f ; %.4f\r\n", x, y > f } } }'
+}
+# A moved camera, a point table as long as is listed whole over several pages.
+sequence m 3 200 3
 LC_ALL=C "$batch" --pdf "$work/moved.pdf" "$work/m1.crd" "$work/m2.crd" "$work/m3.crd" >/dev/null 2>&1
 pdftotext -layout "$work/moved.pdf" "$work/moved.txt" || fail "no text from the moved sequence"
 grep -q 'снимок m[123].crd сдвинут на (' "$work/moved.txt" || fail "no image named as moved"
-grep -Eq '^ *300 +3 ' "$work/moved.txt" || fail "the point table lost its last row"
+grep -Eq '^ *200 +3 ' "$work/moved.txt" || fail "the point table lost its last row"
 [ "$(grep -c 'Точка *Измерений' "$work/moved.txt")" -ge 2 ] || fail "the table's header is not repeated"
 pdftotext "$work/moved.pdf" - | grep -q 'Стр. 4' || fail "the long table did not go on over pages"
+# Four images of 5,000 points, one mistyped: the flagged point is listed, the rest counted.
+sequence big 4 5000 0
+sed -i '4001s/^./9/' "$work/big3.crd"
+LC_ALL=C "$batch" --pdf "$work/big.pdf" "$work"/big[1-4].crd >/dev/null 2>&1
+pdftotext -layout "$work/big.pdf" "$work/big.txt" || fail "no text from the large set"
+big_pages=$(pdfinfo "$work/big.pdf" | awk '/^Pages:/ {print $2}')
+[ "${big_pages:-99}" -le 6 ] || fail "5,000 points take ${big_pages:-?} pages"
+grep -Eq '^ *4001 +4 +[0-9.]+ +да' "$work/big.txt" || fail "the flagged point 4001 is not listed"
+grep -q 'Точек всего 5000' "$work/big.txt" || fail "the unlisted points are not counted"
 
 # An existing report is kept unless --overwrite, as --camera and --into keep theirs.
 cp "$work/zoom.pdf" "$work/kept.pdf"

@@ -17,9 +17,11 @@
 #include "app/diagnostics/diagnostics_text.h"
 #include "app/diagnostics/diagnostics_window.h"
 #include "app/diagnostics/overview_view.h"
+#include "app/main/image_view.h"
 #include "app/main/mpkalibr.h"
 #include "data/number_format.h"
 #include "data/text_file.h"
+#include "report/pdf_overview.h"
 #include "tests/core/separator_guard.h"
 #include "tests/support/scripted_platform.h"
 
@@ -160,6 +162,53 @@ class DiagnosticsWindowTest : public QObject {
     }
   }
 
+  // Each image takes the main window's colour for it in the window's picture, in the PDF's,
+  // and beside its file in both legends.
+  void ImagesTakeTheMainWindowsColoursInWindowAndPdf() {
+    // One point seen apart on each image: no point is found, so only the measurements are drawn.
+    const std::vector<std::vector<Position>> images = {{{100, 150}}, {{300, 150}}, {{500, 150}}};
+    const auto d = zirt::CollectDiagnostics(
+        {QStringLiteral("a.crd"), QStringLiteral("b.crd"), QStringLiteral("c.crd")}, images,
+        std::nullopt, QString());
+    QVERIFY(!d.result.refined);
+    zirt::OverviewView view;
+    view.SetData(&d);
+    QImage window(400, 300, QImage::Format_RGB32), pdf(400, 300, QImage::Format_RGB32);
+    {
+      QPainter painter(&window);
+      view.Render(painter, window.size());
+      QPainter pdf_painter(&pdf);
+      zirt::PaintOverview(pdf_painter, QRectF(0, 0, 400, 300), {d.images, d.result, d.steps, {}},
+                          1.5);
+    }
+    const zirt::OverviewFigures figures{d.images, d.result, d.steps, std::nullopt};
+    const auto pdf_legend = zirt::OverviewLegend(figures, d.files);
+    const auto window_legend = zirt::LegendItems(d, 1, 1);
+    // Below the window's legend, which shows the colours too.
+    const auto drawn = [](const QImage& image, QColor colour, int from_row) {
+      for (int y = from_row; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+          const QColor c = image.pixelColor(x, y);
+          if (std::abs(c.red() - colour.red()) < 40 && std::abs(c.green() - colour.green()) < 40 &&
+              std::abs(c.blue() - colour.blue()) < 40)
+            return true;
+        }
+      return false;
+    };
+    const auto named = [](const std::vector<zirt::LegendItem>& legend, const QString& file) {
+      for (const zirt::LegendItem& item : legend)
+        if (item.text.endsWith(file)) return item.colour;
+      return QColor();
+    };
+    for (int k = 0; k < 3; ++k) {
+      const QColor colour(zirt::ToQRgb(form_->Palette[std::size_t(k)]));
+      QVERIFY2(drawn(window, colour, 120), qPrintable(QString::number(k)));
+      QVERIFY2(drawn(pdf, colour, 0), qPrintable(QString::number(k)));
+      QCOMPARE(named(pdf_legend, d.files[std::size_t(k)]), colour);
+      QCOMPARE(named(window_legend, d.files[std::size_t(k)]), colour);
+    }
+  }
+
   void EllipseMagnifiedToBeSeen() {
     const std::pair<double, double> cases[] = {{20, 1}, {12, 1},      {5, 5},
                                                {1, 20}, {0.01, 2000}, {0, 1}};
@@ -209,6 +258,35 @@ class DiagnosticsWindowTest : public QObject {
     QVERIFY(window->Overview->Zoom() > 1.5);
     window->FitButton->click();
     QCOMPARE(window->Overview->Zoom(), 1.0);
+  }
+
+  // The shift table names the moved image, flags its row alone, and gives its shift as dx and
+  // dy in their columns; the bound and the finding are below it.
+  void ShiftTableNamesTheMovedImage() {
+    auto images = Zoom(false);
+    for (Position& p : images[2]) p.x += 3;
+    LoadAndCompute(images);
+    form_->N16->trigger();
+    zirt::DiagnosticsWindow* window = form_->Diagnostics;
+    const QAbstractItemModel* shifts = window->Shifts->model();
+    QCOMPARE(shifts->rowCount(), 4);
+    for (int k = 0; k < 4; ++k) {
+      QCOMPARE(shifts->index(k, 7).data().toString(),
+               k == 2 ? QStringLiteral("сдвинут") : QString());
+      QCOMPARE(shifts->index(k, 0).data(Qt::BackgroundRole).isValid(), k == 2);
+    }
+    QCOMPARE(shifts->index(2, 1).data().toString(), QStringLiteral("img3.crd"));
+    const double dx = shifts->index(2, 2).data().toString().toDouble();
+    const double dy = shifts->index(2, 3).data().toString().toDouble();
+    QVERIFY2(std::fabs(dx) > 2 && std::fabs(dy) < 1,
+             qPrintable(QStringLiteral("%1 %2").arg(dx).arg(dy)));
+    QVERIFY(shifts->index(2, 6).data().toString().toDouble() > window->Data().sequence.bound);
+    QVERIFY2(window->ShiftNotes->text().contains(QStringLiteral("F(2, ")) &&
+                 window->ShiftNotes->text().contains(QStringLiteral("снимок img3.crd сдвинут")),
+             qPrintable(window->ShiftNotes->text()));
+    // The image's colour beside its file in the image table too.
+    QCOMPARE(window->Images->model()->index(2, 1).data(Qt::DecorationRole).value<QColor>(),
+             QColor(zirt::ToQRgb(form_->Palette[2])));
   }
 
   void RefreshesOnNewComputation() {
