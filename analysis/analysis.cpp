@@ -1,11 +1,17 @@
 #include "analysis/analysis.h"
 
 #include "data/coordinate_file.h"
+#include "data/decimal_separator.h"
 
 namespace zirt {
 
 Analysis::Loaded Analysis::Read(const std::vector<std::string>& paths) {
   return {paths, LoadCoordinateFiles(paths)};
+}
+
+Analysis::Loaded Analysis::Read(const std::vector<std::string>& paths, char separator) {
+  const ScopedDecimalSeparator read_with(separator);
+  return Read(paths);
 }
 
 void Analysis::Take(Loaded loaded) {

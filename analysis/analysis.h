@@ -30,6 +30,9 @@ class Analysis {
     std::vector<std::unique_ptr<VT_Points>> sets;
   };
   static Loaded Read(const std::vector<std::string>& paths);
+  // As Read, numbers read with `separator` (files written under other regional settings); the
+  // program's own separator is back when it returns.
+  static Loaded Read(const std::vector<std::string>& paths, char separator);
   // Read, then Take: on an error what was loaded before stays.
   void Load(const std::vector<std::string>& paths) { Take(Read(paths)); }
   // Replaces the images by files read, one set per file.

@@ -10,10 +10,6 @@
 namespace zirt {
 namespace {
 
-// A refined point is taken when at most this share of its window's structure breaks the
-// window's point symmetry (as for chessboard corners).
-constexpr double kMaxAsymmetry = 0.35;
-
 // Two markers agree when each one's frame puts the other's centre within this of where the
 // board has it, in board units, plus a share of their distance for the perspective that one
 // marker's four corners extrapolate poorly.
@@ -157,8 +153,7 @@ BoardImage FindBoardPoints(const cv::Mat& grey, const Board& board) {
     if (!(radius >= 3)) continue;
     const RefinedCorner near = RefineCorner(grey, seed, wide);
     const RefinedCorner c = RefineCorner(grey, near.converged ? near.at : seed, radius);
-    if (!c.converged || c.asymmetry > kMaxAsymmetry || c.contrast < 4 ||
-        std::hypot(c.at.x - seed.x, c.at.y - seed.y) > 0.5 * wide)
+    if (!IsSymmetricCorner(c) || std::hypot(c.at.x - seed.x, c.at.y - seed.y) > 0.5 * wide)
       continue;
     result.points[n] = {c.at.x, c.at.y};
     ++result.seen;

@@ -2,6 +2,7 @@
 // not move between the images, and whether the moving ones can meet in one finite point.
 #pragma once
 
+#include <QtGlobal>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -11,13 +12,14 @@
 
 namespace zirt {
 
-// The refusals of a computation whose principal point the data cannot fix.
-inline constexpr const char* kNothingMovesMessage =
-    "Точки не сдвигаются между снимками: главная точка не определена.";
-inline constexpr const char* kNoCommonPointMessage =
-    "Прямые параллельны или лежат на одной прямой: главная точка не определена.";
-inline constexpr const char* kNothingSeenTwiceMessage =
-    "Ни одна точка не видна на двух снимках: главная точка не определена.";
+// The refusals of a computation whose principal point the data cannot fix; the windows show
+// them in their language (context "TrackSurvey").
+inline constexpr const char* kNothingMovesMessage = QT_TRANSLATE_NOOP(
+    "TrackSurvey", "Точки не сдвигаются между снимками: главная точка не определена.");
+inline constexpr const char* kNoCommonPointMessage = QT_TRANSLATE_NOOP(
+    "TrackSurvey", "Прямые параллельны или лежат на одной прямой: главная точка не определена.");
+inline constexpr const char* kNothingSeenTwiceMessage = QT_TRANSLATE_NOOP(
+    "TrackSurvey", "Ни одна точка не видна на двух снимках: главная точка не определена.");
 
 // A computation refused because its data cannot fix the principal point.
 class EUndeterminedPoint : public Exception {

@@ -1,8 +1,10 @@
 #include "data/compute_hints.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 #include "data/coordinate_file.h"
+#include "data/filled_text.h"
 #include "data/load_hints.h"
 
 namespace zirt {
@@ -20,9 +22,10 @@ ComputeHint ShortImage(const ImageSets& images, const std::vector<std::string>& 
   if (note.empty()) return {};
   return {ComputeFault::kShortImage,
           0,
-          {note,
-           "Что делать: во всех файлах должно быть поровну точек и в одном порядке — "
-           "допишите недостающие точки или уберите лишние и загрузите файлы снова."}};
+          {note, Filled(QCoreApplication::translate(
+                     "ComputeHints",
+                     "Что делать: во всех файлах должно быть поровну точек и в одном порядке — "
+                     "допишите недостающие точки или уберите лишние и загрузите файлы снова."))}};
 }
 
 // Every track, first image to last, runs in one direction: the lines have no common point.
@@ -55,17 +58,22 @@ ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::s
   if (images[0].Count() == 0 && !names.empty())
     return {ComputeFault::kNoPoints,
             0,
-            {"В файле " + names.front() + " нет точек.",
-             "Что делать: загрузите файлы заново, первым — файл с точками."}};
+            {Filled(QCoreApplication::translate("ComputeHints", "В файле %1 нет точек."),
+                    {names.front()}),
+             Filled(QCoreApplication::translate(
+                 "ComputeHints", "Что делать: загрузите файлы заново, первым — файл с точками."))}};
   if (ComputeHint hint = ShortImage(images, names); hint.fault != ComputeFault::kNone) return hint;
   const int points = images[0].Count();
   if (fitted >= points) {
     if (!TracksParallel(images)) return {};
     return {ComputeFault::kNoCommonPoint,
             0,
-            {"Прямые всех реперных точек параллельны: общей точки у них нет.",
-             "Что делать: снимите последовательность с изменением масштаба (зума), чтобы точки "
-             "сходились к главной точке, и измерьте её снова."}};
+            {Filled(QCoreApplication::translate(
+                 "ComputeHints", "Прямые всех реперных точек параллельны: общей точки у них нет.")),
+             Filled(QCoreApplication::translate(
+                 "ComputeHints",
+                 "Что делать: снимите последовательность с изменением масштаба (зума), чтобы "
+                 "точки сходились к главной точке, и измерьте её снова."))}};
   }
   if (fitted < 0) {
     // Nothing else known of the run: a track the fit cannot take, or tracks all parallel.
@@ -88,22 +96,41 @@ ComputeHint ComputeFailureHint(const ImageSets& images, const std::vector<std::s
     same_y = same_y && p.Y == first->Y;
   }
   const int point = index + 1;
+  const std::string number = Number(point);
+  const std::string todo =
+      Filled(QCoreApplication::translate("ComputeHints",
+                                         "Что делать: проверьте координаты точки %1 во всех "
+                                         "файлах; если они верны, уберите эту точку из всех "
+                                         "файлов."),
+             {number});
   // Where the point is not seen in every image, its track is what the images that show it say.
-  const std::string all = gaps ? "на всех снимках, где она видна" : "на всех снимках";
-  const std::string where = "Реперная точка " + Number(point);
-  const std::string todo = "Что делать: проверьте координаты точки " + Number(point) +
-                           " во всех файлах; если они верны, уберите эту точку из всех файлов.";
   if (same_x && same_y)
     return {ComputeFault::kStillTrack,
             point,
-            {where + " стоит на месте: " + all + (gaps ? "," : "") +
-                 " у неё одни и те же координаты, прямую через неё провести нельзя.",
+            {Filled(gaps ? QCoreApplication::translate(
+                               "ComputeHints",
+                               "Реперная точка %1 стоит на месте: на всех снимках, где она "
+                               "видна, у неё одни и те же координаты, прямую через неё "
+                               "провести нельзя.")
+                         : QCoreApplication::translate(
+                               "ComputeHints",
+                               "Реперная точка %1 стоит на месте: на всех снимках у неё одни и "
+                               "те же координаты, прямую через неё провести нельзя."),
+                    {number}),
              todo}};
   if (same_x)
     return {ComputeFault::kVerticalTrack,
             point,
-            {where + " движется строго по вертикали (x одинаков " + all +
-                 "): такую прямую счёт отчёта построить не может.",
+            {Filled(gaps ? QCoreApplication::translate(
+                               "ComputeHints",
+                               "Реперная точка %1 движется строго по вертикали (x одинаков на "
+                               "всех снимках, где она видна): такую прямую счёт отчёта "
+                               "построить не может.")
+                         : QCoreApplication::translate(
+                               "ComputeHints",
+                               "Реперная точка %1 движется строго по вертикали (x одинаков на "
+                               "всех снимках): такую прямую счёт отчёта построить не может."),
+                    {number}),
              todo}};
   return {};
 }

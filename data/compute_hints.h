@@ -21,8 +21,10 @@ enum class ComputeFault {
 
 struct ComputeHint {
   ComputeFault fault = ComputeFault::kNone;
-  int point = 0;                   // 1-based number of the reference point concerned, or 0
-  std::vector<std::string> lines;  // Russian, in view under the error: where, then what to do
+  int point = 0;  // 1-based number of the reference point concerned, or 0
+  // In view under the error: where, then what to do; in the window's language (Russian in
+  // zirt-batch).
+  std::vector<std::string> lines;
 };
 
 // `fitted` is the reference point (from 0) the run was fitting when it failed; the count of

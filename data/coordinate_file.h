@@ -1,6 +1,7 @@
 // Reading image coordinate files into point sets: one point per line, "x ; y".
 #pragma once
 
+#include <QtGlobal>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -11,8 +12,10 @@
 
 namespace zirt {
 
-// The cause given for a coordinate file line that holds a zero byte.
-inline constexpr const char* kNulByteCause = "В файле нулевой байт: файл повреждён.";
+// The cause given for a coordinate file line that holds a zero byte; the windows show it in
+// their language (context "LoadHints").
+inline constexpr const char* kNulByteCause =
+    QT_TRANSLATE_NOOP("LoadHints", "В файле нулевой байт: файл повреждён.");
 
 // A coordinate file that could not be read or holds a bad line. Line is 1-based, 0 when the
 // file itself could not be read.

@@ -1,31 +1,19 @@
 #include "data/load_hints.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "data/coordinate_file.h"
 #include "data/data_structures.h"
 #include "data/decimal_separator.h"
+#include "data/filled_text.h"
 #include "data/text_file.h"
 
 namespace zirt {
 namespace {
 
-// The separator in force for one trial read, restored whatever the read does.
-class SeparatorTrial {
- public:
-  explicit SeparatorTrial(char separator) : saved_(DecimalSeparator()) {
-    SetDecimalSeparator(separator);
-  }
-  ~SeparatorTrial() { SetDecimalSeparator(saved_); }
-  SeparatorTrial(const SeparatorTrial&) = delete;
-  SeparatorTrial& operator=(const SeparatorTrial&) = delete;
-
- private:
-  char saved_;
-};
-
 bool ReadsWith(std::string_view line, char separator) {
-  const SeparatorTrial trial(separator);
+  const ScopedDecimalSeparator trial(separator);
   try {
     ParseCoordinateLine(line);
     return true;
@@ -47,14 +35,12 @@ bool IsSceneLine(std::string_view line, char separator) {
   return false;
 }
 
-std::string Quoted(char c) {
-  return std::string("«") + c + "»";
-}
-
 }  // namespace
 
 std::string LoadFaultPlace(const std::string& file, int line) {
-  return line > 0 ? file + ", строка " + std::to_string(line) : file;
+  return line > 0 ? Filled(QCoreApplication::translate("LoadHints", "%1, строка %2"),
+                           {file, std::to_string(line)})
+                  : file;
 }
 
 std::vector<std::string> LoadFaultHints(std::string_view text, int line, char separator) {
@@ -69,25 +55,32 @@ std::vector<std::string> LoadFaultHints(std::string_view text, int line, char se
   if (line < 1 || number < line) return {};
 
   if (last && refused.find_first_not_of(" \t") == std::string_view::npos)
-    return {"В конце файла пустая строка."};
+    return {Filled(QCoreApplication::translate("LoadHints", "В конце файла пустая строка."))};
 
   std::vector<std::string> hints;
   if (IsSceneLine(refused, separator))
-    hints.push_back(
-        "В строке три числа: по-видимому, это файл координат сцены (X ; Y ; Z), а не "
-        "файл координат снимка (X ; Y).");
+    hints.push_back(Filled(
+        QCoreApplication::translate("LoadHints",
+                                    "В строке три числа: по-видимому, это файл координат "
+                                    "сцены (X ; Y ; Z), а не файл координат снимка (X ; Y).")));
   // Only the two separators that regional settings give are tried.
   if (separator != '.' && separator != ',') return hints;
   const char other = separator == ',' ? '.' : ',';
   const std::string_view two = hints.empty() ? refused : refused.substr(0, refused.rfind(';'));
   if (ReadsWith(two, separator) || !ReadsWith(two, other)) return hints;
-  hints.insert(hints.end(),
-               {"В файле, по-видимому, десятичный разделитель " + Quoted(other) +
-                    ", а в региональных настройках — " + Quoted(separator) + ".",
-                other == '.' ? "Для точки запустите программу с LC_ALL=C или смените региональные "
-                               "настройки."
-                             : "Для запятой запустите программу с LC_ALL=ru_RU.UTF-8 или смените "
-                               "региональные настройки."});
+  hints.push_back(Filled(QCoreApplication::translate("LoadHints",
+                                                     "В файле, по-видимому, десятичный "
+                                                     "разделитель «%1», а в региональных "
+                                                     "настройках — «%2»."),
+                         {std::string_view(&other, 1), std::string_view(&separator, 1)}));
+  hints.push_back(Filled(
+      other == '.'
+          ? QCoreApplication::translate("LoadHints",
+                                        "Для точки запустите программу с LC_ALL=C или "
+                                        "смените региональные настройки.")
+          : QCoreApplication::translate("LoadHints",
+                                        "Для запятой запустите программу с LC_ALL=ru_RU.UTF-8 "
+                                        "или смените региональные настройки.")));
   return hints;
 }
 
@@ -97,8 +90,9 @@ std::string PointCountNote(const std::vector<std::string>& names, const std::vec
   const auto shortest = std::min_element(counts.begin() + 1, counts.end());
   if (shortest == counts.end() || *shortest >= counts.front()) return {};
   const auto k = static_cast<std::size_t>(shortest - counts.begin());
-  return "Точек в файле " + names[k] + ": " + std::to_string(counts[k]) + ", в файле " +
-         names.front() + ": " + std::to_string(counts.front()) + ".";
+  return Filled(
+      QCoreApplication::translate("LoadHints", "Точек в файле %1: %2, в файле %3: %4."),
+      {names[k], std::to_string(counts[k]), names.front(), std::to_string(counts.front())});
 }
 
 namespace {
@@ -124,14 +118,19 @@ std::vector<std::string> LoadNotes(const std::vector<std::string>& names, const 
   };
   for (std::size_t k = 0; k < n; ++k)
     if (set(k).Count() == 0)
-      notes.push_back("Файл " + names[k] +
-                      " пуст: в нём нет ни одной точки, и счёт по нему не "
-                      "пройдёт.");
+      notes.push_back(Filled(
+          QCoreApplication::translate("LoadHints",
+                                      "Файл %1 пуст: в нём нет ни одной точки, и счёт по нему не "
+                                      "пройдёт."),
+          {names[k]}));
   for (std::size_t k = 0; k < n; ++k)
     for (std::size_t j = k + 1; j < n; ++j)
       if (SamePoints(set(k), set(j))) {
-        notes.push_back("В файлах " + names[k] + " и " + names[j] +
-                        " одни и те же точки: один снимок взят дважды?");
+        notes.push_back(Filled(
+            QCoreApplication::translate("LoadHints",
+                                        "В файлах %1 и %2 одни и те же точки: один снимок взят "
+                                        "дважды?"),
+            {names[k], names[j]}));
         break;
       }
   return notes;

@@ -104,6 +104,10 @@ struct PositionArrays {
 std::optional<PointEstimate> RefinedPoint(const PositionArrays& images);
 std::optional<PointEstimate> RefinedPoint(const ImageSets& images);
 
+// Per image, the measurements `estimate` used: its seen positions among the first image's
+// count of points, on the tracks the estimate used.
+std::vector<int> MeasurementsUsed(const ImageSets& images, const PointEstimate& estimate);
+
 // Measurements of a zoom sequence scatter by a fraction of a pixel about their lines; a
 // refined σ̂ above this means they do not meet in one point: points measured by hand or
 // numbered wrongly, or images that are not one zoom sequence.

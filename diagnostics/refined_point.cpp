@@ -1,5 +1,7 @@
 // The refined point alone, read image by image where the positions lie: zirt-batch asks for it
 // on every run, and it needs no copy of the measurements, only each track's sums.
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "diagnostics/diagnostics.h"
@@ -109,6 +111,20 @@ std::optional<PointEstimate> diagnostics_detail::RefinedPointOf(const std::vecto
 
 std::optional<PointEstimate> RefinedPoint(const ImageSets& images) {
   return RefinedOf(SetsView{images});
+}
+
+std::vector<int> MeasurementsUsed(const ImageSets& images, const PointEstimate& estimate) {
+  const SetsView view{images};
+  std::vector<int> used(images.Length(), 0);
+  // A track the estimate left out has no angle.
+  const std::vector<double>& angles = estimate.track_angle_deg;
+  const int tracks = view.Images() > 0 ? view.Count(0) : 0;
+  for (int k = 0; k < view.Images(); ++k) {
+    const int n = std::min({tracks, view.Count(k), static_cast<int>(angles.size())});
+    for (int i = 0; i < n; ++i)
+      used[std::size_t(k)] += Seen(view.At(k, i)) && !std::isnan(angles[std::size_t(i)]);
+  }
+  return used;
 }
 
 }  // namespace zirt

@@ -1,9 +1,11 @@
 #include "diagnostics/sequence_test.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "data/filled_text.h"
 #include "data/number_format.h"
 #include "data/text_file.h"
 #include "diagnostics/quantiles.h"
@@ -246,11 +248,13 @@ std::vector<std::string> SequenceFindings(const SequenceTest& test,
                                           const std::vector<std::string>& names) {
   std::vector<std::string> lines;
   if (test.images.size() < 3) {
-    lines.push_back("Проверка сдвига снимков не определена: нужно не меньше трёх снимков.");
+    lines.push_back(Filled(QCoreApplication::translate(
+        "SequenceTest", "Проверка сдвига снимков не определена: нужно не меньше трёх снимков.")));
     return lines;
   }
   if (!test.defined) {
-    lines.push_back("Проверка сдвига снимков не определена: общая точка не найдена.");
+    lines.push_back(Filled(QCoreApplication::translate(
+        "SequenceTest", "Проверка сдвига снимков не определена: общая точка не найдена.")));
     return lines;
   }
   // The likeliest first: one moved image also leans the others' tests (with three images a
@@ -264,14 +268,20 @@ std::vector<std::string> SequenceFindings(const SequenceTest& test,
   for (const std::size_t k : order) {
     const ImageShift& s = test.images[k];
     const std::string name = k < names.size() ? ShortName(names[k]) : std::to_string(k + 1);
-    lines.push_back("снимок " + name + " сдвинут на (" + Shift(s.dx) + "; " + Shift(s.dy) +
-                    ") пикс.: камера сдвинулась или центр зума сместился");
-  }
-  if (lines.empty()) lines.push_back("Ни один снимок не сдвинут относительно общей точки.");
-  if (order.size() > 1)
     lines.push_back(
+        Filled(QCoreApplication::translate("SequenceTest",
+                                           "снимок %1 сдвинут на (%2; %3) пикс.: камера "
+                                           "сдвинулась или центр зума сместился"),
+               {name, Shift(s.dx), Shift(s.dy)}));
+  }
+  if (lines.empty())
+    lines.push_back(Filled(QCoreApplication::translate(
+        "SequenceTest", "Ни один снимок не сдвинут относительно общей точки.")));
+  if (order.size() > 1)
+    lines.push_back(Filled(QCoreApplication::translate(
+        "SequenceTest",
         "Сдвиг одного снимка сказывается на проверке других: вероятнее всего сдвинут первый "
-        "названный.");
+        "названный.")));
   for (std::size_t k = 0; k < test.set_aside.size(); ++k) {
     const std::vector<int>& points = test.set_aside[k];
     // A shifted image's measurements stand out because it moved, which its line says.
@@ -280,12 +290,22 @@ std::vector<std::string> SequenceFindings(const SequenceTest& test,
     std::string list;
     for (std::size_t j = 0; j < std::min(points.size(), kNamed); ++j)
       list += (j ? ", " : "") + std::to_string(points[j] + 1);
-    if (points.size() > kNamed) list += " и ещё " + std::to_string(points.size() - kNamed);
+    if (points.size() > kNamed)
+      list += Filled(QCoreApplication::translate("SequenceTest", " и ещё %1"),
+                     {std::to_string(points.size() - kNamed)});
     const std::string name = k < names.size() ? ShortName(names[k]) : std::to_string(k + 1);
-    lines.push_back("в снимке " + name + " отброшены грубые измерения (" +
-                    (points.size() > 1 ? "точки " : "точка ") + list +
-                    "): точки пронумерованы неверно или измерены с ошибкой; сдвиг других "
-                    "снимков проверен без них");
+    lines.push_back(Filled(points.size() > 1
+                               ? QCoreApplication::translate(
+                                     "SequenceTest",
+                                     "в снимке %1 отброшены грубые измерения (точки %2): точки "
+                                     "пронумерованы неверно или измерены с ошибкой; сдвиг других "
+                                     "снимков проверен без них")
+                               : QCoreApplication::translate(
+                                     "SequenceTest",
+                                     "в снимке %1 отброшены грубые измерения (точка %2): точки "
+                                     "пронумерованы неверно или измерены с ошибкой; сдвиг других "
+                                     "снимков проверен без них"),
+                           {name, list}));
   }
   return lines;
 }

@@ -40,10 +40,11 @@ SequenceTest TestSequence(const ImageSets& images, double cx, double cy);
 SequenceTest TestSequence(const std::vector<std::vector<Position>>& images, const Diagnostics& d);
 SequenceTest TestSequence(const ImageSets& images, const Diagnostics& d);
 
-// What the test says, in the words the windows and the report show: one line per flagged
-// image ("снимок zoom3.crd сдвинут на (1,2; −0,4) пикс.: …"), why it is not defined, or that
-// no image moved; then one line per image with gross errors set aside, naming their points. `names`
-// are the images' file names (short names are taken).
+// What the test says, in the words the windows and the report show (in the window's language
+// where it installed a translation): one line per flagged image ("снимок zoom3.crd сдвинут на
+// (1,2; −0,4) пикс.: …"), why it is not defined, or that no image moved; then one line per
+// image with gross errors set aside, naming their points. `names` are the images' file names
+// (short names are taken).
 std::vector<std::string> SequenceFindings(const SequenceTest& test,
                                           const std::vector<std::string>& names);
 

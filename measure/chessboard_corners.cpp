@@ -10,9 +10,6 @@ namespace {
 // through the corner.
 constexpr double kWindowShare = 0.7;
 
-// A crossing is taken when at most this share of the window's structure breaks its symmetry.
-constexpr double kMaxAsymmetry = 0.35;
-
 double Cross(cv::Point2d u, cv::Point2d v) {
   return u.x * v.y - u.y * v.x;
 }
@@ -37,8 +34,7 @@ double WindowRadius(cv::Point2d u, cv::Point2d v) {
 }
 
 bool IsCrossing(const RefinedCorner& c, cv::Point2d seed, double spacing) {
-  return c.converged && c.asymmetry <= kMaxAsymmetry && c.contrast >= 4 &&
-         cv::norm(c.at - seed) <= 0.3 * spacing;
+  return IsCleanCrossing(c) && cv::norm(c.at - seed) <= 0.3 * spacing;
 }
 
 bool IsRegularGrid(const std::vector<cv::Point2d>& p, cv::Size size) {

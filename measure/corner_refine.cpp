@@ -17,9 +17,50 @@ inline double Sample(const cv::Mat& image, double x, double y) {
 
 struct Offset {
   double dx, dy, w;
+  double inner_w;  // the weight in the inner window, 0 outside it
 };
 
+// At most this share of the window's structure may break its symmetry.
+constexpr double kMaxAsymmetry = 0.35;
+// The inner window holds at least this share of the window's contrast.
+constexpr double kMinInnerShare = 0.45;
+
+// The weighted sum of squared deviations of the grey levels about `c` from their weighted
+// mean, and the sum of the weights, with the weight `weight` gives each offset (and its pair).
+struct Spread {
+  double squares = 0, weights = 0;
+  double Deviation() const { return weights > 0 ? std::sqrt(squares / weights) : 0; }
+};
+
+template <typename Weight>
+Spread SpreadAbout(const cv::Mat& image, cv::Point2d c, const std::vector<Offset>& offsets,
+                   Weight weight) {
+  Spread spread;
+  double mean = 0;
+  for (const Offset& o : offsets) {
+    mean +=
+        weight(o) * (Sample(image, c.x + o.dx, c.y + o.dy) + Sample(image, c.x - o.dx, c.y - o.dy));
+    spread.weights += 2 * weight(o);
+  }
+  if (!(spread.weights > 0)) return spread;
+  mean /= spread.weights;
+  for (const Offset& o : offsets) {
+    const double a = Sample(image, c.x + o.dx, c.y + o.dy) - mean;
+    const double b = Sample(image, c.x - o.dx, c.y - o.dy) - mean;
+    spread.squares += weight(o) * (a * a + b * b);
+  }
+  return spread;
+}
+
 }  // namespace
+
+bool IsSymmetricCorner(const RefinedCorner& c) {
+  return c.converged && c.asymmetry <= kMaxAsymmetry && c.contrast >= 4;
+}
+
+bool IsCleanCrossing(const RefinedCorner& c) {
+  return IsSymmetricCorner(c) && c.inner_contrast >= kMinInnerShare * c.contrast;
+}
 
 RefinedCorner RefineCorner(const cv::Mat& image, cv::Point2d seed, double radius) {
   RefinedCorner result;
@@ -33,6 +74,7 @@ RefinedCorner RefineCorner(const cv::Mat& image, cv::Point2d seed, double radius
   const int step = std::max(1, static_cast<int>(radius / 28));
   const int reach = static_cast<int>(radius) / step * step;
   const double sigma = radius / 2, two_s2 = 2 * sigma * sigma;
+  const double inner = radius / 3, inner_two_s2 = two_s2 / 9;
   std::vector<Offset> offsets;
   // One of each pair (d, −d) is enough: the other gives the same residual with its sign turned.
   for (int dy = 0; dy <= reach; dy += step)
@@ -40,7 +82,8 @@ RefinedCorner RefineCorner(const cv::Mat& image, cv::Point2d seed, double radius
       if (dy == 0 && dx <= 0) continue;
       const double r2 = double(dx) * dx + double(dy) * dy;
       if (r2 > radius * radius) continue;
-      offsets.push_back({double(dx), double(dy), std::exp(-r2 / two_s2)});
+      offsets.push_back({double(dx), double(dy), std::exp(-r2 / two_s2),
+                         r2 <= inner * inner ? std::exp(-r2 / inner_two_s2) : 0});
     }
   const double margin = reach + 2;
   const auto inside = [&](cv::Point2d c) {
@@ -88,20 +131,14 @@ RefinedCorner RefineCorner(const cv::Mat& image, cv::Point2d seed, double radius
   if (!result.converged) return result;
   result.at = c;
   // How much structure the window has, against how much of it breaks the symmetry.
-  double mean = 0, total = 0;
-  for (const Offset& o : offsets) {
-    mean += o.w * (Sample(image, c.x + o.dx, c.y + o.dy) + Sample(image, c.x - o.dx, c.y - o.dy));
-    total += 2 * o.w;
-  }
-  mean /= total;
-  double spread = 0;
-  for (const Offset& o : offsets) {
-    const double a = Sample(image, c.x + o.dx, c.y + o.dy) - mean;
-    const double b = Sample(image, c.x - o.dx, c.y - o.dy) - mean;
-    spread += o.w * (a * a + b * b);
-  }
-  result.contrast = std::sqrt(spread / total);
-  result.asymmetry = spread > 0 ? 2 * rss / spread : 1;
+  const Spread spread = SpreadAbout(image, c, offsets, [](const Offset& o) { return o.w; });
+  result.contrast = spread.Deviation();
+  result.asymmetry = spread.squares > 0 ? 2 * rss / spread.squares : 1;
+  // An inner window of a pixel or two holds too few samples to tell.
+  result.inner_contrast =
+      inner < 2
+          ? result.contrast
+          : SpreadAbout(image, c, offsets, [](const Offset& o) { return o.inner_w; }).Deviation();
   return result;
 }
 

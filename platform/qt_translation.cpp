@@ -11,14 +11,25 @@ namespace {
 
 InterfaceLanguage current_language = InterfaceLanguage::kRussian;
 QTranslator* qt_russian = nullptr;  // Qt's own texts, installed in Russian.
-QTranslator* english = nullptr;     // The program's texts, installed in English.
+// What Qt's Russian lacks (translations/qt_extra_ru.ts), built into the program; null when the
+// program was built without it.
+QTranslator* qt_russian_extra = nullptr;
+QTranslator* english = nullptr;  // The program's texts, installed in English.
 
-// Sizes and dates in the file dialogs follow the language too; the regional settings keep
-// the decimal separator, which is read from the system's locale, not from this default.
+// What Qt formats with the default locale follows the language too (the file dialog's sizes
+// and dates do not: Qt takes the system's locale for them); the regional settings keep the
+// decimal separator, which is read from the system's locale, not from this default.
 void SetDefaultLocale(InterfaceLanguage language) {
   QLocale::setDefault(language == InterfaceLanguage::kRussian
                           ? QLocale(QLocale::Russian, QLocale::Russia)
                           : QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+// After Qt's own, which it completes, so that it is asked first.
+void InstallRussianExtra() {
+  if (qt_russian_extra == nullptr) return;
+  QCoreApplication::removeTranslator(qt_russian_extra);
+  QCoreApplication::installTranslator(qt_russian_extra);
 }
 
 }  // namespace
@@ -39,6 +50,14 @@ bool InstallQtTranslation(QCoreApplication& application) {
     delete qt_russian;
   }
   qt_russian = translator;
+  if (qt_russian_extra == nullptr) {
+    auto* extra = new QTranslator(&application);
+    if (extra->load(QStringLiteral(":/i18n/qt_extra_ru.qm")))
+      qt_russian_extra = extra;
+    else
+      delete extra;
+  }
+  InstallRussianExtra();
   return true;
 }
 
@@ -62,10 +81,14 @@ bool SetInterfaceLanguage(InterfaceLanguage language) {
       qScopeGuard([] { QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange); });
   if (language == InterfaceLanguage::kEnglish) {
     if (qt_russian != nullptr) QCoreApplication::removeTranslator(qt_russian);
+    if (qt_russian_extra != nullptr) QCoreApplication::removeTranslator(qt_russian_extra);
     return QCoreApplication::installTranslator(english);
   }
   QCoreApplication::removeTranslator(english);
-  return qt_russian == nullptr || QCoreApplication::installTranslator(qt_russian);
+  if (qt_russian == nullptr) return true;
+  const bool installed = QCoreApplication::installTranslator(qt_russian);
+  InstallRussianExtra();
+  return installed;
 }
 
 InterfaceLanguage CurrentInterfaceLanguage() {

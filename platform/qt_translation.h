@@ -8,8 +8,9 @@ namespace zirt {
 
 enum class InterfaceLanguage { kRussian, kEnglish };
 
-// Installs Qt's Russian translation from Qt's translations folder on the application,
-// whatever the regional settings say; they choose only the decimal separator. Returns false
+// Installs Qt's Russian translation from Qt's translations folder on the application, and
+// after it the program's own for what Qt's lacks, whatever the regional settings say; they
+// choose only the decimal separator. Returns false
 // when the translation is not installed, and the dialogs then stay in Qt's English.
 bool InstallQtTranslation(QCoreApplication& application);
 

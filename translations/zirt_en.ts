@@ -13,6 +13,49 @@
     </message>
 </context>
 <context>
+    <name>ComputeHints</name>
+    <message>
+        <source>Что делать: во всех файлах должно быть поровну точек и в одном порядке — допишите недостающие точки или уберите лишние и загрузите файлы снова.</source>
+        <translation>What to do: every file must hold as many points as the others, in the same order — add the missing points or remove the extra ones and load the files again.</translation>
+    </message>
+    <message>
+        <source>В файле %1 нет точек.</source>
+        <translation>File %1 has no points.</translation>
+    </message>
+    <message>
+        <source>Что делать: загрузите файлы заново, первым — файл с точками.</source>
+        <translation>What to do: load the files again, a file with points first.</translation>
+    </message>
+    <message>
+        <source>Прямые всех реперных точек параллельны: общей точки у них нет.</source>
+        <translation>The lines of all reference points are parallel: they have no common point.</translation>
+    </message>
+    <message>
+        <source>Что делать: снимите последовательность с изменением масштаба (зума), чтобы точки сходились к главной точке, и измерьте её снова.</source>
+        <translation>What to do: take a sequence with a changing scale (zoom), so that the points converge on the principal point, and measure it again.</translation>
+    </message>
+    <message>
+        <source>Что делать: проверьте координаты точки %1 во всех файлах; если они верны, уберите эту точку из всех файлов.</source>
+        <translation>What to do: check the coordinates of point %1 in every file; if they are right, remove this point from every file.</translation>
+    </message>
+    <message>
+        <source>Реперная точка %1 стоит на месте: на всех снимках, где она видна, у неё одни и те же координаты, прямую через неё провести нельзя.</source>
+        <translation>Reference point %1 stands still: it has the same coordinates on every image where it is seen, so no line can be drawn through it.</translation>
+    </message>
+    <message>
+        <source>Реперная точка %1 стоит на месте: на всех снимках у неё одни и те же координаты, прямую через неё провести нельзя.</source>
+        <translation>Reference point %1 stands still: it has the same coordinates on every image, so no line can be drawn through it.</translation>
+    </message>
+    <message>
+        <source>Реперная точка %1 движется строго по вертикали (x одинаков на всех снимках, где она видна): такую прямую счёт отчёта построить не может.</source>
+        <translation>Reference point %1 moves strictly vertically (x is the same on every image where it is seen): the report's computation cannot fit such a line.</translation>
+    </message>
+    <message>
+        <source>Реперная точка %1 движется строго по вертикали (x одинаков на всех снимках): такую прямую счёт отчёта построить не может.</source>
+        <translation>Reference point %1 moves strictly vertically (x is the same on every image): the report's computation cannot fit such a line.</translation>
+    </message>
+</context>
+<context>
     <name>DiagnosticsText</name>
     <message>
         <source>нет</source>
@@ -250,6 +293,49 @@
     </message>
 </context>
 <context>
+    <name>LoadHints</name>
+    <message>
+        <source>В файле нулевой байт: файл повреждён.</source>
+        <translation>The file holds a zero byte: the file is damaged.</translation>
+    </message>
+    <message>
+        <source>%1, строка %2</source>
+        <translation>%1, line %2</translation>
+    </message>
+    <message>
+        <source>В конце файла пустая строка.</source>
+        <translation>The file ends with an empty line.</translation>
+    </message>
+    <message>
+        <source>В строке три числа: по-видимому, это файл координат сцены (X ; Y ; Z), а не файл координат снимка (X ; Y).</source>
+        <translation>The line holds three numbers: this seems to be a scene coordinate file (X ; Y ; Z), not an image coordinate file (X ; Y).</translation>
+    </message>
+    <message>
+        <source>В файле, по-видимому, десятичный разделитель «%1», а в региональных настройках — «%2».</source>
+        <translation>The file seems to use “%1” as the decimal separator, and the regional settings “%2”.</translation>
+    </message>
+    <message>
+        <source>Для точки запустите программу с LC_ALL=C или смените региональные настройки.</source>
+        <translation>For a point, start the program with LC_ALL=C or change the regional settings.</translation>
+    </message>
+    <message>
+        <source>Для запятой запустите программу с LC_ALL=ru_RU.UTF-8 или смените региональные настройки.</source>
+        <translation>For a comma, start the program with LC_ALL=ru_RU.UTF-8 or change the regional settings.</translation>
+    </message>
+    <message>
+        <source>Точек в файле %1: %2, в файле %3: %4.</source>
+        <translation>Points in file %1: %2, in file %3: %4.</translation>
+    </message>
+    <message>
+        <source>Файл %1 пуст: в нём нет ни одной точки, и счёт по нему не пройдёт.</source>
+        <translation>File %1 is empty: it has no points, and the computation will fail on it.</translation>
+    </message>
+    <message>
+        <source>В файлах %1 и %2 одни и те же точки: один снимок взят дважды?</source>
+        <translation>Files %1 and %2 hold the same points: one image taken twice?</translation>
+    </message>
+</context>
+<context>
     <name>MainMessages</name>
     <message>
         <source>Ошибка!</source>
@@ -295,12 +381,56 @@
         <source>Открыть окно «Диагностика»?</source>
         <translation>Open the Diagnostics window?</translation>
     </message>
+    <message>
+        <source>В этих файлах десятичный разделитель — точка. Прочитать их с точкой?</source>
+        <translation>These files use a point as the decimal separator. Read them with a point?</translation>
+    </message>
+    <message>
+        <source>В этих файлах десятичный разделитель — запятая. Прочитать их с запятой?</source>
+        <translation>These files use a comma as the decimal separator. Read them with a comma?</translation>
+    </message>
+    <message>
+        <source>Только для этой загрузки: разделитель программы (из региональных настроек) остаётся запятой, файлы не меняются.</source>
+        <translation>For this load only: the program&apos;s separator (from the regional settings) stays a comma, and the files are not changed.</translation>
+    </message>
+    <message>
+        <source>Только для этой загрузки: разделитель программы (из региональных настроек) остаётся точкой, файлы не меняются.</source>
+        <translation>For this load only: the program&apos;s separator (from the regional settings) stays a point, and the files are not changed.</translation>
+    </message>
 </context>
 <context>
     <name>MainResults</name>
     <message>
         <source>Уточнённая оценка окна «Диагностика» (прямые по перпендикулярным расстояниям) находит точку и здесь: x0 = %1, y0 = %2; её можно сохранить оттуда.</source>
         <translation>The refined estimate of the Diagnostics window (lines by perpendicular distances) finds the point here too: x0 = %1, y0 = %2; it can be saved from there.</translation>
+    </message>
+    <message>
+        <source>В файле %1 точек меньше, чем в %2 (%3 из %4): прямые остальных точек построены без него.</source>
+        <translation>File %1 has fewer points than %2 (%3 of %4): the lines of the other points were fitted without it.</translation>
+    </message>
+    <message>
+        <source>Из файла %1 взяты только первые точки: %2 из %3, как в %4.</source>
+        <translation>Only the first points of file %1 were taken: %2 of %3, as many as in %4.</translation>
+    </message>
+    <message>
+        <source>Не вошёл файл %1: в нём нет точек.</source>
+        <translation>File %1 was left out: it has no points.</translation>
+    </message>
+    <message>
+        <source>Не вошёл файл %1: ни одна его точка не видна.</source>
+        <translation>File %1 was left out: none of its points is seen.</translation>
+    </message>
+    <message>
+        <source>Не вошёл файл %1: ни одна его точка не видна на других снимках.</source>
+        <translation>File %1 was left out: none of its points is seen on another image.</translation>
+    </message>
+    <message>
+        <source>Она найдена по всем файлам (%1).</source>
+        <translation>It was found from all the files (%1).</translation>
+    </message>
+    <message>
+        <source>Она найдена по файлам %1 (%2 из %3).</source>
+        <translation>It was found from the files %1 (%2 of %3).</translation>
     </message>
 </context>
 <context>
@@ -1123,6 +1253,41 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
     </message>
 </context>
 <context>
+    <name>SequenceTest</name>
+    <message>
+        <source>Проверка сдвига снимков не определена: нужно не меньше трёх снимков.</source>
+        <translation>The image shift test is not defined: it needs at least three images.</translation>
+    </message>
+    <message>
+        <source>Проверка сдвига снимков не определена: общая точка не найдена.</source>
+        <translation>The image shift test is not defined: no common point was found.</translation>
+    </message>
+    <message>
+        <source>снимок %1 сдвинут на (%2; %3) пикс.: камера сдвинулась или центр зума сместился</source>
+        <translation>image %1 is shifted by (%2; %3) px: the camera moved or the zoom centre shifted</translation>
+    </message>
+    <message>
+        <source>Ни один снимок не сдвинут относительно общей точки.</source>
+        <translation>No image is shifted against the common point.</translation>
+    </message>
+    <message>
+        <source>Сдвиг одного снимка сказывается на проверке других: вероятнее всего сдвинут первый названный.</source>
+        <translation>A shift of one image shows in the test of the others: the first one named is the likeliest to be shifted.</translation>
+    </message>
+    <message>
+        <source> и ещё %1</source>
+        <translation> and %1 more</translation>
+    </message>
+    <message>
+        <source>в снимке %1 отброшены грубые измерения (точки %2): точки пронумерованы неверно или измерены с ошибкой; сдвиг других снимков проверен без них</source>
+        <translation>in image %1 gross measurements were set aside (points %2): the points are numbered wrongly or measured with an error; the other images' shift was tested without them</translation>
+    </message>
+    <message>
+        <source>в снимке %1 отброшены грубые измерения (точка %2): точки пронумерованы неверно или измерены с ошибкой; сдвиг других снимков проверен без них</source>
+        <translation>in image %1 a gross measurement was set aside (point %2): the points are numbered wrongly or measured with an error; the other images' shift was tested without it</translation>
+    </message>
+</context>
+<context>
     <name>TMPForm</name>
     <message>
         <source>Калибровка главной точки</source>
@@ -1230,6 +1395,21 @@ If no target is in view, choose “No target: from the scene&apos;s details”: 
     <message>
         <source>© Авторы ZIRT, 2026</source>
         <translation>© The ZIRT authors, 2026</translation>
+    </message>
+</context>
+<context>
+    <name>TrackSurvey</name>
+    <message>
+        <source>Точки не сдвигаются между снимками: главная точка не определена.</source>
+        <translation>The points do not move between the images: the principal point is not determined.</translation>
+    </message>
+    <message>
+        <source>Прямые параллельны или лежат на одной прямой: главная точка не определена.</source>
+        <translation>The lines are parallel or lie on one line: the principal point is not determined.</translation>
+    </message>
+    <message>
+        <source>Ни одна точка не видна на двух снимках: главная точка не определена.</source>
+        <translation>No point is seen on two images: the principal point is not determined.</translation>
     </message>
 </context>
 <context>

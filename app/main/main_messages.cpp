@@ -35,10 +35,36 @@ void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::st
     for (const std::string& hint : error->Hints()) informative << QString::fromStdString(hint);
     request.informative = informative.join(QLatin1Char('\n'));
     request.detail = place;
+    // The one cause of this program's own words is the damaged file's.
     if (!error->Cause().empty())
-      request.detail += QLatin1Char('\n') + QString::fromStdString(error->Cause());
+      request.detail +=
+          QLatin1Char('\n') + QCoreApplication::translate("LoadHints", error->Cause().c_str());
   }
   platform.ShowMessage(owner, request);
+}
+
+bool AskOtherSeparator(Platform& platform, QWidget* owner, char other) {
+  MessageRequest question;
+  const bool point = other == '.';
+  question.text =
+      point ? QCoreApplication::translate("MainMessages",
+                                          "В этих файлах десятичный разделитель — точка. "
+                                          "Прочитать их с точкой?")
+            : QCoreApplication::translate("MainMessages",
+                                          "В этих файлах десятичный разделитель — запятая. "
+                                          "Прочитать их с запятой?");
+  question.informative =
+      point ? QCoreApplication::translate(
+                  "MainMessages",
+                  "Только для этой загрузки: разделитель программы (из региональных настроек) "
+                  "остаётся запятой, файлы не меняются.")
+            : QCoreApplication::translate(
+                  "MainMessages",
+                  "Только для этой загрузки: разделитель программы (из региональных настроек) "
+                  "остаётся точкой, файлы не меняются.");
+  question.caption = QCoreApplication::translate("MainMessages", "Предупреждение");
+  question.buttons = Buttons::kYesNo;
+  return platform.ShowMessage(owner, question) == Answer::kYes;
 }
 
 bool AskOverwrite(Platform& platform, const QString& output) {
@@ -138,7 +164,7 @@ void ShowLoadNotes(Platform& platform, QWidget* owner, const std::vector<std::st
   for (const std::string& note : notes) lines << QString::fromStdString(note);
   MessageRequest request;
   request.text = lines.join(QLatin1Char('\n'));
-  request.caption = QStringLiteral("Предупреждение");
+  request.caption = QCoreApplication::translate("MainMessages", "Предупреждение");
   request.icon = Icon::kWarning;
   platform.ShowMessage(owner, request);
 }

@@ -24,6 +24,10 @@ void ShowLoadNotes(Platform& platform, QWidget* owner, const std::vector<std::st
 void ShowLoadError(Platform& platform, QWidget* owner, const std::vector<std::string>& paths,
                    const ECoordinateFileError* error);
 
+// After a refused load of files that read with `other`, the decimal separator of other
+// regional settings: whether to read them with it, for this load only; true for Yes.
+bool AskOtherSeparator(Platform& platform, QWidget* owner, char other);
+
 // "Перезаписать существующий файл?" naming the full `output` name; true for Yes.
 bool AskOverwrite(Platform& platform, const QString& output);
 // Whether `output` may be written: at once when nothing has its name, else when AskOverwrite

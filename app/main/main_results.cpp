@@ -17,8 +17,10 @@
 #include "calib/camera_file.h"
 #include "calib/track_survey.h"
 #include "data/compute_hints.h"
+#include "data/coordinate_file.h"
 #include "data/file_layouts.h"
 #include "data/text_file.h"
+#include "diagnostics/diagnostics.h"
 #include "editor/red_form.h"
 #include "platform/exception_display.h"
 
@@ -59,13 +61,65 @@ void PlaceBeside(QWidget* window, const QWidget* main, const QWidget* panel,
   window->move(at);
 }
 
+// Which files the refined point came from, and why any other gave it nothing or only part of
+// its points: the report's computation failed on them, so the user must know what the offered
+// point rests on.
+QStringList RefinedFiles(const zirt::ImageSets& images, const std::vector<std::string>& names,
+                         const zirt::PointEstimate& refined) {
+  const std::vector<int> used = zirt::MeasurementsUsed(images, refined);
+  const std::size_t n = std::min(used.size(), names.size());
+  if (n == 0) return {};
+  const auto name = [&](std::size_t k) { return QString::fromStdString(names[k]); };
+  const auto count = [&](std::size_t k) { return images[std::ptrdiff_t(k)].Count(); };
+  QStringList taken, notes;
+  for (std::size_t k = 0; k < n; ++k) {
+    const int points = count(k);
+    if (used[k] > 0) {
+      taken << name(k);
+      if (points < count(0))
+        notes << QCoreApplication::translate(
+                     "MainResults",
+                     "В файле %1 точек меньше, чем в %2 (%3 из %4): прямые остальных точек "
+                     "построены без него.")
+                     .arg(name(k), name(0), QString::number(points), QString::number(count(0)));
+      else if (points > count(0))
+        notes << QCoreApplication::translate(
+                     "MainResults", "Из файла %1 взяты только первые точки: %2 из %3, как в %4.")
+                     .arg(name(k), QString::number(count(0)), QString::number(points), name(0));
+      continue;
+    }
+    bool seen = false;
+    for (int i = 0; i < points && !seen; ++i)
+      seen = !zirt::NotSeen(*images[std::ptrdiff_t(k)].Get(i));
+    notes << (points == 0
+                  ? QCoreApplication::translate("MainResults", "Не вошёл файл %1: в нём нет точек.")
+              : !seen ? QCoreApplication::translate("MainResults",
+                                                    "Не вошёл файл %1: ни одна его точка не видна.")
+                      : QCoreApplication::translate(
+                            "MainResults",
+                            "Не вошёл файл %1: ни одна его точка не видна на других снимках."))
+                 .arg(name(k));
+  }
+  const QString files =
+      std::ptrdiff_t(taken.size()) == std::ptrdiff_t(n)
+          ? QCoreApplication::translate("MainResults", "Она найдена по всем файлам (%1).")
+                .arg(QString::number(n))
+          : QCoreApplication::translate("MainResults", "Она найдена по файлам %1 (%2 из %3).")
+                .arg(taken.join(QStringLiteral(", ")), QString::number(taken.size()),
+                     QString::number(n));
+  return QStringList{files} + notes;
+}
+
 }  // namespace
 
 void TMPForm::ShowComputeError(const zirt::Exception& error) {
   // A refusal of tracks that meet in no point says all there is in its own words; the hints
   // below read the fitted lines, which a refusal comes before.
   if (dynamic_cast<const zirt::EUndeterminedPoint*>(&error) != nullptr) {
-    zirt::ShowComputeFailure(platform_, this, error.Message(), {}, QString());
+    zirt::ShowComputeFailure(
+        platform_, this,
+        QCoreApplication::translate("TrackSurvey", error.Message().c_str()).toStdString(), {},
+        QString());
     return;
   }
   // The run stops at the reference point it was fitting.
@@ -80,6 +134,8 @@ void TMPForm::ShowComputeError(const zirt::Exception& error) {
                 "расстояниям) находит точку и здесь: x0 = %1, y0 = %2; её можно "
                 "сохранить оттуда.")
                 .arg(zirt::FormatNumber(refined->x, 4), zirt::FormatNumber(refined->y, 4));
+    offer += QLatin1Char('\n') +
+             RefinedFiles(calibration_.Images, image_names_, *refined).join(QLatin1Char('\n'));
   }
   if (zirt::ShowComputeFailure(platform_, this, error.Message(), hint.lines, offer)) N16Click();
 }

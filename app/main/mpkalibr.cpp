@@ -2,7 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileInfo>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -14,7 +14,6 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <exception>
 #include <memory>
 #include <vector>
 
@@ -24,13 +23,6 @@
 #include "app/main/design_panel.h"
 #include "app/main/main_messages.h"
 #include "app/measure/measure_images.h"
-#include "calib/camera_file.h"
-#include "data/coordinate_file.h"
-#include "data/file_layouts.h"
-#include "data/load_hints.h"
-#include "data/number_parse.h"
-#include "data/text_file.h"
-#include "editor/red_form.h"
 #include "platform/design_scale.h"
 #include "platform/exception_display.h"
 #include "platform/qt_translation.h"
@@ -255,51 +247,6 @@ void TMPForm::DrawLine(zirt::Color colour, const zirt::VT_Point& line) {
   Image1->update();
 }
 
-void TMPForm::Button2Click() {
-  zirt::FileDialogRequest dialog;
-  dialog.filter = QString::fromUtf8(zirt::kCoordinateOpenFilter);
-  dialog.default_extension = QString::fromUtf8(zirt::kCoordinateExtension);
-  dialog.initial_folder = open_dialog_folder_;
-  dialog.multi_select = true;
-  const QStringList chosen = platform_.OpenFiles(this, dialog);
-  if (chosen.isEmpty()) return;
-  SetDialogDirs(platform_.CurrentFolder());
-  LoadFiles(chosen);
-}
-
-void TMPForm::LoadFiles(const QStringList& chosen) {
-  std::vector<std::string> paths;
-  paths.reserve(static_cast<std::size_t>(chosen.size()));
-  for (const QString& path : chosen) paths.push_back(path.toStdString());
-
-  // Every file is read and checked before anything is replaced: a bad file among several
-  // must not leave the user with half a load and no way back to what was there.
-  zirt::Analysis::Loaded loaded;
-  try {
-    loaded = zirt::Analysis::Read(paths);
-  } catch (const zirt::ECoordinateFileError& error) {
-    zirt::ShowLoadError(platform_, this, paths, &error);
-    return;
-  } catch (const std::exception&) {
-    zirt::ShowLoadError(platform_, this, paths, nullptr);
-    return;
-  }
-
-  ClearAll();
-  analysis_.Take(std::move(loaded));
-  FitPictureToPoints();
-  DrawMarks();
-  image_names_.clear();
-  for (const std::string& path : paths) {
-    image_names_.push_back(zirt::ShortName(path));
-    ListBox1->AddLine(QString::fromStdString(image_names_.back()));
-  }
-  PreviewImage->hide();
-  Image1->update();
-  // Loaded, yet worth a word before the computation meets it.
-  zirt::ShowLoadNotes(platform_, this, zirt::LoadNotes(image_names_, State().Images));
-}
-
 void TMPForm::Button1Click() {
   progress_clock_.invalidate();
   progress_pending_ = false;
@@ -313,7 +260,8 @@ void TMPForm::Button1Click() {
   try {
     outcome = analysis_.Compute(*this);
   } catch (const zirt::Exception& error) {
-    ComputationRan(QString::fromStdString(error.what()));
+    // A refusal of the tracks in the window's language; any other error in its own words.
+    ComputationRan(QCoreApplication::translate("TrackSurvey", error.what()));
     ShowComputeError(error);
     return;
   }

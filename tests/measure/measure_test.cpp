@@ -260,7 +260,18 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 TEST_F(MeasureTest, RefusalsWriteNothing) {
   BoardScene small;
   small.width = 480, small.height = 320, small.principal = {240, 160};
-  ASSERT_TRUE(ToQImage(RenderBoard(small, 1.0, 1)).save(QString::fromStdString(Path("a.png"))));
+  std::vector<cv::Point2d> truth;
+  const cv::Mat board = RenderBoard(small, 1.0, 1, &truth);
+  ASSERT_TRUE(ToQImage(board).save(QString::fromStdString(Path("a.png"))));
+  // A grey disc over one inner corner: centred, it leaves the corner symmetric but no crossing;
+  // a little off, it breaks the symmetry by more than a corner seen through a lens does.
+  const double square = cv::norm(truth[23] - truth[22]);
+  for (const auto& [name, off] : {std::pair{"blotted.png", 0.0}, {"smudged.png", 0.3}}) {
+    cv::Mat blotted = board.clone();
+    const cv::Point2d at = truth[22] + cv::Point2d(off, off / 2) * square;
+    cv::circle(blotted, at * 16, cvRound(0.25 * square * 16), 125, cv::FILLED, cv::LINE_AA, 4);
+    ASSERT_TRUE(ToQImage(blotted).save(QString::fromStdString(Path(name))));
+  }
   QImage blank(200, 150, QImage::Format_Grayscale8);
   blank.fill(128);
   ASSERT_TRUE(blank.save(QString::fromStdString(Path("blank.png"))));
@@ -314,6 +325,8 @@ TEST_F(MeasureTest, RefusalsWriteNothing) {
        kMeasureFailed,
        Path("blank.png")},
       {{"--chessboard", "9x6", Path("text.png"), Path("a.png")}, kMeasureFailed, Path("text.png")},
+      {{"--chessboard", "9x6", Path("blotted.png")}, kMeasureFailed, Path("blotted.png") + ": "},
+      {{"--chessboard", "9x6", Path("smudged.png")}, kMeasureFailed, Path("smudged.png") + ": "},
       {{"--chessboard", "9x6", Path("a.png"), Path("kept.png")}, kMeasureFailed, Path("kept.crd")},
       {{"--chessboard", "9x6", Path("a.png"), Path("nothing.png")},
        kMeasureFailed,

@@ -1,6 +1,7 @@
 // The interface in English for the session and back in Russian: the open windows' texts,
 // their messages and Qt's own buttons follow the choice, and Russian is today's texts exactly.
 #include <QAbstractButton>
+#include <QAbstractFileIconProvider>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -20,7 +21,9 @@
 #include "app/measure/measure_preview.h"
 #include "app/measure/measure_reasons.h"
 #include "app/measure/measure_settings_dialog.h"
+#include "diagnostics/sequence_test.h"
 #include "platform/qt_translation.h"
+#include "tests/core/separator_guard.h"
 #include "tests/support/scripted_platform.h"
 
 using zirt::testing::ScriptedPlatform;
@@ -240,6 +243,57 @@ class LanguageTest : public QObject {
     zirt::ExportDialog choice(form.Work(), QStringLiteral("a.yaml"), {"cam0", "cam1"}, nullptr);
     QCOMPARE(RussianTexts(choice), QStringList());
     zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kRussian);
+  }
+
+  // What the windows share with zirt-batch follows the language too: a refused load's place
+  // and hints, a failed computation's hints, the shift test's findings; and the file dialog's
+  // words that Qt's own Russian lacks are Russian in Russian.
+  void sharedTextsFollowTheLanguage() {
+    zirt::SeparatorGuard comma(',');
+    ScriptedPlatform platform;
+    TMPForm form(platform);
+    QTemporaryDir folder;
+    const auto write = [&](const QString& name, const QByteArray& text) {
+      QFile file(folder.filePath(name));
+      if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) qFatal("no file");
+      return file.fileName();
+    };
+    const QString point = write(QStringLiteral("point.crd"), "1;2\r\n1.5;2.5\r\n");
+    const QStringList track{write(QStringLiteral("a.crd"), "420;290\r\n270;340\r\n100;100\r\n"),
+                            write(QStringLiteral("b.crd"), "520;341\r\n270;440\r\n200;150\r\n"),
+                            write(QStringLiteral("c.crd"), "620;390\r\n270;540\r\n300;200\r\n")};
+    const auto read = [&] {
+      platform.ClearRecords();
+      form.LoadFiles({point});  // Refused, and the question of the point answered No.
+      form.LoadFiles(track);
+      form.Button1->click();  // Point 2 keeps its x.
+      QStringList texts;
+      for (const auto& shown : platform.Messages()) texts << shown.request.informative;
+      texts << QString::fromStdString(zirt::SequenceFindings(zirt::SequenceTest{}, {}).at(0))
+            << QAbstractFileIconProvider().type(QFileInfo(folder.path()));
+      return texts;
+    };
+    const QStringList russian = read();
+    QCOMPARE(russian.size(), 5);
+    QCOMPARE(russian[0].section('\n', 0, 0), QStringLiteral("point.crd, строка 2"));
+    if (qt_russian_) QCOMPARE(russian[4], QStringLiteral("Папка"));
+
+    zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kEnglish);
+    const QStringList english = read();
+    zirt::SetInterfaceLanguage(zirt::InterfaceLanguage::kRussian);
+    QCOMPARE(english[0], QStringLiteral("point.crd, line 2\n"
+                                        "The file seems to use “.” as the decimal separator, and "
+                                        "the regional settings “,”.\n"
+                                        "For a point, start the program with LC_ALL=C or change "
+                                        "the regional settings."));
+    QVERIFY2(english[2].startsWith(QStringLiteral("Reference point 2 moves strictly vertically")),
+             qPrintable(english[2]));
+    QVERIFY(english[2].contains(QStringLiteral("It was found from all the files (3).")));
+    QCOMPARE(
+        english[3],
+        QStringLiteral("The image shift test is not defined: it needs at least three images."));
+    QCOMPARE(english[4], QStringLiteral("Folder"));
+    QCOMPARE(read(), russian);
   }
 
   // The English help has every chapter of the Russian one, under the same anchors.

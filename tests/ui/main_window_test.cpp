@@ -310,15 +310,61 @@ class MainWindowTest : public QObject {
     Session s;
     s.Load({s.Write("good.crd", "10;10\r\n"), s.Write("point.crd", "1;2\r\n1.5;2.5\r\n")});
     s.Load({s.Write("empty.crd", "1;2\r\n3;4\r\n\r\n")});
-    QCOMPARE(s.platform.Messages().size(), std::size_t{2});
+    // The point file's box and its question (unanswered: No); the empty line's box alone.
+    QCOMPARE(s.platform.Messages().size(), std::size_t{3});
     QCOMPARE(s.platform.Messages()[0].request.informative,
              QStringLiteral("point.crd, строка 2\n"
                             "В файле, по-видимому, десятичный разделитель «.», а в региональных "
                             "настройках — «,».\n"
                             "Для точки запустите программу с LC_ALL=C или смените региональные "
                             "настройки."));
-    QCOMPARE(s.platform.Messages()[1].request.informative,
+    QCOMPARE(s.platform.Messages()[2].request.informative,
              QStringLiteral("empty.crd, строка 3\nВ конце файла пустая строка."));
+  }
+
+  // Files written with the other decimal separator are refused as ever, and then offered to be
+  // read with it, for that load alone: the program's separator stays.
+  void filesOfTheOtherSeparatorLoadWhenTheUserAgrees_data() {
+    computesTheWorkedExampleInStepMode_data();
+  }
+  void filesOfTheOtherSeparatorLoadWhenTheUserAgrees() {
+    QFETCH(char, separator);
+    zirt::SeparatorGuard guard(separator);
+    const char other = separator == ',' ? '.' : ',';
+    Session s;
+    const QByteArray b = QByteArray("1;2\r\n1") + other + "5;2" + other + "25\r\n";
+    const QStringList files{s.Write("a.crd", "10;10\r\n"), s.Write("b.crd", b)};
+    s.Load(files);  // The question is answered No.
+    QCOMPARE(s.platform.Messages().size(), std::size_t{2});
+    QCOMPARE(s.platform.Messages()[0].request.text,
+             QStringLiteral("Ошибка загрузки файла координат!"));
+    const auto& question = s.platform.Messages()[1];
+    QCOMPARE(question.request.buttons, zirt::Buttons::kYesNo);
+    QCOMPARE(question.owner, s.form.get());
+    QVERIFY2(
+        question.request.text.endsWith(other == '.' ? QStringLiteral("Прочитать их с точкой?")
+                                                    : QStringLiteral("Прочитать их с запятой?")),
+        qPrintable(question.request.text));
+    QVERIFY(s.form->State().Images.Empty());
+
+    s.platform.ClearRecords();
+    s.platform.ScriptAnswer(zirt::Answer::kYes);
+    s.Load(files);
+    QCOMPARE(s.platform.Messages().size(), std::size_t{2});
+    QCOMPARE(s.Report(), QStringList({"a.crd", "b.crd"}));
+    QCOMPARE(s.form->State().Images[1].Get(1)->X, 1.5);
+    QCOMPARE(s.form->State().Images[1].Get(1)->Y, 2.25);
+    QVERIFY(s.form->PreviewImage->isHidden());
+    QCOMPARE(zirt::DecimalSeparator(), separator);
+    QFile file(files[1]);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), b);
+
+    // Files of both separators read with neither: the refusal alone, the load kept.
+    s.platform.ClearRecords();
+    s.Load({files[1], s.Write("c.crd", QByteArray("1") + separator + "5;2\r\n")});
+    QCOMPARE(s.platform.Messages().size(), std::size_t{1});
+    QCOMPARE(s.form->State().Images.Length(), std::size_t{2});
   }
 
   void computesTheWorkedExampleInStepMode_data() {
@@ -486,6 +532,31 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.Pixel(0, 53), kBlack);
     QVERIFY(!s.form->Button3->isEnabled());
     QVERIFY(s.form->State().ResultSaved);
+  }
+
+  // The refined point offered after a failure says which files it rests on, and why the
+  // others gave it nothing or only part of their points.
+  void refinedPointNamesTheFilesItUsed() {
+    Session s;
+    s.Load({s.Write("a.crd", "420;290\r\n270;340\r\n100;100\r\n"), s.Write("b.crd", ""),
+            s.Write("c.crd", "620;390\r\n170;540\r\n300;300\r\n"),
+            s.Write("d.crd", "- ; -\r\n- ; -\r\n- ; -\r\n"),
+            s.Write("e.crd", "520;341\r\n221;440\r\n200;200\r\n7;7\r\n"),
+            s.Write("f.crd", "570;365\r\n")});
+    s.platform.ClearRecords();
+    s.form->Button1->click();
+    const QStringList hint = s.platform.Messages().at(0).request.informative.split('\n');
+    qsizetype offer = 0;
+    while (offer < hint.size() && !hint[offer].startsWith(QStringLiteral("Уточнённая оценка")))
+      ++offer;
+    QCOMPARE(hint.mid(offer + 1),
+             QStringList({"Она найдена по файлам a.crd, c.crd, e.crd, f.crd (4 из 6).",
+                          "Не вошёл файл b.crd: в нём нет точек.",
+                          "Не вошёл файл d.crd: ни одна его точка не видна.",
+                          "Из файла e.crd взяты только первые точки: 3 из 4, как в a.crd.",
+                          "В файле f.crd точек меньше, чем в a.crd (1 из 3): прямые остальных "
+                          "точек построены без него.",
+                          "Открыть окно «Диагностика»?"}));
   }
 
   // The report's line fit fails on a track that keeps its x; the box names the point, says

@@ -1,8 +1,8 @@
 // Takes the documentation's pictures: the main window right after start-up, after loading
 // examples/ and computing in step-by-step mode, and with a 4000 × 3000 camera's points, the
 // diagnostics window, the about box, the help window, and on the desktop's own dialogs the file
-// dialog, the error of a load under a comma separator, the close question and a computation's
-// failure explained.
+// dialog, the error of a load under a comma separator with the question that follows it, the
+// close question and a computation's failure explained.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" zirt_screenshots docs/screenshots .
 #include <QAbstractButton>
@@ -154,6 +154,9 @@ bool ShootDesktopDialogs(QApplication& application, const QDir& out, const QDir&
       static_cast<QDialog*>(dialog)->accept();
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       shot = shot && Save(*box, out.filePath(box_shot));
+      // The refused load's box is followed by the question of the other separator.
+      if (box_shot == QStringLiteral("load-error.png"))
+        box_shot = QStringLiteral("separator-question.png");
       // Escape's answer: Cancel, No or OK.
       if (QAbstractButton* escape = box->escapeButton())
         escape->click();
