@@ -214,46 +214,100 @@ std::vector<std::size_t> ZoomOrder(std::size_t n, const std::vector<std::vector<
   return order;
 }
 
-}  // namespace
-
-SceneChain FindSceneChain(const std::vector<cv::Mat>& greys) {
-  const std::size_t n = greys.size();
-  SceneChain chain;
-  std::vector<Features> features(n);
-  for (std::size_t k = 0; k < n; ++k) {
+// Features of every image, each on the smallest copy that shows kMinFeatures of them; the
+// image that shows too few even at full resolution is the refusal.
+std::optional<SceneRefusal> DetectAll(const std::vector<cv::Mat>& greys,
+                                      std::vector<Features>& features) {
+  features.assign(greys.size(), {});
+  for (std::size_t k = 0; k < greys.size(); ++k) {
     for (const int side : kSides) {
       double f;
       const cv::Mat copy = Reduce(greys[k], side, f);
       features[k] = Detect(copy, f, {0, 0});
       if (features[k].at.size() >= static_cast<std::size_t>(kMinFeatures) || f == 1) break;
     }
-    if (features[k].at.size() < static_cast<std::size_t>(kMinFeatures)) {
-      chain.refusal = SceneRefusal{
-          k, "too little texture: " + std::to_string(features[k].at.size()) +
-                 " scene features found, at least " + std::to_string(kMinFeatures) + " needed"};
-      return chain;
-    }
+    if (features[k].at.size() < static_cast<std::size_t>(kMinFeatures))
+      return SceneRefusal{k, "too little texture: " + std::to_string(features[k].at.size()) +
+                                 " scene features found, at least " + std::to_string(kMinFeatures) +
+                                 " needed"};
   }
-  const double norm = 0.5 * std::hypot(greys[0].cols, greys[0].rows);
-  std::vector<std::vector<std::optional<LensStep>>> link(n,
-                                                         std::vector<std::optional<LensStep>>(n));
-  std::vector<std::vector<double>> log_scale(n, std::vector<double>(n, 0));
-  std::vector<std::vector<int>> weight(n, std::vector<int>(n, 0));
+  return std::nullopt;
+}
+
+// Every two images matched: link[a][b] (a < b) maps image a onto b where they share enough
+// features, with its log-scale and its inliers (symmetric; 0 where not linked).
+struct Links {
+  std::vector<std::vector<std::optional<LensStep>>> step;
+  std::vector<std::vector<double>> log_scale;
+  std::vector<std::vector<int>> weight;
+};
+
+Links LinkEveryPair(const std::vector<Features>& features, double norm) {
+  const std::size_t n = features.size();
+  Links links{
+      std::vector<std::vector<std::optional<LensStep>>>(n, std::vector<std::optional<LensStep>>(n)),
+      std::vector<std::vector<double>>(n, std::vector<double>(n, 0)),
+      std::vector<std::vector<int>>(n, std::vector<int>(n, 0))};
   for (std::size_t a = 0; a < n; ++a)
     for (std::size_t b = a + 1; b < n; ++b) {
       const double limit = kInlierReduced * std::max(features[a].factor, features[b].factor);
       int inliers = 0;
-      link[a][b] = RobustStep(RatioMatches(features[a], features[b]), limit, norm,
-                              static_cast<unsigned>(17 + a * n + b), &inliers);
-      if (!link[a][b] || inliers < kMinLinked) {
-        link[a][b].reset();
+      std::optional<LensStep>& link = links.step[a][b];
+      link = RobustStep(RatioMatches(features[a], features[b]), limit, norm,
+                        static_cast<unsigned>(17 + a * n + b), &inliers);
+      if (!link || inliers < kMinLinked) {
+        link.reset();
         continue;
       }
-      log_scale[a][b] = std::log(link[a][b]->scale), log_scale[b][a] = -log_scale[a][b];
-      weight[a][b] = weight[b][a] = inliers;
+      links.log_scale[a][b] = std::log(link->scale), links.log_scale[b][a] = -links.log_scale[a][b];
+      links.weight[a][b] = links.weight[b][a] = inliers;
     }
+  return links;
+}
+
+// The first map of wider image w onto narrower image m from their link, whichever way it was
+// matched; nullopt when they are not linked.
+std::optional<LensStep> FirstMap(const Links& links, const std::vector<cv::Mat>& greys,
+                                 std::size_t w, std::size_t m, double norm) {
+  if (w < m) return links.step[w][m];
+  if (!links.step[m][w]) return std::nullopt;
+  // The inverse of the pair's map, fitted as such from points it maps.
+  Pairs pairs;
+  for (double y = 0.1; y < 1; y += 0.2)
+    for (double x = 0.1; x < 1; x += 0.2) {
+      const ImagePoint p{x * greys[m].cols, y * greys[m].rows};
+      pairs.from.push_back(links.step[m][w]->Map(p)), pairs.to.push_back(p);
+    }
+  return FitLensStep(pairs.from, pairs.to, norm, false, 1e9);
+}
+
+// A step well linked and small enough for the copies to show the scene alike is kept;
+// otherwise matched again on the wider image's copy at the narrower one's scale, guided by
+// the first map, and that kept where it fits at least half as many.
+LensStep NeighbourStep(const std::vector<cv::Mat>& greys, const std::vector<Features>& features,
+                       std::size_t w, std::size_t m, const LensStep& first, int linked, double norm,
+                       unsigned seed) {
+  if (linked >= kWellLinked && first.scale < kAlikeScale) return first;
+  const Features view = ViewOfNarrow(greys[w], greys[m], first, features[m].factor);
+  const Pairs guided =
+      GuidedMatches(view, features[m], first, kGuideReduced * features[m].factor / first.scale);
+  int inliers = 0;
+  const std::optional<LensStep> better =
+      RobustStep(guided, kInlierReduced * features[m].factor, norm, seed, &inliers);
+  return better && inliers >= linked / 2 ? *better : first;
+}
+
+}  // namespace
+
+SceneChain FindSceneChain(const std::vector<cv::Mat>& greys) {
+  const std::size_t n = greys.size();
+  SceneChain chain;
+  std::vector<Features> features;
+  if ((chain.refusal = DetectAll(greys, features))) return chain;
+  const double norm = 0.5 * std::hypot(greys[0].cols, greys[0].rows);
+  const Links links = LinkEveryPair(features, norm);
   std::size_t unlinked = 0;
-  chain.order = ZoomOrder(n, log_scale, weight, &unlinked);
+  chain.order = ZoomOrder(n, links.log_scale, links.weight, &unlinked);
   if (chain.order.empty()) {
     chain.refusal =
         SceneRefusal{unlinked, "too few scene features in common with the other images"};
@@ -261,18 +315,7 @@ SceneChain FindSceneChain(const std::vector<cv::Mat>& greys) {
   }
   for (std::size_t j = 0; j + 1 < n; ++j) {
     const std::size_t w = chain.order[j], m = chain.order[j + 1];
-    std::optional<LensStep> first;
-    if (w < m && link[w][m]) first = link[w][m];
-    if (m < w && link[m][w]) {
-      // The inverse of the pair's map, fitted as such from points it maps.
-      Pairs pairs;
-      for (double y = 0.1; y < 1; y += 0.2)
-        for (double x = 0.1; x < 1; x += 0.2) {
-          const ImagePoint p{x * greys[m].cols, y * greys[m].rows};
-          pairs.from.push_back(link[m][w]->Map(p)), pairs.to.push_back(p);
-        }
-      first = FitLensStep(pairs.from, pairs.to, norm, false, 1e9);
-    }
+    const std::optional<LensStep> first = FirstMap(links, greys, w, m, norm);
     if (!first) {
       chain.refusal = SceneRefusal{m, "too few scene features in common with the next wider image"};
       return chain;
@@ -281,20 +324,8 @@ SceneChain FindSceneChain(const std::vector<cv::Mat>& greys) {
       chain.refusal = SceneRefusal{m, "the images show no zoom: the scale does not change"};
       return chain;
     }
-    // A step well linked and small enough for the copies to show the scene alike is kept;
-    // otherwise matched again on the wider image's copy at the narrower one's scale, guided
-    // by the first map.
-    if (weight[w][m] >= kWellLinked && first->scale < kAlikeScale) {
-      chain.steps.push_back(*first);
-      continue;
-    }
-    const Features view = ViewOfNarrow(greys[w], greys[m], *first, features[m].factor);
-    const Pairs guided =
-        GuidedMatches(view, features[m], *first, kGuideReduced * features[m].factor / first->scale);
-    int inliers = 0;
-    const std::optional<LensStep> better = RobustStep(
-        guided, kInlierReduced * features[m].factor, norm, 91 + static_cast<unsigned>(j), &inliers);
-    chain.steps.push_back(better && inliers >= weight[w][m] / 2 ? *better : *first);
+    chain.steps.push_back(NeighbourStep(greys, features, w, m, *first, links.weight[w][m], norm,
+                                        91 + static_cast<unsigned>(j)));
   }
   return chain;
 }

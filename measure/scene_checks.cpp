@@ -6,8 +6,14 @@
 namespace zirt {
 namespace {
 
-constexpr double kTrackLimitPx = 0.5;
-constexpr double kTrackSpread = 8;
+// A track off its step by more than six times the step's median misfit (about seven standard
+// deviations of the matching noise) did not move with the scene: a patch that moved on its own
+// in one image, a mismatch. Each step has a centre and a radial factor of its own, so a centre
+// that drifts with the zoom sets nothing aside, and where a real lens's matches scatter more
+// the median grows with them. The floor keeps nearly noiseless sequences from losing tracks
+// to differences no match can tell from noise.
+constexpr double kTrackLimitPx = 0.1;
+constexpr double kTrackSpread = 6;
 // The robust fit of a step leaves out pairs further off than this many pixels.
 constexpr double kStepLimitPx = 1;
 constexpr double kLineShare = 0.02;

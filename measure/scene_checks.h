@@ -14,8 +14,9 @@ namespace zirt {
 std::vector<std::optional<LensStep>> FitSteps(const std::vector<std::vector<ImagePoint>>& positions,
                                               const SceneChain& chain);
 
-// Marks in `aside` every track that lies off one of `steps` by more than half a pixel (scaled
-// by the step) and eight times the step's median misfit.
+// Marks in `aside` every track that lies off one of `steps` by more than a tenth of a pixel
+// (scaled by the step) and six times the step's median misfit: one image's position off is
+// enough to set the whole track aside.
 void SetAsideMisfits(const std::vector<std::vector<ImagePoint>>& positions, const SceneChain& chain,
                      const std::vector<std::optional<LensStep>>& steps, std::vector<char>& aside);
 

@@ -107,27 +107,21 @@ std::vector<int> Choose(const ChainTracks& tracks, const SceneChain& chain,
   return chosen;
 }
 
-}  // namespace
-
-SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
-  const std::size_t n = greys.size();
-  if (n < 2) return Refuse(0, "a zoom sequence needs two or more images");
-  const SceneChain chain = FindSceneChain(greys);
-  if (chain.refusal) return Refuse(chain.refusal->image, chain.refusal->reason);
-  const ChainTracks tracks = FollowChain(greys, chain, std::max(max_tracks * 3 / 2, 64));
+// Tracks seen in one image only say nothing (2 in `aside`); the rest are judged step by step.
+// Named or refused: a turned camera, and tracks whose lines do not meet near one point.
+std::optional<SceneTracks> JudgeSteps(const std::vector<cv::Mat>& greys, const SceneChain& chain,
+                                      const ChainTracks& tracks, std::vector<char>& aside,
+                                      SceneTracks& out) {
   const std::size_t count = tracks.anchor.size();
-
-  // A track seen once says nothing; the rest are judged step by step, then as a whole.
-  std::vector<char> aside(count, 0);
+  aside.assign(count, 0);
   for (std::size_t t = 0; t < count; ++t) {
     int seen = 0;
-    for (std::size_t k = 0; k < n; ++k) seen += Finite(tracks.positions[k][t]);
+    for (const std::vector<ImagePoint>& image : tracks.positions) seen += Finite(image[t]);
     aside[t] = seen < 2 ? 2 : 0;
   }
-  const int followed = static_cast<int>(std::count(aside.begin(), aside.end(), 0));
+  out.followed = static_cast<int>(std::count(aside.begin(), aside.end(), 0));
   const std::vector<std::optional<LensStep>> steps = FitSteps(tracks.positions, chain);
   SetAsideMisfits(tracks.positions, chain, steps, aside);
-  SceneTracks out;
   if (const std::optional<Turned> turned = MostTurned(chain, steps);
       turned && turned->degrees > kTurnNamed) {
     const std::string text = "turned " + Fixed(turned->degrees, 2) +
@@ -143,42 +137,57 @@ SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
     return Refuse(common.worst, "the points are not zoomed about one common point (" +
                                     Fixed(100 * common.share, 0) +
                                     "% of the scene points fit): the camera moved or turned");
+  return std::nullopt;
+}
 
+// The kept tracks without those the diagnostics' own gross-error test flags, as the
+// computation will run it.
+std::vector<int> WithoutFlagged(const ChainTracks& tracks, const std::vector<int>& kept) {
+  const Diagnostics diagnostics = Diagnose(AsPositions(tracks.positions, kept));
+  std::vector<char> flagged(kept.size(), 0);
+  for (const FlaggedMeasurement& f : diagnostics.outliers) flagged[f.point] = 1;
+  // Where it flags a large share, the tracks disagree with one common point as a whole (a
+  // centre that drifts with the zoom): that is for σ̂ and the tests to show, not for this.
+  if (std::count(flagged.begin(), flagged.end(), 1) > kMostFlagged * kept.size()) return kept;
+  std::vector<int> clean;
+  for (std::size_t i = 0; i < kept.size(); ++i)
+    if (!flagged[i]) clean.push_back(kept[i]);
+  return clean;
+}
+
+// The refusal of too few tracks, naming the image with the fewest.
+SceneTracks TooFew(const ChainTracks& tracks, const std::vector<int>& kept) {
+  std::size_t worst = 0;
+  long fewest = std::numeric_limits<long>::max();
+  for (std::size_t k = 0; k < tracks.positions.size(); ++k) {
+    const long here = std::count_if(kept.begin(), kept.end(),
+                                    [&](int t) { return Finite(tracks.positions[k][t]); });
+    if (here < fewest) fewest = here, worst = k;
+  }
+  return Refuse(worst, "only " + std::to_string(kept.size()) +
+                           " scene points are followed through the zoom, at least " +
+                           std::to_string(kMinTracks) + " needed");
+}
+
+}  // namespace
+
+SceneTracks FindSceneTracks(const std::vector<cv::Mat>& greys, int max_tracks) {
+  const std::size_t n = greys.size();
+  if (n < 2) return Refuse(0, "a zoom sequence needs two or more images");
+  const SceneChain chain = FindSceneChain(greys);
+  if (chain.refusal) return Refuse(chain.refusal->image, chain.refusal->reason);
+  const ChainTracks tracks = FollowChain(greys, chain, std::max(max_tracks * 3 / 2, 64));
+
+  SceneTracks out;
+  std::vector<char> aside;
+  if (std::optional<SceneTracks> refused = JudgeSteps(greys, chain, tracks, aside, out))
+    return *std::move(refused);
   std::vector<int> kept;
-  for (std::size_t t = 0; t < count; ++t)
+  for (std::size_t t = 0; t < aside.size(); ++t)
     if (!aside[t]) kept.push_back(static_cast<int>(t));
-  // Then the diagnostics' own gross-error test, as the computation will run it.
-  {
-    const Diagnostics diagnostics = Diagnose(AsPositions(tracks.positions, kept));
-    std::vector<char> flagged(kept.size(), 0);
-    for (const FlaggedMeasurement& f : diagnostics.outliers) flagged[f.point] = 1;
-    // Where it flags a large share, the tracks disagree with one common point as a whole (a
-    // centre that drifts with the zoom): that is for σ̂ and the tests to show, not for this.
-    if (std::count(flagged.begin(), flagged.end(), 1) > kMostFlagged * kept.size())
-      std::fill(flagged.begin(), flagged.end(), 0);
-    std::vector<int> clean;
-    for (std::size_t i = 0; i < kept.size(); ++i)
-      if (!flagged[i])
-        clean.push_back(kept[i]);
-      else
-        aside[kept[i]] = 1;
-    kept = std::move(clean);
-  }
-  out.followed = followed;
-  out.set_aside = followed - static_cast<int>(kept.size());
-  if (kept.size() < static_cast<std::size_t>(kMinTracks)) {
-    // The image with the fewest tracks is the one to name.
-    std::size_t worst = 0;
-    long fewest = std::numeric_limits<long>::max();
-    for (std::size_t k = 0; k < n; ++k) {
-      const long here = std::count_if(kept.begin(), kept.end(),
-                                      [&](int t) { return Finite(tracks.positions[k][t]); });
-      if (here < fewest) fewest = here, worst = k;
-    }
-    return Refuse(worst, "only " + std::to_string(kept.size()) +
-                             " scene points are followed through the zoom, at least " +
-                             std::to_string(kMinTracks) + " needed");
-  }
+  kept = WithoutFlagged(tracks, kept);
+  out.set_aside = out.followed - static_cast<int>(kept.size());
+  if (kept.size() < static_cast<std::size_t>(kMinTracks)) return TooFew(tracks, kept);
   const std::vector<int> chosen =
       Choose(tracks, chain, kept, std::max(max_tracks, kMinTracks), greys[0].size());
   out.images.resize(n);

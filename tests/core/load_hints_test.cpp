@@ -56,6 +56,9 @@ TEST(LoadFaultHints, NameTheLikelyCauseOnly) {
 TEST(LoadFaultPlace, FileAndLine) {
   EXPECT_EQ(LoadFaultPlace("a.crd", 3), "a.crd, строка 3");
   EXPECT_EQ(LoadFaultPlace("a.crd", 0), "a.crd");
+  // A name is put in as its bytes: one that is not UTF-8 (zirt-batch takes such names), or
+  // one that holds what looks like the text's next argument.
+  EXPECT_EQ(LoadFaultPlace("k\xf1%2.crd", 3), "k\xf1%2.crd, строка 3");
 }
 
 TEST(PointCountNote, NamesTheFirstShortestImageAndTheFirst) {

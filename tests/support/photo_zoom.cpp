@@ -1,5 +1,6 @@
 #include "tests/support/photo_zoom.h"
 
+#include <cmath>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <random>
@@ -123,6 +124,23 @@ std::vector<cv::Mat> MakeNestedZoom(const std::vector<cv::Mat>& photos, const Ne
     images.push_back(StoredImage(image, zoom.noise, zoom.quality, random, bytes));
   }
   return images;
+}
+
+void MovePatch(cv::Mat& image, cv::Point2d at, double radius, cv::Point2d by) {
+  const cv::Rect box = cv::Rect(cv::Point(cvFloor(at.x - radius) - 3, cvFloor(at.y - radius) - 3),
+                                cv::Point(cvCeil(at.x + radius) + 4, cvCeil(at.y + radius) + 4)) &
+                       cv::Rect(0, 0, image.cols, image.rows);
+  cv::Mat map_x(box.size(), CV_32FC1), map_y(box.size(), CV_32FC1);
+  for (int v = 0; v < box.height; ++v)
+    for (int u = 0; u < box.width; ++u) {
+      const double x = box.x + u, y = box.y + v;
+      const bool in = std::hypot(x - at.x, y - at.y) <= radius;
+      map_x.at<float>(v, u) = static_cast<float>(in ? x - by.x : x);
+      map_y.at<float>(v, u) = static_cast<float>(in ? y - by.y : y);
+    }
+  cv::Mat moved;
+  cv::remap(image, moved, map_x, map_y, cv::INTER_CUBIC, cv::BORDER_REPLICATE);
+  moved.copyTo(image(box));
 }
 
 cv::Mat ReadTestPhoto(const std::string& name) {

@@ -39,6 +39,11 @@ struct NestedZoom {
 std::vector<cv::Mat> MakeNestedZoom(const std::vector<cv::Mat>& photos, const NestedZoom& zoom,
                                     unsigned seed);
 
+// `image` with its content within `radius` of `at` moved by `by` pixels (bicubic), the rest
+// as it was: a patch of the scene that moved on its own in one image, where the zoom says it
+// should not.
+void MovePatch(cv::Mat& image, cv::Point2d at, double radius, cv::Point2d by);
+
 // The photographs of tests/data/photos, by name ("left05"), in colour.
 cv::Mat ReadTestPhoto(const std::string& name);
 
