@@ -1,6 +1,7 @@
 #include "measure/chessboard.h"
 
 #include <algorithm>
+#include <iterator>
 #include <opencv2/calib3d.hpp>
 
 #include "measure/chessboard_corners.h"
@@ -34,14 +35,16 @@ std::vector<std::string> ChessboardRoads() {
   return names;
 }
 
-ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size, int only_road) {
+int RoadCount() {
+  return static_cast<int>(std::size(kRoads));
+}
+
+ChessboardFinding BoardOnRoads(DetectionCopies& copies, cv::Size size, int first, int last) {
   ChessboardFinding finding;
   finding.size = size;
-  // The detectors take nothing below three by three, and say so in their own words.
-  if (size.width < 3 || size.height < 3) return finding;
-  DetectionCopies copies(grey);
-  for (const Road& road : kRoads) {
-    if (only_road >= 0 && &road != &kRoads[only_road]) continue;
+  const cv::Mat& grey = copies.Full();
+  for (int k = first; k < last; ++k) {
+    const Road& road = kRoads[k];
     const cv::Mat& small = copies.Copy(road.scale);
     std::vector<cv::Point2f> found;
     ResetRandom();
@@ -66,6 +69,27 @@ ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size, int only_ro
     return finding;
   }
   return finding;
+}
+
+ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size, int only_road) {
+  ChessboardFinding finding;
+  finding.size = size;
+  // The detectors take nothing below three by three, and say so in their own words.
+  if (size.width < 3 || size.height < 3) return finding;
+  DetectionCopies copies(grey);
+  if (only_road >= 0) return BoardOnRoads(copies, size, only_road, only_road + 1);
+  finding = BoardOnRoads(copies, size, 0, 1);
+  if (!finding.corners.empty() || finding.larger) return finding;
+  // The first road missed. Where a board of another size is in view, whole, none of the size
+  // asked is, and every further road would miss too, at several times the glance's cost.
+  const cv::Size seen = WholeBoardAtAGlance(copies);
+  const bool same = (seen.width == size.width && seen.height == size.height) ||
+                    (seen.width == size.height && seen.height == size.width);
+  if (seen.area() > 0 && !same) {
+    finding.other = seen;
+    return finding;
+  }
+  return BoardOnRoads(copies, size, 1, RoadCount());
 }
 
 }  // namespace zirt

@@ -20,13 +20,17 @@ struct ChessboardFinding {
   // With `larger`, the sides the board goes on beyond: 1 top, 2 bottom, 4 left, 8 right (the
   // first and last rows, the first and last columns of the corners found).
   int beyond = 0;
+  // Not found: a board of this other size is whole in view instead (counted with its rows
+  // across the image); 0×0 when none was seen.
+  cv::Size other;
 };
 
 // The board of `size` inner corners in the 8-bit grey `grey`. Where the corners found have
 // neighbouring crossings beyond their outer rows or columns, `larger` is set and no corners are
 // returned: counting a sub-board would number different corners in different images.
-// Sizes below 3 × 3 are never found. `only_road` ≥ 0 tries that road alone (for comparing them; see
-// ChessboardRoads()).
+// Where the first road misses and a glance shows a board of another size whole, no further
+// road is tried and `other` names it. Sizes below 3 × 3 are never found. `only_road` ≥ 0
+// tries that road alone (for comparing them; see ChessboardRoads()).
 ChessboardFinding FindChessboard(const cv::Mat& grey, cv::Size size, int only_road = -1);
 
 // The roads' names in the order they are tried.

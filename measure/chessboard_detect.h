@@ -1,9 +1,12 @@
 // OpenCV's chessboard detectors run on reduced copies of an image: the copies made once per
-// image and shared by every road, and the corners found mapped back onto the full image.
+// image and shared by every road and by the size search, and the corners found mapped back
+// onto the full image.
 #pragma once
 
 #include <opencv2/core.hpp>
 #include <vector>
+
+#include "measure/chessboard.h"
 
 namespace zirt {
 
@@ -29,5 +32,16 @@ std::vector<cv::Point2d> OnFullImage(const std::vector<cv::Point2f>& found, doub
 // The sector-based detector draws on OpenCV's random numbers: a fixed start makes every run
 // on the same image find the same board.
 void ResetRandom();
+
+// The board of `size` tried on the roads [first, last) in turn (see ChessboardRoads), and on
+// them alone.
+ChessboardFinding BoardOnRoads(DetectionCopies& copies, cv::Size size, int first, int last);
+int RoadCount();
+
+// The size of a chessboard seen whole at a glance (counted as FindChessboardSize counts it),
+// or 0×0: the sector-based detector's larger board on the half copy, filled in and grown on
+// the full image, every corner a clean crossing and none beyond its outer lines (the detection
+// copy when the half copy shows none).
+cv::Size WholeBoardAtAGlance(DetectionCopies& copies);
 
 }  // namespace zirt

@@ -166,7 +166,43 @@ Grid FillSkipped(const cv::Mat& grey, Grid grid) {
   return grid;
 }
 
+// The grid's count with its rows across the image, as a user counts a board in front of them:
+// the files' point order then follows the rows on the screen.
+cv::Size Counted(const Grid& grid) {
+  const cv::Size size = grid.size;
+  const cv::Point2d along_row = grid.At(0, size.width - 1) - grid.At(0, 0);
+  const cv::Point2d down_column = grid.At(size.height - 1, 0) - grid.At(0, 0);
+  if (std::abs(along_row.x) * cv::norm(down_column) >=
+      std::abs(down_column.x) * cv::norm(along_row))
+    return size;
+  return {size.height, size.width};
+}
+
+cv::Size WholeBoardOnCopy(DetectionCopies& copies, double share) {
+  const cv::Mat& grey = copies.Full();
+  const Grid first = LargerBoard(grey, copies.Copy(share), copies.Scale(share), 0);
+  if (first.at.empty()) return {0, 0};
+  const Grid grid = Grow(grey, FillSkipped(grey, first));
+  if (grid.size.width < 3 || grid.size.height < 3) return {0, 0};
+  // Growing lets a line miss a corner, and filling in takes midpoints as they are: every
+  // corner is checked again, as the finder checks a board.
+  std::vector<cv::Point2d> corners = grid.at;
+  std::vector<double> sigma, contrast;
+  if (!IsRegularGrid(corners, grid.size) || !Refine(grey, grid.size, corners, sigma, contrast))
+    return {0, 0};
+  std::nth_element(contrast.begin(), contrast.begin() + contrast.size() / 2, contrast.end());
+  if (GoesOn(grey, grid.size, corners, contrast[contrast.size() / 2]) != 0) return {0, 0};
+  return Counted(grid);
+}
+
 }  // namespace
+
+cv::Size WholeBoardAtAGlance(DetectionCopies& copies) {
+  // The half copy costs a quarter; on a very large image its seeds may land too far off for
+  // the refinement, and the detection copy is looked at too.
+  const cv::Size seen = WholeBoardOnCopy(copies, 0.5);
+  return seen.area() > 0 ? seen : WholeBoardOnCopy(copies, 1);
+}
 
 cv::Size FindChessboardSize(const cv::Mat& grey) {
   DetectionCopies copies(grey);
@@ -185,7 +221,7 @@ cv::Size FindChessboardSize(const cv::Mat& grey) {
     if (confirmed && grown.at.size() <= best.at.size()) continue;
     if (grown.size == best.size || grown.size == cv::Size(best.size.height, best.size.width))
       continue;
-    ChessboardFinding finding = FindChessboard(grey, grown.size);
+    ChessboardFinding finding = BoardOnRoads(copies, grown.size, 0, RoadCount());
     const bool found = !finding.corners.empty();
     if (found) grown.at = std::move(finding.corners);
     if ((found && !confirmed) || (found == confirmed && grown.at.size() > best.at.size()) ||
@@ -193,15 +229,7 @@ cv::Size FindChessboardSize(const cv::Mat& grey) {
       best = std::move(grown), confirmed = confirmed || found;
   }
   if (best.at.empty()) return {0, 0};
-  // Counted so that rows run across the image, as a user counts a board in front of them:
-  // the files' point order then follows the rows on the screen.
-  const cv::Size size = best.size;
-  const cv::Point2d along_row = best.At(0, size.width - 1) - best.At(0, 0);
-  const cv::Point2d down_column = best.At(size.height - 1, 0) - best.At(0, 0);
-  if (std::abs(along_row.x) * cv::norm(down_column) >=
-      std::abs(down_column.x) * cv::norm(along_row))
-    return size;
-  return {size.height, size.width};
+  return Counted(best);
 }
 
 }  // namespace zirt

@@ -188,7 +188,9 @@ std::string NotFound(const cv::Mat& grey, const Pattern& pattern, const FindDeta
   if (detail.larger)
     return "the chessboard has more inner corners than " + asked +
            ": check the pattern size (or give --chessboard auto)";
-  const Pattern seen = BoardInView(grey, before);
+  // The finder names a board it saw whole in a glance; else the board is looked for here.
+  if (detail.other.Count() > 0) before.Set(detail.other);
+  const Pattern seen = detail.other.Count() > 0 ? detail.other : BoardInView(grey, before);
   if (seen.Count() > 0 && !SameSize(seen, pattern))
     return "the pattern is not found; a chessboard of " + SizeText(seen.cols, seen.rows) +
            " inner corners is in view: check the pattern size";

@@ -52,7 +52,10 @@ std::optional<std::vector<ImagePoint>> FindPattern(const cv::Mat& grey, const Pa
   switch (pattern.kind) {
     case PatternKind::kChessboard: {
       const ChessboardFinding board = FindChessboard(grey, size);
-      if (detail) *detail = {board.road, board.larger};
+      if (detail)
+        *detail = {board.road,
+                   board.larger,
+                   {PatternKind::kChessboard, board.other.width, board.other.height}};
       if (board.corners.empty()) return std::nullopt;
       std::vector<ImagePoint> points;
       for (const cv::Point2d& p : board.corners) points.push_back({p.x, p.y});

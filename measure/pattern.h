@@ -43,6 +43,7 @@ std::optional<Pattern> ParsePatternSize(PatternKind kind, const std::string& tex
 struct FindDetail {
   std::string road;     // the detector and scale that found it (chessboards)
   bool larger = false;  // a chessboard with more corners than the pattern's size was seen
+  Pattern other;        // a chessboard of another size seen whole instead (0 × 0: none)
 };
 
 // The chessboard's inner-corner count found in `grey` (cols and rows 0 when none is found).

@@ -905,7 +905,8 @@ namespace zirt {
 namespace {
 
 // A board asked for with fewer columns than it has is never taken, on every mirror of the
-// photograph (each puts the lines left over on other sides).
+// photograph (each puts the lines left over on other sides): the finder says the board is
+// larger, or names the whole board it saw instead.
 TEST(ChessboardFinder, SubBoardsOnEveryMirrorRefused) {
   cv::Mat photo;
   cv::cvtColor(test::ReadTestPhoto("left01"), photo, cv::COLOR_BGR2GRAY);
@@ -914,7 +915,9 @@ TEST(ChessboardFinder, SubBoardsOnEveryMirrorRefused) {
     if (flip != 2) cv::flip(photo, mirrored, flip);
     FindDetail detail;
     EXPECT_FALSE(FindPattern(mirrored, {PatternKind::kChessboard, 7, 6}, &detail)) << flip;
-    EXPECT_TRUE(detail.larger) << flip;
+    EXPECT_TRUE(detail.larger ||
+                (detail.other.Count() == 54 && std::max(detail.other.cols, detail.other.rows) == 9))
+        << flip;
   }
 }
 
