@@ -34,7 +34,8 @@ double AdaptiveCut(std::vector<double> z, double least) {
 
 double MedianVariance(std::vector<double> z) {
   if (z.empty()) return 0;
-  return std::pow(1.4826 * SelectNth(z.data(), static_cast<int>(z.size()), int(z.size() / 2)), 2);
+  const double median = SelectAmongMany(z.data(), static_cast<int>(z.size()), int(z.size() / 2));
+  return std::pow(1.4826 * median, 2);
 }
 
 // The distances of every stride-th track's measurements (about 10⁵ in all) from its line
@@ -44,6 +45,7 @@ std::vector<double> RobustSearch::StandardisedSample(const Fit& fit) const {
   const double tested = double(fit.measurements) + double(flagged_.size());
   const int stride = int(std::max(1.0, std::ceil(tested / 100000)));
   std::vector<double> z;
+  z.reserve(std::size_t(tested / stride) + std::size_t(m_.Images()));
   for (int i = 0; i < m_.Tracks(); i += stride) {
     const Track& t = tracks_[std::size_t(i)];
     if (t.n == 0) continue;

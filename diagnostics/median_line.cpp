@@ -2,12 +2,38 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace zirt::diagnostics_detail {
 
 double SelectNth(double* v, int n, int q) {
   std::nth_element(v, v + q, v + n);
   return v[q];
+}
+
+double SelectAmongMany(double* v, int n, int q) {
+  constexpr int kSample = 256, kReach = 24;
+  if (n < 8 * kSample || std::any_of(v, v + n, [](double x) { return std::isnan(x); }))
+    return SelectNth(v, n, q);
+  // Every (n / kSample)-th value: their order around q's share brackets the value sought, all
+  // but a few times in a thousand (then the selection is made among all).
+  double sample[kSample];
+  for (int s = 0; s < kSample; ++s) sample[s] = v[std::int64_t(s) * n / kSample];
+  const int at = int(std::int64_t(q) * kSample / n);
+  const double lo = SelectNth(sample, kSample, std::max(0, at - kReach));
+  const double hi = SelectNth(sample, kSample, std::min(kSample - 1, at + kReach));
+  // Without a branch on the values: how many lie below the bracket, and those within it.
+  std::vector<double> within(static_cast<std::size_t>(n));
+  int below = 0, count = 0;
+  for (int k = 0; k < n; ++k) {
+    const double x = v[k];
+    below += x < lo;
+    within[std::size_t(count)] = x;
+    count += (x >= lo) & (x <= hi);
+  }
+  if (below <= q && q < below + count) return SelectNth(within.data(), count, q - below);
+  return SelectNth(v, n, q);
 }
 
 namespace {

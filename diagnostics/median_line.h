@@ -13,6 +13,12 @@ namespace zirt::diagnostics_detail {
 // most it.
 double SelectNth(double* v, int n, int q);
 
+// The value at position q of n values in order, as SelectNth gives it where values that
+// compare equal are the same bits (no zeros of both signs), the order they are left in aside.
+// For thousands of values it selects only among those near position q, found without a
+// branch on the values: the start's residuals and the spread's distances.
+double SelectAmongMany(double* v, int n, int q);
+
 // The median of n values (the two middle ones averaged), which it may reorder.
 double MedianOf(double* v, int n);
 

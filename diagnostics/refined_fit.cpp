@@ -6,14 +6,10 @@ namespace zirt::diagnostics_detail {
 
 namespace {
 
-// Adds track t's share through c to e; its line to `line` where given.
-void AddTrack(const Track& t, double cx, double cy, Normal& e, Line* line) {
-  if (t.n < 2) {
-    if (line != nullptr) *line = Line{};
-    return;
-  }
+// Adds track t's share through c to e.
+void AddTrack(const Track& t, double cx, double cy, Normal& e) {
+  if (t.n < 2) return;
   const Axis x = AxisThrough(t, cx, cy);
-  if (line != nullptr) *line = LineOf(x);
   ++e.tracks;
   e.measurements += t.n;
   // A track constrains c across itself less where the rotation about c absorbs a shift:
@@ -30,12 +26,17 @@ void AddTrack(const Track& t, double cx, double cy, Normal& e, Line* line) {
 
 }  // namespace
 
-Normal NormalAt(const std::vector<Track>& tracks, double cx, double cy, std::vector<Line>* lines) {
-  if (lines != nullptr) lines->resize(tracks.size());
+Normal NormalAt(const std::vector<Track>& tracks, double cx, double cy) {
   Normal e;
-  for (std::size_t i = 0; i < tracks.size(); ++i)
-    AddTrack(tracks[i], cx, cy, e, lines != nullptr ? &(*lines)[i] : nullptr);
+  for (const Track& t : tracks) AddTrack(t, cx, cy, e);
   return e;
+}
+
+std::vector<Line> LinesAt(const std::vector<Track>& tracks, double cx, double cy) {
+  std::vector<Line> lines(tracks.size());
+  for (std::size_t i = 0; i < tracks.size(); ++i)
+    if (tracks[i].n >= 2) lines[i] = Through(tracks[i], cx, cy);
+  return lines;
 }
 
 bool StartPoint(const std::vector<Track>& tracks, double& cx, double& cy) {
@@ -70,9 +71,7 @@ bool StartPoint(const std::vector<Track>& tracks, double& cx, double& cy) {
 }
 
 std::optional<Fit> Solve(const std::vector<Track>& tracks, double cx, double cy) {
-  // The lines at the current point and at the one tried: the fit keeps the current ones.
-  std::vector<Line> current, tried;
-  Normal e = NormalAt(tracks, cx, cy, &current);
+  Normal e = NormalAt(tracks, cx, cy);
   double mu = 0;
   double last0 = 0, last1 = 0;  // the last undamped step taken
   for (int iteration = 0; iteration < 100; ++iteration) {
@@ -85,12 +84,11 @@ std::optional<Fit> Solve(const std::vector<Track>& tracks, double cx, double cy)
     // The decrease the step promises; below the rounding of the RSS there is nothing to gain.
     const double promised = d0 * e.g0 + d1 * e.g1;
     if (!(promised > 1e-13 * e.rss)) break;
-    const Normal next = NormalAt(tracks, cx + d0, cy + d1, &tried);
+    const Normal next = NormalAt(tracks, cx + d0, cy + d1);
     if (next.rss < e.rss) {
       cx += d0;
       cy += d1;
       e = next;
-      current.swap(tried);
       // Far from the data's lines (many gross errors) the steps shrink by a steady ratio, each
       // a pass over the tracks: while two undamped steps agree in direction, the rest of that
       // series is tried in one, and kept when it lowers the RSS.
@@ -99,12 +97,11 @@ std::optional<Fit> Solve(const std::vector<Track>& tracks, double cx, double cy)
       if (mu == 0 && ratio > 0.05 && ratio < 0.9 &&
           along > 0.99 * std::sqrt((d0 * d0 + d1 * d1) * last)) {
         const double ahead = ratio / (1 - ratio);
-        const Normal further = NormalAt(tracks, cx + ahead * d0, cy + ahead * d1, &tried);
+        const Normal further = NormalAt(tracks, cx + ahead * d0, cy + ahead * d1);
         if (further.rss < e.rss) {
           cx += ahead * d0;
           cy += ahead * d1;
           e = further;
-          current.swap(tried);
         }
       }
       last0 = mu == 0 ? d0 : 0;
@@ -126,7 +123,8 @@ std::optional<Fit> Solve(const std::vector<Track>& tracks, double cx, double cy)
   fit.cx = cx;
   fit.cy = cy;
   fit.p = {e.a11 / det, -e.a01 / det, e.a00 / det};
-  fit.lines = std::move(current);
+  // The lines at the point found alone: a step tried and refused needs none.
+  fit.lines = LinesAt(tracks, cx, cy);
   fit.tracks = e.tracks;
   fit.rss = e.rss;
   fit.measurements = e.measurements;

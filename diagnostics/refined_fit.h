@@ -36,10 +36,11 @@ struct Fit {
   int Dof() const { return measurements - 2 - tracks; }
 };
 
-// The normal equations at c over the tracks with two measurements or more; with `lines`, each
-// track's line through c is kept there.
-Normal NormalAt(const std::vector<Track>& tracks, double cx, double cy,
-                std::vector<Line>* lines = nullptr);
+// The normal equations at c over the tracks with two measurements or more.
+Normal NormalAt(const std::vector<Track>& tracks, double cx, double cy);
+
+// Each track's line through c, the default one for a track under two measurements.
+std::vector<Line> LinesAt(const std::vector<Track>& tracks, double cx, double cy);
 
 // Where the fit starts: the least-squares intersection of the tracks' own best lines, each
 // weighed by its count (their mean where the lines are parallel). False with fewer than two

@@ -88,7 +88,7 @@ double QuantileAt(const Sample& sample, const Candidate& c, int judged, double q
     count += std::size_t(n - n % 2);
   }
   if (below <= at) return kNone;
-  return SelectNth(r.data(), static_cast<int>(count), static_cast<int>(at));
+  return SelectAmongMany(r.data(), static_cast<int>(count), static_cast<int>(at));
 }
 
 }  // namespace

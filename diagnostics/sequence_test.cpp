@@ -28,55 +28,58 @@ bool Finite(const Position& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
-SequenceTest Run(const std::vector<std::vector<Position>>& images, double cx, double cy) {
-  SequenceTest test;
-  const int k_images = static_cast<int>(images.size());
-  test.images.assign(images.size(), ImageShift{});
-  if (k_images < 3 || !std::isfinite(cx) || !std::isfinite(cy)) return test;
-  const std::size_t points = images[0].size();
-  const auto at = [&](int k, std::size_t i) -> const Position* {
+// The images read by track: reference point i of image k, where that image measured it.
+struct Tracks {
+  const std::vector<std::vector<Position>>& images;
+  int Images() const { return static_cast<int>(images.size()); }
+  std::size_t Points() const { return images[0].size(); }
+  const Position* At(int k, std::size_t i) const {
     const auto& image = images[std::size_t(k)];
     return i < image.size() && Finite(image[i]) ? &image[i] : nullptr;
-  };
-
-  // Each track's best line through c: the major axis of its scatter about c.
-  std::vector<TrackLine> lines(points);
-  int measurements = 0, tracks = 0;
-  for (std::size_t i = 0; i < points; ++i) {
-    Real sxx = 0, sxy = 0, syy = 0;
-    TrackLine& l = lines[i];
-    for (int k = 0; k < k_images; ++k)
-      if (const Position* p = at(k, i)) {
-        const Real dx = p->x - cx, dy = p->y - cy;
-        sxx += dx * dx;
-        sxy += dx * dy;
-        syy += dy * dy;
-        ++l.n;
-      }
-    if (l.n < 2) continue;
-    const Real half = (sxx - syy) / 2, h = std::sqrt(half * half + sxy * sxy);
-    Real ux = half >= 0 ? half + h : sxy, uy = half >= 0 ? sxy : h - half;
-    const Real norm = std::sqrt(ux * ux + uy * uy);
-    if (norm == 0) continue;
-    l.ux = ux / norm;
-    l.uy = uy / norm;
-    for (int k = 0; k < k_images; ++k)
-      if (const Position* p = at(k, i)) {
-        const Real t = l.ux * (p->x - cx) + l.uy * (p->y - cy);
-        l.T += t;
-        l.Q += t * t;
-      }
-    measurements += l.n;
-    ++tracks;
   }
-  const int dof = measurements - 2 - tracks;
-  // Two more parameters per tested image leave dof − 2.
-  if (dof - 2 < 1 || tracks < 2) return test;
+};
 
-  // The reduced normal matrix of c with the directions eliminated, and its inverse P.
-  Real s00 = 0, s01 = 0, s11 = 0, rss = 0;
-  for (std::size_t i = 0; i < points; ++i) {
-    const TrackLine& l = lines[i];
+// What every image's test takes: the tracks' lines through c, P the inverse of the reduced
+// normal matrix of c with the directions eliminated, and the RSS with its degrees of freedom.
+struct LineFit {
+  std::vector<TrackLine> lines;
+  Real p00 = 0, p01 = 0, p11 = 0, rss = 0;
+  int dof = 0;
+};
+
+// Track i's best line through c, the major axis of its scatter about c, into l (whose count
+// is the track's measurements either way); whether it has one: two measurements or more, not
+// all at c.
+bool LineThrough(const Tracks& t, std::size_t i, double cx, double cy, TrackLine& l) {
+  Real sxx = 0, sxy = 0, syy = 0;
+  for (int k = 0; k < t.Images(); ++k)
+    if (const Position* p = t.At(k, i)) {
+      const Real dx = p->x - cx, dy = p->y - cy;
+      sxx += dx * dx;
+      sxy += dx * dy;
+      syy += dy * dy;
+      ++l.n;
+    }
+  if (l.n < 2) return false;
+  const Real half = (sxx - syy) / 2, h = std::sqrt(half * half + sxy * sxy);
+  Real ux = half >= 0 ? half + h : sxy, uy = half >= 0 ? sxy : h - half;
+  const Real norm = std::sqrt(ux * ux + uy * uy);
+  if (norm == 0) return false;
+  l.ux = ux / norm;
+  l.uy = uy / norm;
+  for (int k = 0; k < t.Images(); ++k)
+    if (const Position* p = t.At(k, i)) {
+      const Real along = l.ux * (p->x - cx) + l.uy * (p->y - cy);
+      l.T += along;
+      l.Q += along * along;
+    }
+  return true;
+}
+
+// P into f from f's lines; whether the reduced normal matrix is regular.
+bool InvertNormal(LineFit& f) {
+  Real s00 = 0, s01 = 0, s11 = 0;
+  for (const TrackLine& l : f.lines) {
     if (l.n < 2 || l.Q <= 0) continue;
     const Real nx = -l.uy, ny = l.ux, w = l.n - l.T * l.T / l.Q;
     s00 += w * nx * nx;
@@ -84,61 +87,94 @@ SequenceTest Run(const std::vector<std::vector<Position>>& images, double cx, do
     s11 += w * ny * ny;
   }
   const Real det = s00 * s11 - s01 * s01;
-  if (!(det > 1e-13L * (s00 + s11) * (s00 + s11))) return test;
-  const Real p00 = s11 / det, p01 = -s01 / det, p11 = s00 / det;
-  for (int k = 0; k < k_images; ++k)
-    for (std::size_t i = 0; i < points; ++i)
-      if (const Position* p = at(k, i); p && lines[i].n >= 2) {
+  if (!(det > 1e-13L * (s00 + s11) * (s00 + s11))) return false;
+  f.p00 = s11 / det;
+  f.p01 = -s01 / det;
+  f.p11 = s00 / det;
+  return true;
+}
+
+// The RSS about the lines, image by image.
+Real RssOf(const Tracks& t, const std::vector<TrackLine>& lines, double cx, double cy) {
+  Real rss = 0;
+  for (int k = 0; k < t.Images(); ++k)
+    for (std::size_t i = 0; i < t.Points(); ++i)
+      if (const Position* p = t.At(k, i); p && lines[i].n >= 2) {
         const Real r = lines[i].ux * (p->y - cy) - lines[i].uy * (p->x - cx);
         rss += r * r;
       }
+  return rss;
+}
 
-  test.defined = true;
-  test.bound = Fisher2Quantile(dof - 2, 1 - kShiftLevel / k_images);
-  for (int k = 0; k < k_images; ++k) {
-    // M = X_dᵀ(I − H)X_d for the shift's two columns, and X_dᵀr: what the centre and the
-    // directions cannot absorb of a shift is what the image's residuals can show of it.
-    Real m00 = 0, m01 = 0, m11 = 0, g00 = 0, g01 = 0, g11 = 0, b0 = 0, b1 = 0;
-    for (std::size_t i = 0; i < points; ++i) {
-      const Position* p = at(k, i);
-      const TrackLine& l = lines[i];
-      if (!p || l.n < 2 || l.Q <= 0) continue;
-      const Real nx = -l.uy, ny = l.ux;
-      const Real dx = p->x - cx, dy = p->y - cy;
-      const Real t = l.ux * dx + l.uy * dy, r = nx * dx + ny * dy;
-      const Real keep = 1 - t * t / l.Q, lean = 1 - l.T * t / l.Q;
-      m00 += keep * nx * nx;
-      m01 += keep * nx * ny;
-      m11 += keep * ny * ny;
-      g00 += lean * nx * nx;
-      g01 += lean * nx * ny;
-      g11 += lean * ny * ny;
-      b0 += nx * r;
-      b1 += ny * r;
-    }
-    // M −= Gᵀ P G, G symmetric.
-    const Real q00 = p00 * g00 + p01 * g01, q01 = p00 * g01 + p01 * g11;
-    const Real q10 = p01 * g00 + p11 * g01, q11 = p01 * g01 + p11 * g11;
-    m00 -= g00 * q00 + g01 * q10;
-    m01 -= g00 * q01 + g01 * q11;
-    m11 -= g01 * q01 + g11 * q11;
-    const Real mdet = m00 * m11 - m01 * m01;
-    ImageShift& s = test.images[std::size_t(k)];
-    if (!(mdet > 1e-10L * (m00 + m11) * (m00 + m11))) continue;
-    const Real i00 = m11 / mdet, i01 = -m01 / mdet, i11 = m00 / mdet;
-    const Real dx = i00 * b0 + i01 * b1, dy = i01 * b0 + i11 * b1;
-    const Real explained = dx * b0 + dy * b1;  // d̂ᵀ M d̂
-    const Real s2 = std::max<Real>(rss - explained, 0) / (dof - 2);
-    s.defined = true;
-    s.dx = double(dx);
-    s.dy = double(dy);
-    s.sigma_x = double(std::sqrt(s2 * i00));
-    s.sigma_y = double(std::sqrt(s2 * i11));
-    // Exact data explain everything: nothing to test against.
-    const Real floor = 1e-20L * (1 + cx * cx + cy * cy);
-    s.statistic = s2 > floor ? double(explained / 2 / s2) : 0;
-    s.flagged = s.statistic > test.bound;
+// Image k's shift, tested against `bound`. M = X_dᵀ(I − H)X_d for the shift's two columns,
+// and X_dᵀr: what the centre and the directions cannot absorb of a shift is what the image's
+// residuals can show of it.
+ImageShift ShiftOf(const Tracks& t, int k, const LineFit& f, double cx, double cy, double bound) {
+  Real m00 = 0, m01 = 0, m11 = 0, g00 = 0, g01 = 0, g11 = 0, b0 = 0, b1 = 0;
+  for (std::size_t i = 0; i < t.Points(); ++i) {
+    const Position* p = t.At(k, i);
+    const TrackLine& l = f.lines[i];
+    if (!p || l.n < 2 || l.Q <= 0) continue;
+    const Real nx = -l.uy, ny = l.ux;
+    const Real dx = p->x - cx, dy = p->y - cy;
+    const Real along = l.ux * dx + l.uy * dy, r = nx * dx + ny * dy;
+    const Real keep = 1 - along * along / l.Q, lean = 1 - l.T * along / l.Q;
+    m00 += keep * nx * nx;
+    m01 += keep * nx * ny;
+    m11 += keep * ny * ny;
+    g00 += lean * nx * nx;
+    g01 += lean * nx * ny;
+    g11 += lean * ny * ny;
+    b0 += nx * r;
+    b1 += ny * r;
   }
+  // M −= Gᵀ P G, G symmetric.
+  const Real q00 = f.p00 * g00 + f.p01 * g01, q01 = f.p00 * g01 + f.p01 * g11;
+  const Real q10 = f.p01 * g00 + f.p11 * g01, q11 = f.p01 * g01 + f.p11 * g11;
+  m00 -= g00 * q00 + g01 * q10;
+  m01 -= g00 * q01 + g01 * q11;
+  m11 -= g01 * q01 + g11 * q11;
+  const Real mdet = m00 * m11 - m01 * m01;
+  ImageShift s;
+  if (!(mdet > 1e-10L * (m00 + m11) * (m00 + m11))) return s;
+  const Real i00 = m11 / mdet, i01 = -m01 / mdet, i11 = m00 / mdet;
+  const Real dx = i00 * b0 + i01 * b1, dy = i01 * b0 + i11 * b1;
+  const Real explained = dx * b0 + dy * b1;  // d̂ᵀ M d̂
+  const Real s2 = std::max<Real>(f.rss - explained, 0) / (f.dof - 2);
+  s.defined = true;
+  s.dx = double(dx);
+  s.dy = double(dy);
+  s.sigma_x = double(std::sqrt(s2 * i00));
+  s.sigma_y = double(std::sqrt(s2 * i11));
+  // Exact data explain everything: nothing to test against.
+  const Real floor = 1e-20L * (1 + cx * cx + cy * cy);
+  s.statistic = s2 > floor ? double(explained / 2 / s2) : 0;
+  s.flagged = s.statistic > bound;
+  return s;
+}
+
+SequenceTest Run(const std::vector<std::vector<Position>>& images, double cx, double cy) {
+  SequenceTest test;
+  const int k_images = static_cast<int>(images.size());
+  test.images.assign(images.size(), ImageShift{});
+  if (k_images < 3 || !std::isfinite(cx) || !std::isfinite(cy)) return test;
+  const Tracks t{images};
+  LineFit f;
+  f.lines.resize(t.Points());
+  int measurements = 0, tracks = 0;
+  for (std::size_t i = 0; i < t.Points(); ++i)
+    if (LineThrough(t, i, cx, cy, f.lines[i])) {
+      measurements += f.lines[i].n;
+      ++tracks;
+    }
+  f.dof = measurements - 2 - tracks;
+  // Two more parameters per tested image leave dof − 2.
+  if (f.dof - 2 < 1 || tracks < 2 || !InvertNormal(f)) return test;
+  f.rss = RssOf(t, f.lines, cx, cy);
+  test.defined = true;
+  test.bound = Fisher2Quantile(f.dof - 2, 1 - kShiftLevel / k_images);
+  for (int k = 0; k < k_images; ++k)
+    test.images[std::size_t(k)] = ShiftOf(t, k, f, cx, cy, test.bound);
   return test;
 }
 

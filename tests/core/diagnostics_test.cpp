@@ -216,6 +216,30 @@ TEST(TrackLine, PiecesOfJudgingATrackAgreeWithTheirDefinitions) {
   }
 }
 
+// Selection among thousands against a full one: the bracket from the sample holds the value,
+// misses it (a run of equal values, positions at either end; with 4,096 values in order the
+// one at 4,081 lies just past it), or meets a NaN.
+TEST(TrackLine, SelectionAmongManyIsTheFullSelection) {
+  using namespace diagnostics_detail;
+  std::mt19937_64 rng(9);
+  std::normal_distribution<double> normal(0, 1);
+  for (const int n : {2047, 2048, 4000, 4096, 20011}) {
+    for (int kind = 0; kind < 4; ++kind) {
+      std::vector<double> v(static_cast<std::size_t>(n));
+      for (std::size_t k = 0; k < v.size(); ++k)
+        v[k] = kind == 0   ? std::fabs(normal(rng))
+               : kind == 1 ? double(rng() % 3)
+               : kind == 2 ? double(k)
+                           : (k == 7 ? std::nan("") : normal(rng));
+      for (const int q : {0, 1, n / 4, n / 2, n - 15, n - 2, n - 1}) {
+        std::vector<double> all = v, many = v;
+        std::nth_element(all.begin(), all.begin() + q, all.end());
+        EXPECT_EQ(SelectAmongMany(many.data(), n, q), all[std::size_t(q)]) << n << " " << q;
+      }
+    }
+  }
+}
+
 TEST(Diagnose, ExactAndDegenerateSets) {
   // Exact tracks, a vertical one among them: the point itself, no residual, no spread.
   Diagnostics d = Diagnose(Star(1000, 700, {90, 10, 200}, {100, 200, 300}));
