@@ -273,6 +273,51 @@ kill -0 "$pid" 2>/dev/null && fail "the program did not end after a new load"
 wait "$pid"
 pid=
 
+# The same road in English: the language chosen from the menu by keyboard (F10 opens Файл,
+# Right goes on to Настройки, whose second entry is the language's submenu), then load,
+# compute, the diagnostics whole on the screen, and the PDF report written.
+LC_ALL=C "$build/zirt" &
+pid=$!
+main=$(find_window '^Калибровка главной точки$' 20) || fail "the main window did not appear again"
+refocus
+xdotool key F10
+sleep 0.4
+xdotool key Right Down Right
+sleep 0.4
+xdotool key Down Return
+main=$(find_window '^Principal point calibration$' 10) || fail "the language menu gave no English"
+refocus
+xdotool key ctrl+o
+wait_window '^Open$' >/dev/null || fail "Ctrl+O opened no English dialog"
+xdotool type --delay 20 '"zoom1.crd" "zoom2.crd" "zoom3.crd" "zoom4.crd"'
+xdotool key Return
+sleep 0.8
+refocus
+xdotool key F9
+sleep 0.8
+xdotool key ctrl+d
+diagnostics=$(wait_window '^Diagnostics$') || fail "Ctrl+D opened no diagnostics in English"
+eval "$(geometry "$diagnostics")"
+((X >= 0 && Y >= 0 && X + WIDTH <= screen_width && Y + HEIGHT <= screen_height)) ||
+  fail "the English diagnostics window reaches off the screen: ${WIDTH}x$HEIGHT at ($X, $Y)"
+"$probe" shot "$shots/e2e-diagnostics-en.png" >/dev/null
+xdotool windowclose "$diagnostics" 2>/dev/null || xdotool key --window "$diagnostics" Escape
+gone '^Diagnostics$' || fail "the diagnostics window did not close"
+refocus
+# Файл: Load, Measure, Print, Save, Write to a calibration file, PDF report.
+xdotool key F10
+sleep 0.4
+xdotool key p
+wait_window '^Save As$' >/dev/null || fail "File, p opened no English save dialog"
+xdotool type --delay 20 report.pdf
+xdotool key Return
+for _ in $(seq 50); do [ -s report.pdf ] && break; sleep 0.2; done
+[ "$(head -c 4 report.pdf 2>/dev/null)" = "%PDF" ] || fail "the English road wrote no PDF report"
+kill "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+pid=
+
 echo "loaded, computed ($x0, $y0), kept the result on a cancelled save, saved three times," \
   "typed into the editor and quit; by keyboard alone saved the refined point ($refined_x)" \
-  "and quit after a new load; screenshots in $shots"
+  "and quit after a new load; in English loaded, computed, saw the diagnostics and wrote" \
+  "the PDF report; screenshots in $shots"
